@@ -1,0 +1,168 @@
+// The model store: the shaft system being edited, the editing state of the
+// main window, the unit choices, the dialog buffers and the results of the
+// last analysis.  These are plain shared variables and fixed tables; every
+// part of the program reads and writes them directly on the one user-interface
+// thread.  Internal units: inertia kg.m^2, stiffness N.m/rad, shaft diameter
+// and bore in metres, positions in millimetres on the 297 x 210 mm paper.
+#pragma once
+
+#include <cstdint>
+
+#include "text/fixed_text.h"
+#include "text/table.h"
+
+namespace spindra {
+
+inline constexpr int kMaxNodes = 100;
+inline constexpr int kMaxStiffnesses = 100;
+inline constexpr int kMaxEngines = 10;
+inline constexpr int kMaxCylinders = 100;  // firing-order positions per engine
+inline constexpr int kDialogCylinders = 12;
+
+using Name16 = FixedText<16>;
+using Text12 = FixedText<12>;
+using Text5 = FixedText<5>;
+using Title80 = FixedText<80>;
+using FileName130 = FixedText<130>;
+
+// One inertia ("mass", "node").
+struct NODE {
+  Table<double, 1, 2> xy_node;      // position on the canvas, mm
+  double amass = 0.0;               // polar moment of inertia, kg.m^2
+  double dampex = 0.0;              // external damping, as typed
+  double speed_ratio = 0.0;         // reserved, kept 0
+  Table<int32_t, 1, 2> icyleng_no;  // (engine, cylinder), (0, 0) when none
+  Name16 name;
+  bool operator==(const NODE&) const = default;
+};
+
+// One shaft section or coupling; nodes(2) = 0 joins nodes(1) to ground.
+struct STIFFNESS {
+  Table<int32_t, 1, 2> nodes;
+  double stiff = 0.0;        // N.m/rad
+  double dampin = 0.0;       // internal damping, as typed
+  double diam = 0.0;         // outer diameter, m
+  double bore = 0.0;         // bore diameter, m; 0 for a solid shaft
+  int32_t non_linear = 0;    // characteristic number, 0 = linear
+  int32_t engine_link = 0;   // reserved, kept 0
+  Name16 name;
+  bool operator==(const STIFFNESS&) const = default;
+};
+
+// One reciprocating engine.
+struct ENGINE {
+  int32_t ncyl = 0;
+  int32_t ncyl1 = 0;
+  int32_t ivee_engine = 0;  // 1 = vee (two banks), 0 = in-line
+  int32_t nstroke = 0;      // 2 or 4
+  Table<int32_t, 1, kMaxCylinders> ifirord;  // cylinder that fires k-th
+  Table<double, 1, kMaxCylinders> angle;     // firing angle by cylinder, degrees
+  double offset_angle = 0.0;                 // reserved
+  double vee_angle = 0.0;                    // degrees between the banks
+  double percent_torque = 0.0;               // reserved
+  Name16 name;
+  bool operator==(const ENGINE&) const = default;
+};
+
+using Square100 = Matrix<double, 100, 100>;
+
+// ---- The model ------------------------------------------------------------
+inline Table<NODE, 1, kMaxNodes> MASSES;
+inline Table<STIFFNESS, 1, kMaxStiffnesses> STIFF;
+inline Table<ENGINE, 1, kMaxEngines> ENGS;
+inline int32_t NMASS = 0;
+inline int32_t NSTIF = 0;
+inline int32_t NENG = 0;
+inline NODE BLANK_MASS;
+inline STIFFNESS BLANK_STIFF;
+inline Title80 TITLE;
+inline double CONV_I = 1.0;
+inline double CONV_S = 1.0;
+inline double ORDMIN = 1.0;
+inline double ORDMAX = 6.0;
+inline double ORDSTEP = 1.0;
+
+// ---- Editing state --------------------------------------------------------
+inline int32_t INODE_CREATE = 0;
+inline int32_t ISTIF_CREATE = 0;
+inline int32_t ISTIF_CREATE_GROUND = 0;
+inline int32_t IENGI_CREATE = 0;
+inline int32_t INODE_MODIFY = 0;
+inline int32_t ISTIF_MODIFY = 0;
+inline int32_t ISTIF_MODIFY_GROUND = 0;
+inline int32_t IENGI_MODIFY = 0;
+inline int32_t NSELECT = 0;
+inline Table<int32_t, 1, kMaxNodes> NODE_LIST;
+inline double SNAP_SIZE = 5.0;
+inline int32_t ISNAP_MODE = 1;
+inline int32_t IORTHO_MODE = 1;
+inline int32_t ILAST_VALID = 0;
+inline double RX_LAST = 0.0;
+inline double RY_LAST = 0.0;
+inline FixedText<80> REASON;
+
+// ---- Units ----------------------------------------------------------------
+inline int32_t IUNIT_INERT = 1;  // 1 = kg.m^2, 2 = T.m^2
+inline int32_t IUNIT_STIFF = 1;  // 1 = N.m/rad, 2 = MN.m/rad
+inline Table<Text12, 1, 2> UNITS;
+
+// ---- Dialog buffers (display units) ---------------------------------------
+inline double AMASS_IN = 0.0;
+inline double DAMPEX_IN = 0.0;
+inline double ASTIF_IN = 0.0;
+inline double DAMPIN_IN = 0.0;
+inline double DIA_IN = 0.0;
+inline double AMASS_MOD = 0.0;
+inline double DAMPEX_MOD = 0.0;
+inline double ASTIF_MOD = 0.0;
+inline double DAMPIN_MOD = 0.0;
+inline double DIA_MOD = 0.0;
+
+// ---- Engine definition ----------------------------------------------------
+inline int32_t IENG = 0;
+inline int32_t ICYL = 0;
+inline ENGINE CRE_ENGS;
+inline int32_t ISTRK2 = 0;
+inline int32_t ISTRK4 = 0;
+inline Table<int32_t, 1, kMaxCylinders> JGREY;
+inline Table<Text5, 1, kMaxCylinders> CYLNO;
+inline Table<Text5, 1, kMaxCylinders> FIRANG1;
+inline Table<Text5, 1, kMaxCylinders> FIRANG2;
+inline Table<Name16, 0, 100> NAMES_NL;
+
+// ---- Results of the last analysis -----------------------------------------
+inline int32_t IVALID = 0;
+inline Table<double, 1, kMaxNodes> EIGS;
+inline Table<Text12, 1, kMaxNodes> FREQS;
+inline Table<int32_t, 1, kMaxNodes> IFREQS;
+inline int32_t ICURRENT_FREQ = 0;
+inline Table<double, 1, kMaxNodes> EVEC;
+inline Table<double, 1, kMaxStiffnesses> TRQ;
+inline Table<double, 1, kMaxStiffnesses> TWIST;
+inline Square100 AK;
+inline Square100 A;
+inline Square100 AMM1;
+inline Square100 AL;
+inline Square100 AU;
+inline double SCALE_MODE = 1.0;
+
+// ---- File names and main window -------------------------------------------
+inline FileName130 FILIN;   // the model file of the last Open or Save
+inline FileName130 FILOUT;  // the list file of the last analysis
+inline FixedText<60> BANNER;
+inline double FONT_SCALING = 1.0;
+
+// Empties the model (tables, counts, title, order range, dialog buffers,
+// result validity); leaves the mode flags, selection, snap state and unit
+// choices alone.  Returns 2.
+int NEW_SYSTEM();
+
+// Sets UNITS from IUNIT_INERT and IUNIT_STIFF and refreshes both texts in any
+// open window.
+void SET_UNITS();
+
+// The whole start-up state of the store, as the main program leaves it before
+// it builds the main window (also used to start every test from scratch).
+void initialise_store();
+
+}  // namespace spindra

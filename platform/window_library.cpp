@@ -1,0 +1,39 @@
+#include "platform/window_library.h"
+
+#include <cstdio>
+
+namespace spindra {
+
+namespace {
+NullWindowLibrary& stand_in() {
+  static NullWindowLibrary library;
+  return library;
+}
+WindowLibrary* current = nullptr;
+}  // namespace
+
+WindowLibrary& window_library() { return current ? *current : stand_in(); }
+
+void set_window_library(WindowLibrary* library) { current = library; }
+
+int WINDOW_PRINTF(std::string_view layout, std::initializer_list<LayoutArg> args) {
+  return window_library().window_printf(layout, std::span<const LayoutArg>(args.begin(), args.size()));
+}
+
+void WINDOW_UPDATE(const void* var) { window_library().window_update(var); }
+
+int NullWindowLibrary::window_printf(std::string_view layout, std::span<const LayoutArg>) {
+  ++layouts;
+  return next_dialog_result;
+}
+
+void NullWindowLibrary::window_update(const void*) { ++updates; }
+
+void NullWindowLibrary::show_message(std::string_view caption, std::string_view text) {
+  ++messages;
+  last_caption = caption;
+  last_message = text;
+  if (echo_messages) std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+}  // namespace spindra

@@ -1,0 +1,159 @@
+// What the program relies on from the window library: layout-string windows
+// and modal dialogs with bound variables and callbacks, refresh of a bound
+// variable, the standard actions, the graphics region and its drawing
+// operations, mouse queries, the system font and the screen size, and a modal
+// message box.  This header is Qt-free; the Qt implementation lives in
+// platform/qt and is installed at start-up with set_window_library().
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "text/fixed_text.h"
+#include "text/table.h"
+
+namespace spindra {
+
+// A callback takes no arguments and returns 1 (menu items, buttons, fields,
+// lists) or 2 (region mouse callbacks); either keeps the window open.
+using Callback = int (*)();
+
+// One value bound to a layout, in item order.
+struct LayoutArg {
+  enum class Kind {
+    IntVar,     // int32_t* the window reads and writes
+    RealVar,    // double*
+    TextVar,    // char* of `width` blank-padded characters
+    TextArray,  // `count` texts of `width` characters, one after the other
+    Literal,    // a text passed by value: standard action names, filters, paths
+    Call,       // one callback, or two run in order ("+" joined)
+    IntValue,   // an integer passed by value (sizes)
+    RealValue,  // a real passed by value
+  };
+  Kind kind = Kind::Literal;
+  void* var = nullptr;
+  int width = 0;
+  int count = 0;
+  std::string_view literal;
+  Callback call = nullptr;
+  Callback call2 = nullptr;
+  int64_t ivalue = 0;
+  double rvalue = 0.0;
+};
+
+inline LayoutArg bind(int32_t& v) { return {.kind = LayoutArg::Kind::IntVar, .var = &v}; }
+inline LayoutArg bind(double& v) { return {.kind = LayoutArg::Kind::RealVar, .var = &v}; }
+template <std::size_t N>
+LayoutArg bind(FixedText<N>& t) {
+  return {.kind = LayoutArg::Kind::TextVar, .var = t.data(), .width = static_cast<int>(N)};
+}
+template <std::size_t N, int Lo, int Hi>
+LayoutArg bind(Table<FixedText<N>, Lo, Hi>& texts) {
+  return {.kind = LayoutArg::Kind::TextArray,
+          .var = texts.data()->data(),
+          .width = static_cast<int>(N),
+          .count = Hi - Lo + 1};
+}
+inline LayoutArg literal(std::string_view s) {
+  return {.kind = LayoutArg::Kind::Literal, .literal = s};
+}
+inline LayoutArg call(Callback f) { return {.kind = LayoutArg::Kind::Call, .call = f}; }
+inline LayoutArg joined(Callback first, Callback then) {
+  return {.kind = LayoutArg::Kind::Call, .call = first, .call2 = then};
+}
+inline LayoutArg value(int64_t v) { return {.kind = LayoutArg::Kind::IntValue, .ivalue = v}; }
+inline LayoutArg real_value(double v) {
+  return {.kind = LayoutArg::Kind::RealValue, .rvalue = v};
+}
+
+struct SystemFont {
+  int height = 16;  // pixels
+  std::string name;
+};
+
+class WindowLibrary {
+ public:
+  virtual ~WindowLibrary() = default;
+
+  // Adds a layout piece to the window being built.  A piece ending in "&"
+  // continues the window; the piece without it shows it.  A dialog returns 1
+  // when its first (OK) button closed it and another value otherwise; the main
+  // window's last piece returns when the window closes.
+  virtual int window_printf(std::string_view layout, std::span<const LayoutArg> args) = 0;
+  // Shows the new value of one bound variable (field, mark, grey state, list).
+  virtual void window_update(const void* var) = 0;
+
+  // Graphics region: drawing goes to the selected region; pixels are 16-bit,
+  // origin top left, y down; colours are palette indices 0 to 15.
+  virtual void select_graphics_object(int handle) = 0;
+  virtual void clear_screen() = 0;
+  virtual void draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) = 0;
+  virtual void set_device_pixel(int16_t x, int16_t y, int colour) = 0;
+  virtual void fill_rectangle(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) = 0;
+  virtual void set_line_width(int width) = 0;
+  virtual void set_text_attribute(int style, double size, double a, double b) = 0;
+
+  // Named mouse queries: "graphics_mouse_flags" (1 left, 2 right, 4 shift,
+  // 8 control), "graphics_mouse_x", "graphics_mouse_y" (region pixels).
+  virtual int mouse_query(std::string_view name) = 0;
+
+  virtual SystemFont get_system_font() = 0;
+  virtual int screen_width() = 0;
+  virtual int screen_height() = 0;
+
+  // A modal message to the user (bad file, refused analysis, failed save).
+  virtual void show_message(std::string_view caption, std::string_view text) = 0;
+};
+
+// The window library every part of the program talks to.  Until one is
+// installed, a headless stand-in answers (see NullWindowLibrary).
+WindowLibrary& window_library();
+void set_window_library(WindowLibrary* library);  // nullptr restores the stand-in
+
+// The operations under the names the program uses.
+int WINDOW_PRINTF(std::string_view layout, std::initializer_list<LayoutArg> args = {});
+void WINDOW_UPDATE(const void* var);
+template <std::size_t N>
+void WINDOW_UPDATE(const FixedText<N>& t) {
+  WINDOW_UPDATE(static_cast<const void*>(t.data()));
+}
+template <std::size_t N, int Lo, int Hi>
+void WINDOW_UPDATE(const Table<FixedText<N>, Lo, Hi>& texts) {
+  WINDOW_UPDATE(static_cast<const void*>(texts.data()->data()));
+}
+inline void WINDOW_UPDATE(const int32_t& v) { WINDOW_UPDATE(static_cast<const void*>(&v)); }
+inline void WINDOW_UPDATE(const double& v) { WINDOW_UPDATE(static_cast<const void*>(&v)); }
+
+// Headless stand-in: no windows; layouts return `next_dialog_result`, drawing
+// goes nowhere, messages are kept so that tests and the batch command can
+// read them.
+class NullWindowLibrary : public WindowLibrary {
+ public:
+  int window_printf(std::string_view layout, std::span<const LayoutArg> args) override;
+  void window_update(const void* var) override;
+  void select_graphics_object(int handle) override {}
+  void clear_screen() override {}
+  void draw_line(int16_t, int16_t, int16_t, int16_t, int) override {}
+  void set_device_pixel(int16_t, int16_t, int) override {}
+  void fill_rectangle(int16_t, int16_t, int16_t, int16_t, int) override {}
+  void set_line_width(int) override {}
+  void set_text_attribute(int, double, double, double) override {}
+  int mouse_query(std::string_view) override { return 0; }
+  SystemFont get_system_font() override { return {16, "Arial"}; }
+  int screen_width() override { return 1280; }
+  int screen_height() override { return 1024; }
+  void show_message(std::string_view caption, std::string_view text) override;
+
+  int next_dialog_result = 2;
+  int layouts = 0;
+  int updates = 0;
+  std::string last_caption;
+  std::string last_message;
+  int messages = 0;
+  bool echo_messages = false;  // also print messages on standard error
+};
+
+}  // namespace spindra
