@@ -1,0 +1,44 @@
+// The model file: a plain-text file with the extension "rtm" that carries the
+// model store (title, counts, unit factors, order range, inertias,
+// stiffnesses, engines) in internal units.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/window_library.h"
+#include "text/fixed_text.h"
+
+namespace spindra {
+
+// Forces the extension `ext` (without its dot) on the blank-padded name held
+// in file[0..width).  mode 1 keeps an extension that is already there; any
+// other value replaces it.  Only the last path component is searched for the
+// extension's dot.
+void DEFAULT_EXTENSION(char* file, int width, std::string_view ext, int mode);
+template <std::size_t N>
+void DEFAULT_EXTENSION(FixedText<N>& file, std::string_view ext, int mode) {
+  DEFAULT_EXTENSION(file.data(), static_cast<int>(N), ext, mode);
+}
+
+// Reads the model file named by FILIN (extension forced to "rtm") into the
+// store.  The file is read into a scratch copy first; only a complete, valid
+// model replaces the one in memory.  On failure the store is left exactly as
+// it was and `error` (when given) receives a message naming the file, the
+// line and the field.
+bool read_model_file(std::string* error = nullptr);
+
+// Writes the store to the file named by FILIN (extension forced to "rtm").
+// On failure `error` receives the reason; the store is never changed.
+bool write_model_file(std::string* error = nullptr);
+
+// Window-library callbacks of File > Open and File > Save: they report a
+// failure in a modal message and return 1.
+int READ_FILE();
+int SAVE_FILE();
+
+// Called at the end of a successful READ_FILE to redraw the model (IDRAW);
+// the main window installs it.  Until then nothing is drawn.
+inline Callback model_redraw = nullptr;
+
+}  // namespace spindra
