@@ -42,3 +42,15 @@ int SAVE_FILE();
 inline Callback model_redraw = nullptr;
 
 }  // namespace spindra
+
+namespace spindra {
+
+// Reads a model from the text of a model file (`file_name` only names it in
+// messages).  Replaces the model in memory only when the whole text is valid;
+// then the frequency list is blanked and IVALID is 0.
+bool load_model_text(std::string_view text, std::string_view file_name, std::string* error);
+
+// The text SAVE_FILE writes for the model in memory.
+std::string model_text();
+
+}  // namespace spindra

@@ -1,0 +1,509 @@
+#include "app/model/model_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/model/store.h"
+
+namespace spindra {
+
+void DEFAULT_EXTENSION(char* file, int width, std::string_view ext, int mode) {
+  const std::string_view text(file, static_cast<std::size_t>(width));
+  const int n = LENGET(text);
+  // The dot is searched for in the last path component only: after a "]"
+  // closing a directory part, and after the last "/" or "\".  The first
+  // character of a name is never taken for the dot.
+  int bracket = 0;
+  int separator = 0;
+  for (int i = 1; i <= n; ++i) {
+    const char c = file[i - 1];
+    if (c == ']' && bracket == 0) bracket = i;
+    if (c == '/' || c == '\\') separator = i;
+  }
+  const int start = std::max(std::max(bracket, 1) + 1, separator + 2);
+  int dot = 0;
+  for (int i = start; i <= n; ++i) {
+    if (file[i - 1] == '.') {
+      dot = i;
+      break;
+    }
+  }
+  if (mode == 1 && dot != 0) return;
+  const int from = dot != 0 ? dot : n + 1;
+  std::string tail = ".";
+  tail += ext;
+  for (int i = from; i <= width; ++i) {
+    const std::size_t k = static_cast<std::size_t>(i - from);
+    file[i - 1] = k < tail.size() ? tail[k] : ' ';
+  }
+}
+
+namespace {
+
+// The model as read from a file, before it replaces the one in memory.
+struct ScratchModel {
+  Title80 title;
+  int32_t nmass = 0, nstif = 0, neng = 0;
+  double conv_i = 1.0, conv_s = 1.0;
+  double ordmin = 1.0, ordmax = 6.0, ordstep = 1.0;
+  Table<NODE, 1, kMaxNodes> masses;
+  Table<STIFFNESS, 1, kMaxStiffnesses> stiff;
+  Table<ENGINE, 1, kMaxEngines> engs;
+};
+
+struct ReadFailure {
+  std::string message;
+};
+
+struct EndOfFile {};
+
+// Free-format record reader.  Values are separated by blanks, commas or line
+// ends; a record may run over several lines; each record starts on a new line
+// and whatever is left on the last line it used is skipped.
+class RecordReader {
+ public:
+  RecordReader(std::string_view text, std::string_view file_name) : file_(file_name) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+      std::size_t end = text.find('\n', pos);
+      if (end == std::string_view::npos) end = text.size();
+      std::string_view line = text.substr(pos, end - pos);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      lines_.push_back(line);
+      pos = end + 1;
+    }
+  }
+
+  // Record 1: the raw text of the next line.
+  std::string_view next_line(const std::string& what) {
+    field_ = what;
+    if (line_ >= lines_.size()) throw EndOfFile{};
+    col_ = 0;
+    return lines_[line_++];
+  }
+
+  void begin_record() {
+    // The previous record's line is finished; the next value starts a line.
+    if (in_record_) {
+      ++line_;
+      col_ = 0;
+    }
+    in_record_ = false;
+  }
+
+  int32_t read_int(const std::string& what) {
+    field_ = what;
+    const std::string_view tok = next_token(what);
+    std::string_view digits = tok;
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    int64_t value = 0;
+    auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (ec == std::errc::result_out_of_range ||
+        (ec == std::errc() && ptr == digits.data() + digits.size() &&
+         (value > INT32_MAX || value < INT32_MIN))) {
+      fail(what, "'" + std::string(tok) + "' is too large for a whole number");
+    }
+    if (ec != std::errc() || ptr != digits.data() + digits.size() || digits.empty())
+      fail(what, "'" + std::string(tok) + "' is not a whole number");
+    return static_cast<int32_t>(value);
+  }
+
+  double read_real(const std::string& what) {
+    field_ = what;
+    const std::string_view tok = next_token(what);
+    std::string text(tok);
+    if (!text.empty() && text.front() == '+') text.erase(0, 1);
+    // Exponents may be written with D as well as E.
+    std::replace_if(text.begin(), text.end(), [](char c) { return c == 'd' || c == 'D'; }, 'e');
+    double value = 0.0;
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const bool all = ptr == text.data() + text.size();
+    const bool word = !text.empty() && (std::isalpha(static_cast<unsigned char>(text[0])) != 0);
+    if (ec == std::errc::result_out_of_range)
+      fail(what, "'" + std::string(tok) + "' is out of range for a number");
+    if (ec != std::errc() || !all || text.empty() || word)
+      fail(what, "'" + std::string(tok) + "' is not a number");
+    if (!std::isfinite(value)) fail(what, "'" + std::string(tok) + "' is not a finite number");
+    return value;
+  }
+
+  void read_name(Name16& name, const std::string& what) {
+    field_ = what;
+    skip_separators(what);
+    const std::string_view line = lines_[line_];
+    std::string value;
+    if (line[col_] == '\'') {
+      std::size_t i = col_ + 1;
+      for (;;) {
+        if (i >= line.size()) fail(what, "the name has no closing apostrophe");
+        if (line[i] == '\'') {
+          if (i + 1 < line.size() && line[i + 1] == '\'') {
+            value += '\'';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        value += line[i++];
+      }
+      col_ = i;
+    } else {
+      // An unquoted name runs to the next separator.
+      std::size_t i = col_;
+      while (i < line.size() && !is_separator(line[i])) value += line[i++];
+      col_ = i;
+    }
+    after_value();
+    name = value;
+  }
+
+  // The field the last read asked for, for messages.
+  const std::string& field() const { return field_; }
+
+  int line_number() const { return static_cast<int>(std::min(line_, lines_.size())) + 1; }
+  std::string_view file() const { return file_; }
+
+  [[noreturn]] void fail(const std::string& what, const std::string& problem) const {
+    throw ReadFailure{std::string(file_) + ", line " + std::to_string(line_number()) + ", " +
+                      what + ": " + problem + "."};
+  }
+
+ private:
+  static bool is_separator(char c) { return c == ' ' || c == '\t' || c == ','; }
+
+  // Moves to the start of the next value, across line ends; at most one comma
+  // may stand between two values.
+  void skip_separators(const std::string& what) {
+    in_record_ = true;
+    for (;;) {
+      if (line_ >= lines_.size()) throw EndOfFile{};
+      const std::string_view line = lines_[line_];
+      while (col_ < line.size() && (line[col_] == ' ' || line[col_] == '\t')) ++col_;
+      if (col_ < line.size() && line[col_] == ',' && !comma_pending_) {
+        comma_pending_ = true;
+        ++col_;
+        continue;
+      }
+      if (col_ < line.size()) {
+        if (line[col_] == ',') fail(what, "a value is missing between two commas");
+        comma_pending_ = false;
+        return;
+      }
+      ++line_;
+      col_ = 0;
+      comma_pending_ = false;
+    }
+  }
+
+  std::string_view next_token(const std::string& what) {
+    skip_separators(what);
+    const std::string_view line = lines_[line_];
+    const std::size_t start = col_;
+    while (col_ < line.size() && !is_separator(line[col_])) ++col_;
+    const std::string_view tok = line.substr(start, col_ - start);
+    after_value();
+    return tok;
+  }
+
+  void after_value() {
+    // A comma directly after a value is its separator.
+    const std::string_view line = lines_[line_];
+    while (col_ < line.size() && (line[col_] == ' ' || line[col_] == '\t')) ++col_;
+    if (col_ < line.size() && line[col_] == ',') {
+      ++col_;
+      comma_pending_ = true;
+    }
+  }
+
+  std::string_view file_;
+  std::string field_;
+  std::vector<std::string_view> lines_;
+  std::size_t line_ = 0;
+  std::size_t col_ = 0;
+  bool in_record_ = false;
+  bool comma_pending_ = false;
+};
+
+void check_range(RecordReader& in, int32_t value, int32_t low, int32_t high) {
+  if (value < low || value > high)
+    in.fail(in.field(), std::to_string(value) + " is outside " + std::to_string(low) + " to " +
+                            std::to_string(high));
+}
+
+void parse_nodes_and_shafts(RecordReader& in, ScratchModel& m) {
+  std::string title(in.next_line("the title").substr(0, Title80::kWidth));
+  // Control characters would not survive a save; they show as blanks.
+  for (char& c : title)
+    if (static_cast<unsigned char>(c) < 32) c = ' ';
+  m.title = title;
+
+  in.begin_record();
+  m.nmass = in.read_int("the number of inertias");
+  check_range(in, m.nmass, 0, kMaxNodes);
+  m.nstif = in.read_int("the number of stiffnesses");
+  check_range(in, m.nstif, 0, kMaxStiffnesses);
+  m.conv_i = in.read_real("the inertia unit factor");
+  m.conv_s = in.read_real("the stiffness unit factor");
+
+  in.begin_record();
+  m.ordmin = in.read_real("the lowest engine order");
+  m.ordmax = in.read_real("the highest engine order");
+  m.ordstep = in.read_real("the engine order step");
+
+  for (int i = 1; i <= m.nmass; ++i) {
+    in.begin_record();
+    NODE& node = m.masses(i);
+    const std::string of = " of inertia " + std::to_string(i);
+    node.xy_node(1) = in.read_real("the x position" + of);
+    node.xy_node(2) = in.read_real("the y position" + of);
+    node.amass = in.read_real("the inertia" + of);
+    node.dampex = in.read_real("the external damping" + of);
+    node.icyleng_no(1) = in.read_int("the engine number" + of);
+    check_range(in, node.icyleng_no(1), 0, kMaxEngines);
+    node.icyleng_no(2) = in.read_int("the cylinder number" + of);
+    check_range(in, node.icyleng_no(2), 0, kMaxCylinders);
+    in.read_name(node.name, "the name" + of);
+  }
+  for (int i = 1; i <= m.nstif; ++i) {
+    in.begin_record();
+    STIFFNESS& s = m.stiff(i);
+    const std::string of = " of stiffness " + std::to_string(i);
+    s.nodes(1) = in.read_int("the first node" + of);
+    if (s.nodes(1) < 1 || s.nodes(1) > m.nmass)
+      in.fail(in.field(), "there is no inertia " + std::to_string(s.nodes(1)) +
+                              " (the model has " + std::to_string(m.nmass) + ")");
+    s.nodes(2) = in.read_int("the second node" + of);
+    if (s.nodes(2) < 0 || s.nodes(2) > m.nmass)
+      in.fail(in.field(), "there is no inertia " + std::to_string(s.nodes(2)) +
+                              " (the model has " + std::to_string(m.nmass) + "; 0 is ground)");
+    s.stiff = in.read_real("the stiffness" + of);
+    s.dampin = in.read_real("the internal damping" + of);
+    s.diam = in.read_real("the shaft diameter" + of);
+    s.bore = in.read_real("the shaft bore" + of);
+    in.read_name(s.name, "the name" + of);
+  }
+}
+
+// Engines: the file may end before the engine count or inside an engine
+// record.  Engines read in full stay; an engine cut off by the end of the
+// file, and every slot after it, is left blank, so nothing of the model held
+// before survives in them.
+void parse_engines(RecordReader& in, ScratchModel& m) {
+  for (auto& e : m.engs) e = ENGINE{};
+  m.neng = 0;
+  try {
+    in.begin_record();
+    m.neng = in.read_int("the number of engines");
+  } catch (const EndOfFile&) {
+    m.neng = 0;
+    return;
+  }
+  check_range(in, m.neng, 0, kMaxEngines);
+  for (int i = 1; i <= m.neng; ++i) {
+    ENGINE e{};
+    const std::string of = " of engine " + std::to_string(i);
+    try {
+      in.begin_record();
+      e.ncyl = in.read_int("the number of cylinders" + of);
+      check_range(in, e.ncyl, 0, kMaxCylinders);
+      e.nstroke = in.read_int("the stroke" + of);
+      for (int c = 1; c <= e.ncyl; ++c)
+        e.ifirord(c) = in.read_int("firing-order position " + std::to_string(c) + of);
+      e.ivee_engine = in.read_int("the vee flag" + of);
+      e.vee_angle = in.read_real("the vee angle" + of);
+      in.read_name(e.name, "the name" + of);
+    } catch (const EndOfFile&) {
+      return;
+    }
+    m.engs(i) = e;
+  }
+}
+
+void parse_model(std::string_view text, std::string_view file_name, ScratchModel& m) {
+  RecordReader in(text, file_name);
+  try {
+    parse_nodes_and_shafts(in, m);
+  } catch (const EndOfFile&) {
+    throw ReadFailure{std::string(file_name) + ", line " + std::to_string(in.line_number()) +
+                      ": the file ends before " + in.field() + "; the model is incomplete."};
+  }
+  parse_engines(in, m);
+}
+
+// The file name of the last model read or saved successfully.  A failed Open
+// or Save puts it back into FILIN, so that the next Save never writes the
+// current model over a file that could not be read.
+FileName130 last_good_filin;
+
+std::string path_of(const FileName130& name) { return std::string(name.trimmed()); }
+
+// Shortest text that reads back to exactly the same double.
+std::string real_text(double v) {
+  char buf[64];
+  auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  std::string s(buf, ptr);
+  if (s.find_first_of(".eEn") == std::string::npos) s += ".0";
+  return s;
+}
+
+std::string quoted(const Name16& name) {
+  std::string s = " '";
+  for (char c : name.view()) {
+    s += c;
+    if (c == '\'') s += '\'';
+  }
+  s += '\'';
+  return s;
+}
+
+}  // namespace
+
+bool load_model_text(std::string_view text, std::string_view file_name, std::string* error) {
+  auto scratch = std::make_unique<ScratchModel>();
+  // Fields the file does not carry keep the values they have in memory.
+  scratch->masses = MASSES;
+  scratch->stiff = STIFF;
+  try {
+    parse_model(text, file_name, *scratch);
+  } catch (const ReadFailure& failure) {
+    if (error) *error = failure.message;
+    return false;
+  }
+  TITLE = scratch->title;
+  NMASS = scratch->nmass;
+  NSTIF = scratch->nstif;
+  CONV_I = scratch->conv_i;
+  CONV_S = scratch->conv_s;
+  ORDMIN = scratch->ordmin;
+  ORDMAX = scratch->ordmax;
+  ORDSTEP = scratch->ordstep;
+  MASSES = scratch->masses;
+  STIFF = scratch->stiff;
+  ENGS = scratch->engs;
+  NENG = scratch->neng;
+  for (auto& f : FREQS) f.blank();
+  IVALID = 0;
+  return true;
+}
+
+bool read_model_file(std::string* error) {
+  FileName130 name = FILIN;
+  DEFAULT_EXTENSION(name, "rtm", 0);
+  const std::string path = path_of(name);
+  std::ifstream file(path, std::ios::binary);
+  std::string text;
+  if (file) {
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    text = contents.str();
+  }
+  if (!file || file.bad()) {
+    if (error) *error = path + ": the file cannot be opened for reading.";
+    FILIN = last_good_filin;
+    return false;
+  }
+  if (!load_model_text(text, path, error)) {
+    FILIN = last_good_filin;
+    return false;
+  }
+  FILIN = name;
+  FILOUT = FILIN;
+  DEFAULT_EXTENSION(FILOUT, "lis", 0);
+  last_good_filin = FILIN;
+  return true;
+}
+
+std::string model_text() {
+  std::string out;
+  out.reserve(4096);
+  out += TITLE.view();
+  out += '\n';
+  out += ' ' + std::to_string(NMASS) + ' ' + std::to_string(NSTIF) + ' ' + real_text(CONV_I) + ' ' +
+         real_text(CONV_S) + '\n';
+  out += ' ' + real_text(ORDMIN) + ' ' + real_text(ORDMAX) + ' ' + real_text(ORDSTEP) + '\n';
+  for (int i = 1; i <= NMASS; ++i) {
+    const NODE& n = MASSES(i);
+    out += ' ' + real_text(n.xy_node(1)) + ' ' + real_text(n.xy_node(2)) + ' ' +
+           real_text(n.amass) + ' ' + real_text(n.dampex) + ' ' + std::to_string(n.icyleng_no(1)) +
+           ' ' + std::to_string(n.icyleng_no(2)) + quoted(n.name) + '\n';
+  }
+  for (int i = 1; i <= NSTIF; ++i) {
+    const STIFFNESS& s = STIFF(i);
+    out += ' ' + std::to_string(s.nodes(1)) + ' ' + std::to_string(s.nodes(2)) + ' ' +
+           real_text(s.stiff) + ' ' + real_text(s.dampin) + ' ' + real_text(s.diam) + ' ' +
+           real_text(s.bore) + quoted(s.name) + '\n';
+  }
+  const int neng = std::clamp(NENG, 0, kMaxEngines);
+  out += ' ' + std::to_string(neng) + '\n';
+  for (int i = 1; i <= neng; ++i) {
+    const ENGINE& e = ENGS(i);
+    const int ncyl = std::clamp(e.ncyl, 0, kMaxCylinders);
+    out += ' ' + std::to_string(ncyl) + ' ' + std::to_string(e.nstroke);
+    for (int c = 1; c <= ncyl; ++c) out += ' ' + std::to_string(e.ifirord(c));
+    out += ' ' + std::to_string(e.ivee_engine) + ' ' + real_text(e.vee_angle) + quoted(e.name) +
+           '\n';
+  }
+  return out;
+}
+
+bool write_model_file(std::string* error) {
+  FileName130 name = FILIN;
+  DEFAULT_EXTENSION(name, "rtm", 0);
+  const std::string path = path_of(name);
+  const std::string text = model_text();
+  // Write beside the target first and replace it only when every byte is
+  // out, so a failed save never destroys the file that was there.
+  const std::string temp = path + ".part";
+  bool ok = false;
+  {
+    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+    if (file) {
+      file.write(text.data(), static_cast<std::streamsize>(text.size()));
+      file.close();
+      ok = !file.fail();
+    }
+  }
+  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) {
+    std::remove(temp.c_str());
+    if (error) *error = path + ": the model could not be written; nothing was saved.";
+    FILIN = last_good_filin;
+    return false;
+  }
+  FILIN = name;
+  last_good_filin = FILIN;
+  return true;
+}
+
+int READ_FILE() {
+  std::string error;
+  if (!read_model_file(&error)) {
+    WINDOW_UPDATE(FILIN);
+    window_library().show_message("Open Torsional vibration", error);
+    return 1;
+  }
+  WINDOW_UPDATE(FREQS);
+  WINDOW_UPDATE(IVALID);
+  if (model_redraw) model_redraw();
+  return 1;
+}
+
+int SAVE_FILE() {
+  std::string error;
+  if (!write_model_file(&error)) {
+    WINDOW_UPDATE(FILIN);
+    window_library().show_message("Save Torsional vibration", error);
+  }
+  return 1;
+}
+
+}  // namespace spindra

@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/model/model_file.h"
+#include "app/model/store.h"
+
+namespace spindra {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string extension_of(std::string_view name, std::string_view ext = "rtm", int mode = 0) {
+  FileName130 f(name);
+  DEFAULT_EXTENSION(f, ext, mode);
+  return f.str();
+}
+
+TEST(DefaultExtension, ForcesTheExtensionOnTheFirstDot) {
+  EXPECT_EQ(extension_of("shaft"), "shaft.rtm");
+  EXPECT_EQ(extension_of("shaft.dat"), "shaft.rtm");
+  EXPECT_EQ(extension_of("shaft.old.rtm"), "shaft.rtm");
+  FileName130 blank;
+  DEFAULT_EXTENSION(blank, "rtm", 0);
+  EXPECT_EQ(blank.view().substr(0, 5), ".rtm ");
+  EXPECT_EQ(extension_of("model.dat", "lis"), "model.lis");
+}
+
+TEST(DefaultExtension, KeepsAnExistingExtensionInMode1) {
+  EXPECT_EQ(extension_of("shaft.dat", "rtm", 1), "shaft.dat");
+  EXPECT_EQ(extension_of("shaft", "rtm", 1), "shaft.rtm");
+}
+
+TEST(DefaultExtension, LooksOnlyInTheLastPathComponent) {
+  EXPECT_EQ(extension_of("/home/eng/v1.2/shaft"), "/home/eng/v1.2/shaft.rtm");
+  EXPECT_EQ(extension_of("/home/eng/v1.2/shaft.dat"), "/home/eng/v1.2/shaft.rtm");
+  EXPECT_EQ(extension_of("C:\\jobs\\a.b\\pump"), "C:\\jobs\\a.b\\pump.rtm");
+  EXPECT_EQ(extension_of("DISK:[JOBS.X]PUMP"), "DISK:[JOBS.X]PUMP.rtm");
+  EXPECT_EQ(extension_of("DISK:[JOBS.X]PUMP.DAT"), "DISK:[JOBS.X]PUMP.rtm");
+  // A leading dot names a file, it does not start an extension.
+  EXPECT_EQ(extension_of(".shaft"), ".shaft.rtm");
+  EXPECT_EQ(extension_of("dir/.shaft"), "dir/.shaft.rtm");
+}
+
+TEST(DefaultExtension, CutsWhatDoesNotFit) {
+  FixedText<8> f("abcdefg");
+  DEFAULT_EXTENSION(f, "rtm", 0);
+  EXPECT_EQ(f.view(), "abcdefg.");
+}
+
+class ModelFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    initialise_store();
+    dir_ = fs::temp_directory_path() /
+           ("spindra_model_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string write(std::string_view name, std::string_view text) {
+    const fs::path p = dir_ / name;
+    std::ofstream(p, std::ios::binary) << text;
+    return p.string();
+  }
+  bool open(const std::string& path, std::string* error = nullptr) {
+    FILIN = path;
+    return read_model_file(error);
+  }
+
+  // A small model with every carried field set to a value that does not
+  // print exactly in few digits.
+  static void make_model() {
+    TITLE = "Test rig: motor - coupling - pump";
+    NMASS = 3;
+    NSTIF = 3;
+    CONV_I = 1.0 / 3.0;
+    CONV_S = 2.5;
+    ORDMIN = 0.5;
+    ORDMAX = 12.0;
+    ORDSTEP = 0.5;
+    for (int i = 1; i <= 3; ++i) {
+      MASSES(i).xy_node(1) = 40.0 + 25.0 * i;
+      MASSES(i).xy_node(2) = 105.0;
+      MASSES(i).amass = 0.1 * i + 1e-13;
+      MASSES(i).dampex = 1.0 / (7.0 * i);
+    }
+    MASSES(2).icyleng_no(1) = 1;
+    MASSES(2).icyleng_no(2) = 1;
+    MASSES(1).name = "Motor";
+    MASSES(2).name = "O'Brien's hub";
+    MASSES(3).name = "Pump impeller rotor";  // longer than 16: cut
+    STIFF(1).nodes(1) = 1;
+    STIFF(1).nodes(2) = 2;
+    STIFF(1).stiff = 1.2345678901234567e6;
+    STIFF(1).dampin = 0.3;
+    STIFF(1).diam = 0.0625;
+    STIFF(1).bore = 0.02;
+    STIFF(2).nodes(1) = 2;
+    STIFF(2).nodes(2) = 3;
+    STIFF(2).stiff = 3.3e5;
+    STIFF(3).nodes(1) = 3;
+    STIFF(3).nodes(2) = 0;
+    STIFF(3).stiff = 1e9;
+    STIFF(3).name = "Foundation";
+    NENG = 1;
+    ENGS(1).ncyl = 12;
+    ENGS(1).nstroke = 4;
+    const int order[12] = {1, 12, 5, 8, 3, 10, 6, 7, 2, 11, 4, 9};
+    for (int c = 1; c <= 12; ++c) ENGS(1).ifirord(c) = order[c - 1];
+    ENGS(1).ivee_engine = 1;
+    ENGS(1).vee_angle = 60.0;
+    ENGS(1).name = "V12";
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ModelFileTest, SaveThenOpenGivesBackEveryCarriedField) {
+  make_model();
+  FILIN = (dir_ / "rig.dat").string();
+  std::string error;
+  ASSERT_TRUE(write_model_file(&error)) << error;
+  EXPECT_EQ(FILIN.str(), (dir_ / "rig.rtm").string());  // extension forced and kept
+  EXPECT_TRUE(fs::exists(dir_ / "rig.rtm"));
+  EXPECT_FALSE(fs::exists(dir_ / "rig.dat"));
+
+  const auto masses = MASSES;
+  const auto stiff = STIFF;
+  const auto engs = ENGS;
+  const auto title = TITLE;
+  initialise_store();
+  ASSERT_TRUE(open((dir_ / "rig.rtm").string(), &error)) << error;
+  EXPECT_EQ(TITLE, title);
+  EXPECT_EQ(NMASS, 3);
+  EXPECT_EQ(NSTIF, 3);
+  EXPECT_EQ(NENG, 1);
+  EXPECT_EQ(CONV_I, 1.0 / 3.0);
+  EXPECT_EQ(CONV_S, 2.5);
+  EXPECT_EQ(ORDMIN, 0.5);
+  EXPECT_EQ(ORDMAX, 12.0);
+  EXPECT_EQ(ORDSTEP, 0.5);
+  EXPECT_TRUE(masses == MASSES);  // bit for bit, names included
+  EXPECT_TRUE(stiff == STIFF);
+  EXPECT_TRUE(engs == ENGS);
+  EXPECT_EQ(MASSES(2).name.str(), "O'Brien's hub");
+  EXPECT_EQ(MASSES(3).name.str(), "Pump impeller ro");
+  EXPECT_EQ(FILOUT.str(), (dir_ / "rig.lis").string());
+}
+
+TEST_F(ModelFileTest, OpenVoidsTheResultsOfTheLastAnalysis) {
+  make_model();
+  FILIN = (dir_ / "m").string();
+  ASSERT_TRUE(write_model_file());
+  IVALID = 1;
+  FREQS(1) = "    1234.56";
+  ASSERT_TRUE(open(FILIN.str()));
+  EXPECT_EQ(IVALID, 0);
+  EXPECT_TRUE(FREQS(1).is_blank());
+}
+
+TEST_F(ModelFileTest, ReadsFreeFormatRecords) {
+  // Commas as separators, a record broken over lines, extra values skipped,
+  // a blank line between records, D exponents, and no engine records.
+  const std::string path = write("free.rtm",
+                                 "Free format\n"
+                                 "2,1, 1.0 ,1.0\n"
+                                 "1 6 1 extra values\n"
+                                 "10.0 20.0\n"
+                                 "  1.5D+00 0 0 0 'Flywheel'\n"
+                                 "\n"
+                                 "30,20,2.5,0,0,0,'Gen' trailing words\n"
+                                 "1 2 1.0E6 0 0.1 0\n"
+                                 "'Shaft'\n");
+  std::string error;
+  ASSERT_TRUE(open(path, &error)) << error;
+  EXPECT_EQ(TITLE.str(), "Free format");
+  EXPECT_EQ(NMASS, 2);
+  EXPECT_EQ(NSTIF, 1);
+  EXPECT_EQ(ORDMAX, 6.0);
+  EXPECT_EQ(MASSES(1).xy_node(2), 20.0);
+  EXPECT_EQ(MASSES(1).amass, 1.5);
+  EXPECT_EQ(MASSES(1).name.str(), "Flywheel");
+  EXPECT_EQ(MASSES(2).amass, 2.5);
+  EXPECT_EQ(MASSES(2).name.str(), "Gen");
+  EXPECT_EQ(STIFF(1).stiff, 1e6);
+  EXPECT_EQ(STIFF(1).diam, 0.1);
+  EXPECT_EQ(STIFF(1).name.str(), "Shaft");
+  EXPECT_EQ(NENG, 0);
+}
+
+TEST_F(ModelFileTest, LongEngineRecordMayRunOverSeveralLines) {
+  const std::string path = write("eng.rtm",
+                                 "E\n1 0 1 1\n1 6 1\n0 0 1 0 1 1 'c1'\n1\n"
+                                 "12 4 1 12 5 8\n3 10 6\n7 2 11 4 9 1\n60.0 'V12'\n");
+  std::string error;
+  ASSERT_TRUE(open(path, &error)) << error;
+  ASSERT_EQ(NENG, 1);
+  EXPECT_EQ(ENGS(1).ncyl, 12);
+  EXPECT_EQ(ENGS(1).ifirord(12), 9);
+  EXPECT_EQ(ENGS(1).ivee_engine, 1);
+  EXPECT_EQ(ENGS(1).vee_angle, 60.0);
+  EXPECT_EQ(ENGS(1).name.str(), "V12");
+}
+
+TEST_F(ModelFileTest, TruncatedEngineSectionKeepsTheEnginesReadInFull) {
+  // Engines from an earlier model must not survive in the slots not read.
+  ENGS(2).ncyl = 9;
+  ENGS(3).ncyl = 7;
+  const std::string path =
+      write("trunc.rtm", "T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n3\n2 4 1 2 0 0.0 'twin'\n4 4 1 3\n");
+  std::string error;
+  ASSERT_TRUE(open(path, &error)) << error;
+  EXPECT_EQ(NENG, 3);  // the count in the file stands
+  EXPECT_EQ(ENGS(1).ncyl, 2);
+  EXPECT_EQ(ENGS(1).name.str(), "twin");
+  EXPECT_EQ(ENGS(2).ncyl, 0);
+  EXPECT_EQ(ENGS(3).ncyl, 0);
+}
+
+TEST_F(ModelFileTest, ModelWithoutStiffnessesOrEngineCount) {
+  const std::string path = write("nostiff.rtm", "N\n1 0 1 1\n1 6 1\n5 5 2 0 0 0 'x'\n");
+  ASSERT_TRUE(open(path));
+  EXPECT_EQ(NMASS, 1);
+  EXPECT_EQ(NSTIF, 0);
+  EXPECT_EQ(NENG, 0);
+  FILIN = (dir_ / "again").string();
+  ASSERT_TRUE(write_model_file());
+  std::ifstream in(dir_ / "again.rtm");
+  std::string title, counts;
+  std::getline(in, title);
+  std::getline(in, counts);
+  EXPECT_EQ(title.size(), 80u);
+  EXPECT_EQ(counts.substr(0, 5), " 1 0 ");
+}
+
+struct BadFile {
+  const char* text;
+  const char* expected;  // part of the message
+};
+
+void PrintTo(const BadFile& bad, std::ostream* os) { *os << "expecting: " << bad.expected; }
+
+class MalformedFileTest : public ModelFileTest, public ::testing::WithParamInterface<BadFile> {};
+
+TEST_P(MalformedFileTest, GivesAMessageAndLeavesTheModelUntouched) {
+  make_model();
+  FILIN = (dir_ / "good").string();
+  ASSERT_TRUE(write_model_file());
+  IVALID = 1;
+  FREQS(1) = "  99.00";
+  const auto masses = MASSES;
+  const auto engs = ENGS;
+  const auto title = TITLE;
+  const FileName130 filin = FILIN;
+
+  const std::string path = write("bad.rtm", GetParam().text);
+  std::string error;
+  EXPECT_FALSE(open(path, &error));
+  EXPECT_NE(error.find(path), std::string::npos) << error;
+  EXPECT_NE(error.find(GetParam().expected), std::string::npos) << error;
+  EXPECT_EQ(NMASS, 3);
+  EXPECT_EQ(NSTIF, 3);
+  EXPECT_EQ(NENG, 1);
+  EXPECT_TRUE(masses == MASSES);
+  EXPECT_TRUE(engs == ENGS);
+  EXPECT_EQ(TITLE, title);
+  EXPECT_EQ(IVALID, 1);
+  EXPECT_EQ(FREQS(1).str(), "  99.00");
+  EXPECT_EQ(FILIN, filin);  // a later Save goes to the good file, not the bad one
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MalformedFileTest,
+    ::testing::Values(
+        BadFile{"", "line 1: the file ends before the title"},
+        BadFile{"T\n", "ends before the number of inertias"},
+        BadFile{"T\n2 x 1 1\n", "line 2, the number of stiffnesses: 'x' is not a whole number"},
+        BadFile{"T\n1 0 1.0 abc\n", "line 2, the stiffness unit factor: 'abc' is not a number"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 nan 0 0 0 'a'\n", "the inertia of inertia 1"},
+        BadFile{"T\n101 0 1 1\n", "the number of inertias: 101 is outside 0 to 100"},
+        BadFile{"T\n1 101 1 1\n", "the number of stiffnesses: 101 is outside 0 to 100"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n11\n", "the number of engines: 11"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1\n101 4\n", "cylinders of engine 1: 101"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1\n2 4 1 q 0 0 'e'\n",
+                "line 6, firing-order position 2 of engine 1: 'q'"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 3 1 0 0 0 'c'\n",
+                "line 6, the second node of stiffness 1: there is no inertia 3"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n0 1 1 0 0 0 'c'\n",
+                "the first node of stiffness 1: there is no inertia 0"},
+        BadFile{"T\n2 2 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 'c'\n",
+                "the file ends before the first node of stiffness 2"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 11 1 'a'\n", "the engine number of inertia 1: 11"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'open\n", "no closing apostrophe"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0,,0 1 0 0 0 'a'\n", "missing between two commas"},
+        BadFile{"T\n99999999999 0 1 1\n", "too large"}));
+
+TEST_F(ModelFileTest, MissingFileIsReported) {
+  std::string error;
+  EXPECT_FALSE(open((dir_ / "nowhere").string(), &error));
+  EXPECT_NE(error.find("nowhere.rtm: the file cannot be opened"), std::string::npos) << error;
+}
+
+TEST_F(ModelFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
+  make_model();
+  FILIN = (dir_ / "keep").string();
+  ASSERT_TRUE(write_model_file());
+  const std::string before = model_text();
+  std::string error;
+  FILIN = (dir_ / "no such folder" / "x").string();
+  EXPECT_FALSE(write_model_file(&error));
+  EXPECT_NE(error.find("could not be written"), std::string::npos);
+  EXPECT_EQ(FILIN.str(), (dir_ / "keep.rtm").string());
+  std::ifstream in(dir_ / "keep.rtm");
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), before);
+}
+
+TEST_F(ModelFileTest, ReadFileCallbackShowsTheMessageAndRedrawsOnSuccess) {
+  NullWindowLibrary library;
+  set_window_library(&library);
+  static int redraws = 0;
+  redraws = 0;
+  model_redraw = [] { return ++redraws; };
+  FILIN = (dir_ / "missing").string();
+  EXPECT_EQ(READ_FILE(), 1);
+  EXPECT_EQ(library.messages, 1);
+  EXPECT_NE(library.last_message.find("missing.rtm"), std::string::npos);
+  EXPECT_EQ(redraws, 0);
+
+  FILIN = write("ok.rtm", "ok\n0 0 1 1\n1 6 1\n");
+  EXPECT_EQ(READ_FILE(), 1);
+  EXPECT_EQ(library.messages, 1);
+  EXPECT_EQ(redraws, 1);
+  model_redraw = nullptr;
+  set_window_library(nullptr);
+}
+
+}  // namespace
+}  // namespace spindra
