@@ -18,6 +18,7 @@ using Vector100 = Table<double, 1, 100>;
 inline constexpr double kPivotLimit = 1.000000013351432e-10;  // 1e-10 in single precision
 inline constexpr double kFlushLimit = 1e-20;
 inline constexpr double kConvergenceLimit = 1e-8;
+inline constexpr long kMinimumPasses = 100000;  // pass limit of small models, see pass_limit
 inline constexpr double kGauselSingular = 9.99999993922529e-09;  // 1e-8 in single precision
 
 // ---- Matrix routines on the leading n x n block ---------------------------
