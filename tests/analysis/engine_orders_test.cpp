@@ -1,6 +1,7 @@
+#include "analysis/engine_orders.h"
+
 #include <cmath>
 
-#include "analysis/engine_orders.h"
 #include "tests/analysis/analysis_fixture.h"
 
 namespace spindra {
