@@ -18,7 +18,9 @@ void MemoryWindowLibrary::window_update(const void* var) {
   NullWindowLibrary::window_update(var);
 }
 
-void MemoryWindowLibrary::clear_screen() { std::fill(pixels.begin(), pixels.end(), 15); }
+void MemoryWindowLibrary::clear_screen() {
+  std::fill(pixels.begin(), pixels.end(), 15);
+}
 
 void MemoryWindowLibrary::set_device_pixel(int16_t x, int16_t y, int colour) {
   if (x < 0 || y < 0 || x >= width || y >= height) return;

@@ -68,7 +68,9 @@ int squeeze_blanks(char* text, int n) {
   return k;
 }
 
-int clamp_int(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
+int clamp_int(int v, int lo, int hi) {
+  return std::max(lo, std::min(v, hi));
+}
 
 }  // namespace
 
@@ -99,7 +101,8 @@ void BUFGSL(int32_t IADE) {
 void WRTGSL() {
   if (IQNWRD == 0 || IQDEVC >= 10000) return;
   std::array<char, 80> record;
-  for (int k = 1; k <= IQNWRD; ++k) record[static_cast<std::size_t>(k - 1)] = static_cast<char>(IQBUFF(k));
+  for (int k = 1; k <= IQNWRD; ++k)
+    record[static_cast<std::size_t>(k - 1)] = static_cast<char>(IQBUFF(k));
   write_record(record.data(), IQNWRD);
   IQNWRD = 0;
 }

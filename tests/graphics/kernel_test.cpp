@@ -328,8 +328,8 @@ TEST(Clipping, ClippedEndsLieOnTheSegmentAndInTheWindow) {
       ASSERT_LE(x, 297.001f);
       ASSERT_GE(y, -1e-3f);
       ASSERT_LE(y, 210.001f);
-      const double cross = (static_cast<double>(bx) - ax) * (y - ay) -
-                           (static_cast<double>(by) - ay) * (x - ax);
+      const double cross =
+          (static_cast<double>(bx) - ax) * (y - ay) - (static_cast<double>(by) - ay) * (x - ax);
       const double len = std::hypot(bx - ax, by - ay);
       ASSERT_LE(std::fabs(cross) / len, 1e-2) << ax << " " << ay << " " << bx << " " << by;
     }
@@ -399,6 +399,28 @@ TEST_F(KernelOnRegion, CursorOnTheWindowDevice) {
   EXPECT_FLOAT_EQ(rx, 297.0f);
   EXPECT_FLOAT_EQ(ry, 210.0f);
   EXPECT_THAT(calls(), IsEmpty());  // no drawing
+}
+
+}  // namespace
+}  // namespace spindra
+
+namespace spindra {
+namespace {
+
+TEST(PrinterStartUp, PageSizeComesFromTheDisplayLayer) {
+  test_support::Recorder::install();
+  test_support::reset_kernel(594, 420);
+  display::NHORZ = 2000;
+  display::NVERT = 1500;
+  GSLINI(999550, 0);
+  EXPECT_EQ(gsl::IQDEVC, 999550);
+  EXPECT_EQ(gsl::IQMAXX, 1999);
+  EXPECT_EQ(gsl::IQMAXY, 1499);
+  EXPECT_EQ(gsl::IPAPER_DIR, 3);
+  EXPECT_TRUE(gsl::PRINTER_ENGAGED);
+  EXPECT_EQ(test_support::Recorder::calls.front(), test_support::Init(95));
+  set_display_device(nullptr);
+  gsl::IPAPER_DIR = 0;
 }
 
 }  // namespace

@@ -22,14 +22,22 @@ struct DeviceCall {
   bool operator==(const DeviceCall&) const = default;
 };
 inline std::ostream& operator<<(std::ostream& os, const DeviceCall& c) {
-  static const char* names[] = {"PCMOVABS", "PCDRWABS", "PCFILLRECT", "PCPFILLRECT", "PCPEN",
-                                "PCINIT"};
+  static const char* names[] = {"PCMOVABS",    "PCDRWABS", "PCFILLRECT",
+                                "PCPFILLRECT", "PCPEN",    "PCINIT"};
   return os << names[c.op] << "(" << c.a << ", " << c.b << ")";
 }
-inline DeviceCall Move(int32_t x, int32_t y) { return {DeviceCall::Move, x, y}; }
-inline DeviceCall Draw(int32_t x, int32_t y) { return {DeviceCall::Draw, x, y}; }
-inline DeviceCall Pen(int32_t c) { return {DeviceCall::Pen, c, 0}; }
-inline DeviceCall Init(int32_t m) { return {DeviceCall::Init, m, 0}; }
+inline DeviceCall Move(int32_t x, int32_t y) {
+  return {DeviceCall::Move, x, y};
+}
+inline DeviceCall Draw(int32_t x, int32_t y) {
+  return {DeviceCall::Draw, x, y};
+}
+inline DeviceCall Pen(int32_t c) {
+  return {DeviceCall::Pen, c, 0};
+}
+inline DeviceCall Init(int32_t m) {
+  return {DeviceCall::Init, m, 0};
+}
 
 // The recorder: every call of the kernel into the display layer, the modes
 // PCINIT hands back and the cursor reading PCCOORD gives.
