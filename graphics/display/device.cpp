@@ -264,7 +264,6 @@ void PCINIT(int32_t& MODE) {
   IHSIZE = static_cast<int16_t>(IIXSIZ());
   IVSIZE = JYPIX;
   ITY = 2;
-  SELECT_PENMAP(0);
 }
 
 void SELECT_GRAPH_WINDOW(int32_t ID) {

@@ -11,6 +11,7 @@
 
 #include "graphics/kernel/kernel.h"
 #include "graphics/kernel/output.h"
+#include "platform/window_library.h"
 
 namespace spindra {
 
@@ -208,6 +209,8 @@ void GSLEND(int32_t YESNO) {
       BUFGSL(IPQQFF);
     }
     WRTGSL();
+  } else if (is_display_device(code)) {
+    if (YESNO == 1 && !is_printer(code)) window_library().clear_screen();
   } else if (is_pen_plotter(code)) {
     plotter_pen(-1);
     std::array<char, 48> line{};

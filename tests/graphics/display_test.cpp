@@ -335,3 +335,37 @@ TEST(Prod, TooLargeAnInnerDimensionIsRefused) {
 
 }  // namespace
 }  // namespace spindra
+
+namespace spindra {
+namespace {
+
+TEST(FullScreen, ModesTheScreenCannotHoldFallBack) {
+  MemoryWindowLibrary lib(1024, 768);
+  lib.screen_w = 700;
+  lib.screen_h = 500;
+  set_display_device(nullptr);
+  set_window_library(&lib);
+  test_support::reset_kernel(594, 420);
+  GSLINI(102768, 0);
+  EXPECT_EQ(gsl::IQDEVC, 640480);
+  EXPECT_EQ(gsl::IQMAXX, 639);
+  EXPECT_EQ(display::JYPIX, 479);
+  EXPECT_TRUE(lib.pieces.empty());
+  lib.screen_w = 1024;
+  lib.screen_h = 768;
+  GSLINI(102768, 0);
+  EXPECT_EQ(gsl::IQDEVC, 102768);
+  EXPECT_EQ(display::JYPIX, 767);
+  // Lines land on the screen rows like on a region.
+  COLOUR(1);
+  MOVTO2(0.0f, 0.0f);
+  LINTO2(1.0f, 0.0f);
+  EXPECT_NE(lib.pixel(0, 767), 15);
+  EXPECT_NE(lib.pixel(4, 767), 15);
+  GSLEND(1);
+  EXPECT_EQ(lib.count(15), 1024 * 768);
+  set_window_library(nullptr);
+}
+
+}  // namespace
+}  // namespace spindra
