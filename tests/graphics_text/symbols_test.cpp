@@ -200,12 +200,16 @@ TEST_F(SquarePixels, ThreePixelsAcrossAndOffCentreAtScaleHalf) {
 
 // Every glyph drawn through the kernel and the display layer onto a canvas
 // stays inside its character cell.  With SPINDRA_FONT_SHEET set to a file
-// name, the sheet of all glyphs is written there as a PPM image.
+// name, the sheet of all glyphs and some sample texts is written there as a
+// PPM image; docs/stroke-font.png is made from it:
+//   SPINDRA_FONT_SHEET=/tmp/sheet.ppm build/tests/test_graphics_text --gtest_filter='FontSheet.*'
+//   convert /tmp/sheet.ppm -strip docs/stroke-font.png
 TEST(FontSheet, EveryGlyphStaysInItsCell) {
   constexpr int kCols = 19, kRows = 10;
   constexpr int kCellW = 64, kCellH = 90;  // pixels per cell
   constexpr int kBase = 62;                // base line below the cell's top
-  constexpr int kW = kCols * kCellW + 20, kH = kRows * kCellH + 20;
+  constexpr int kSamples = 230;            // pixel rows of sample texts under the glyphs
+  constexpr int kW = kCols * kCellW + 20, kH = kRows * kCellH + 20 + kSamples;
   CanvasLibrary canvas(kW, kH);
   set_display_device(nullptr);
   set_window_library(&canvas);
@@ -221,6 +225,7 @@ TEST(FontSheet, EveryGlyphStaysInItsCell) {
     const int col = (g - 1) % kCols, row = (g - 1) / kCols;
     const float x = (10 + col * kCellW + 16) / 10.0f;
     const float y = (kH - 1 - (10 + row * kCellH + kBase)) / 10.0f;
+    SYMBOL_SCALE(1.0f);
     // Faint guides: the base line and the capital height.
     COLOUR(7);
     MOVTO2(x, y);
@@ -232,6 +237,30 @@ TEST(FontSheet, EveryGlyphStaysInItsCell) {
     const std::string text = (g > 95 ? "{{" : "") + std::string(1, c);
     PLOT_TEXT(text, x, y, width, height, 0.0f);
   }
+  // Samples under the glyphs: scripts, the Greek set, angles, label size.
+  const float top = kSamples / 10.0f;
+  COLOUR(7);
+  MOVTO2(1.0f, top + 0.5f);
+  LINTO2(kW / 10.0f - 1.0f, top + 0.5f);
+  COLOUR(4);
+  PLOT_TEXT("f[[1]] = 1234.5 vpm   {{w}} = 2{{p}}f", 2.6f, top - 5.5f, 1.6f, 2.4f, 0.0f);
+  PLOT_TEXT("x]]2[[ + y]]2[[   {{Dj}} = 0.25{{w}}   {{S}} M[[i]]", 2.6f, top - 11.5f, 1.6f, 2.4f,
+            0.0f);
+  COLOUR(1);
+  NUMBER_XY_ANG(2.6f, top - 18.5f, 3.1f, 4, 1, 1.5f, 2.25f, false, false, 0.0f);
+  PLOT_TEXT("labels: 1.5 x 2.25 mm", 11.0f, top - 18.5f, 1.5f, 2.25f, 0.0f);
+  COLOUR(2);
+  for (int i = 0; i < 3; ++i) {
+    SYMBOL_SCALE(0.5f * static_cast<float>(1 << i));
+    SQUARE(65.0f + 3.0f * static_cast<float>(i), top - 17.5f);
+  }
+  SYMBOL_SCALE(1.0f);
+  COLOUR(4);
+  for (int a = 0; a <= 90; a += 30) {
+    PLOT_TEXT(" angle " + std::to_string(a), 84.0f, top - 22.0f, 1.5f, 2.25f,
+              static_cast<float>(a));
+  }
+
   if (const char* path = std::getenv("SPINDRA_FONT_SHEET")) {
     EXPECT_TRUE(canvas.write_ppm(path));
   }
