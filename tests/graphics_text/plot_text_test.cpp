@@ -12,8 +12,8 @@
 namespace spindra {
 namespace {
 
-using testing::DeviceCall;
-using testing::RecordingDevice;
+using text_test::DeviceCall;
+using text_test::RecordingDevice;
 
 // A point of a trace in millimetres.
 struct Step {

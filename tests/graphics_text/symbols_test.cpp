@@ -15,9 +15,9 @@
 namespace spindra {
 namespace {
 
-using testing::CanvasLibrary;
-using testing::DeviceCall;
-using testing::RecordingDevice;
+using text_test::CanvasLibrary;
+using text_test::DeviceCall;
+using text_test::RecordingDevice;
 
 TEST(Nospace, SqueezesOutEveryBlank) {
   FixedText<10> t(" 3. 1  x");

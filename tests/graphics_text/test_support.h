@@ -15,7 +15,7 @@
 #include "graphics/kernel/kernel.h"
 #include "platform/window_library.h"
 
-namespace spindra::testing {
+namespace spindra::text_test {
 
 struct DeviceCall {
   bool draw = false;
@@ -120,4 +120,4 @@ inline bool CanvasLibrary::write_ppm(const std::string& path) const {
   return std::fclose(f) == 0;
 }
 
-}  // namespace spindra::testing
+}  // namespace spindra::text_test
