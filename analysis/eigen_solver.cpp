@@ -1,0 +1,533 @@
+#include "analysis/eigen_solver.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace spindra {
+
+// ---- Matrix routines -------------------------------------------------------
+
+void ZERMAT(Square100& a) {
+  a.fill(0.0);
+}
+
+void PUTSTF(Square100& BIGK, int IBIG, const Matrix<double, 2, 2>& SMALLK, int ISMALL,
+            const Table<int, 1, 2>& IDOFAR) {
+  for (int j = 1; j <= ISMALL; ++j) {
+    for (int i = 1; i <= ISMALL; ++i) BIGK(IDOFAR(i), IDOFAR(j)) += SMALLK(i, j);
+  }
+}
+
+void PROD10(const Square100& A, const Square100& B, Square100& C, int n) {
+  double column[100];
+  for (int j = 1; j <= n; ++j) {
+    for (int k = 1; k <= n; ++k) column[k - 1] = B(k, j);
+    for (int i = 1; i <= n; ++i) {
+      double s = 0.0;
+      for (int k = 1; k <= n; ++k) s += A(i, k) * column[k - 1];
+      C(i, j) = s;
+    }
+  }
+}
+
+void COPYIT(const double* OLD, double* NEW, int N, double F) {
+  for (int k = 0; k < N; ++k) NEW[k] = OLD[k] * F;
+}
+
+void NOUNDR(Square100& A, int ISIZE, double VAL) {
+  for (int j = 1; j <= ISIZE; ++j) {
+    for (int i = 1; i <= ISIZE; ++i) {
+      if (i != j && std::fabs(A(i, j)) < VAL) A(i, j) = 0.0;
+    }
+  }
+}
+
+void DCLU(const Square100& A, Square100& L, Square100& U, int M, int& ISTAT) {
+  ISTAT = 0;
+  for (int i = 1; i <= M; ++i) {
+    for (int j = 1; j < i; ++j) {
+      double s = 0.0;
+      for (int k = 1; k < j; ++k) s += L(i, k) * U(k, j);
+      L(i, j) = A(i, j) - s;
+    }
+    double s = 0.0;
+    for (int k = 1; k < i; ++k) s += L(i, k) * U(k, i);
+    L(i, i) = A(i, i) - s;
+    U(i, i) = 1.0;
+    for (int j = i + 1; j <= M; ++j) {
+      if (std::fabs(L(i, i)) < kPivotLimit) {
+        ISTAT = i;
+        return;
+      }
+      double t = 0.0;
+      for (int k = 1; k < i; ++k) t += L(i, k) * U(k, j);
+      U(i, j) = (A(i, j) - t) / L(i, i);
+    }
+  }
+}
+
+void GETEIG(const Square100& A, int ISIZE, Vector100& EIGS, double ALIM, int& IFLAG) {
+  double total = 0.0;
+  int terms = 0;
+  for (int j = 1; j <= ISIZE; ++j) {
+    if (EIGS(j) != 0.0) {
+      total += std::fabs(1.0 - A(j, j) / EIGS(j));
+      ++terms;
+    }
+    EIGS(j) = A(j, j);
+  }
+  IFLAG = (terms > 0 && total / terms < ALIM) ? 1 : 0;
+}
+
+void SORT(double* RX, int N, int M, int L, int ISORT, int ITY, int& ISTAT) {
+  ISTAT = 0;
+  if (M <= 0) ISTAT += 1;
+  if (ISORT <= 0) ISTAT += 2;
+  if (ISORT > M) ISTAT += 4;
+  if (ISTAT != 0) return;
+  if (ITY != 1 && ITY != -1 && ITY != 2 && ITY != -2) {
+    ISTAT = 8;
+    ITY = 1;
+  }
+  if (L > N) {
+    ISTAT += 16;
+    L = N;
+  }
+  auto at = [&](int row, int col) -> double& {
+    return RX[static_cast<std::ptrdiff_t>(col - 1) * N + (row - 1)];
+  };
+  auto out_of_order = [&](double a, double b) {
+    switch (ITY) {
+      case -1:
+        return a < b;
+      case 2:
+      case -2:
+        return std::fabs(a) > std::fabs(b);
+      default:
+        return a > b;
+    }
+  };
+  for (int i = 1; i < L; ++i) {
+    for (int j = i + 1; j <= L; ++j) {
+      if (out_of_order(at(i, ISORT), at(j, ISORT))) {
+        for (int c = 1; c <= M; ++c) std::swap(at(i, c), at(j, c));
+      }
+    }
+  }
+}
+
+void GAUSEL(Square100& B, int NEQN, Vector100& X, int& ISING) {
+  ISING = 0;
+  if (NEQN < 0 || NEQN > 99) {
+    ISING = -1;
+    return;
+  }
+  if (NEQN == 0) return;
+  const int rhs = NEQN + 1;
+  // Equation e is column e of B: coefficient of variable v in B(v, e).
+  double amean = 0.0;
+  for (int e = 1; e <= NEQN; ++e) {
+    for (int v = 1; v <= NEQN; ++v) amean += std::fabs(B(v, e));
+  }
+  amean /= static_cast<double>(NEQN) * NEQN;
+  if (!(amean > 0.0)) {
+    ISING = 1;
+    return;
+  }
+  for (int p = 1; p < NEQN; ++p) {
+    int best = p;
+    for (int e = p + 1; e <= NEQN; ++e) {
+      if (std::fabs(B(p, e)) > std::fabs(B(p, best))) best = e;
+    }
+    if (best != p) {
+      for (int v = 1; v <= rhs; ++v) std::swap(B(v, p), B(v, best));
+    }
+    const double pivot = B(p, p);
+    if (!(std::fabs(pivot) / amean >= kGauselSingular)) {
+      ISING = 1;
+      return;
+    }
+    for (int e = p + 1; e <= NEQN; ++e) {
+      const double factor = B(p, e) / pivot;
+      if (factor == 0.0) continue;
+      for (int v = p; v <= rhs; ++v) B(v, e) -= factor * B(v, p);
+    }
+  }
+  if (!(std::fabs(B(NEQN, NEQN)) / amean >= kGauselSingular)) {
+    ISING = 1;
+    return;
+  }
+  double solution[100];
+  for (int v = NEQN; v >= 1; --v) {
+    double s = B(rhs, v);
+    for (int w = v + 1; w <= NEQN; ++w) s -= B(w, v) * solution[w - 1];
+    solution[v - 1] = s / B(v, v);
+  }
+  for (int v = 1; v <= NEQN; ++v) X(v) = solution[v - 1];
+}
+
+// ---- Assembly --------------------------------------------------------------
+
+namespace {
+
+// K into AK, M^-1 into AMM1, A = K.M^-1, AK = A.  n = NMASS.
+void assemble(int n) {
+  ZERMAT(AK);
+  ZERMAT(AMM1);
+  Matrix<double, 2, 2> smallk;
+  Table<int, 1, 2> idofar;
+  for (int i = 1; i <= NSTIF; ++i) {
+    const double k = STIFF(i).stiff;
+    idofar(1) = STIFF(i).nodes(1);
+    idofar(2) = STIFF(i).nodes(2);
+    smallk(1, 1) = k;
+    if (idofar(2) != 0) {
+      smallk(1, 2) = -k;
+      smallk(2, 1) = -k;
+      smallk(2, 2) = k;
+      PUTSTF(AK, n, smallk, 2, idofar);
+    } else {
+      PUTSTF(AK, n, smallk, 1, idofar);
+    }
+  }
+  Matrix<double, 2, 2> aminv;
+  for (int i = 1; i <= n; ++i) {
+    aminv(1, 1) = 1.0 / MASSES(i).amass;
+    idofar(1) = i;
+    PUTSTF(AMM1, n, aminv, 1, idofar);
+  }
+  PROD10(AK, AMM1, A, n);
+  COPYIT(A.data(), AK.data(), 100 * 100, 1.0);
+}
+
+bool diagonal_finite(int n) {
+  for (int j = 1; j <= n; ++j) {
+    if (!std::isfinite(EIGS(j))) return false;
+  }
+  return true;
+}
+
+SolverResult finish(SolverResult result, int n) {
+  int istat = 0;
+  SORT(EIGS.data(), n, 1, n, 1, 1, istat);
+  return result;
+}
+
+// Pass limit: n^3, but never fewer than kMinimumPasses.  n^3 alone stops
+// small models with close eigenvalues long before their diagonal settles (a
+// four-inertia drive with two similar branches needs some 400 passes, n^3 is
+// 64); a model that converges within n^3 passes is not affected.
+long pass_limit(int n) { return std::max(static_cast<long>(n) * n * n, kMinimumPasses); }
+
+}  // namespace
+
+// ---- The plain dense iteration ----------------------------------------------
+
+SolverResult calculate_modes_dense() {
+  const int n = NMASS;
+  SolverResult result;
+  assemble(n);
+  ZERMAT(AL);
+  ZERMAT(AU);
+  if (n == 0) return result;
+  const long limit = pass_limit(n);
+  bool converged = false;
+  for (long pass = 1; pass <= limit; ++pass) {
+    for (int j = 1; j <= n; ++j) {
+      for (int i = 1; i <= n; ++i) {
+        AL(i, j) = 0.0;
+        AU(i, j) = 0.0;
+      }
+    }
+    NOUNDR(A, n, kFlushLimit);
+    int istat = 0;
+    DCLU(A, AL, AU, n, istat);
+    if (istat != 0) {
+      result.status = SolverStatus::kFactorisationFailed;
+      result.failed_row = istat;
+      return result;
+    }
+    PROD10(AU, AL, A, n);
+    int iflag = 0;
+    GETEIG(A, n, EIGS, kConvergenceLimit, iflag);
+    result.passes = static_cast<int>(pass);
+    if (!diagonal_finite(n)) {
+      result.status = SolverStatus::kBrokeDown;
+      return result;
+    }
+    if (iflag == 1 && pass > 1) {
+      converged = true;
+      break;
+    }
+  }
+  result.status = converged ? SolverStatus::kConverged : SolverStatus::kNotConverged;
+  return finish(result, n);
+}
+
+// ---- The profile-restricted iteration ----------------------------------------
+//
+// Without pivoting the LR step keeps every entry outside the profile of the
+// iterate exactly zero.  For the lower part let lo(i) be the first column of
+// row i holding a non-zero (i when none), for the upper part top(j) the first
+// row of column j.  Then
+//   L(i, j) = 0 for j < lo(i) and U(i, j) = 0 for i < top(j),
+// and the product U.L has in row i no non-zero left of min(lo(k), k >= i) and
+// in column j none above min(top(k), k >= j).  Every sum below runs over the
+// same k in the same ascending order as the dense routines and leaves out
+// only terms that are exactly zero; a sum that starts at +0 is not changed by
+// adding a zero of either sign, so each computed entry has the same bits as
+// the dense one.  The flush of each pass turns decayed entries into exact
+// zeros, and the profile shrinks with them as the iterate converges.
+
+namespace {
+
+struct Profile {
+  int lo[101];      // first non-zero column of row i, lower part (i when none)
+  int top[101];     // first non-zero row of column j, upper part (j when none)
+  int plo[101];     // first column of row i written by the last product
+  int ptop[101];    // first row of column j written by the last product
+  int right[101];   // last column of U's row i that can be non-zero
+  int bottom[101];  // last row of L's column j that can be non-zero
+  int llo[101];     // profile of the last factorisation, to clear it
+  int ltop[101];
+};
+
+Profile profile;
+
+// Flushes the part of A the last product wrote and finds the profile.
+void flush_and_scan(int n) {
+  Profile& p = profile;
+  for (int i = 1; i <= n; ++i) {
+    int first = i;
+    for (int j = p.plo[i]; j < i; ++j) {
+      double& a = A(i, j);
+      if (std::fabs(a) < kFlushLimit) a = 0.0;
+      if (a != 0.0 && first == i) first = j;
+    }
+    p.lo[i] = first;
+  }
+  for (int j = 1; j <= n; ++j) {
+    int first = j;
+    for (int i = p.ptop[j]; i < j; ++i) {
+      double& a = A(i, j);
+      if (std::fabs(a) < kFlushLimit) a = 0.0;
+      if (a != 0.0 && first == j) first = i;
+    }
+    p.top[j] = first;
+  }
+}
+
+void extents(int n) {
+  Profile& p = profile;
+  // right(i) = max{k : top(k) <= i}, bottom(j) = max{k : lo(k) <= j}.
+  for (int i = 1; i <= n; ++i) p.right[i] = p.bottom[i] = i;
+  for (int k = 1; k <= n; ++k) {
+    p.right[p.top[k]] = std::max(p.right[p.top[k]], k);
+    p.bottom[p.lo[k]] = std::max(p.bottom[p.lo[k]], k);
+  }
+  for (int i = 2; i <= n; ++i) {
+    p.right[i] = std::max(p.right[i], p.right[i - 1]);
+    p.bottom[i] = std::max(p.bottom[i], p.bottom[i - 1]);
+  }
+}
+
+void clear_factors(int n) {
+  Profile& p = profile;
+  for (int i = 1; i <= n; ++i) {
+    for (int j = p.llo[i]; j <= i; ++j) AL(i, j) = 0.0;
+  }
+  for (int j = 1; j <= n; ++j) {
+    for (int i = p.ltop[j]; i <= j; ++i) AU(i, j) = 0.0;
+  }
+}
+
+// Crout factorisation of A inside the profile; returns the failing row or 0.
+int factorise(int n) {
+  Profile& p = profile;
+  const int* lo = p.lo;
+  const int* top = p.top;
+  for (int i = 1; i <= n; ++i) {
+    const int loi = lo[i];
+    for (int j = loi; j < i; ++j) {
+      double s = 0.0;
+      for (int k = std::max(loi, top[j]); k < j; ++k) s += AL(i, k) * AU(k, j);
+      AL(i, j) = A(i, j) - s;
+    }
+    double s = 0.0;
+    for (int k = std::max(loi, top[i]); k < i; ++k) s += AL(i, k) * AU(k, i);
+    const double pivot = A(i, i) - s;
+    AL(i, i) = pivot;
+    AU(i, i) = 1.0;
+    if (i < n && std::fabs(pivot) < kPivotLimit) return i;
+    for (int j = i + 1; j <= p.right[i]; ++j) {
+      if (top[j] > i) continue;
+      double t = 0.0;
+      for (int k = std::max(loi, top[j]); k < i; ++k) t += AL(i, k) * AU(k, j);
+      AU(i, j) = (A(i, j) - t) / pivot;
+    }
+  }
+  for (int i = 1; i <= n; ++i) {
+    p.llo[i] = lo[i];
+    p.ltop[i] = top[i];
+  }
+  return 0;
+}
+
+// A = U.L inside the profile the factors allow.
+void multiply(int n) {
+  Profile& p = profile;
+  // Suffix minima: where the product can reach.
+  p.plo[n] = p.lo[n];
+  p.ptop[n] = p.top[n];
+  for (int i = n - 1; i >= 1; --i) {
+    p.plo[i] = std::min(p.lo[i], p.plo[i + 1]);
+    p.ptop[i] = std::min(p.top[i], p.ptop[i + 1]);
+  }
+  for (int j = 1; j <= n; ++j) {
+    const int bottom = p.bottom[j];
+    for (int i = p.ptop[j]; i < j; ++i) {
+      const int last = std::min(p.right[i], bottom);
+      double s = 0.0;
+      for (int k = j; k <= last; ++k) s += AU(i, k) * AL(k, j);
+      A(i, j) = s;
+    }
+    for (int i = j; i <= n && p.plo[i] <= j; ++i) {
+      const int last = std::min(p.right[i], bottom);
+      double s = 0.0;
+      for (int k = i; k <= last; ++k) s += AU(i, k) * AL(k, j);
+      A(i, j) = s;
+    }
+  }
+}
+
+}  // namespace
+
+SolverResult CALCULATE_MODES() {
+  const int n = NMASS;
+  SolverResult result;
+  assemble(n);
+  ZERMAT(AL);
+  ZERMAT(AU);
+  if (n == 0) return result;
+  Profile& p = profile;
+  for (int i = 1; i <= n; ++i) {
+    p.plo[i] = 1;
+    p.ptop[i] = 1;
+    p.llo[i] = i;
+    p.ltop[i] = i;
+  }
+  const long limit = pass_limit(n);
+  bool converged = false;
+  for (long pass = 1; pass <= limit; ++pass) {
+    clear_factors(n);
+    flush_and_scan(n);
+    extents(n);
+    const int failed = factorise(n);
+    if (failed != 0) {
+      result.status = SolverStatus::kFactorisationFailed;
+      result.failed_row = failed;
+      return result;
+    }
+    multiply(n);
+    int iflag = 0;
+    GETEIG(A, n, EIGS, kConvergenceLimit, iflag);
+    result.passes = static_cast<int>(pass);
+    if (!diagonal_finite(n)) {
+      result.status = SolverStatus::kBrokeDown;
+      return result;
+    }
+    if (iflag == 1 && pass > 1) {
+      converged = true;
+      break;
+    }
+  }
+  result.status = converged ? SolverStatus::kConverged : SolverStatus::kNotConverged;
+  return finish(result, n);
+}
+
+// ---- Mode shapes -------------------------------------------------------------
+
+namespace {
+
+// Null vector of (B - nothing)^T, B already holding A - EIG.I: elimination on
+// the equations (columns of B) with complete pivoting, the last variable in
+// pivot order set to 1.  Used when fixing the last component is impossible.
+void null_vector_complete_pivoting(Square100& B, int n, Vector100& x) {
+  int var[101];  // var[p]: the variable (row of B) eliminated at step p
+  for (int v = 1; v <= n; ++v) var[v] = v;
+  double biggest = 0.0;
+  for (int e = 1; e <= n; ++e) {
+    for (int v = 1; v <= n; ++v) biggest = std::max(biggest, std::fabs(B(v, e)));
+  }
+  const double negligible = biggest * 1e-13;
+  int rank = 0;
+  for (int p = 1; p < n; ++p) {
+    int be = p, bv = p;
+    double best = -1.0;
+    for (int e = p; e <= n; ++e) {
+      for (int q = p; q <= n; ++q) {
+        const double m = std::fabs(B(var[q], e));
+        if (m > best) {
+          best = m;
+          be = e;
+          bv = q;
+        }
+      }
+    }
+    if (best <= negligible) break;
+    if (be != p) {
+      for (int v = 1; v <= n; ++v) std::swap(B(v, p), B(v, be));
+    }
+    std::swap(var[p], var[bv]);
+    const double pivot = B(var[p], p);
+    for (int e = p + 1; e <= n; ++e) {
+      const double factor = B(var[p], e) / pivot;
+      if (factor == 0.0) continue;
+      for (int q = p; q <= n; ++q) B(var[q], e) -= factor * B(var[q], p);
+    }
+    rank = p;
+  }
+  // Free variables: positions rank+1..n; the last one is 1, the others 0.
+  double value[101];
+  for (int q = rank + 1; q <= n; ++q) value[q] = 0.0;
+  value[n] = 1.0;
+  for (int q = rank; q >= 1; --q) {
+    double s = 0.0;
+    for (int r = q + 1; r <= n; ++r) s += B(var[r], q) * value[r];
+    value[q] = -s / B(var[q], q);
+  }
+  for (int q = 1; q <= n; ++q) x(var[q]) = value[q];
+}
+
+}  // namespace
+
+void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& AMOD, int IREF) {
+  const int n = ISIZE;
+  if (n <= 0) return;
+  COPYIT(A.data(), B.data(), 100 * 100, 1.0);
+  for (int i = 1; i <= n; ++i) AMOD(i) = 0.0;
+  for (int i = 1; i <= n; ++i) B(i, i) -= EIG;
+  AMOD(n) = 1.0;
+  for (int i = 1; i < n; ++i) B(n, i) = -B(n, i);
+  int ising = 0;
+  GAUSEL(B, n - 1, AMOD, ising);
+  if (ising != 0) {
+    // The mode does not move the last inertia: fix another component.
+    COPYIT(A.data(), B.data(), 100 * 100, 1.0);
+    for (int i = 1; i <= n; ++i) B(i, i) -= EIG;
+    null_vector_complete_pivoting(B, n, AMOD);
+  }
+  double s = 0.0;
+  if (IREF > 0 && IREF <= n) {
+    s = AMOD(IREF);
+  } else if (IREF == 0) {
+    for (int i = 1; i <= n; ++i) {
+      if (std::fabs(AMOD(i)) > std::fabs(s)) s = AMOD(i);
+    }
+  }
+  if (std::fabs(s) > kPivotLimit) {
+    for (int i = 1; i <= n; ++i) AMOD(i) /= s;
+  }
+}
+
+}  // namespace spindra

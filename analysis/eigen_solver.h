@@ -1,0 +1,98 @@
+// The eigen solver: assembly of the stiffness matrix K and the inverse inertia
+// matrix M^-1 from the model store, all eigenvalues of K.M^-1 by the unshifted
+// LR iteration (Crout factorisation A = L.U, then A <- U.L), and the mode
+// shape of one eigenvalue by Gaussian elimination.
+//
+// The matrices live in the store (AK, A, AMM1, AL, AU); only the leading
+// n x n block (n = NMASS) is used.  Nothing here allocates.
+#pragma once
+
+#include "app/model/store.h"
+
+namespace spindra {
+
+using Vector100 = Table<double, 1, 100>;
+
+// Constants of the iteration, held at the single-precision values the
+// solver has always used.
+inline constexpr double kPivotLimit = 1.000000013351432e-10;  // 1e-10 in single precision
+inline constexpr double kFlushLimit = 1e-20;
+inline constexpr double kConvergenceLimit = 1e-8;
+inline constexpr long kMinimumPasses = 100000;  // pass limit of small models, see pass_limit
+inline constexpr double kGauselSingular = 9.99999993922529e-09;  // 1e-8 in single precision
+
+// ---- Matrix routines on the leading n x n block ---------------------------
+
+// Clears the whole matrix.
+void ZERMAT(Square100& a);
+// Adds the ISMALL x ISMALL element matrix SMALLK into BIGK at the rows and
+// columns IDOFAR(1..ISMALL).  IBIG is the order of BIGK.
+void PUTSTF(Square100& BIGK, int IBIG, const Matrix<double, 2, 2>& SMALLK, int ISMALL,
+            const Table<int, 1, 2>& IDOFAR);
+// C = A.B over the leading n x n block.  Each column of B is copied before the
+// matching column of C is written, so C may be the same matrix as B.
+void PROD10(const Square100& A, const Square100& B, Square100& C, int n);
+// NEW(k) = OLD(k) * F for the first N elements (column by column storage).
+void COPYIT(const double* OLD, double* NEW, int N, double F);
+// Every off-diagonal element of the leading block whose magnitude is below
+// VAL becomes 0.
+void NOUNDR(Square100& A, int ISIZE, double VAL);
+// Crout factorisation A = L.U, row by row (L lower, U unit upper).  ISTAT = 0
+// on success, otherwise the row whose pivot fell below kPivotLimit.  The last
+// row has no division and so no pivot test.
+void DCLU(const Square100& A, Square100& L, Square100& U, int M, int& ISTAT);
+// Reads the diagonal of A into EIGS and tests convergence: the mean of
+// |1 - A(j,j)/EIGS(j)| over the j whose previous EIGS(j) is not 0 must be
+// below ALIM, with at least one such j.  IFLAG = 1 when converged.
+void GETEIG(const Square100& A, int ISIZE, Vector100& EIGS, double ALIM, int& IFLAG);
+// General row sort of the table RX (N rows, M columns, column by column
+// storage) on column ISORT over its first L rows.  ITY 1 ascending, -1
+// descending, 2 or -2 ascending by magnitude.  ISTAT reports bad arguments:
+// 1 for M <= 0, +2 for ISORT <= 0, +4 for ISORT > M (no sort in these three
+// cases); 8 for another ITY (taken as 1); +16 when L > N (cut to N).
+void SORT(double* RX, int N, int M, int L, int ISORT, int ITY, int& ISTAT);
+// Solves the NEQN equations held column-wise in B: equation e has the
+// coefficient B(v, e) for variable v = 1..NEQN and its right side in
+// B(NEQN + 1, e).  Partial pivoting over the equations.  On success X(1..NEQN)
+// receives the solution and ISING = 0; a pivot smaller than kGauselSingular
+// times the mean coefficient magnitude sets ISING = 1 and leaves X untouched;
+// NEQN outside 0..99 sets ISING = -1.  B is overwritten.
+void GAUSEL(Square100& B, int NEQN, Vector100& X, int& ISING);
+
+// ---- The solver -----------------------------------------------------------
+
+// How an eigenvalue run ended.
+enum class SolverStatus {
+  kConverged,            // EIGS holds the eigenvalues, ascending
+  kFactorisationFailed,  // a pivot below kPivotLimit (row in failed_row)
+  kNotConverged,         // the pass limit n^3 was reached
+  kBrokeDown,            // the iterate stopped being finite
+};
+
+struct SolverResult {
+  SolverStatus status = SolverStatus::kConverged;
+  int passes = 0;      // LR passes done
+  int failed_row = 0;  // the row of the failing pivot
+};
+
+// Assembles K and M^-1 into AK and AMM1, A = K.M^-1 (also left in AK), and
+// runs the LR iteration on A.  Factorisation and product are restricted to
+// the profile of the iterate: entries that the iteration keeps exactly zero
+// are never computed, so EIGS comes out bit for bit as from the plain dense
+// iteration (calculate_modes_dense), far faster on sparse models.  EIGS
+// carries the previous run's values into the first convergence test.
+SolverResult CALCULATE_MODES();
+
+// The same iteration on the full n x n block with the plain dense routines
+// (DCLU, PROD10, NOUNDR); kept as the reference the profile version must
+// match and as the base line of the benchmark.
+SolverResult calculate_modes_dense();
+
+// Mode shape x of the eigenvalue EIG: K.x = EIG.M.x.  A is K.M^-1 (AK), B a
+// work matrix (A), AMOD receives x.  IREF > 0 scales x so that x(IREF) = 1;
+// IREF = 0 scales it so that its largest component is exactly +1 or -1.
+// When the mode has no amplitude at the last inertia, the shape is found by
+// elimination with complete pivoting instead.
+void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& AMOD, int IREF);
+
+}  // namespace spindra

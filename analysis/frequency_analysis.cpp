@@ -1,0 +1,413 @@
+#include "analysis/frequency_analysis.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "analysis/eigen_solver.h"
+#include "analysis/engine_orders.h"
+#include "analysis/list_file.h"
+#include "app/model/model_file.h"
+#include "platform/window_library.h"
+
+namespace spindra {
+
+double vpm(double lambda) {
+  return std::sqrt(lambda) * 30.0 / kPiSingle;
+}
+
+// ---- Checks before a run -------------------------------------------------------
+
+namespace {
+
+std::string number(double v) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%g", v);
+  return buffer;
+}
+
+std::string inertia_label(int j) {
+  std::string label = "Inertia " + std::to_string(j);
+  if (j >= 1 && j <= kMaxNodes && !MASSES(j).name.is_blank())
+    label += " (" + MASSES(j).name.str() + ")";
+  return label;
+}
+
+std::string stiffness_label(int s) {
+  std::string label = "Stiffness " + std::to_string(s);
+  if (!STIFF(s).name.is_blank()) label += " (" + STIFF(s).name.str() + ")";
+  const int a = STIFF(s).nodes(1), b = STIFF(s).nodes(2);
+  if (b == 0) {
+    label += " from inertia " + std::to_string(a) + " to ground";
+  } else {
+    label += " between inertias " + std::to_string(a) + " and " + std::to_string(b);
+  }
+  return label;
+}
+
+std::string engine_label(int k) {
+  std::string label = "Engine " + std::to_string(k);
+  if (!ENGS(k).name.is_blank()) label += " (" + ENGS(k).name.str() + ")";
+  return label;
+}
+
+bool refuse(std::string* message, const std::string& text) {
+  if (message != nullptr) *message = text;
+  return false;
+}
+
+bool check_counts(std::string* message) {
+  if (NMASS < 0 || NMASS > kMaxNodes)
+    return refuse(message, "The model has " + std::to_string(NMASS) +
+                               " inertias; an analysis handles 0 to 100.");
+  if (NSTIF < 0 || NSTIF > kMaxStiffnesses)
+    return refuse(message, "The model has " + std::to_string(NSTIF) +
+                               " stiffnesses; an analysis handles 0 to 100.");
+  if (NENG < 0 || NENG > kMaxEngines)
+    return refuse(message, "The model has " + std::to_string(NENG) +
+                               " engines; an analysis handles 0 to 10.");
+  return true;
+}
+
+bool check_inertias(std::string* message) {
+  for (int j = 1; j <= NMASS; ++j) {
+    const double m = MASSES(j).amass;
+    if (!std::isfinite(m) || m <= 0.0)
+      return refuse(message, inertia_label(j) + " has an inertia of " + number(m) +
+                                 " kg.m^2. Every inertia must be greater than zero.");
+  }
+  return true;
+}
+
+bool check_stiffnesses(std::string* message) {
+  bool reached[kMaxNodes + 1] = {};
+  for (int s = 1; s <= NSTIF; ++s) {
+    const STIFFNESS& shaft = STIFF(s);
+    const int a = shaft.nodes(1), b = shaft.nodes(2);
+    const std::string label = stiffness_label(s);
+    if (a < 1 || a > NMASS)
+      return refuse(message, label + " starts at inertia " + std::to_string(a) +
+                                 ", which the model does not have.");
+    if (b < 0 || b > NMASS)
+      return refuse(message, label + " ends at inertia " + std::to_string(b) +
+                                 ", which the model does not have.");
+    if (a == b) return refuse(message, label + " joins the inertia to itself.");
+    if (!std::isfinite(shaft.stiff) || shaft.stiff <= 0.0)
+      return refuse(message, label + " has a stiffness of " + number(shaft.stiff) +
+                                 " N.m/rad. Every stiffness must be greater than zero.");
+    if (!std::isfinite(shaft.diam) || !std::isfinite(shaft.bore))
+      return refuse(message, label + " has a shaft diameter or bore that is not a number.");
+    if (shaft.diam > 0.0 && shaft.bore < 0.0)
+      return refuse(message,
+                    label + " has a negative bore of " + number(shaft.bore * 1000.0) + " mm.");
+    if (shaft.diam > 0.0 && shaft.bore >= shaft.diam)
+      return refuse(message, label + " has a bore of " + number(shaft.bore * 1000.0) +
+                                 " mm, not less than its diameter of " +
+                                 number(shaft.diam * 1000.0) +
+                                 " mm, so its stress cannot be computed.");
+    reached[a] = true;
+    if (b != 0) reached[b] = true;
+  }
+  for (int j = 1; j <= NMASS; ++j) {
+    if (!reached[j])
+      return refuse(message, inertia_label(j) +
+                                 " is not joined to any shaft. Join it to the model with a "
+                                 "stiffness before calculating frequencies.");
+  }
+  return true;
+}
+
+bool check_engines(std::string* message, bool& any_engine) {
+  any_engine = false;
+  for (int k = 1; k <= NENG; ++k) {
+    const ENGINE& engine = ENGS(k);
+    const std::string label = engine_label(k);
+    if (engine.ncyl < 0)
+      return refuse(message, label + " has " + std::to_string(engine.ncyl) + " cylinders.");
+    if (engine.ncyl > kMaxAnalysisCylinders)
+      return refuse(message, label + " has " + std::to_string(engine.ncyl) +
+                                 " cylinders; an analysis handles at most " +
+                                 std::to_string(kMaxAnalysisCylinders) + " per engine.");
+    if (engine.ncyl == 0) continue;
+    any_engine = true;
+    if (engine.nstroke != 2 && engine.nstroke != 4)
+      return refuse(message, label + " has a stroke of " + std::to_string(engine.nstroke) +
+                                 "; it must be 2 or 4.");
+    if (engine.ivee_engine != 0 && engine.ivee_engine != 1)
+      return refuse(message, label + " is marked " + std::to_string(engine.ivee_engine) +
+                                 " where 0 (in-line) or 1 (vee) is expected.");
+    if (engine.ivee_engine == 1 && !std::isfinite(engine.vee_angle))
+      return refuse(message, label + " has a vee angle that is not a number.");
+    bool seen[kMaxAnalysisCylinders + 1] = {};
+    for (int i = 1; i <= engine.ncyl; ++i) {
+      const int c = engine.ifirord(i);
+      if (c < 1 || c > engine.ncyl)
+        return refuse(message, label + ": position " + std::to_string(i) +
+                                   " of the firing order names cylinder " + std::to_string(c) +
+                                   ", but the engine has cylinders 1 to " +
+                                   std::to_string(engine.ncyl) + ".");
+      if (seen[c])
+        return refuse(message,
+                      label + ": the firing order names cylinder " + std::to_string(c) + " twice.");
+      seen[c] = true;
+    }
+  }
+  for (int j = 1; j <= NMASS; ++j) {
+    const int k = MASSES(j).icyleng_no(1), c = MASSES(j).icyleng_no(2);
+    if (k < 1 || k > NENG || ENGS(k).ncyl <= 0 || c == 0) continue;
+    if (c < 0 || c > ENGS(k).ncyl)
+      return refuse(message, inertia_label(j) + " is cylinder " + std::to_string(c) + " of " +
+                                 engine_label(k) + ", which has cylinders 1 to " +
+                                 std::to_string(ENGS(k).ncyl) + ".");
+  }
+  return true;
+}
+
+bool check_orders(std::string* message) {
+  const std::string range = "The engine order range " + number(ORDMIN) + " to " + number(ORDMAX) +
+                            " in steps of " + number(ORDSTEP);
+  if (!std::isfinite(ORDMIN) || !std::isfinite(ORDMAX) || !std::isfinite(ORDSTEP))
+    return refuse(message, range + " is not a range of numbers.");
+  if (ORDSTEP <= 0.0)
+    return refuse(message, range + " never ends: the step must be greater than zero.");
+  if (ORDMIN <= 0.0)
+    return refuse(message, range + " includes order " + number(ORDMIN) +
+                               ", for which no engine speed exists: the orders must be greater "
+                               "than zero.");
+  if (ORDMAX > ORDMIN && (ORDMAX - ORDMIN) / ORDSTEP >= kMaxOrders)
+    return refuse(message,
+                  range + " holds more than " + std::to_string(kMaxOrders) + " orders per table.");
+  return true;
+}
+
+}  // namespace
+
+bool check_model_for_analysis(std::string* message) {
+  if (!check_counts(message) || !check_inertias(message) || !check_stiffnesses(message))
+    return false;
+  bool any_engine = false;
+  if (!check_engines(message, any_engine)) return false;
+  if (any_engine && !check_orders(message)) return false;
+  return true;
+}
+
+// ---- The run ---------------------------------------------------------------------
+
+namespace {
+
+// The results of the previous run, kept until the new run can stand in for
+// them.
+struct SavedResults {
+  Square100 ak, a, amm1, al, au;
+  Vector100 eigs;
+};
+SavedResults saved;
+
+void save_results() {
+  saved.ak = AK;
+  saved.a = A;
+  saved.amm1 = AMM1;
+  saved.al = AL;
+  saved.au = AU;
+  saved.eigs = EIGS;
+}
+
+void restore_results() {
+  AK = saved.ak;
+  A = saved.a;
+  AMM1 = saved.amm1;
+  AL = saved.al;
+  AU = saved.au;
+  EIGS = saved.eigs;
+}
+
+std::string solver_failure(const SolverResult& r) {
+  const std::string kept = " The previous results are kept.";
+  switch (r.status) {
+    case SolverStatus::kFactorisationFailed:
+      return "The natural frequencies could not be found: the LR factorisation broke down at "
+             "inertia " +
+             std::to_string(r.failed_row) +
+             " (pivot below 1e-10). A model made of parts that no shaft joins, with more than "
+             "one of them free to turn, does this." +
+             kept;
+    case SolverStatus::kNotConverged:
+      return "The natural frequencies could not be found: the LR iteration did not converge "
+             "within " +
+             std::to_string(r.passes) + " passes." + kept;
+    case SolverStatus::kBrokeDown:
+      return "The natural frequencies could not be found: the LR iteration produced values "
+             "that are not finite (inertias and stiffnesses of very different sizes?)." +
+             kept;
+    case SolverStatus::kConverged:
+      break;
+  }
+  return {};
+}
+
+void write_page_heading(ListFile& out, int ipage, int i1, int ltab, double f) {
+  out.text("1");
+  out.end_line();
+  for (int l = 2; l <= 7; ++l) out.empty_line();
+  out.blanks(30)
+      .text("Harbrook Vibration Engineering")
+      .text(" - Branched Frequency Table - Ver 1.0");
+  out.blanks(5).text("Page: ").i(ipage, 3);
+  out.end_line();
+  out.blanks(i1).text(TITLE.trimmed());
+  out.end_line();
+  out.blanks(40).text("Date: ").text(CDATE.view()).text("                    Time: ");
+  out.text(CTIME.view());
+  out.end_line();
+  out.blanks(40).text("   Table number ").i(ltab, 3).text("    Frequency = ").f(f, 10, 2);
+  out.text(" vpm");
+  out.end_line();
+  out.empty_line();
+  out.text("Inertia    Inertia   Inertia   Amplitude  Stiffness  Stiffness  ");
+  out.text("Rel Twist   Torque  Shaft Dia. Shaft Bore  Stress    End ");
+  out.end_line();
+  out.text("Number     Descrip    kg.m^2    Radian     Descrip   MN.m/rad");
+  out.text("    Radian      MN.m       mm         mm        MPa    Number");
+  out.end_line();
+  out.empty_line();
+}
+
+void write_shaft_line(ListFile& out, int s) {
+  const STIFFNESS& shaft = STIFF(s);
+  const bool ground = shaft.nodes(2) == 0;
+  out.blanks(41).text(shaft.name.view()).f(shaft.stiff / 1000000.0, 11, 2);
+  if (ground) {
+    out.blanks(10);
+  } else {
+    out.f(TWIST(s), 10, 5);
+  }
+  out.f(TRQ(s) / 1000000.0, 11, 2);
+  if (shaft.diam > 0.0) {
+    const double d = shaft.diam, b = shaft.bore;
+    const double d4 = (d * d) * (d * d), b4 = (b * b) * (b * b);
+    const double stress = TRQ(s) / ((d4 - b4) * kStressFactor / d);
+    out.f(d * 1000.0, 9, 2);
+    if (b > 0.0) {
+      out.f(b * 1000.0, 11, 2);
+    } else {
+      out.blanks(11);
+    }
+    out.f(stress / 1000000.0, 11, 3);
+  } else {
+    out.blanks(31);
+  }
+  if (ground) {
+    out.text("  Ground");
+  } else {
+    out.i(shaft.nodes(2), 6);
+  }
+  out.pad_to(132);
+  out.end_line();
+}
+
+void write_mode_table(ListFile& out, int ipage, int i1, int ltab, double f) {
+  write_page_heading(out, ipage, i1, ltab, f);
+  for (int j = 1; j <= NMASS; ++j) {
+    out.i(j, 4).blanks(2).text(MASSES(j).name.view()).f(MASSES(j).amass, 11, 2);
+    out.f(EVEC(j), 10, 5);
+    out.end_line();
+    for (int s = 1; s <= NSTIF; ++s) {
+      if (STIFF(s).nodes(1) != j) continue;
+      const int a = STIFF(s).nodes(1), b = STIFF(s).nodes(2);
+      TWIST(s) = b != 0 ? EVEC(a) - EVEC(b) : EVEC(a);
+      TRQ(s) = STIFF(s).stiff * TWIST(s);
+      write_shaft_line(out, s);
+    }
+  }
+}
+
+}  // namespace
+
+bool run_frequency_analysis(std::string* message) {
+  if (!check_model_for_analysis(message)) return false;
+  CALNDR(CDATE, CTIME);
+
+  FileName130 list_name = FILIN;
+  if (list_name.is_blank()) list_name = "Unnamed";
+  DEFAULT_EXTENSION(list_name, "lis", 0);
+
+  save_results();
+  const SolverResult solved = CALCULATE_MODES();
+  if (solved.status != SolverStatus::kConverged) {
+    restore_results();
+    return refuse(message, solver_failure(solved));
+  }
+
+  char path[FileName130::kWidth + 1];
+  const std::string_view name = list_name.trimmed();
+  std::memcpy(path, name.data(), name.size());
+  path[name.size()] = '\0';
+  ListFile out;
+  if (!out.open(path)) {
+    const int error = errno;
+    restore_results();
+    return refuse(message, "The list file " + std::string(name) + " could not be created: " +
+                               std::strerror(error) + ". The previous results are kept.");
+  }
+  FILOUT = list_name;
+
+  const int i2 = LENGET(TITLE.view());
+  const int i1 = std::max((132 - i2) / 2, 1);
+  int ipage = 1;
+  int ltab = 0;
+
+  out.blanks(1).text(TITLE.view());
+  out.end_line();
+  for (int k = 1; k <= NENG; ++k) {
+    prepare_engine(k);
+    write_engine_block(out, k);
+  }
+
+  out.empty_line();
+  out.text("  Mode    Frequency");
+  out.end_line();
+  out.text(" number    vib/min");
+  out.end_line();
+  for (auto& entry : FREQS) entry.blank();
+  int listed = 0;
+  for (int i = 1; i <= NMASS; ++i) {
+    if (!(EIGS(i) > kListLimit)) continue;
+    const double f = vpm(EIGS(i));
+    out.i(i, 5).blanks(2).f(f, 12, 3);
+    out.end_line();
+    ++listed;
+    format_f(FREQS(listed).data(), 12, 2, f);
+    IFREQS(listed) = i;
+  }
+  for (int m = listed + 1; m <= kMaxNodes; ++m) IFREQS(m) = 0;
+  ICURRENT_FREQ = listed > 0 ? 1 : 0;
+  WINDOW_UPDATE(FREQS);
+
+  for (int i = 1; i <= NMASS && ltab < kMaxModeTables; ++i) {
+    if (!(EIGS(i) > kOmegaLow)) continue;
+    ++ltab;
+    EIGVEC(AK, A, NMASS, EIGS(i), EVEC, 1);
+    const double f = vpm(EIGS(i));
+    write_mode_table(out, ipage, i1, ltab, f);
+    ++ipage;
+    write_order_tables(out, f);
+  }
+
+  const bool written = out.close();
+  IVALID = 1;
+  if (!written)
+    return refuse(message, "The list file " + std::string(name) +
+                               " could not be written completely (is the disk full?). The "
+                               "frequencies are listed, but the file is incomplete.");
+  return true;
+}
+
+int PROG10() {
+  std::string message;
+  if (!run_frequency_analysis(&message))
+    window_library().show_message("Calculate Frequencies", message);
+  return 1;
+}
+
+}  // namespace spindra

@@ -1,0 +1,47 @@
+// Calculate > Frequencies: the natural frequencies of the model in the store,
+// the main window's frequency list and the list file with the frequency
+// table, mode tables (amplitudes, twists, torques, stresses) and engine order
+// tables for the first five modes.
+#pragma once
+
+#include <string>
+
+#include "app/model/calndr.h"
+#include "app/model/store.h"
+
+namespace spindra {
+
+// Single-precision figures of the report.
+inline constexpr double kPiSingle = 3.1415927410125732;
+inline constexpr double kFreqLow = 0.10000000149011612;  // 0.1 vpm
+inline constexpr double kOmegaLow = kFreqLow * 30.0 / kPiSingle;
+inline constexpr double kListLimit = 0.0010000000474974513;   // smallest listed eigenvalue
+inline constexpr double kStressFactor = 0.19634953141212463;  // pi / 16
+inline constexpr int kMaxModeTables = 5;                      // NTAB
+inline constexpr int kMaxOrders = 1000;                       // orders per engine table
+
+// Frequency in vpm of the eigenvalue lambda (rad^2/s^2).
+double vpm(double lambda);
+
+// Checks that an analysis of the model in the store can mean something.
+// False, with a message naming the inertia, stiffness or engine at fault,
+// when it cannot.
+bool check_model_for_analysis(std::string* message);
+
+// The whole frequency analysis.  True when the list file was written; false
+// with a message when the model was refused, the solver failed, or the list
+// file could not be created or written.  A refused model, a solver failure or
+// a list file that cannot be created leave the previous results (EIGS,
+// FREQS, IFREQS, ICURRENT_FREQ, EVEC, TRQ, TWIST, the matrices), FILOUT and
+// IVALID exactly as they were.
+bool run_frequency_analysis(std::string* message);
+
+// Window-library callback of Calculate > Frequencies: runs the analysis and
+// shows any refusal or failure in a message; returns 1.
+int PROG10();
+
+// The date and time of the last run's page headings.
+inline DateText CDATE;
+inline TimeText CTIME;
+
+}  // namespace spindra
