@@ -49,33 +49,49 @@ int32_t NHORZ = 0, NVERT = 0;
 using namespace display;
 
 namespace {
-int default_mouse_callback() { return 2; }
+int default_mouse_callback() {
+  return 2;
+}
 // The region's callback looks the program's handler up when an event comes,
 // so it may be installed before or after the region is opened.
-int region1_mouse() { return window_callback1 ? window_callback1() : 2; }
+int region1_mouse() {
+  return window_callback1 ? window_callback1() : 2;
+}
 
 int32_t* handle_of(int32_t slot) {
   switch (slot) {
-    case 1: return &IGRAPH_HANDLE1;
-    case 2: return &IGRAPH_HANDLE2;
-    case 3: return &IGRAPH_HANDLE3;
-    default: return &IGRAPH_HANDLE4;
+    case 1:
+      return &IGRAPH_HANDLE1;
+    case 2:
+      return &IGRAPH_HANDLE2;
+    case 3:
+      return &IGRAPH_HANDLE3;
+    default:
+      return &IGRAPH_HANDLE4;
   }
 }
 int32_t* control_of(int32_t slot) {
   switch (slot) {
-    case 1: return &IWINDOW_CONTROL1;
-    case 2: return &IWINDOW_CONTROL2;
-    case 3: return &IWINDOW_CONTROL3;
-    default: return &IWINDOW_CONTROL4;
+    case 1:
+      return &IWINDOW_CONTROL1;
+    case 2:
+      return &IWINDOW_CONTROL2;
+    case 3:
+      return &IWINDOW_CONTROL3;
+    default:
+      return &IWINDOW_CONTROL4;
   }
 }
 Callback callback_of(int32_t slot) {
   switch (slot) {
-    case 1: return region1_mouse;
-    case 2: return WINDOW_CALLBACK2;
-    case 3: return WINDOW_CALLBACK3;
-    default: return WINDOW_CALLBACK4;
+    case 1:
+      return region1_mouse;
+    case 2:
+      return WINDOW_CALLBACK2;
+    case 3:
+      return WINDOW_CALLBACK3;
+    default:
+      return WINDOW_CALLBACK4;
   }
 }
 
@@ -111,9 +127,15 @@ bool screen_holds(int32_t width, int32_t height) {
 }  // namespace
 
 Callback window_callback1 = default_mouse_callback;
-int WINDOW_CALLBACK2() { return 2; }
-int WINDOW_CALLBACK3() { return 2; }
-int WINDOW_CALLBACK4() { return 2; }
+int WINDOW_CALLBACK2() {
+  return 2;
+}
+int WINDOW_CALLBACK3() {
+  return 2;
+}
+int WINDOW_CALLBACK4() {
+  return 2;
+}
 
 RegionSize region_size(int32_t screen_width, int32_t screen_height, int32_t LFH) {
   RegionSize r;
@@ -145,8 +167,12 @@ void open_graphics_region(int32_t XRES, int32_t YRES) {
   SELECT_GRAPH_WINDOW(1);
 }
 
-void SET_NEW_LINE_REQ(int32_t I) { NL_REQ = I; }
-void PREPARE_GRAPH_WINDOW(int32_t ID) { IWHICH_WINDOW = ID; }
+void SET_NEW_LINE_REQ(int32_t I) {
+  NL_REQ = I;
+}
+void PREPARE_GRAPH_WINDOW(int32_t ID) {
+  IWHICH_WINDOW = ID;
+}
 
 void SET_WINDOWS_SIZE(int32_t IXXX, int32_t IYYY, float XXX, float YYY, int32_t IWHERE) {
   if (IWHERE == 0) {
@@ -207,9 +233,15 @@ void PCINIT(int32_t& MODE) {
       }
       JYPIX = 599;
       break;
-    case 18: JYPIX = 479; break;
-    case 16: JYPIX = 349; break;
-    case 6: JYPIX = 200; break;
+    case 18:
+      JYPIX = 479;
+      break;
+    case 16:
+      JYPIX = 349;
+      break;
+    case 6:
+      JYPIX = 200;
+      break;
     case 99:
     case 95:
     case 94:
@@ -220,18 +252,18 @@ void PCINIT(int32_t& MODE) {
       return;
     case 91: {
       SET_WINDOWS_SIZE(kPrinterWidth, kPrinterHeight, 0.0f, 0.0f, 1);
-      const int32_t width = static_cast<int32_t>(
-          std::lround(std::min(kPrinterWidth, kPrinterHeight) / 710.0));
+      const int32_t width =
+          static_cast<int32_t>(std::lround(std::min(kPrinterWidth, kPrinterHeight) / 710.0));
       SET_LINE_WIDTH_DEFAULT(std::min(5, width));
       return;
     }
-    default: return;
+    default:
+      return;
   }
   // A full-screen mode: the whole screen is the device.
   IHSIZE = static_cast<int16_t>(IIXSIZ());
   IVSIZE = JYPIX;
   ITY = 2;
-  SELECT_PENMAP(0);
 }
 
 void SELECT_GRAPH_WINDOW(int32_t ID) {
@@ -242,10 +274,16 @@ void SELECT_GRAPH_WINDOW(int32_t ID) {
   TRREST(&TR_ARRAY(1, ID));
 }
 
-int32_t IIXSIZ() { return gsl::IQMAXX; }
-int32_t IIYSIZ() { return gsl::IQMAXY; }
+int32_t IIXSIZ() {
+  return gsl::IQMAXX;
+}
+int32_t IIYSIZ() {
+  return gsl::IQMAXY;
+}
 
-void SELECT_PENMAP(int32_t I) { IPENMAP = I; }
+void SELECT_PENMAP(int32_t I) {
+  IPENMAP = I;
+}
 
 void GIVE_PAPER(float XUSER, float YUSER, float& XPAPER, float& YPAPER) {
   float z = 0.0f;

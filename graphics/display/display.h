@@ -28,15 +28,15 @@ extern int32_t IPENMAP;                // 0 = map colours through IPMPC, else un
 extern Table<int32_t, 0, 15> IPMPC;
 
 // Device pixel state.
-extern int16_t IXCUR, IYCUR;    // current device position
-extern int16_t ICOL;            // pen colour, a palette index
-extern int16_t JYPIX;           // top device row
-extern int16_t JXPIX;           // right device column (printer orientations)
-extern int16_t IHSIZE, IVSIZE;  // device width and height minus 1
-extern int16_t ITY;             // mouse reading mode: 2 for the window device
-extern int32_t ICOMPLEMENT;     // complement offset
-extern int32_t ISTATE_ERASE;    // 1 = draw in colour 0
-extern int32_t ISTATE_WRTHRO;   // 1 = draw in ICOL + ICOMPLEMENT
+extern int16_t IXCUR, IYCUR;           // current device position
+extern int16_t ICOL;                   // pen colour, a palette index
+extern int16_t JYPIX;                  // top device row
+extern int16_t JXPIX;                  // right device column (printer orientations)
+extern int16_t IHSIZE, IVSIZE;         // device width and height minus 1
+extern int16_t ITY;                    // mouse reading mode: 2 for the window device
+extern int32_t ICOMPLEMENT;            // complement offset
+extern int32_t ISTATE_ERASE;           // 1 = draw in colour 0
+extern int32_t ISTATE_WRTHRO;          // 1 = draw in ICOL + ICOMPLEMENT
 extern int32_t ISHIFT_KEY, ICTRL_KEY;  // 4 or 0, 8 or 0 at the last reading with a button down
 extern int32_t NHORZ, NVERT;           // printable page of a printer device, pixels
 

@@ -1,10 +1,11 @@
 // Pens, colours and line primitives of the window device.  The kernel's
 // device coordinates (origin lower left, y up) become the window library's
 // pixels (origin top left, y down).
+#include "graphics/display/pens.h"
+
 #include <cstdlib>
 
 #include "graphics/display/display.h"
-#include "graphics/display/pens.h"
 #include "graphics/kernel/kernel.h"
 
 namespace spindra {
@@ -25,15 +26,21 @@ struct Pixel {
 // orientation.
 Pixel to_pixel(int32_t x, int32_t y) {
   switch (gsl::IPAPER_DIR) {
-    case 1: return {static_cast<int16_t>(y), static_cast<int16_t>(x)};
-    case 2: return {static_cast<int16_t>(x), static_cast<int16_t>(y)};
-    case 3: return {static_cast<int16_t>(JXPIX - x), static_cast<int16_t>(y)};
-    default: return {static_cast<int16_t>(x), static_cast<int16_t>(JYPIX - y)};
+    case 1:
+      return {static_cast<int16_t>(y), static_cast<int16_t>(x)};
+    case 2:
+      return {static_cast<int16_t>(x), static_cast<int16_t>(y)};
+    case 3:
+      return {static_cast<int16_t>(JXPIX - x), static_cast<int16_t>(y)};
+    default:
+      return {static_cast<int16_t>(x), static_cast<int16_t>(JYPIX - y)};
   }
 }
 }  // namespace
 
-void PCPEN(int32_t JCOL) { ICOL = static_cast<int16_t>(JCOL); }
+void PCPEN(int32_t JCOL) {
+  ICOL = static_cast<int16_t>(JCOL);
+}
 
 void PCMOVABS(int32_t IX, int32_t IY) {
   IXCUR = static_cast<int16_t>(IX);
@@ -65,18 +72,28 @@ void PCFILLRECT(int32_t IX, int32_t IY) {
 }
 
 void PCPFILLRECT(int32_t IX, int32_t IY) {
-  window_library().fill_rectangle(IYCUR, IXCUR, static_cast<int16_t>(IY),
-                                  static_cast<int16_t>(IX), ICOL);
+  window_library().fill_rectangle(IYCUR, IXCUR, static_cast<int16_t>(IY), static_cast<int16_t>(IX),
+                                  ICOL);
   IXCUR = static_cast<int16_t>(IX);
   IYCUR = static_cast<int16_t>(IY);
 }
 
-void PCERASE(int32_t I) { ISTATE_ERASE = I; }
-void PCCOMPL(int32_t I) { ISTATE_WRTHRO = I; }
+void PCERASE(int32_t I) {
+  ISTATE_ERASE = I;
+}
+void PCCOMPL(int32_t I) {
+  ISTATE_WRTHRO = I;
+}
 
-void MOVTO2(float X, float Y) { VECTO2(X, Y, 0); }
-void LINTO2(float X, float Y) { VECTO2(X, Y, 1); }
-void COLOUR(int32_t I) { SELCOM(I); }
+void MOVTO2(float X, float Y) {
+  VECTO2(X, Y, 0);
+}
+void LINTO2(float X, float Y) {
+  VECTO2(X, Y, 1);
+}
+void COLOUR(int32_t I) {
+  SELCOM(I);
+}
 
 void SET_LINE_WIDTH(int32_t IWID) {
   LINE_WIDTH = IWID > 0 ? IWID : std::abs(LINE_DEFAULT);
@@ -89,8 +106,12 @@ void SET_LINE_WIDTH_DEFAULT(int32_t I) {
   LINE_DEFAULT = I;
 }
 
-void GET_LINE_WIDTH(int32_t& I) { I = LINE_WIDTH; }
-void GET_LINE_WIDTH_DEFAULT(int32_t& I) { I = LINE_DEFAULT; }
+void GET_LINE_WIDTH(int32_t& I) {
+  I = LINE_WIDTH;
+}
+void GET_LINE_WIDTH_DEFAULT(int32_t& I) {
+  I = LINE_DEFAULT;
+}
 
 void PROD(const float* A, const float* B, float* C, int32_t M, int32_t N, int32_t P, int32_t M1,
           int32_t N1, int32_t P1) {

@@ -12,13 +12,20 @@ namespace {
 // serve it.
 int32_t display_mode(int32_t code) {
   switch (code) {
-    case 640480: return 18;
-    case 800600: return 100;
-    case 102768: return 102;
-    case 640200: return 6;
-    case 999009: return 99;
-    case 910000: return 91;
-    default: return code >= 900000 && code <= 900003 ? 90 : 0;
+    case 640480:
+      return 18;
+    case 800600:
+      return 100;
+    case 102768:
+      return 102;
+    case 640200:
+      return 6;
+    case 999009:
+      return 99;
+    case 910000:
+      return 91;
+    default:
+      return code >= 900000 && code <= 900003 ? 90 : 0;
   }
 }
 
@@ -152,7 +159,11 @@ void GETXYD(float& RX, float& RY, float& PX, float& PY, int32_t& IX, int32_t& IY
   IY = IQCURY;
 }
 
-void GETPIX(float& PIX) { PIX = RQX; }
-void GETPIY(float& PIY) { PIY = RQY; }
+void GETPIX(float& PIX) {
+  PIX = RQX;
+}
+void GETPIY(float& PIY) {
+  PIY = RQY;
+}
 
 }  // namespace spindra

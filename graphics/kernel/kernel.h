@@ -53,12 +53,12 @@ extern int32_t IQNWRD;                // number of codes in IQBUFF
 extern Table<int32_t, 1, 4> IQCBYT;   // address bytes of the point being output
 extern Table<int32_t, 1, 4> IQLBYT;   // address bytes of the last point output
 extern int32_t IQBAUD, IQPADS;
-extern int32_t IQCSEL, IQCMOD;        // last colour selected
-extern int32_t IOPT;                  // address encoding option of byte-stream devices
-extern int32_t LUNOUT, LUNIN;         // output and input channel numbers
-extern int16_t JCOUNT;                // polygon builder of the display layer
+extern int32_t IQCSEL, IQCMOD;  // last colour selected
+extern int32_t IOPT;            // address encoding option of byte-stream devices
+extern int32_t LUNOUT, LUNIN;   // output and input channel numbers
+extern int16_t JCOUNT;          // polygon builder of the display layer
 extern bool START_DEFINITION;
-extern int16_t IPAPER_DIR;            // axis orientation the display layer follows
+extern int16_t IPAPER_DIR;  // axis orientation the display layer follows
 extern bool PRINTER_ENGAGED;
 // Pen state shared with the display layer: 0 = the next point output is a
 // move, 1 = it is drawn to.
@@ -85,8 +85,8 @@ extern Table<int32_t, 0, 15> IPM;
 
 // Device families by code.
 bool is_display_device(int32_t code);  // served by the display layer
-bool is_pen_plotter(int32_t code);      // code / 10 = 7475
-bool is_printer(int32_t code);          // code / 1000 = 999
+bool is_pen_plotter(int32_t code);     // code / 10 = 7475
+bool is_printer(int32_t code);         // code / 1000 = 999
 
 }  // namespace gsl
 
@@ -153,12 +153,12 @@ void attach_input_channel(int32_t unit, std::istream* in);
 // The display-layer operations the kernel calls.  By default they are the
 // display layer's PC routines; tests may install a recording set.
 struct DisplayDevice {
-  void (*move_abs)(int32_t IX, int32_t IY);      // PCMOVABS
-  void (*draw_abs)(int32_t IX, int32_t IY);      // PCDRWABS
-  void (*fill_rect)(int32_t IX, int32_t IY);     // PCFILLRECT
-  void (*pfill_rect)(int32_t IX, int32_t IY);    // PCPFILLRECT
-  void (*pen)(int32_t IPEN);                     // PCPEN
-  void (*init)(int32_t& MODE);                   // PCINIT
+  void (*move_abs)(int32_t IX, int32_t IY);                  // PCMOVABS
+  void (*draw_abs)(int32_t IX, int32_t IY);                  // PCDRWABS
+  void (*fill_rect)(int32_t IX, int32_t IY);                 // PCFILLRECT
+  void (*pfill_rect)(int32_t IX, int32_t IY);                // PCPFILLRECT
+  void (*pen)(int32_t IPEN);                                 // PCPEN
+  void (*init)(int32_t& MODE);                               // PCINIT
   void (*coord)(int32_t& IRX, int32_t& IRY, int32_t& IKEY);  // PCCOORD
 };
 const DisplayDevice& display_device();

@@ -18,8 +18,8 @@ Table<T, Lo, Hi> table_of(std::initializer_list<T> values) {
 }  // namespace
 
 int32_t IPQSOH = 1, IPQSTX = 2, IPQETX = 3, IPQEOT = 4, IPQENQ = 5, IPQBEL = 7, IPQQFF = 12,
-        IPQQCR = 13, IPQDLE = 16, IPQNAK = 21, IPQSYN = 22, IPQCAN = 24, IPQSUB = 26,
-        IPQESC = 27, IPQQGS = 29, IPQQUS = 31, IPQQFS = 28;
+        IPQQCR = 13, IPQDLE = 16, IPQNAK = 21, IPQSYN = 22, IPQCAN = 24, IPQSUB = 26, IPQESC = 27,
+        IPQQGS = 29, IPQQUS = 31, IPQQFS = 28;
 
 int32_t IQDEVC = 0;
 int32_t IQMINX = 0, IQMINY = 0;
@@ -93,11 +93,15 @@ int32_t NDEVIC = 0;
 Table<int32_t, 0, 15> IPM =
     table_of<int32_t, 0, 15>({1, 3, 4, 3, 2, 2, 4, 6, 6, 3, 4, 3, 2, 2, 5, 1});
 
-bool is_printer(int32_t code) { return code / 1000 == 999; }
-bool is_pen_plotter(int32_t code) { return code / 10 == 7475; }
+bool is_printer(int32_t code) {
+  return code / 1000 == 999;
+}
+bool is_pen_plotter(int32_t code) {
+  return code / 10 == 7475;
+}
 bool is_display_device(int32_t code) {
-  return code == 640480 || code == 800600 || code == 102768 || code == 640200 ||
-         code == 910000 || (code >= 900000 && code <= 900003) || is_printer(code);
+  return code == 640480 || code == 800600 || code == 102768 || code == 640200 || code == 910000 ||
+         (code >= 900000 && code <= 900003) || is_printer(code);
 }
 
 }  // namespace gsl
@@ -108,7 +112,11 @@ const DisplayDevice kDisplayLayer = {PCMOVABS, PCDRWABS, PCFILLRECT, PCPFILLRECT
 const DisplayDevice* current_device = nullptr;
 }  // namespace
 
-const DisplayDevice& display_device() { return current_device ? *current_device : kDisplayLayer; }
-void set_display_device(const DisplayDevice* device) { current_device = device; }
+const DisplayDevice& display_device() {
+  return current_device ? *current_device : kDisplayLayer;
+}
+void set_display_device(const DisplayDevice* device) {
+  current_device = device;
+}
 
 }  // namespace spindra

@@ -11,6 +11,7 @@
 
 #include "graphics/kernel/kernel.h"
 #include "graphics/kernel/output.h"
+#include "platform/window_library.h"
 
 namespace spindra {
 
@@ -68,7 +69,9 @@ int squeeze_blanks(char* text, int n) {
   return k;
 }
 
-int clamp_int(int v, int lo, int hi) { return std::max(lo, std::min(v, hi)); }
+int clamp_int(int v, int lo, int hi) {
+  return std::max(lo, std::min(v, hi));
+}
 
 }  // namespace
 
@@ -99,7 +102,8 @@ void BUFGSL(int32_t IADE) {
 void WRTGSL() {
   if (IQNWRD == 0 || IQDEVC >= 10000) return;
   std::array<char, 80> record;
-  for (int k = 1; k <= IQNWRD; ++k) record[static_cast<std::size_t>(k - 1)] = static_cast<char>(IQBUFF(k));
+  for (int k = 1; k <= IQNWRD; ++k)
+    record[static_cast<std::size_t>(k - 1)] = static_cast<char>(IQBUFF(k));
   write_record(record.data(), IQNWRD);
   IQNWRD = 0;
 }
@@ -205,6 +209,8 @@ void GSLEND(int32_t YESNO) {
       BUFGSL(IPQQFF);
     }
     WRTGSL();
+  } else if (is_display_device(code)) {
+    if (YESNO == 1 && !is_printer(code)) window_library().clear_screen();
   } else if (is_pen_plotter(code)) {
     plotter_pen(-1);
     std::array<char, 48> line{};

@@ -12,7 +12,9 @@ using namespace gsl;
 
 namespace {
 // Element (i, j) of a 16-value transformation stored column by column.
-inline double m(const float* a, int i, int j) { return a[4 * (j - 1) + (i - 1)]; }
+inline double m(const float* a, int i, int j) {
+  return a[4 * (j - 1) + (i - 1)];
+}
 
 // Nearest device coordinate (halves upward) of a scaled offset, kept within
 // [lo, hi]; values far off the device or not a number land on the border.
@@ -38,9 +40,12 @@ void TMQCPY(const float* FROM, float* TO) {
 void TMQNEW(const float* ARRAY, float X, float Y, float Z, float& XN, float& YN, float& ZN) {
   const double x = X, y = Y, z = Z;
   const auto* a = ARRAY;
-  const float xn = static_cast<float>(m(a, 1, 1) * x + m(a, 2, 1) * y + m(a, 3, 1) * z + m(a, 4, 1));
-  const float yn = static_cast<float>(m(a, 1, 2) * x + m(a, 2, 2) * y + m(a, 3, 2) * z + m(a, 4, 2));
-  const float zn = static_cast<float>(m(a, 1, 3) * x + m(a, 2, 3) * y + m(a, 3, 3) * z + m(a, 4, 3));
+  const float xn =
+      static_cast<float>(m(a, 1, 1) * x + m(a, 2, 1) * y + m(a, 3, 1) * z + m(a, 4, 1));
+  const float yn =
+      static_cast<float>(m(a, 1, 2) * x + m(a, 2, 2) * y + m(a, 3, 2) * z + m(a, 4, 2));
+  const float zn =
+      static_cast<float>(m(a, 1, 3) * x + m(a, 2, 3) * y + m(a, 3, 3) * z + m(a, 4, 3));
   XN = xn;
   YN = yn;
   ZN = zn;
@@ -82,9 +87,15 @@ void CRUGSL(int32_t IX, int32_t IY, float& X, float& Y) {
                                    RQMINY);
 }
 
-void TRSAVE(float* ARRAY) { TMQCPY(RQMAT2.data(), ARRAY); }
-void TRREST(const float* ARRAY) { TMQCPY(ARRAY, RQMAT2.data()); }
+void TRSAVE(float* ARRAY) {
+  TMQCPY(RQMAT2.data(), ARRAY);
+}
+void TRREST(const float* ARRAY) {
+  TMQCPY(ARRAY, RQMAT2.data());
+}
 
-void RELTIV(int32_t YESNO) { IQABSL = YESNO == 1 ? 0 : 1; }
+void RELTIV(int32_t YESNO) {
+  IQABSL = YESNO == 1 ? 0 : 1;
+}
 
 }  // namespace spindra

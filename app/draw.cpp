@@ -1,0 +1,142 @@
+#include "app/draw.h"
+
+#include <cmath>
+
+#include "analysis/eigen_solver.h"
+#include "app/model/store.h"
+#include "graphics/display/display.h"
+#include "graphics/kernel/kernel.h"
+#include "graphics/text/symbols.h"
+#include "platform/window_library.h"
+
+namespace spindra {
+
+namespace {
+
+constexpr float kWid = 1.5f;             // label character width, mm
+constexpr float kHgt = kWid * 1.5f;      // label character height, mm
+constexpr float kLabelAngle = 90.0f;     // labels read upwards
+constexpr float kHalfBar = kWid * 8.25f;  // half-height of the inertia symbol, mm
+constexpr float kGroundDx = -5.0f;       // ground end of a shaft to ground, from its node
+constexpr float kGroundDy = -15.0f;
+constexpr float kGroundBar = 3.0f;  // half-length of the ground bar
+
+// Nearest integer, halves away from zero.
+double nint(double v) { return std::round(v); }
+
+float node_x(int32_t i) { return static_cast<float>(MASSES(i).xy_node(1)); }
+float node_y(int32_t i) { return static_cast<float>(MASSES(i).xy_node(2)); }
+
+bool is_node(int32_t i) { return i >= 1 && i <= NMASS; }
+
+}  // namespace
+
+void draw_inertia_symbol(int32_t I) {
+  const float x = node_x(I);
+  const float y = node_y(I);
+  COLOUR(4);
+  SQUARE(x, y);
+  SYMBOL_SCALE(2.0f);
+  SQUARE(x, y - kHalfBar);
+  SQUARE(x, y + kHalfBar);
+  VECTO2(x, y - kHalfBar, 1);
+  SYMBOL_SCALE(1.0f);
+}
+
+void draw_cylinder_label(int32_t I) {
+  const NODE& node = MASSES(I);
+  COLOUR(2);
+  const float v = static_cast<float>(node.icyleng_no(1)) / 10.0f +
+                  static_cast<float>(node.icyleng_no(2));
+  NUMBER_XY_ANG(node_x(I) - kHgt * 0.25f, node_y(I) + kWid * 1.5f, v, 4, 1, kWid, kHgt, false,
+                false, kLabelAngle);
+}
+
+int IDRAW() {
+  window_library().clear_screen();
+  DRAW_GRID();
+  for (int32_t i = 1; i <= NMASS; ++i) {
+    draw_inertia_symbol(i);
+    if (MASSES(i).icyleng_no(1) != 0 && MASSES(i).icyleng_no(2) != 0) draw_cylinder_label(i);
+  }
+  COLOUR(1);
+  SYMBOL_SCALE(0.5f);
+  for (int32_t i = 1; i <= NSTIF; ++i) DRAW_STIFF(i);
+  SYMBOL_SCALE(1.0f);
+  DRAW_MODAL();
+  return 1;
+}
+
+void DRAW_STIFF(int32_t I) {
+  const STIFFNESS& s = STIFF(I);
+  const int32_t p = s.nodes(1);
+  const int32_t q = s.nodes(2);
+  if (!is_node(p) || (q != 0 && !is_node(q))) return;
+  const float x1 = node_x(p);
+  const float y1 = node_y(p);
+  float x2, y2;
+  if (q != 0) {
+    x2 = node_x(q);
+    y2 = node_y(q);
+  } else {
+    x2 = x1 + kGroundDx;
+    y2 = y1 + kGroundDy;
+  }
+  VECTO2(x1, y1, 0);
+  VECTO2(x2, y2, 1);
+  if (q == 0) {
+    VECTO2(x2 - kGroundBar, y2, 0);
+    VECTO2(x2 + kGroundBar, y2, 1);
+  }
+  if (ISTIF_MODIFY == 1) SQUARE((x1 + x2) / 2.0f, (y1 + y2) / 2.0f);
+}
+
+void DRAW_GRID() {
+  float rx1, ry1, rx2, ry2;
+  SCREEN_EXTENT(rx1, ry1, rx2, ry2);
+  const float x0 = static_cast<float>(nint(rx1 / SNAP_SIZE) * SNAP_SIZE);
+  const float y0 = static_cast<float>(nint(ry1 / SNAP_SIZE) * SNAP_SIZE);
+  const int n = static_cast<int>((rx2 - rx1) / SNAP_SIZE + 1.0);
+  const int m = static_cast<int>((ry2 - ry1) / SNAP_SIZE + 1.0);
+  COLOUR(1);
+  float y = y0;
+  for (int j = 1; j <= m; ++j) {
+    float x = x0;
+    for (int i = 1; i <= n; ++i) {
+      VECTO2(x, y, 0);
+      VECTO2(x, y, 1);
+      x = static_cast<float>(x + SNAP_SIZE);
+    }
+    y = static_cast<float>(y + SNAP_SIZE);
+  }
+}
+
+int DRAW_MODAL() {
+  if (IVALID != 1 || ICURRENT_FREQ < 1 || ICURRENT_FREQ > kMaxNodes) return 1;
+  if (FREQS(ICURRENT_FREQ).is_blank()) return 1;
+  const int32_t k = IFREQS(ICURRENT_FREQ);
+  if (k < 1 || k > NMASS) return 1;
+  EIGVEC(AK, A, NMASS, EIGS(k), EVEC, 0);
+  COLOUR(2);
+  const double scale = SCALE_MODE;
+  for (int32_t i = 1; i <= NSTIF; ++i) {
+    const int32_t p = STIFF(i).nodes(1);
+    const int32_t q = STIFF(i).nodes(2);
+    if (!is_node(p) || (q != 0 && !is_node(q))) continue;
+    const float x1 = node_x(p);
+    const float y1 = static_cast<float>(MASSES(p).xy_node(2) + EVEC(p) * scale);
+    float x2, y2;
+    if (q != 0) {
+      x2 = node_x(q);
+      y2 = static_cast<float>(MASSES(q).xy_node(2) + EVEC(q) * scale);
+    } else {
+      x2 = node_x(p) + kGroundDx;
+      y2 = node_y(p) + kGroundDy;
+    }
+    VECTO2(x1, y1, 0);
+    VECTO2(x2, y2, 1);
+  }
+  return 1;
+}
+
+}  // namespace spindra

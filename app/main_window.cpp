@@ -1,0 +1,124 @@
+#include "app/main_window.h"
+
+#include <filesystem>
+#include <string>
+
+#include "analysis/frequency_analysis.h"
+#include "app/canvas.h"
+#include "app/draw.h"
+#include "app/model/model_file.h"
+#include "app/model/store.h"
+#include "graphics/display/display.h"
+#include "platform/window_library.h"
+
+namespace spindra {
+
+namespace {
+
+int32_t* const kModeFlags[] = {&INODE_CREATE, &ISTIF_CREATE,  &ISTIF_CREATE_GROUND,
+                               &IENGI_CREATE, &INODE_MODIFY,  &ISTIF_MODIFY,
+                               &ISTIF_MODIFY_GROUND, &IENGI_MODIFY};
+
+// Switches flag on or off and every other mode off, so that at most one
+// menu item carries a check mark.
+int toggle(int32_t& flag) {
+  flag = 1 - flag;
+  for (int32_t* other : kModeFlags) {
+    if (other != &flag) *other = 0;
+  }
+  for (int32_t* f : kModeFlags) WINDOW_UPDATE(*f);
+  NSELECT = 0;
+  return 1;
+}
+
+RegionSize region;
+
+}  // namespace
+
+int ITOGGLE_NODE() { return toggle(INODE_CREATE); }
+int ITOGGLE_STIF() { return toggle(ISTIF_CREATE); }
+int ITOGGLE_STIF_GROUND() { return toggle(ISTIF_CREATE_GROUND); }
+int ITOGGLE_ENGI() { return toggle(IENGI_CREATE); }
+int MTOGGLE_NODE() { return toggle(INODE_MODIFY); }
+int MTOGGLE_STIF() { return toggle(ISTIF_MODIFY); }
+int MTOGGLE_ENGI() { return toggle(IENGI_MODIFY); }
+
+int ABOUT_FUNCTION() {
+  WINDOW_PRINTF("%ca[About Spindra]%bg[grey]&");
+  WINDOW_PRINTF("%sp&", {value(20), value(60)});
+  WINDOW_PRINTF("%fn[Arial]%ts%bf%cnSpindra%`bf&", {real_value(2.0)});
+  WINDOW_PRINTF("%ts%nl&", {real_value(1.0)});
+  WINDOW_PRINTF("%cnVersion 3.0&");
+  WINDOW_PRINTF("%nl%cnTorsional Vibration Calculation&");
+  WINDOW_PRINTF("%nl%nl%cn%`7tt[&OK]%es");
+  return 1;
+}
+
+int REVIEW() {
+  FixedText<132> name;
+  name = FILOUT.view();
+  DEFAULT_EXTENSION(name, "lis", 0);
+  static std::string path;  // the window reads it when it opens
+  path = name.str();
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    window_library().show_message(
+        "Review List file", path + ": the list file is no longer there. Run Calculate > "
+                                   "Frequencies again to write it.");
+    return 1;
+  }
+  WINDOW_PRINTF("%ca[Kelvo - List file viewer]&");
+  WINDOW_PRINTF("%es%mn[E&xit]%sc&", {literal("EXIT"), literal("edit_file"), literal(path)});
+  WINDOW_PRINTF("%ww[no_border]%pv%fn[Courier New]%ts%126.30eb[vscrollbar,hscrollbar,read_only]",
+                {real_value(0.9), literal("*"), value(0)});
+  return 1;
+}
+
+void start_up_state() {
+  initialise_store();
+  region = region_size_from_screen();
+  FONT_SCALING = region.FONT_SCALING;
+}
+
+int run_main_window() {
+  start_up_state();
+  model_redraw = IDRAW;
+  window_callback1 = WINDOW_CALLBACK1;
+
+  WINDOW_PRINTF("%fn[Arial]%ts&", {bind(FONT_SCALING)});
+  WINDOW_PRINTF("%ca@%mi[icon_1]&", {bind(BANNER)});
+  WINDOW_PRINTF("%co[check_on_focus_loss]&");
+  WINDOW_PRINTF("%`ft@@&", {literal("Torsional Vibration files"), literal("*.rtm")});
+  WINDOW_PRINTF("%mn[&File[&Open Torsional vibration]]&",
+                {literal("FILE_OPENR"), bind(FILIN), call(READ_FILE)});
+  WINDOW_PRINTF("%mn[[&Save Torsional vibration,|]]&",
+                {literal("FILE_OPENW"), bind(FILIN), call(SAVE_FILE)});
+  WINDOW_PRINTF("%mn[[~&Review List file,|]]&", {bind(IVALID), call(REVIEW)});
+  WINDOW_PRINTF("%mn[[E&xit]]&", {literal("EXIT")});
+  WINDOW_PRINTF("%mn[&Create[#&Node,&Stiffness[#&Node to node,#Node to &ground],#&Engine]]&",
+                {bind(INODE_CREATE), call(ITOGGLE_NODE), bind(ISTIF_CREATE), call(ITOGGLE_STIF),
+                 bind(ISTIF_CREATE_GROUND), call(ITOGGLE_STIF_GROUND), bind(IENGI_CREATE),
+                 call(ITOGGLE_ENGI)});
+  WINDOW_PRINTF("%mn[&Modify[#&Node,#&Stiffness,#&Engine]]&",
+                {bind(INODE_MODIFY), call(MTOGGLE_NODE), bind(ISTIF_MODIFY),
+                 joined(MTOGGLE_STIF, IDRAW), bind(IENGI_MODIFY), call(MTOGGLE_ENGI)});
+  WINDOW_PRINTF("%8ga&", {bind(INODE_CREATE), bind(ISTIF_CREATE), bind(ISTIF_CREATE_GROUND),
+                          bind(IENGI_CREATE), bind(INODE_MODIFY), bind(ISTIF_MODIFY),
+                          bind(ISTIF_MODIFY_GROUND), bind(IENGI_MODIFY)});
+  WINDOW_PRINTF("%mn[&Draw]&", {call(IDRAW)});
+  WINDOW_PRINTF("%mn[Ca&lculate[&Frequencies,Forced &Damped]]&",
+                {joined(PROG10, IDRAW), joined(PROG10, IDRAW)});
+  WINDOW_PRINTF("%mn[&About]&", {call(ABOUT_FUNCTION)});
+  WINDOW_PRINTF("%bg[btnface]&");
+  open_graphics_region(region.XRES, region.YRES);
+  WINDOW_PRINTF("%co[check_on_focus_loss]&");
+  WINDOW_PRINTF("  Mode Scale %`bg[white]%^6rf  %nl&", {bind(SCALE_MODE), call(IDRAW)});
+  WINDOW_PRINTF("  Frequency (vpm)%nl&");
+  WINDOW_PRINTF("  %`bg[white]%12.10^ls&", {bind(FREQS), bind(ICURRENT_FREQ), call(IDRAW)});
+  WINDOW_PRINTF(" %ff%`rs&", {bind(REASON)});
+  WINDOW_PRINTF("%sc&", {call(IDRAW)});
+  WINDOW_PRINTF("%ww[no_border]");
+  return 0;
+}
+
+}  // namespace spindra

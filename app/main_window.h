@@ -1,0 +1,30 @@
+// The main window: start-up, menus and their commands, the mode-scale field,
+// the frequency list, the status line, the About box and the list file
+// viewer.
+#pragma once
+
+namespace spindra {
+
+// Sets up the store, builds the main window and runs it until it is closed.
+// Returns the program's exit status.
+int run_main_window();
+
+// The start-up state of the store and the region size, without building any
+// window (steps before the layout).
+void start_up_state();
+
+// Command-mode toggles of the Create and Modify menus: each switches its own
+// mode on or off, switches every other mode off and forgets half-picked nodes.
+int ITOGGLE_NODE();
+int ITOGGLE_STIF();
+int ITOGGLE_STIF_GROUND();
+int ITOGGLE_ENGI();
+int MTOGGLE_NODE();
+int MTOGGLE_STIF();
+int MTOGGLE_ENGI();
+
+int ABOUT_FUNCTION();
+// File > Review List file: the read-only viewer of the last list file.
+int REVIEW();
+
+}  // namespace spindra

@@ -1,0 +1,84 @@
+#include "platform/memory_window_library.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace spindra {
+
+MemoryWindowLibrary::MemoryWindowLibrary(int w, int h)
+    : width(w), height(h), pixels(static_cast<std::size_t>(w) * h, 15) {}
+
+int MemoryWindowLibrary::window_printf(std::string_view layout, std::span<const LayoutArg> args) {
+  pieces.push_back({std::string(layout), std::vector<LayoutArg>(args.begin(), args.end())});
+  return NullWindowLibrary::window_printf(layout, args);
+}
+
+void MemoryWindowLibrary::window_update(const void* var) {
+  updated.push_back(var);
+  NullWindowLibrary::window_update(var);
+}
+
+void MemoryWindowLibrary::clear_screen() {
+  std::fill(pixels.begin(), pixels.end(), 15);
+}
+
+void MemoryWindowLibrary::set_device_pixel(int16_t x, int16_t y, int colour) {
+  if (x < 0 || y < 0 || x >= width || y >= height) return;
+  pixels[static_cast<std::size_t>(y) * width + x] = colour;
+}
+
+void MemoryWindowLibrary::draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) {
+  ++lines;
+  int x = x1, y = y1;
+  const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
+  const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
+  int err = dx + dy;
+  while (x != x2 || y != y2) {
+    set_device_pixel(static_cast<int16_t>(x), static_cast<int16_t>(y), colour);
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void MemoryWindowLibrary::fill_rectangle(int16_t x1, int16_t y1, int16_t x2, int16_t y2,
+                                         int colour) {
+  for (int y = std::min(y1, y2); y <= std::max(y1, y2); ++y)
+    for (int x = std::min(x1, x2); x <= std::max(x1, x2); ++x)
+      set_device_pixel(static_cast<int16_t>(x), static_cast<int16_t>(y), colour);
+}
+
+void MemoryWindowLibrary::set_text_attribute(int style, double size, double, double) {
+  text_style = style;
+  text_size = size;
+}
+
+int MemoryWindowLibrary::mouse_query(std::string_view name) {
+  mouse_queries.emplace_back(name);
+  if (name == "graphics_mouse_flags") {
+    if (next_flags.empty()) return mouse_flags;
+    const int flags = next_flags.front();
+    next_flags.pop_front();
+    return flags;
+  }
+  if (name == "graphics_mouse_x") return mouse_x;
+  if (name == "graphics_mouse_y") return mouse_y;
+  return 0;
+}
+
+int MemoryWindowLibrary::pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width || y >= height) return -1;
+  return pixels[static_cast<std::size_t>(y) * width + x];
+}
+
+int MemoryWindowLibrary::count(int colour) const {
+  return static_cast<int>(std::count(pixels.begin(), pixels.end(), colour));
+}
+
+}  // namespace spindra

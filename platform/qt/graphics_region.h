@@ -1,0 +1,80 @@
+// The graphics region: a pixel canvas the program draws on (origin top left,
+// y down, 16 palette colours) and the widget that shows it and reports the
+// mouse.  The canvas exists from the moment its layout piece is read, so
+// drawing before the window shows is kept; the widget repaints from the
+// canvas, so nothing drawn is lost when the window is covered or resized.
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/layout.h"
+
+namespace spindra::qt {
+
+// Colour number 0 to 15 of the standard palette (15 white, the background).
+QRgb palette_colour(int index);
+// The palette index of an RGB value, or -1 when it is none of the 16.
+int palette_index(QRgb rgb);
+
+class Canvas {
+ public:
+  Canvas(int handle, int width, int height, layout::Action callback, bool full_mouse_input);
+
+  int handle() const { return handle_; }
+  const QImage& image() const { return image_; }
+  const layout::Action& callback() const { return callback_; }
+  bool full_mouse_input() const { return full_mouse_input_; }
+
+  // Drawing; colour is a palette index, plus 32768 to complement (exclusive
+  // or) the pixels with that colour instead of painting it.  Points outside
+  // the canvas are clipped.
+  void clear();
+  void line(int x1, int y1, int x2, int y2, int colour, int width);
+  void pixel(int x, int y, int colour);
+  void fill(int x1, int y1, int x2, int y2, int colour);
+
+  void set_widget(QWidget* w) { widget_ = w; }
+  QWidget* widget() const { return widget_; }
+  void* owner = nullptr;  // the window showing it, once built
+
+ private:
+  void plot(int x, int y, QRgb rgb, bool complement);
+  void changed(int x1, int y1, int x2, int y2);
+
+  int handle_;
+  QImage image_;
+  layout::Action callback_;
+  bool full_mouse_input_;
+  QPointer<QWidget> widget_;
+};
+
+// The latest mouse event in any region, for the named mouse queries.
+struct MouseState {
+  int x = 0;
+  int y = 0;
+  int flags = 0;  // 1 left, 2 right, 4 shift, 8 control
+};
+
+class RegionWidget : public QWidget {
+ public:
+  using EventSink = void (*)(void* context, Canvas& canvas, const MouseState& state);
+  RegionWidget(Canvas& canvas, EventSink sink, void* context, QWidget* parent = nullptr);
+  Canvas& canvas() { return canvas_; }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+ private:
+  void report(QMouseEvent* e);
+  Canvas& canvas_;
+  EventSink sink_;
+  void* context_;
+};
+
+}  // namespace spindra::qt

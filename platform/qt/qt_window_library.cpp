@@ -1,0 +1,272 @@
+#include "platform/qt/qt_window_library.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/qt/layout_window.h"
+
+namespace spindra::qt {
+
+using layout::ItemKind;
+using layout::LayoutError;
+
+QtWindowLibrary::QtWindowLibrary() {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    throw std::logic_error("QtWindowLibrary needs a QApplication made before it");
+  }
+}
+
+QtWindowLibrary::~QtWindowLibrary() {
+  // Windows still open go with the library.
+  const auto open = windows_;
+  for (const auto& w : open) delete w.data();
+}
+
+// --- layouts ---
+
+int QtWindowLibrary::window_printf(std::string_view piece, std::span<const LayoutArg> args) {
+  const std::size_t before = parser_.current().items.size();
+  bool complete = false;
+  try {
+    complete = parser_.add(piece, args);
+    create_regions(before);
+  } catch (...) {
+    drop_building_regions();
+    parser_.take();  // the next layout starts afresh
+    throw;
+  }
+  if (!complete) return 0;
+  return show(parser_.take());
+}
+
+void QtWindowLibrary::create_regions(std::size_t first_item) {
+  const auto& items = parser_.current().items;
+  for (std::size_t i = first_item; i < items.size(); ++i) {
+    const layout::Item& it = items[i];
+    if (it.kind != ItemKind::Region) continue;
+    int handle = it.handle_var ? *it.handle_var : it.handle_value;
+    if (handle == 0) {
+      handle = canvases_.empty() ? 1 : canvases_.rbegin()->first + 1;
+    }
+    if (canvases_.count(handle)) {
+      throw LayoutError("layout: graphics region handle " + std::to_string(handle) +
+                        " is already used by an open region");
+    }
+    if (it.handle_var) *it.handle_var = handle;
+    canvases_[handle] =
+        std::make_unique<Canvas>(handle, it.width, it.height, it.on_change, it.full_mouse_input);
+    building_.push_back(handle);
+    if (!current_) current_ = canvases_[handle].get();
+  }
+}
+
+void QtWindowLibrary::drop_building_regions() {
+  for (int h : building_) {
+    auto it = canvases_.find(h);
+    if (it == canvases_.end()) continue;
+    if (current_ == it->second.get()) current_ = nullptr;
+    canvases_.erase(it);
+  }
+  building_.clear();
+}
+
+int QtWindowLibrary::show(layout::WindowDescription desc) {
+  std::vector<Canvas*> regions;
+  for (int h : building_) regions.push_back(canvases_.at(h).get());
+  LayoutWindow* w = nullptr;
+  try {
+    w = new LayoutWindow(*this, std::move(desc), regions);
+  } catch (...) {
+    drop_building_regions();
+    throw;
+  }
+  building_.clear();
+  windows_.emplace_back(w);
+  QPointer<LayoutWindow> guard(w);
+
+  if (w->description().ordinary_window) {
+    int result = 0;
+    QEventLoop loop;
+    QObject::connect(w, &QDialog::finished, &loop, [&result, &loop](int r) {
+      result = r;
+      loop.quit();
+    });
+    w->show();
+    w->start();
+    if (loops_ > 0) return 0;  // opened from a callback: it lives on by itself
+    if (guard && !guard->closing()) {
+      enter_loop();
+      loop.exec();
+      leave_loop();
+    }
+    delete guard.data();
+    return result;
+  }
+
+  w->setModal(true);
+  w->show();
+  w->start();
+  int result = 0;
+  if (guard && !guard->closing()) {
+    enter_loop();
+    result = guard->exec();
+    leave_loop();
+  } else if (guard) {
+    result = guard->result();
+  }
+  delete guard.data();
+  return result;
+}
+
+void QtWindowLibrary::window_closed(LayoutWindow* w) {
+  windows_.erase(std::remove_if(windows_.begin(), windows_.end(),
+                                [w](const QPointer<LayoutWindow>& p) { return !p || p == w; }),
+                 windows_.end());
+  for (auto it = canvases_.begin(); it != canvases_.end();) {
+    if (it->second->owner == w) {
+      if (current_ == it->second.get()) current_ = nullptr;
+      it = canvases_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void QtWindowLibrary::window_update(const void* var) {
+  refresh_except(var, nullptr);
+}
+
+void QtWindowLibrary::refresh_except(const void* var, const QObject* except) {
+  const auto open = windows_;
+  for (const auto& w : open) {
+    if (w && !w->closing()) w->refresh(var, except);
+  }
+}
+
+void QtWindowLibrary::run(const layout::Action& action) {
+  try {
+    action.run();
+  } catch (const std::exception& e) {
+    // A callback's programming error cannot travel through the toolkit's
+    // event handling; report it and stop.
+    qFatal("%s", e.what());
+  }
+}
+
+// --- graphics ---
+
+Canvas* QtWindowLibrary::canvas(int handle) const {
+  auto it = canvases_.find(handle);
+  return it == canvases_.end() ? nullptr : it->second.get();
+}
+
+void QtWindowLibrary::select_graphics_object(int handle) {
+  current_ = canvas(handle);
+  if (!current_) qWarning("no graphics region with handle %d; drawing goes nowhere", handle);
+}
+
+void QtWindowLibrary::clear_screen() {
+  if (current_) current_->clear();
+}
+
+void QtWindowLibrary::draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) {
+  if (current_) current_->line(x1, y1, x2, y2, colour, line_width_);
+}
+
+void QtWindowLibrary::set_device_pixel(int16_t x, int16_t y, int colour) {
+  if (current_) current_->pixel(x, y, colour);
+}
+
+void QtWindowLibrary::fill_rectangle(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) {
+  if (current_) current_->fill(x1, y1, x2, y2, colour);
+}
+
+void QtWindowLibrary::set_line_width(int width) {
+  line_width_ = std::clamp(width, 1, 100);
+}
+
+int QtWindowLibrary::pixel(int handle, int x, int y) const {
+  const Canvas* c = canvas(handle);
+  if (!c || x < 0 || y < 0 || x >= c->image().width() || y >= c->image().height()) return -1;
+  return palette_index(c->image().pixel(x, y));
+}
+
+QImage QtWindowLibrary::region_image(int handle) const {
+  const Canvas* c = canvas(handle);
+  return c ? c->image() : QImage();
+}
+
+QWidget* QtWindowLibrary::region_widget(int handle) const {
+  const Canvas* c = canvas(handle);
+  return c ? c->widget() : nullptr;
+}
+
+int QtWindowLibrary::selected_region() const {
+  return current_ ? current_->handle() : 0;
+}
+
+// --- mouse ---
+
+void QtWindowLibrary::mouse_sink(void* self, Canvas& canvas, const MouseState& state) {
+  auto* lib = static_cast<QtWindowLibrary*>(self);
+  lib->mouse_ = state;
+  lib->run(canvas.callback());
+}
+
+int QtWindowLibrary::mouse_query(std::string_view name) {
+  if (name == "graphics_mouse_flags") return mouse_.flags;
+  if (name == "graphics_mouse_x") return mouse_.x;
+  if (name == "graphics_mouse_y") return mouse_.y;
+  throw LayoutError("unknown mouse query \"" + std::string(name) + "\"");
+}
+
+// --- system ---
+
+SystemFont QtWindowLibrary::get_system_font() {
+  const QFont f = QApplication::font();
+  return {QFontMetrics(f).height(), f.family().toStdString()};
+}
+
+int QtWindowLibrary::screen_width() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().width() : 1280;
+}
+
+int QtWindowLibrary::screen_height() {
+  const QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().height() : 1024;
+}
+
+void QtWindowLibrary::show_message(std::string_view caption, std::string_view text) {
+  ++messages_;
+  last_message_ = std::string(text);
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(caption.data(), caption.size()),
+                  QString::fromUtf8(text.data(), text.size()), QMessageBox::Ok, top_window());
+  box.setObjectName("spindra_message");
+  enter_loop();
+  box.exec();
+  leave_loop();
+}
+
+QWidget* QtWindowLibrary::top_window() const {
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if (*it && !(*it)->closing()) return it->data();
+  }
+  return nullptr;
+}
+
+QWidget* QtWindowLibrary::control_for(const void* var) const {
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if (*it && !(*it)->closing()) {
+      if (QWidget* w = (*it)->control_for(var)) return w;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace spindra::qt

@@ -1,0 +1,89 @@
+// The window library on Qt 6 Widgets: windows and modal dialogs built from
+// layout descriptions (platform/layout.h), bound variables and callbacks,
+// refresh, the standard actions, graphics regions, mouse queries, the system
+// font, the screen size and message boxes.  A QApplication must exist before
+// one is made.
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/layout.h"
+#include "platform/qt/graphics_region.h"
+#include "platform/window_library.h"
+
+class QWidget;
+class QEventLoop;
+
+namespace spindra::qt {
+
+class LayoutWindow;
+
+class QtWindowLibrary : public WindowLibrary {
+ public:
+  QtWindowLibrary();
+  ~QtWindowLibrary() override;
+  QtWindowLibrary(const QtWindowLibrary&) = delete;
+  QtWindowLibrary& operator=(const QtWindowLibrary&) = delete;
+
+  int window_printf(std::string_view layout, std::span<const LayoutArg> args) override;
+  void window_update(const void* var) override;
+  void select_graphics_object(int handle) override;
+  void clear_screen() override;
+  void draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) override;
+  void set_device_pixel(int16_t x, int16_t y, int colour) override;
+  void fill_rectangle(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) override;
+  void set_line_width(int width) override;
+  void set_text_attribute(int style, double size, double a, double b) override {}
+  int mouse_query(std::string_view name) override;
+  SystemFont get_system_font() override;
+  int screen_width() override;
+  int screen_height() override;
+  void show_message(std::string_view caption, std::string_view text) override;
+
+  // Reading back, for tests and checks.
+  // Palette index of a region pixel; -1 outside the region or for a colour
+  // that is not in the palette (complemented pixels).
+  int pixel(int handle, int x, int y) const;
+  QImage region_image(int handle) const;
+  QWidget* region_widget(int handle) const;
+  int selected_region() const;
+  int line_width() const { return line_width_; }
+  // The newest open window, and the newest control bound to a variable.
+  QWidget* top_window() const;
+  QWidget* control_for(const void* var) const;
+  int messages() const { return messages_; }
+  const std::string& last_message() const { return last_message_; }
+
+  // Used by the windows.
+  void run(const layout::Action& action);
+  int event_loops() const { return loops_; }
+  void enter_loop() { ++loops_; }
+  void leave_loop() { --loops_; }
+  void window_closed(LayoutWindow* w);
+  void refresh_except(const void* var, const QObject* except);
+  static void mouse_sink(void* self, Canvas& canvas, const MouseState& state);
+
+ private:
+  void create_regions(std::size_t first_item);
+  void drop_building_regions();
+  int show(layout::WindowDescription desc);
+  Canvas* canvas(int handle) const;
+
+  layout::LayoutParser parser_;
+  std::map<int, std::unique_ptr<Canvas>> canvases_;
+  std::vector<int> building_;  // regions of the window being built
+  Canvas* current_ = nullptr;
+  int line_width_ = 1;
+  MouseState mouse_;
+  std::vector<QPointer<LayoutWindow>> windows_;
+  int loops_ = 0;
+  int messages_ = 0;
+  std::string last_message_;
+};
+
+}  // namespace spindra::qt
