@@ -329,6 +329,20 @@ TEST_F(ListFileReport, MassNumbersTooWideOrMissing) {
   EXPECT_EQ(lines[4], " Mass number     **     0");
 }
 
+// Only engine slots 1 to NENG are engines: a stale record left above them (a
+// deleted engine's old copy) is neither tabled nor counted back into NENG.
+TEST_F(ListFileReport, StaleEngineSlotIsNotAnEngine) {
+  grounded_chain(5);
+  engine(1, {1, 2}, 4, 2);
+  engine(2, {1, 3, 2}, 4, 0);
+  NENG = 1;
+  const auto lines = run();
+  EXPECT_EQ(count(lines, " Engine number "), 1);
+  EXPECT_EQ(count(lines, "Engine no.  1"), 5);
+  EXPECT_EQ(count(lines, "Engine no.  2"), 0);
+  EXPECT_EQ(NENG, 1);
+}
+
 TEST_F(ListFileReport, UnnamedModel) {
   inertia(1, 1.0);
   shaft(1, 0, 1.0e6);
