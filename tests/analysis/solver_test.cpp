@@ -1,8 +1,10 @@
 #include <cmath>
+#include <numbers>
 #include <numeric>
 #include <random>
 
 #include "analysis/eigen_solver.h"
+#include "analysis/frequency_analysis.h"
 #include "tests/analysis/analysis_fixture.h"
 #include "tests/analysis/random_models.h"
 
@@ -371,6 +373,25 @@ TEST(MatrixRoutines, ProductAllowsTheResultInPlaceOfTheRightFactor) {
   EXPECT_EQ(b(1, 2), 22);
   EXPECT_EQ(b(2, 1), 43);
   EXPECT_EQ(b(2, 2), 50);
+}
+
+}  // namespace
+}  // namespace spindra
+
+namespace spindra {
+namespace {
+
+// The constants are the single-precision values the solver has always used.
+TEST(Constants, SinglePrecisionValues) {
+  EXPECT_EQ(kPivotLimit, static_cast<double>(1e-10f));
+  EXPECT_EQ(kGauselSingular, static_cast<double>(1e-8f));
+  EXPECT_EQ(kListLimit, static_cast<double>(0.001f));
+  EXPECT_EQ(kFreqLow, static_cast<double>(0.1f));
+  EXPECT_EQ(kPiSingle, static_cast<double>(3.14159265358979f));
+  EXPECT_EQ(kStressFactor, static_cast<double>(static_cast<float>(kStressFactor)));
+  EXPECT_NEAR(kStressFactor, std::numbers::pi / 16.0, 1e-8);
+  EXPECT_EQ(kOmegaLow, 0.9549296462075945);
+  EXPECT_EQ(30.0 / kPiSingle, 9.54929631978034);
 }
 
 }  // namespace
