@@ -44,7 +44,8 @@ void write_engine_block(ListFile& out, int k);
 void order_vector_sum(int k, double ordno, double& XSUM, double& YSUM);
 
 // The order tables of one mode of frequency f (vpm) for every engine slot
-// 1..NENG with at least one cylinder.
+// 1..NENG with at least one cylinder.  Slots above NENG are not engines (a
+// deleted engine leaves its old copy there), so NENG itself is left alone.
 void write_order_tables(ListFile& out, double f);
 
 }  // namespace spindra
