@@ -396,6 +396,8 @@ bool run_frequency_analysis(std::string* message) {
 
   const bool written = out.close();
   IVALID = 1;
+  analysed_nmass = NMASS;
+  analysed_nstif = NSTIF;
   WINDOW_UPDATE(IVALID);  // "Review List file" is available from now on
   if (!written)
     return refuse(message, "The list file " + std::string(name) +

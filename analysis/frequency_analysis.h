@@ -40,6 +40,12 @@ bool run_frequency_analysis(std::string* message);
 // shows any refusal or failure in a message; returns 1.
 int PROG10();
 
+// The model sizes the results of the last run describe.  The mode-shape
+// overlay uses only these inertias and stiffnesses, so parts added after a
+// run are never mixed into the kept matrices.
+inline int32_t analysed_nmass = 0;
+inline int32_t analysed_nstif = 0;
+
 // The date and time of the last run's page headings.
 inline DateText CDATE;
 inline TimeText CTIME;

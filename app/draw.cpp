@@ -1,8 +1,10 @@
 #include "app/draw.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "analysis/eigen_solver.h"
+#include "analysis/frequency_analysis.h"
 #include "app/model/store.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
@@ -114,15 +116,19 @@ void DRAW_GRID() {
 int DRAW_MODAL() {
   if (IVALID != 1 || ICURRENT_FREQ < 1 || ICURRENT_FREQ > kMaxNodes) return 1;
   if (FREQS(ICURRENT_FREQ).is_blank()) return 1;
+  // Inertias and shafts added since the analysis have no place in its
+  // matrices: the shape is drawn over the model as it was analysed.
+  const int32_t n = std::min(analysed_nmass, NMASS);
   const int32_t k = IFREQS(ICURRENT_FREQ);
-  if (k < 1 || k > NMASS) return 1;
-  EIGVEC(AK, A, NMASS, EIGS(k), EVEC, 0);
+  if (k < 1 || k > n) return 1;
+  EIGVEC(AK, A, n, EIGS(k), EVEC, 0);
   COLOUR(2);
   const double scale = SCALE_MODE;
-  for (int32_t i = 1; i <= NSTIF; ++i) {
+  const int32_t nstif = std::min(analysed_nstif, NSTIF);
+  for (int32_t i = 1; i <= nstif; ++i) {
     const int32_t p = STIFF(i).nodes(1);
     const int32_t q = STIFF(i).nodes(2);
-    if (!is_node(p) || (q != 0 && !is_node(q))) continue;
+    if (p < 1 || p > n || q < 0 || q > n) continue;
     const float x1 = node_x(p);
     const float y1 = static_cast<float>(MASSES(p).xy_node(2) + EVEC(p) * scale);
     float x2, y2;
