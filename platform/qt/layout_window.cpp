@@ -102,7 +102,10 @@ LayoutWindow::LayoutWindow(QtWindowLibrary& library, layout::WindowDescription d
                            std::vector<Canvas*> regions)
     : lib_(library), desc_(std::move(desc)), regions_(std::move(regions)) {
   setWindowTitle(QString::fromStdString(desc_.caption));
-  setSizeGripEnabled(false);
+  if (desc_.ordinary_window) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+  }
   if (!desc_.background.empty()) {
     QPalette p = palette();
     p.setColor(QPalette::Window, named_colour(desc_.background));
@@ -130,9 +133,10 @@ void LayoutWindow::bind_int(int32_t* var, const QObject* owner, std::function<vo
 
 void LayoutWindow::refresh(const void* var, const QObject* except) {
   const char* p = static_cast<const char*>(var);
-  // A show may close the window (control variables); work on a copy.
-  const std::vector<Binding> copy = bindings_;
-  for (const Binding& b : copy) {
+  // Bindings are all made while building, so the list is fixed here; a show
+  // that closes the window (a control variable) leaves the object in place.
+  for (std::size_t i = 0; i < bindings_.size(); ++i) {
+    const Binding& b = bindings_[i];
     if (p >= b.lo && p < b.hi && (!except || b.owner != except)) b.show();
   }
 }

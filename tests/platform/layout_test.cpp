@@ -464,6 +464,28 @@ TEST(LayoutParser, MistakesAreReportedNotIgnored) {
   }
 }
 
+TEST(LayoutParser, StructureIsCheckedWhenTheWindowIsComplete) {
+  int32_t w = 10, h = 10, handle = 0, control = -1;
+  const LayoutArg region[] = {bind(w), bind(h), bind(handle), call(testing::mouse)};
+  std::vector<std::pair<std::vector<layout::Piece>, std::string>> cases = {
+      {{{"%ob&", {}}, {"%ob%cb", {}}}, "inside a box"},
+      {{{"%cb", {}}}, "closes no box"},
+      {{{"%ob&", {}}, {"%`^gr[white]", {region[0], region[1], region[2], region[3]}}},
+       "never closed"},
+      {{{"%ob&", {}}, {"Text%cb", {}}}, "only a graphics region"},
+      {{{"%sc&", {literal("edit_file"), literal("a.lis")}}, {"%ww", {}}}, "no edit box"},
+  };
+  for (const auto& [pieces, expect] : cases) {
+    try {
+      parse_window(pieces);
+      ADD_FAILURE() << "accepted: " << expect;
+    } catch (const LayoutError& e) {
+      EXPECT_NE(std::string(e.what()).find(expect), std::string::npos) << e.what();
+    }
+  }
+  (void)control;
+}
+
 TEST(LayoutParser, LastPieceMustCompleteTheWindow) {
   std::vector<layout::Piece> p = {{"%ca[A]&", {}}};
   EXPECT_THROW(parse_window(p), LayoutError);
