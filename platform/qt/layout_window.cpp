@@ -310,8 +310,16 @@ void LayoutWindow::add_menu_item(QMenu* menu, QMenuBar* bar, const MenuItem& m) 
 
 // --- flow of items ---
 
+void LayoutWindow::end_paragraph() {
+  // Lines keep to the left; only a control that follows the window's size
+  // takes the spare width.
+  if (para_ && !para_expands_) para_->addStretch(1);
+}
+
 void LayoutWindow::new_paragraph() {
   end_line();
+  end_paragraph();
+  para_expands_ = false;
   para_ = new QHBoxLayout;
   para_->setSpacing(6);
   root_->addLayout(para_);
@@ -440,6 +448,7 @@ void LayoutWindow::place(QWidget* w, const Item& it) {
     grid_->setRowStretch(row_, 1);
     para_->setStretchFactor(grid_, 1);
     root_->setStretchFactor(para_, 1);
+    para_expands_ = true;
   } else {
     c->addWidget(w);
   }
@@ -479,7 +488,12 @@ QWidget* LayoutWindow::make_field(const Item& it) {
   auto* e = new QLineEdit(this);
   style(e, it);
   const QFontMetrics fm(e->font());
-  e->setFixedWidth(it.width * fm.horizontalAdvance(QLatin1Char('0')) + 12);
+  // A read-only text shows all of its variable, even where the layout asks
+  // for fewer characters.
+  const int chars = it.read_only && it.kind == ItemKind::TextField
+                        ? std::max(it.width, it.value.width)
+                        : it.width;
+  e->setFixedWidth(chars * fm.horizontalAdvance(QLatin1Char('0')) + 10);
   e->setReadOnly(it.read_only);
   if (it.read_only) e->setFocusPolicy(Qt::NoFocus);
   const Var var = it.value;
@@ -818,6 +832,7 @@ void LayoutWindow::build() {
   if (box_) throw LayoutError("layout: a box (%ob) is never closed (%cb)");
   if (area_) end_positioned();
   end_line();
+  end_paragraph();
   root_->addStretch(0);
   for (const Action& a : desc_.startup) {
     if (a.kind == Action::Kind::EditFile && edit_boxes_.empty()) {
