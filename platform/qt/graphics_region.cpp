@@ -122,6 +122,7 @@ RegionWidget::RegionWidget(Canvas& canvas, EventSink sink, void* context, QWidge
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(canvas.full_mouse_input());
   setCursor(Qt::CrossCursor);
+  setFocusPolicy(Qt::ClickFocus);  // a click ends the editing of a field
   canvas.set_widget(this);
 }
 

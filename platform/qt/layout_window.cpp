@@ -303,6 +303,7 @@ void LayoutWindow::add_menu_item(QMenu* menu, QMenuBar* bar, const MenuItem& m) 
   QObject::connect(a, &QAction::triggered, this, [this, a, action, check] {
     // The callback changes the flag; the mark shows the flag, not the click.
     if (check) a->setChecked(*check != 0);
+    commit_pending();  // a menu takes the focus from a field being edited
     perform(action);
     if (check && !closing_) a->setChecked(*check != 0);
   });
@@ -701,7 +702,10 @@ QWidget* LayoutWindow::make_button(const Item& it) {
   const Action on_change = it.on_change;
   const int number = it.button_number;
   if (on_change.kind == Action::Kind::Call) {
-    QObject::connect(b, &QPushButton::clicked, b, [this, on_change] { lib_.run(on_change); });
+    QObject::connect(b, &QPushButton::clicked, b, [this, on_change] {
+      commit_pending();
+      lib_.run(on_change);
+    });
   } else {
     QObject::connect(b, &QPushButton::clicked, b, [this, number] {
       commit_pending();

@@ -99,6 +99,12 @@ TEST_F(QtLibraryTest, MainWindowMenusFieldsListAndStatusLine) {
     replace_text(scale, "0");
     lose_focus(scale);
     EXPECT_DOUBLE_EQ(v.scale_mode, 0.0);
+    // A menu command takes a value still being edited first.
+    replace_text(scale, "1.5");
+    call_log().clear();
+    menu_action(w, {"&Draw"})->trigger();
+    EXPECT_DOUBLE_EQ(v.scale_mode, 1.5);
+    EXPECT_EQ(call_log(), (std::vector<std::string>{"draw", "draw"}));
     v.scale_mode = 3.0;
     WINDOW_UPDATE(v.scale_mode);
     EXPECT_EQ(scale->text(), "3");
