@@ -310,3 +310,47 @@ TEST_F(QtLibraryTest, AWrongLayoutIsReportedAndTheNextOneBuilds) {
 
 }  // namespace
 }  // namespace spindra::testing
+
+namespace spindra::testing {
+namespace {
+
+// Every dialog of the program: its first button gives 1, its second 2 and
+// the window frame 0; the caption comes from its first piece.
+TEST_F(QtLibraryTest, EveryDialogGivesItsButtonNumberOrZero) {
+  Vars v;
+  const std::vector<std::pair<std::string, Pieces>> dialogs = {
+      {"Create Inertia", inertia_dialog(v, "%ca[Create Inertia]%bg[grey]&")},
+      {"Modify Inertia", inertia_dialog(v, "%ca[Modify Inertia]%bg[grey]&")},
+      {"Create Stiffness", stiffness_dialog(v, "%ca[Create Stiffness]%bg[grey]&", true)},
+      {"Create Stiffness to ground",
+       stiffness_dialog(v, "%ca[Create Stiffness to ground]%bg[grey]&", false)},
+      {"Modify Stiffness", stiffness_dialog(v, "%ca[Modify Stiffness]%bg[grey]&", false)},
+      {"Select Inertia Units", inertia_units_dialog(v)},
+      {"Select Stiffness Units", stiffness_units_dialog(v)},
+      {"Create Engine", engine_dialog(v)},
+      {"Warning", warning_same_engine()},
+      {"Warning", warning_other_engine(v)},
+  };
+  for (const auto& [caption, pieces] : dialogs) {
+    for (int how : {1, 2, 0}) {
+      std::string seen;
+      later([this, how, &seen] {
+        QWidget* w = top();
+        ASSERT_NE(w, nullptr);
+        seen = w->windowTitle().toStdString();
+        if (how == 0) {
+          w->close();
+        } else {
+          w->findChild<QPushButton*>(QStringLiteral("button%1").arg(how))->click();
+        }
+      });
+      EXPECT_EQ(build(*lib, pieces), how) << caption;
+      EXPECT_EQ(seen, caption);
+      EXPECT_EQ(top(), nullptr);
+    }
+  }
+  EXPECT_TRUE(call_log().empty());
+}
+
+}  // namespace
+}  // namespace spindra::testing
