@@ -162,9 +162,10 @@ void LayoutWindow::done(int r) {
   if (desc_.ordinary_window) deleteLater();
 }
 
+// The window frame (and anything else that rejects) closes with 0.
 void LayoutWindow::reject() {
   done(0);
-}  // the window frame
+}
 
 void LayoutWindow::closeEvent(QCloseEvent* e) {
   if (!closing_) done(0);
@@ -503,7 +504,12 @@ QWidget* LayoutWindow::make_field(const Item& it) {
   std::function<bool()> take;  // writes the typed value; false when it is not valid
   switch (it.kind) {
     case ItemKind::IntField:
-      show = [e, var] { e->setText(QString::number(*var.as_int())); };
+      // A text that already reads as the value stays as typed (no cursor jump).
+      show = [e, var, item] {
+        if (parse_int(e->text(), item) != *var.as_int()) {
+          e->setText(QString::number(*var.as_int()));
+        }
+      };
       take = [e, var, item] {
         auto v = parse_int(e->text(), item);
         if (v) *var.as_int() = *v;
@@ -511,7 +517,9 @@ QWidget* LayoutWindow::make_field(const Item& it) {
       };
       break;
     case ItemKind::RealField:
-      show = [e, var] { e->setText(format_real(*var.as_real())); };
+      show = [e, var] {
+        if (parse_real(e->text()) != *var.as_real()) e->setText(format_real(*var.as_real()));
+      };
       take = [e, var] {
         auto v = parse_real(e->text());
         if (v) *var.as_real() = *v;
@@ -521,7 +529,8 @@ QWidget* LayoutWindow::make_field(const Item& it) {
     default:
       if (!it.read_only) e->setMaxLength(var.width);
       show = [e, var] {
-        e->setText(QString::fromStdString(layout::trimmed_text(var.as_text(), var.width)));
+        const QString now = QString::fromStdString(layout::trimmed_text(var.as_text(), var.width));
+        if (e->text() != now) e->setText(now);
       };
       take = [e, var] {
         return layout::write_text(var.as_text(), var.width, e->text().toStdString());

@@ -86,6 +86,10 @@ TEST_F(QtLibraryTest, InertiaDialogWritesTypedValues) {
     EXPECT_EQ(amass->palette().color(QPalette::Base), QColor(Qt::white));
     replace_text(amass, "2500");
     EXPECT_DOUBLE_EQ(v.amass, 2500.0);  // taken as typed
+    replace_text(amass, "2.50e3");
+    WINDOW_UPDATE(v.amass);  // the same value: the typed text stays
+    EXPECT_EQ(amass->text(), "2.50e3");
+    v.amass = 2500.0;
     replace_text(amass, "abc");
     EXPECT_DOUBLE_EQ(v.amass, 2500.0);  // not a number: the value stays
     lose_focus(amass);
