@@ -775,6 +775,36 @@ class LayoutParser::PieceReader {
   bool at_text_ = false;
 };
 
+namespace {
+
+// What can only be checked once the window is complete.
+std::string check_window(const WindowDescription& d) {
+  bool in_box = false;
+  bool edit_box = false;
+  for (const Item& it : d.items) {
+    if (it.kind == ItemKind::BoxOpen) {
+      if (in_box) return "a box (%ob) opened inside a box";
+      in_box = true;
+    } else if (it.kind == ItemKind::BoxClose) {
+      if (!in_box) return "%cb closes no box";
+      in_box = false;
+    } else if (it.kind == ItemKind::EditBox) {
+      edit_box = true;
+    } else if (in_box && it.kind != ItemKind::Region) {
+      return "a box holds only a graphics region";
+    }
+  }
+  if (in_box) return "a box (%ob) is never closed (%cb)";
+  for (const Action& a : d.startup) {
+    if (a.kind == Action::Kind::EditFile && !edit_box) {
+      return "edit_file at start-up, but the window has no edit box";
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
 bool LayoutParser::add(std::string_view piece, std::span<const LayoutArg> args) {
   desc_.pieces.emplace_back(piece);
   bool complete = false;
@@ -786,12 +816,13 @@ bool LayoutParser::add(std::string_view piece, std::span<const LayoutArg> args) 
     throw;
   }
   if (complete) {
-    // Every control a group names must be an integer variable; groups of
-    // toggles are checked when the window is built.
-    if (!pending_background_.empty()) {
+    std::string problem = check_window(desc_);
+    if (problem.empty() && !pending_background_.empty()) {
+      problem = "%`bg at the end of the window colours no control";
+    }
+    if (!problem.empty()) {
       *this = LayoutParser();
-      throw LayoutError("layout piece \"" + std::string(piece) +
-                        "\": %`bg at the end of the window colours no control");
+      throw LayoutError("layout piece \"" + std::string(piece) + "\": " + problem);
     }
   }
   return complete;

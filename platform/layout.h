@@ -103,6 +103,18 @@
 // the variable and then the callback runs), or "EXIT" (closes the window).
 // Choosing a check item does not change its flag: the callback does, and the
 // mark shows the flag.
+//
+// Results and values
+//   A dialog returns the number of the button (without "^") that closed it;
+//   the window frame, Escape (with %es) and "EXIT" give 0.  Callback results
+//   are not used: every callback leaves its window open.  Fields write their
+//   variable as described under %co; a text that is no value (or outside the
+//   limits) is not taken, the field is marked, and it shows the variable's
+//   value again when editing ends.  Before a menu command or a button runs,
+//   focus-loss fields being edited take their values.  A read-only text field
+//   is at least as wide as its variable.  WINDOW_UPDATE of any part of a
+//   variable shows its new value in every open window: field texts, toggle
+//   states, check marks, grey states, list entries and selections, captions.
 #pragma once
 
 #include <cstdint>

@@ -40,16 +40,17 @@ Canvas::Canvas(int handle, int width, int height, layout::Action callback, bool 
   image_.fill(palette_colour(15));
 }
 
-void Canvas::changed(int x1, int y1, int x2, int y2) {
-  if (!widget_) return;
-  const int pad = 4;
-  widget_->update(QRect(QPoint(std::min(x1, x2) - pad, std::min(y1, y2) - pad),
-                        QPoint(std::max(x1, x2) + pad, std::max(y1, y2) + pad)));
+void Canvas::changed() {
+  // One repaint of the whole region per batch of drawing: a redraw of the
+  // model issues thousands of lines, and blitting the image is cheap.
+  if (!widget_ || repaint_pending_) return;
+  repaint_pending_ = true;
+  widget_->update();
 }
 
 void Canvas::clear() {
   image_.fill(palette_colour(15));
-  if (widget_) widget_->update();
+  changed();
 }
 
 void Canvas::plot(int x, int y, QRgb rgb, bool complement) {
@@ -60,7 +61,7 @@ void Canvas::plot(int x, int y, QRgb rgb, bool complement) {
 
 void Canvas::pixel(int x, int y, int colour) {
   plot(x, y, palette_colour(colour), (colour & kComplement) != 0);
-  changed(x, y, x, y);
+  changed();
 }
 
 void Canvas::line(int x1, int y1, int x2, int y2, int colour, int width) {
@@ -99,8 +100,7 @@ void Canvas::line(int x1, int y1, int x2, int y2, int colour, int width) {
       p.drawLine(x1, y1, x2, y2);
     }
   }
-  const int grow = std::max(width, 1);
-  changed(x1 - grow, y1 - grow, x2 + grow, y2 + grow);
+  changed();
 }
 
 void Canvas::fill(int x1, int y1, int x2, int y2, int colour) {
@@ -113,7 +113,7 @@ void Canvas::fill(int x1, int y1, int x2, int y2, int colour) {
   for (int y = top; y <= bottom; ++y) {
     for (int x = left; x <= right; ++x) plot(x, y, rgb, complement);
   }
-  changed(x1, y1, x2, y2);
+  changed();
 }
 
 RegionWidget::RegionWidget(Canvas& canvas, EventSink sink, void* context, QWidget* parent)
@@ -122,10 +122,12 @@ RegionWidget::RegionWidget(Canvas& canvas, EventSink sink, void* context, QWidge
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(canvas.full_mouse_input());
   setCursor(Qt::CrossCursor);
+  setFocusPolicy(Qt::ClickFocus);  // a click ends the editing of a field
   canvas.set_widget(this);
 }
 
 void RegionWidget::paintEvent(QPaintEvent* e) {
+  canvas_.painted();
   QPainter p(this);
   p.drawImage(e->rect(), canvas_.image(), e->rect());
 }

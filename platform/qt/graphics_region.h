@@ -36,18 +36,20 @@ class Canvas {
   void fill(int x1, int y1, int x2, int y2, int colour);
 
   void set_widget(QWidget* w) { widget_ = w; }
+  void painted() { repaint_pending_ = false; }
   QWidget* widget() const { return widget_; }
   void* owner = nullptr;  // the window showing it, once built
 
  private:
   void plot(int x, int y, QRgb rgb, bool complement);
-  void changed(int x1, int y1, int x2, int y2);
+  void changed();
 
   int handle_;
   QImage image_;
   layout::Action callback_;
   bool full_mouse_input_;
   QPointer<QWidget> widget_;
+  bool repaint_pending_ = false;
 };
 
 // The latest mouse event in any region, for the named mouse queries.

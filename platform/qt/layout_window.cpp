@@ -102,7 +102,10 @@ LayoutWindow::LayoutWindow(QtWindowLibrary& library, layout::WindowDescription d
                            std::vector<Canvas*> regions)
     : lib_(library), desc_(std::move(desc)), regions_(std::move(regions)) {
   setWindowTitle(QString::fromStdString(desc_.caption));
-  setSizeGripEnabled(false);
+  if (desc_.ordinary_window) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+  }
   if (!desc_.background.empty()) {
     QPalette p = palette();
     p.setColor(QPalette::Window, named_colour(desc_.background));
@@ -130,9 +133,10 @@ void LayoutWindow::bind_int(int32_t* var, const QObject* owner, std::function<vo
 
 void LayoutWindow::refresh(const void* var, const QObject* except) {
   const char* p = static_cast<const char*>(var);
-  // A show may close the window (control variables); work on a copy.
-  const std::vector<Binding> copy = bindings_;
-  for (const Binding& b : copy) {
+  // Bindings are all made while building, so the list is fixed here; a show
+  // that closes the window (a control variable) leaves the object in place.
+  for (std::size_t i = 0; i < bindings_.size(); ++i) {
+    const Binding& b = bindings_[i];
     if (p >= b.lo && p < b.hi && (!except || b.owner != except)) b.show();
   }
 }
@@ -158,9 +162,10 @@ void LayoutWindow::done(int r) {
   if (desc_.ordinary_window) deleteLater();
 }
 
+// The window frame (and anything else that rejects) closes with 0.
 void LayoutWindow::reject() {
   done(0);
-}  // the window frame
+}
 
 void LayoutWindow::closeEvent(QCloseEvent* e) {
   if (!closing_) done(0);
@@ -299,6 +304,7 @@ void LayoutWindow::add_menu_item(QMenu* menu, QMenuBar* bar, const MenuItem& m) 
   QObject::connect(a, &QAction::triggered, this, [this, a, action, check] {
     // The callback changes the flag; the mark shows the flag, not the click.
     if (check) a->setChecked(*check != 0);
+    commit_pending();  // a menu takes the focus from a field being edited
     perform(action);
     if (check && !closing_) a->setChecked(*check != 0);
   });
@@ -306,8 +312,16 @@ void LayoutWindow::add_menu_item(QMenu* menu, QMenuBar* bar, const MenuItem& m) 
 
 // --- flow of items ---
 
+void LayoutWindow::end_paragraph() {
+  // Lines keep to the left; only a control that follows the window's size
+  // takes the spare width.
+  if (para_ && !para_expands_) para_->addStretch(1);
+}
+
 void LayoutWindow::new_paragraph() {
   end_line();
+  end_paragraph();
+  para_expands_ = false;
   para_ = new QHBoxLayout;
   para_->setSpacing(6);
   root_->addLayout(para_);
@@ -436,6 +450,7 @@ void LayoutWindow::place(QWidget* w, const Item& it) {
     grid_->setRowStretch(row_, 1);
     para_->setStretchFactor(grid_, 1);
     root_->setStretchFactor(para_, 1);
+    para_expands_ = true;
   } else {
     c->addWidget(w);
   }
@@ -475,7 +490,12 @@ QWidget* LayoutWindow::make_field(const Item& it) {
   auto* e = new QLineEdit(this);
   style(e, it);
   const QFontMetrics fm(e->font());
-  e->setFixedWidth(it.width * fm.horizontalAdvance(QLatin1Char('0')) + 12);
+  // A read-only text shows all of its variable, even where the layout asks
+  // for fewer characters.
+  const int chars = it.read_only && it.kind == ItemKind::TextField
+                        ? std::max(it.width, it.value.width)
+                        : it.width;
+  e->setFixedWidth(chars * fm.horizontalAdvance(QLatin1Char('0')) + 10);
   e->setReadOnly(it.read_only);
   if (it.read_only) e->setFocusPolicy(Qt::NoFocus);
   const Var var = it.value;
@@ -484,7 +504,12 @@ QWidget* LayoutWindow::make_field(const Item& it) {
   std::function<bool()> take;  // writes the typed value; false when it is not valid
   switch (it.kind) {
     case ItemKind::IntField:
-      show = [e, var] { e->setText(QString::number(*var.as_int())); };
+      // A text that already reads as the value stays as typed (no cursor jump).
+      show = [e, var, item] {
+        if (parse_int(e->text(), item) != *var.as_int()) {
+          e->setText(QString::number(*var.as_int()));
+        }
+      };
       take = [e, var, item] {
         auto v = parse_int(e->text(), item);
         if (v) *var.as_int() = *v;
@@ -492,7 +517,9 @@ QWidget* LayoutWindow::make_field(const Item& it) {
       };
       break;
     case ItemKind::RealField:
-      show = [e, var] { e->setText(format_real(*var.as_real())); };
+      show = [e, var] {
+        if (parse_real(e->text()) != *var.as_real()) e->setText(format_real(*var.as_real()));
+      };
       take = [e, var] {
         auto v = parse_real(e->text());
         if (v) *var.as_real() = *v;
@@ -502,7 +529,8 @@ QWidget* LayoutWindow::make_field(const Item& it) {
     default:
       if (!it.read_only) e->setMaxLength(var.width);
       show = [e, var] {
-        e->setText(QString::fromStdString(layout::trimmed_text(var.as_text(), var.width)));
+        const QString now = QString::fromStdString(layout::trimmed_text(var.as_text(), var.width));
+        if (e->text() != now) e->setText(now);
       };
       take = [e, var] {
         return layout::write_text(var.as_text(), var.width, e->text().toStdString());
@@ -683,7 +711,10 @@ QWidget* LayoutWindow::make_button(const Item& it) {
   const Action on_change = it.on_change;
   const int number = it.button_number;
   if (on_change.kind == Action::Kind::Call) {
-    QObject::connect(b, &QPushButton::clicked, b, [this, on_change] { lib_.run(on_change); });
+    QObject::connect(b, &QPushButton::clicked, b, [this, on_change] {
+      commit_pending();
+      lib_.run(on_change);
+    });
   } else {
     QObject::connect(b, &QPushButton::clicked, b, [this, number] {
       commit_pending();
@@ -814,6 +845,7 @@ void LayoutWindow::build() {
   if (box_) throw LayoutError("layout: a box (%ob) is never closed (%cb)");
   if (area_) end_positioned();
   end_line();
+  end_paragraph();
   root_->addStretch(0);
   for (const Action& a : desc_.startup) {
     if (a.kind == Action::Kind::EditFile && edit_boxes_.empty()) {

@@ -71,6 +71,7 @@ class LayoutWindow : public QDialog {
   void new_line();
   void form_feed();
   void new_paragraph();
+  void end_paragraph();
   QHBoxLayout* cell();
   void start_positioned(double x, double y);
   void end_positioned();
@@ -102,6 +103,7 @@ class LayoutWindow : public QDialog {
   QGridLayout* grid_ = nullptr;
   QVBoxLayout* box_ = nullptr;
   bool para_has_box_ = false;
+  bool para_expands_ = false;
   int row_ = 0;
   int tab_ = 0;
   int max_tab_ = 0;

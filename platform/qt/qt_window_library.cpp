@@ -97,7 +97,7 @@ int QtWindowLibrary::show(layout::WindowDescription desc) {
       loop.quit();
     });
     w->show();
-    w->start();
+    start(w);
     if (loops_ > 0) return 0;  // opened from a callback: it lives on by itself
     if (guard && !guard->closing()) {
       enter_loop();
@@ -110,7 +110,7 @@ int QtWindowLibrary::show(layout::WindowDescription desc) {
 
   w->setModal(true);
   w->show();
-  w->start();
+  start(w);
   int result = 0;
   if (guard && !guard->closing()) {
     enter_loop();
@@ -121,6 +121,14 @@ int QtWindowLibrary::show(layout::WindowDescription desc) {
   }
   delete guard.data();
   return result;
+}
+
+void QtWindowLibrary::start(LayoutWindow* w) {
+  // Start-up actions run as part of the window's life: an ordinary window
+  // they open returns at once instead of waiting for its own close.
+  enter_loop();
+  w->start();
+  leave_loop();
 }
 
 void QtWindowLibrary::window_closed(LayoutWindow* w) {

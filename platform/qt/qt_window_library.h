@@ -72,6 +72,7 @@ class QtWindowLibrary : public WindowLibrary {
   void create_regions(std::size_t first_item);
   void drop_building_regions();
   int show(layout::WindowDescription desc);
+  void start(LayoutWindow* w);
   Canvas* canvas(int handle) const;
 
   layout::LayoutParser parser_;

@@ -209,6 +209,35 @@ TEST(LayoutMainWindow, WindowSettingsAndControls) {
   EXPECT_TRUE(status.background.empty());
 }
 
+// The pieces the display layer adds for a graphics region: the new-line
+// request, the box, the region with its five values, for slot 1 and others.
+TEST(LayoutRegionPieces, EachSlotsPieces) {
+  int32_t w = 640, h = 480, handle1 = 0, handle2 = 5, control1 = -1, control2 = -1;
+  const std::vector<layout::Piece> pieces = {
+      {"%ff&", {}},
+      {"%ob[no_border]&", {}},
+      {"%`^gr[full_mouse_input,white]%cb%cv&",
+       {bind(w), bind(h), bind(handle1), call(testing::mouse), bind(control1)}},
+      {" &", {}},
+      {"%ob%`^gr[full_mouse_input]%cb%cv&",
+       {value(100), value(50), bind(handle2), call(testing::mouse), bind(control2)}},
+      {"%ww", {}},
+  };
+  const WindowDescription d = parse_window(pieces);
+  EXPECT_EQ(flow(d), "f(G)T(G)");
+  const auto regions = of_kind(d, ItemKind::Region);
+  ASSERT_EQ(regions.size(), 2u);
+  EXPECT_EQ(regions[0]->width, 640);
+  EXPECT_EQ(regions[0]->height, 480);
+  EXPECT_EQ(regions[0]->handle_var, &handle1);
+  EXPECT_EQ(regions[1]->width, 100);
+  EXPECT_EQ(regions[1]->handle_var, &handle2);
+  EXPECT_TRUE(regions[1]->full_mouse_input);
+  EXPECT_TRUE(of_kind(d, ItemKind::BoxOpen)[0]->no_border);
+  EXPECT_FALSE(of_kind(d, ItemKind::BoxOpen)[1]->no_border);
+  EXPECT_EQ(d.controls, (std::vector<int32_t*>{&control1, &control2}));
+}
+
 TEST(LayoutAboutBox, CentredLinesAndDefaultButton) {
   const Pieces p = testing::about_box();
   const WindowDescription d = parse_window(p);
@@ -462,6 +491,28 @@ TEST(LayoutParser, MistakesAreReportedNotIgnored) {
     }
     EXPECT_TRUE(parser.empty()) << c.piece;
   }
+}
+
+TEST(LayoutParser, StructureIsCheckedWhenTheWindowIsComplete) {
+  int32_t w = 10, h = 10, handle = 0, control = -1;
+  const LayoutArg region[] = {bind(w), bind(h), bind(handle), call(testing::mouse)};
+  std::vector<std::pair<std::vector<layout::Piece>, std::string>> cases = {
+      {{{"%ob&", {}}, {"%ob%cb", {}}}, "inside a box"},
+      {{{"%cb", {}}}, "closes no box"},
+      {{{"%ob&", {}}, {"%`^gr[white]", {region[0], region[1], region[2], region[3]}}},
+       "never closed"},
+      {{{"%ob&", {}}, {"Text%cb", {}}}, "only a graphics region"},
+      {{{"%sc&", {literal("edit_file"), literal("a.lis")}}, {"%ww", {}}}, "no edit box"},
+  };
+  for (const auto& [pieces, expect] : cases) {
+    try {
+      parse_window(pieces);
+      ADD_FAILURE() << "accepted: " << expect;
+    } catch (const LayoutError& e) {
+      EXPECT_NE(std::string(e.what()).find(expect), std::string::npos) << e.what();
+    }
+  }
+  (void)control;
 }
 
 TEST(LayoutParser, LastPieceMustCompleteTheWindow) {

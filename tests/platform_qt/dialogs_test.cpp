@@ -86,6 +86,10 @@ TEST_F(QtLibraryTest, InertiaDialogWritesTypedValues) {
     EXPECT_EQ(amass->palette().color(QPalette::Base), QColor(Qt::white));
     replace_text(amass, "2500");
     EXPECT_DOUBLE_EQ(v.amass, 2500.0);  // taken as typed
+    replace_text(amass, "2.50e3");
+    WINDOW_UPDATE(v.amass);  // the same value: the typed text stays
+    EXPECT_EQ(amass->text(), "2.50e3");
+    v.amass = 2500.0;
     replace_text(amass, "abc");
     EXPECT_DOUBLE_EQ(v.amass, 2500.0);  // not a number: the value stays
     lose_focus(amass);
@@ -306,6 +310,50 @@ TEST_F(QtLibraryTest, AWrongLayoutIsReportedAndTheNextOneBuilds) {
     button(top(), 1)->click();
   });
   EXPECT_EQ(build(*lib, about_box()), 1);
+}
+
+}  // namespace
+}  // namespace spindra::testing
+
+namespace spindra::testing {
+namespace {
+
+// Every dialog of the program: its first button gives 1, its second 2 and
+// the window frame 0; the caption comes from its first piece.
+TEST_F(QtLibraryTest, EveryDialogGivesItsButtonNumberOrZero) {
+  Vars v;
+  const std::vector<std::pair<std::string, Pieces>> dialogs = {
+      {"Create Inertia", inertia_dialog(v, "%ca[Create Inertia]%bg[grey]&")},
+      {"Modify Inertia", inertia_dialog(v, "%ca[Modify Inertia]%bg[grey]&")},
+      {"Create Stiffness", stiffness_dialog(v, "%ca[Create Stiffness]%bg[grey]&", true)},
+      {"Create Stiffness to ground",
+       stiffness_dialog(v, "%ca[Create Stiffness to ground]%bg[grey]&", false)},
+      {"Modify Stiffness", stiffness_dialog(v, "%ca[Modify Stiffness]%bg[grey]&", false)},
+      {"Select Inertia Units", inertia_units_dialog(v)},
+      {"Select Stiffness Units", stiffness_units_dialog(v)},
+      {"Create Engine", engine_dialog(v)},
+      {"Warning", warning_same_engine()},
+      {"Warning", warning_other_engine(v)},
+  };
+  for (const auto& [caption, pieces] : dialogs) {
+    for (int how : {1, 2, 0}) {
+      std::string seen;
+      later([this, how, &seen] {
+        QWidget* w = top();
+        ASSERT_NE(w, nullptr);
+        seen = w->windowTitle().toStdString();
+        if (how == 0) {
+          w->close();
+        } else {
+          w->findChild<QPushButton*>(QStringLiteral("button%1").arg(how))->click();
+        }
+      });
+      EXPECT_EQ(build(*lib, pieces), how) << caption;
+      EXPECT_EQ(seen, caption);
+      EXPECT_EQ(top(), nullptr);
+    }
+  }
+  EXPECT_TRUE(call_log().empty());
 }
 
 }  // namespace
