@@ -43,24 +43,29 @@ struct Window {
     }
     return false;
   }
-  // The n-th bound variable (0-based, counting variables only) of the piece.
-  void* var(std::string_view text, int n = 0) const {
+  // The n-th bound variable (0-based, counting variables only) of the piece;
+  // a variable of another kind than `kind` is a test error.
+  void* var(std::string_view text, int n, LayoutArg::Kind kind) const {
     int k = 0;
     for (const auto& a : piece(text).args) {
       const bool variable =
           a.kind == LayoutArg::Kind::IntVar || a.kind == LayoutArg::Kind::RealVar ||
           a.kind == LayoutArg::Kind::TextVar || a.kind == LayoutArg::Kind::TextArray;
-      if (variable && k++ == n) return a.var;
+      if (variable && k++ == n) {
+        if (a.kind == kind) return a.var;
+        ADD_FAILURE() << "variable " << n << " of \"" << text << "\" is of another kind";
+        break;
+      }
     }
-    ADD_FAILURE() << "piece \"" << text << "\" has no variable " << n;
+    ADD_FAILURE() << "piece \"" << text << "\" has no such variable " << n;
     static double dummy[64];
     return dummy;
   }
   double& real(std::string_view text, int n = 0) const {
-    return *static_cast<double*>(var(text, n));
+    return *static_cast<double*>(var(text, n, LayoutArg::Kind::RealVar));
   }
   int32_t& integer(std::string_view text, int n = 0) const {
-    return *static_cast<int32_t*>(var(text, n));
+    return *static_cast<int32_t*>(var(text, n, LayoutArg::Kind::IntVar));
   }
   std::string text(std::string_view text, int n = 0) const {
     const auto& p = piece(text);
@@ -74,7 +79,7 @@ struct Window {
     return {};
   }
   void set_text(std::string_view piece_text, std::string_view value, int n = 0) const {
-    char* t = static_cast<char*>(var(piece_text, n));
+    char* t = static_cast<char*>(var(piece_text, n, LayoutArg::Kind::TextVar));
     int width = 0;
     for (const auto& a : piece(piece_text).args) {
       if (a.var == t) width = a.width;
