@@ -75,7 +75,7 @@ bool is_node(int32_t i) {
   return i >= 1 && i <= NMASS && i <= kMaxNodes;
 }
 
-// Writes `len` characters of `text` into `out` from 1-based column `col`.
+// Writes `text` into `out` from 1-based column `col`, cut at the end of `out`.
 template <std::size_t N>
 void put(FixedText<N>& out, int col, std::string_view text) {
   for (std::size_t k = 0; k < text.size() && col + static_cast<int>(k) <= static_cast<int>(N); ++k)
