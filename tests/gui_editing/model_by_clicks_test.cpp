@@ -48,6 +48,11 @@ TEST_F(GuiEditingTest, ThreeInertiasShaftsAndModifications) {
     EXPECT_EQ(MASSES(2).xy_node(1), 100.0);
     EXPECT_EQ(MASSES(2).xy_node(2), 100.0);
 
+    // Status line in kg.m^2 for the node under the pointer.
+    go(61, 99);
+    EXPECT_EQ(REASON.trimmed(), "Node  1 Inertia= 2500.00     kg.m^2       Engine");
+    EXPECT_EQ(shown(REASON.data()).trimmed().toStdString(), REASON.trimmed());
+
     // Cancel: the same number is offered next.
     EXPECT_TRUE(click_dialog(140, 100, [this](QWidget*) {
       EXPECT_EQ(shown(&NMASS), "3");
