@@ -217,7 +217,9 @@ SolverResult finish(SolverResult result, int n) {
 // small models with close eigenvalues long before their diagonal settles (a
 // four-inertia drive with two similar branches needs some 400 passes, n^3 is
 // 64); a model that converges within n^3 passes is not affected.
-long pass_limit(int n) { return std::max(static_cast<long>(n) * n * n, kMinimumPasses); }
+long pass_limit(int n) {
+  return std::max(static_cast<long>(n) * n * n, kMinimumPasses);
+}
 
 }  // namespace
 
@@ -499,6 +501,22 @@ void null_vector_complete_pivoting(Square100& B, int n, Vector100& x) {
   for (int q = 1; q <= n; ++q) x(var[q]) = value[q];
 }
 
+// Largest residual of (A - EIG)^T x, relative to max(|A|, |EIG|) |x|.
+double shape_residual(const Square100& A, int n, double EIG, const Vector100& x) {
+  double amax = std::fabs(EIG), xmax = 0.0, rmax = 0.0;
+  for (int i = 1; i <= n; ++i) xmax = std::max(xmax, std::fabs(x(i)));
+  for (int i = 1; i <= n; ++i) {
+    double r = -EIG * x(i);
+    for (int l = 1; l <= n; ++l) {
+      r += A(l, i) * x(l);
+      amax = std::max(amax, std::fabs(A(l, i)));
+    }
+    rmax = std::max(rmax, std::fabs(r));
+  }
+  const double scale = amax * xmax;
+  return scale > 0.0 ? rmax / scale : (rmax > 0.0 ? 1.0 : 0.0);
+}
+
 }  // namespace
 
 void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& AMOD, int IREF) {
@@ -511,11 +529,18 @@ void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& 
   for (int i = 1; i < n; ++i) B(n, i) = -B(n, i);
   int ising = 0;
   GAUSEL(B, n - 1, AMOD, ising);
-  if (ising != 0) {
-    // The mode does not move the last inertia: fix another component.
+  // Fixing the last amplitude at 1 cannot work when the mode leaves the last
+  // inertia (nearly) at rest: the elimination is then singular, or it returns
+  // a vector that does not satisfy the equations.  Such a shape is found again
+  // by elimination with complete pivoting, which fixes a component the mode
+  // does move; the better of the two is kept.
+  const double residual = ising != 0 ? 1.0 : shape_residual(A, n, EIG, AMOD);
+  if (residual > kShapeTolerance) {
+    Vector100 first = AMOD;
     COPYIT(A.data(), B.data(), 100 * 100, 1.0);
     for (int i = 1; i <= n; ++i) B(i, i) -= EIG;
     null_vector_complete_pivoting(B, n, AMOD);
+    if (ising == 0 && shape_residual(A, n, EIG, AMOD) >= residual) AMOD = first;
   }
   double s = 0.0;
   if (IREF > 0 && IREF <= n) {

@@ -18,7 +18,8 @@ using Vector100 = Table<double, 1, 100>;
 inline constexpr double kPivotLimit = 1.000000013351432e-10;  // 1e-10 in single precision
 inline constexpr double kFlushLimit = 1e-20;
 inline constexpr double kConvergenceLimit = 1e-8;
-inline constexpr long kMinimumPasses = 100000;  // pass limit of small models, see pass_limit
+inline constexpr long kMinimumPasses = 100000;   // pass limit of small models, see pass_limit
+inline constexpr double kShapeTolerance = 1e-8;  // relative residual of an accepted mode shape
 inline constexpr double kGauselSingular = 9.99999993922529e-09;  // 1e-8 in single precision
 
 // ---- Matrix routines on the leading n x n block ---------------------------
@@ -91,8 +92,10 @@ SolverResult calculate_modes_dense();
 // Mode shape x of the eigenvalue EIG: K.x = EIG.M.x.  A is K.M^-1 (AK), B a
 // work matrix (A), AMOD receives x.  IREF > 0 scales x so that x(IREF) = 1;
 // IREF = 0 scales it so that its largest component is exactly +1 or -1.
-// When the mode has no amplitude at the last inertia, the shape is found by
-// elimination with complete pivoting instead.
+// The shape is found with the last amplitude fixed at 1; when the mode leaves
+// the last inertia (nearly) at rest, so that this fails or gives a vector
+// that does not satisfy the equations, it is found by elimination with
+// complete pivoting instead.
 void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& AMOD, int IREF);
 
 }  // namespace spindra

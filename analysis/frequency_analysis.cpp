@@ -396,6 +396,7 @@ bool run_frequency_analysis(std::string* message) {
 
   const bool written = out.close();
   IVALID = 1;
+  WINDOW_UPDATE(IVALID);  // "Review List file" is available from now on
   if (!written)
     return refuse(message, "The list file " + std::string(name) +
                                " could not be written completely (is the disk full?). The "

@@ -1,18 +1,14 @@
 // Spindra: torsional vibration analysis of shaft systems.
 #include <QApplication>
-#include <QLabel>
 
-#include "app/model/store.h"
+#include "app/main_window.h"
+#include "platform/qt/qt_window_library.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  spindra::initialise_store();
-  // The main window is still being built; until then the program shows a
-  // placeholder so that the start command can be tried end to end.
-  QLabel placeholder("Spindra - the main window is not built yet.\n"
-                     "Use spindra-calc MODEL.rtm to analyse a model.");
-  placeholder.setWindowTitle(QString::fromLatin1(spindra::BANNER.str().c_str()));
-  placeholder.setMargin(40);
-  placeholder.show();
-  return app.exec();
+  spindra::qt::QtWindowLibrary library;
+  spindra::set_window_library(&library);
+  const int status = spindra::run_main_window();
+  spindra::set_window_library(nullptr);
+  return status;
 }

@@ -1,0 +1,101 @@
+// spindra-calc, run as a user would: every sample model gives a frequency list
+// and a list file; a malformed model or a refused analysis gives a message on
+// standard error and a non-zero status.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/analysis/analysis_fixture.h"
+
+namespace spindra {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The command sits in the build folder, one level above this test program.
+fs::path calc_command() {
+  return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "spindra-calc";
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+};
+
+Outcome run_calc(const fs::path& dir, const std::string& argument) {
+  const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+  const std::string command = "'" + calc_command().string() + "' '" + argument + "' >'" +
+                              out.string() + "' 2>'" + err.string() + "'";
+  Outcome o;
+  const int raw = std::system(command.c_str());
+  o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  auto slurp = [](const fs::path& p) {
+    std::ifstream in(p);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  o.out = slurp(out);
+  o.err = slurp(err);
+  return o;
+}
+
+class CalcCommand : public testing::AnalysisTest {
+ protected:
+  void SetUp() override {
+    AnalysisTest::SetUp();
+    if (!fs::exists(calc_command())) GTEST_SKIP() << "spindra-calc is not built";
+  }
+};
+
+TEST_F(CalcCommand, AnalysesEverySampleModel) {
+  int models = 0;
+  for (const auto& entry : fs::directory_iterator(SPINDRA_SOURCE_DIR "/examples")) {
+    if (entry.path().extension() != ".rtm") continue;
+    ++models;
+    const fs::path copy = dir_ / entry.path().filename();
+    fs::copy_file(entry.path(), copy);
+    const Outcome o = run_calc(dir_, copy.string());
+    EXPECT_EQ(o.status, 0) << entry.path() << ": " << o.err;
+    EXPECT_EQ(o.err, "");
+    EXPECT_EQ(o.out.rfind("  Mode    Frequency\n number    vib/min\n", 0), 0u) << o.out;
+    EXPECT_NE(o.out.find("\n    "), std::string::npos);  // at least one mode line
+    fs::path lis = copy;
+    lis.replace_extension(".lis");
+    EXPECT_TRUE(fs::exists(lis)) << lis;
+    EXPECT_NE(o.out.find(lis.string()), std::string::npos);
+  }
+  EXPECT_GE(models, 1);
+}
+
+TEST_F(CalcCommand, MalformedModelFails) {
+  const fs::path bad = dir_ / "bad.rtm";
+  std::ofstream(bad) << "A title\n 2 x 1.0 1.0\n";
+  const Outcome o = run_calc(dir_, bad.string());
+  EXPECT_NE(o.status, 0);
+  EXPECT_NE(o.err.find("bad.rtm, line 2"), std::string::npos) << o.err;
+  EXPECT_EQ(o.out, "");
+  EXPECT_FALSE(fs::exists(dir_ / "bad.lis"));
+}
+
+TEST_F(CalcCommand, RefusedAnalysisFails) {
+  const fs::path model = dir_ / "loose.rtm";
+  std::ofstream(model) << "Loose inertia\n 2 1 1.0 1.0\n 1.0 6.0 1.0\n"
+                          " 10.0 10.0 1.0 0.0 0 0 'A               '\n"
+                          " 20.0 10.0 1.0 0.0 0 0 'B               '\n"
+                          " 1 0 1000000.0 0.0 0.0 0.0 '                '\n 0\n";
+  const Outcome o = run_calc(dir_, model.string());
+  EXPECT_NE(o.status, 0);
+  EXPECT_NE(o.err.find("Inertia 2 (B) is not joined to any shaft"), std::string::npos) << o.err;
+  EXPECT_FALSE(fs::exists(dir_ / "loose.lis"));
+}
+
+TEST_F(CalcCommand, MissingFileAndUsage) {
+  EXPECT_NE(run_calc(dir_, (dir_ / "none.rtm").string()).status, 0);
+  const std::string command = "'" + calc_command().string() + "' >/dev/null 2>&1";
+  const int raw = std::system(command.c_str());
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) != 0);
+}
+
+}  // namespace
+}  // namespace spindra

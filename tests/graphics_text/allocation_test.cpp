@@ -1,0 +1,53 @@
+// Symbols, numbers and text are drawn without allocating.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "graphics/text/symbols.h"
+#include "test_support.h"
+
+namespace {
+bool counting = false;
+int allocations = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (counting) ++allocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+
+namespace spindra {
+namespace {
+
+TEST(TextPath, AllocatesNothing) {
+  text_test::CanvasLibrary canvas(594, 420);
+  set_display_device(nullptr);
+  set_window_library(&canvas);
+  open_graphics_region(594, 420);
+  counting = true;
+  allocations = 0;
+  for (int k = 0; k < 20; ++k) {
+    COLOUR(1 + k % 4);
+    PLOT_TEXT("Node f[[1]] = {{w}}]]2[[", 10.0f, 10.0f + k, 1.5f, 2.25f, 9.0f * k);
+    PLOT_TEXT_C("centred", 150.0f, 100.0f, 2.0f, 3.0f, 0.0f);
+    NUMBER_XY_ANG(100.0f, 50.0f, 3.1f * k, 6, 2, 1.5f, 2.25f, k % 2 == 0, true, 90.0f);
+    NUMBER_XY_ANG(100.0f, 50.0f, 1.0e9f, 4, -1, 1.5f, 2.25f, false, false, 0.0f);
+    SYMBOL_SCALE(0.5f * (k % 4));
+    SQUARE(20.0f * (k % 10), 100.0f);
+  }
+  SYMBOL_SCALE(1.0f);
+  counting = false;
+  EXPECT_EQ(allocations, 0);
+  set_window_library(nullptr);
+}
+
+}  // namespace
+}  // namespace spindra
