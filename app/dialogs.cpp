@@ -1,0 +1,229 @@
+#include "app/dialogs.h"
+
+#include "app/canvas.h"
+#include "app/draw.h"
+#include "app/model/store.h"
+#include "graphics/display/pens.h"
+#include "platform/window_library.h"
+
+namespace spindra {
+
+namespace {
+
+enum class StiffnessKind { NodeToNode, ToGround };
+
+// The fields and buttons common to Create and Modify Inertia, after the
+// caption piece.  Returns the dialog's result (1 = OK).
+int inertia_dialog(int32_t& number, double& inertia, double& damping, FixedText<16>& name) {
+  WINDOW_PRINTF("%ffInertia number  %ta%`3rd&", {bind(number)});
+  WINDOW_PRINTF("%ffInertia         %ta%`bg[white]%14rf %`8rs&", {bind(inertia), bind(UNITS(1))});
+  WINDOW_PRINTF("%ffExternal damping%ta%`bg[white]%14rf %`8rs&", {bind(damping), bind(UNITS(2))});
+  WINDOW_PRINTF("%ffName            %ta%`bg[white]%14rs&", {bind(name)});
+  return WINDOW_PRINTF("%ff%`tt[&OK]  %tt[&Cancel]  %^tt[&Units]", {call(ICHOOSE_INERTIA_UNITS)});
+}
+
+// The fields and buttons of the stiffness dialogs after the caption piece;
+// the characteristic list only when `with_list`.
+int stiffness_dialog(int32_t& number, double& stiffness, double& damping, double& diameter,
+                     double& bore, bool with_list) {
+  WINDOW_PRINTF("%ffStiffness number  %ta%`3rd&", {bind(number)});
+  WINDOW_PRINTF("%ffStiffness       %ta%`bg[white]%14rf %`rs&", {bind(stiffness), bind(UNITS(2))});
+  if (with_list) {
+    WINDOW_PRINTF("%`bg[white]%`ls&", {bind(NAMES_NL), bind(dialog_buffers().characteristic)});
+  }
+  WINDOW_PRINTF("%ffInternal damping%ta%`bg[white]%14rf N.m.S/rad&", {bind(damping)});
+  WINDOW_PRINTF("%ffShaft diameter  %ta%`bg[white]%14rf mm&", {bind(diameter)});
+  WINDOW_PRINTF("%ffShaft bore      %ta%`bg[white]%14rf mm&", {bind(bore)});
+  return WINDOW_PRINTF("%ff%`tt[&OK]  %tt[&Cancel]  %^tt[&Units]", {call(ICHOOSE_STIFF_UNITS)});
+}
+
+double inertia_to_store(double shown) {
+  return IUNIT_INERT == 2 ? shown * kTonneFactor : shown;
+}
+double inertia_to_display(double stored) {
+  return IUNIT_INERT == 2 ? stored / kTonneFactor : stored;
+}
+double stiffness_to_store(double shown) {
+  return IUNIT_STIFF == 2 ? shown * kMegaFactor : shown;
+}
+double stiffness_to_display(double stored) {
+  return IUNIT_STIFF == 2 ? stored / kMegaFactor : stored;
+}
+
+// Create Inertia for a new node at (RX, RY).
+void create_inertia(float& RX, float& RY) {
+  DialogBuffers& b = dialog_buffers();
+  SET_UNITS();
+  NMASS = NMASS + 1;
+  WINDOW_PRINTF("%ca[Create Inertia]%bg[grey]&");
+  if (inertia_dialog(NMASS, AMASS_IN, DAMPEX_IN, b.create_name) == 1) {
+    // A new inertia starts from the blank record, so it never inherits an
+    // engine link or a name left in the slot by a larger model read earlier.
+    NODE& node = MASSES(NMASS);
+    node = BLANK_MASS;
+    node.xy_node(1) = RX;
+    node.xy_node(2) = RY;
+    node.amass = inertia_to_store(AMASS_IN);
+    node.dampex = DAMPEX_IN;
+    node.name = b.create_name;
+    draw_inertia_symbol(NMASS);
+    RX = static_cast<float>(node.xy_node(1));
+    RY = static_cast<float>(node.xy_node(2));
+  } else {
+    ILAST_VALID = 0;
+    NMASS = NMASS - 1;
+  }
+}
+
+// Modify Inertia for node p.
+void modify_inertia(int32_t p) {
+  DialogBuffers& b = dialog_buffers();
+  SET_UNITS();
+  NODE& node = MASSES(p);
+  AMASS_MOD = inertia_to_display(node.amass);
+  DAMPEX_MOD = node.dampex;
+  b.modify_name = node.name;
+  b.inertia_number = p;
+  WINDOW_PRINTF("%ca[Modify Inertia]%bg[grey]&");
+  if (inertia_dialog(b.inertia_number, AMASS_MOD, DAMPEX_MOD, b.modify_name) == 1) {
+    node.amass = inertia_to_store(AMASS_MOD);
+    node.dampex = DAMPEX_MOD;
+    node.name = b.modify_name;
+  }
+}
+
+// Create Stiffness (node to node) or Create Stiffness to ground for the
+// picked nodes.
+void create_stiffness(StiffnessKind kind) {
+  DialogBuffers& b = dialog_buffers();
+  const bool ground = kind == StiffnessKind::ToGround;
+  if (!ground) b.characteristic = 1;
+  SET_UNITS();
+  NSTIF = NSTIF + 1;
+  double& bore = ground ? b.create_bore_ground : b.create_bore;
+  WINDOW_PRINTF(ground ? "%ca[Create Stiffness to ground]%bg[grey]&"
+                       : "%ca[Create Stiffness]%bg[grey]&");
+  const int result = stiffness_dialog(NSTIF, ASTIF_IN, DAMPIN_IN, DIA_IN, bore, !ground);
+  if (result == 1) {
+    const int32_t picks = ground ? 1 : 2;
+    for (int32_t k = 1; k <= picks; ++k) draw_pick_square(NODE_LIST(k), 15);
+    COLOUR(1);
+    // A new stiffness starts from the blank record (no name, linear).
+    STIFFNESS& s = STIFF(NSTIF);
+    s = BLANK_STIFF;
+    s.nodes(1) = NODE_LIST(1);
+    s.nodes(2) = ground ? 0 : NODE_LIST(2);
+    s.stiff = stiffness_to_store(ASTIF_IN);
+    s.dampin = DAMPIN_IN;
+    s.diam = DIA_IN / kMillimetreFactor;
+    s.bore = bore / kMillimetreFactor;
+    COLOUR(1);
+    DRAW_STIFF(NSTIF);
+    NSELECT = 0;
+  } else {
+    NSTIF = NSTIF - 1;
+    // Cancel forgets the picks, so the next clicks start a new stiffness.
+    forget_picks();
+  }
+  SYMBOL_SCALE(1.0f);
+}
+
+// Modify Stiffness for stiffness s, node to node or to ground.
+void modify_stiffness(int32_t s) {
+  DialogBuffers& b = dialog_buffers();
+  SET_UNITS();
+  STIFFNESS& st = STIFF(s);
+  ASTIF_MOD = stiffness_to_display(st.stiff);
+  DAMPIN_MOD = st.dampin;
+  DIA_MOD = st.diam * kMillimetreFactor;
+  b.modify_bore = st.bore * kMillimetreFactor;
+  b.stiffness_number = s;
+  WINDOW_PRINTF("%ca[Modify Stiffness]%bg[grey]&");
+  if (stiffness_dialog(b.stiffness_number, ASTIF_MOD, DAMPIN_MOD, DIA_MOD, b.modify_bore, false) ==
+      1) {
+    st.stiff = stiffness_to_store(ASTIF_MOD);
+    st.dampin = DAMPIN_MOD;
+    st.diam = DIA_MOD / kMillimetreFactor;
+    st.bore = b.modify_bore / kMillimetreFactor;
+  }
+}
+
+// The unit chooser shared by inertia and stiffness: `unit` is IUNIT_INERT or
+// IUNIT_STIFF, `in` and `mod` the two dialog buffers shown in that unit.
+int choose_units(const char* caption, const char* first, const char* second, int32_t& unit,
+                 double factor, double& in, double& mod) {
+  DialogBuffers& b = dialog_buffers();
+  b.unit1 = unit == 1 ? 1 : 0;
+  b.unit2 = unit == 2 ? 1 : 0;
+  WINDOW_PRINTF(caption);
+  WINDOW_PRINTF("%2ga&", {bind(b.unit1), bind(b.unit2)});
+  WINDOW_PRINTF(first, {bind(b.unit1)});
+  WINDOW_PRINTF(second, {bind(b.unit2)});
+  const int result = WINDOW_PRINTF("%ff%nl%`tt[&OK]  %tt[&Cancel]");
+  // Only a definite choice converts: with neither button set the values and
+  // the unit stay as they were.
+  if (result == 1 && (b.unit1 == 1 || b.unit2 == 1)) {
+    if (unit == 2) {
+      in *= factor;
+      mod *= factor;
+    }
+    if (b.unit1 == 1) unit = 1;
+    if (b.unit2 == 1) {
+      in /= factor;
+      mod /= factor;
+      unit = 2;
+    }
+    SET_UNITS();
+  }
+  WINDOW_UPDATE(in);
+  WINDOW_UPDATE(mod);
+  return 1;
+}
+
+}  // namespace
+
+DialogBuffers& dialog_buffers() {
+  static DialogBuffers buffers;
+  return buffers;
+}
+
+void CREATE_NODE(char CH, float& RX, float& RY) {
+  if (CH == kLeftButton) {
+    if (NMASS >= kMaxNodes) return;
+    create_inertia(RX, RY);
+  } else if (CH == kRightButton) {
+    const int32_t p = IFIND_NODE1(RX, RY);
+    if (p > 0) modify_inertia(p);
+    ILAST_VALID = 0;
+  }
+}
+
+void CREATE_STIF(char CH, float& RX, float& RY) {
+  if (CH == kLeftButton) {
+    if (NSTIF >= kMaxStiffnesses) return;
+    if (pick_stiffness_node(RX, RY) == 0) return;
+    if (NSELECT == 2) create_stiffness(StiffnessKind::NodeToNode);
+  } else if (CH == kRightButton) {
+    const int32_t s = IFIND_STIFF(RX, RY);
+    if (s > 0) modify_stiffness(s);
+  }
+}
+
+void CREATE_STIF_GROUND(char CH, float& RX, float& RY) {
+  if (CH != kLeftButton) return;
+  if (NSTIF >= kMaxStiffnesses) return;
+  if (pick_stiffness_node(RX, RY) == 0) return;
+  if (NSELECT == 1) create_stiffness(StiffnessKind::ToGround);
+}
+
+int ICHOOSE_INERTIA_UNITS() {
+  return choose_units("%ca[Select Inertia Units]%bg[grey]&", "%ff%`rb[kg.m^2]&", "%ff%`rb[T.m^2]&",
+                      IUNIT_INERT, kTonneFactor, AMASS_IN, AMASS_MOD);
+}
+
+int ICHOOSE_STIFF_UNITS() {
+  return choose_units("%ca[Select Stiffness Units]%bg[grey]&", "%ff%`rb[N.m/rad]&",
+                      "%ff%`rb[MN.m/rad]&", IUNIT_STIFF, kMegaFactor, ASTIF_IN, ASTIF_MOD);
+}
+
+}  // namespace spindra

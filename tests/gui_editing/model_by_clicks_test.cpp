@@ -1,0 +1,193 @@
+// Building a model by clicking in the real main window: inertias at snapped
+// and ortho-constrained positions, the status line, shafts, a shaft to
+// ground, and modifying an inertia and a stiffness in display units.
+#include "tests/gui_editing/gui_editing_support.h"
+
+namespace spindra::gui_editing_test {
+namespace {
+
+TEST_F(GuiEditingTest, ThreeInertiasShaftsAndModifications) {
+  run([this] {
+    menu({"&Create", "&Node"});
+    EXPECT_EQ(INODE_CREATE, 1);
+    EXPECT_TRUE(menu_action(main_, {"&Create", "&Node"})->isChecked());
+
+    // First click: snapped to the grid.
+    EXPECT_TRUE(click_dialog(61.2f, 101.9f, [this](QWidget* w) {
+      EXPECT_EQ(w->windowTitle(), "Create Inertia");
+      EXPECT_EQ(shown(&NMASS), "1");
+      EXPECT_EQ(shown(UNITS(1).data()), "kg.m^2");
+      EXPECT_EQ(shown(UNITS(2).data()), "N.m/rad");
+      type(&AMASS_IN, "2500");
+      type(&DAMPEX_IN, "0.5");
+      type(dialog_buffers().create_name.data(), "Engine");
+      return 1;
+    }));
+    ASSERT_EQ(NMASS, 1);
+    EXPECT_EQ(MASSES(1).xy_node(1), 60.0);
+    EXPECT_EQ(MASSES(1).xy_node(2), 100.0);
+    EXPECT_EQ(MASSES(1).amass, 2500.0);
+    EXPECT_EQ(MASSES(1).dampex, 0.5);
+    EXPECT_EQ(MASSES(1).name, "Engine");
+    EXPECT_EQ(colour_at(60, 110), 4) << "inertia symbol drawn at once";
+
+    // Second: the pointer drifts 3 mm up while moving right; ortho keeps
+    // it on the horizontal through the first node.
+    move(90, 102.6f);
+    EXPECT_TRUE(with_dialog([this] { press(101.2f, 102.6f); },
+                            [this](QWidget*) {
+                              EXPECT_EQ(shown(&NMASS), "2");
+                              EXPECT_EQ(shown(&AMASS_IN), "2500")
+                                  << "the last value typed is offered";
+                              EXPECT_EQ(shown(dialog_buffers().create_name.data()), "Engine");
+                              type(&AMASS_IN, "1500");
+                              type(dialog_buffers().create_name.data(), "Flywheel");
+                              return 1;
+                            }));
+    ASSERT_EQ(NMASS, 2);
+    EXPECT_EQ(MASSES(2).xy_node(1), 100.0);
+    EXPECT_EQ(MASSES(2).xy_node(2), 100.0);
+
+    // Status line in kg.m^2 for the node under the pointer.
+    go(61, 99);
+    EXPECT_EQ(REASON.trimmed(), "Node  1 Inertia= 2500.00     kg.m^2       Engine");
+    EXPECT_EQ(shown(REASON.data()).trimmed().toStdString(), REASON.trimmed());
+
+    // Cancel: the same number is offered next.
+    EXPECT_TRUE(click_dialog(140, 100, [this](QWidget*) {
+      EXPECT_EQ(shown(&NMASS), "3");
+      return 2;
+    }));
+    EXPECT_EQ(NMASS, 2);
+    // Third, switching to T.m^2 inside the dialog.
+    EXPECT_TRUE(click_dialog(140, 100, [this](QWidget* w) {
+      EXPECT_EQ(shown(&NMASS), "3");
+      EXPECT_EQ(shown(&AMASS_IN), "1500");
+      EXPECT_TRUE(with_dialog([w] { button(w, 3)->click(); },
+                              [this](QWidget* u) {
+                                EXPECT_EQ(u->windowTitle(), "Select Inertia Units");
+                                auto* t = qobject_cast<QRadioButton*>(
+                                    lib->control_for(&dialog_buffers().unit2));
+                                if (t) t->click();
+                                return 1;
+                              }));
+      EXPECT_EQ(shown(&AMASS_IN), "1.5");
+      EXPECT_EQ(shown(UNITS(1).data()), "T.m^2");
+      type(&AMASS_IN, "0.5");
+      type(dialog_buffers().create_name.data(), "Pump");
+      return 1;
+    }));
+    ASSERT_EQ(NMASS, 3);
+    EXPECT_EQ(MASSES(3).amass, 500.0);
+    EXPECT_EQ(IUNIT_INERT, 2);
+
+    // Status line in T.m^2 ...
+    go(139, 101);
+    EXPECT_EQ(REASON.trimmed(), "Node  3 Inertia=0.500000     T.m^2        Pump");
+    EXPECT_EQ(shown(REASON.data()).trimmed().toStdString(), REASON.trimmed());
+    go(100, 100);
+    EXPECT_EQ(REASON.trimmed(), "Node  2 Inertia= 1.50000     T.m^2        Flywheel");
+    go(100, 150);  // away from every node: the text stays
+    EXPECT_EQ(REASON.trimmed(), "Node  2 Inertia= 1.50000     T.m^2        Flywheel");
+
+    // Shafts node to node.
+    menu({"&Create", "&Stiffness", "&Node to node"});
+    EXPECT_EQ(INODE_CREATE, 0);
+    click(60, 100);
+    EXPECT_EQ(NSELECT, 1);
+    EXPECT_GT(pen_near(60, 100, 2), 20) << "picked node highlighted";
+    EXPECT_TRUE(click_dialog(100, 100, [this](QWidget* w) {
+      EXPECT_EQ(w->windowTitle(), "Create Stiffness");
+      EXPECT_EQ(shown(&NSTIF), "1");
+      type(&ASTIF_IN, "1000000");
+      type(&DAMPIN_IN, "2");
+      type(&DIA_IN, "40");
+      type(&dialog_buffers().create_bore, "20");
+      return 1;
+    }));
+    ASSERT_EQ(NSTIF, 1);
+    EXPECT_EQ(STIFF(1).stiff, 1.0e6);
+    EXPECT_DOUBLE_EQ(STIFF(1).diam, 0.04);
+    EXPECT_DOUBLE_EQ(STIFF(1).bore, 0.02);
+    EXPECT_EQ(pen_near(60, 100, 2), 0) << "highlights removed";
+    EXPECT_EQ(colour_at(80, 100), 1) << "shaft drawn";
+
+    // Cancel forgets the picks.
+    click(100, 100);
+    EXPECT_TRUE(click_dialog(140, 100, [](QWidget*) { return 2; }));
+    EXPECT_EQ(NSTIF, 1);
+    EXPECT_EQ(NSELECT, 0);
+    EXPECT_EQ(pen_near(100, 100, 2) + pen_near(140, 100, 2), 0);
+    click(100, 100);
+    EXPECT_TRUE(click_dialog(140, 100, [this](QWidget*) {
+      EXPECT_EQ(shown(&NSTIF), "2");
+      type(&ASTIF_IN, "2000000");
+      return 1;
+    }));
+    ASSERT_EQ(NSTIF, 2);
+    EXPECT_EQ(STIFF(2).nodes(1), 2);
+    EXPECT_EQ(STIFF(2).nodes(2), 3);
+
+    // A shaft to ground.
+    menu({"&Create", "&Stiffness", "Node to &ground"});
+    EXPECT_TRUE(click_dialog(140, 100, [this](QWidget* w) {
+      EXPECT_EQ(w->windowTitle(), "Create Stiffness to ground");
+      EXPECT_EQ(shown(&dialog_buffers().create_bore_ground), "0");
+      type(&ASTIF_IN, "500000");
+      type(&DIA_IN, "60");
+      return 1;
+    }));
+    ASSERT_EQ(NSTIF, 3);
+    EXPECT_EQ(STIFF(3).nodes(1), 3);
+    EXPECT_EQ(STIFF(3).nodes(2), 0);
+    EXPECT_EQ(colour_at(135, 85), 1) << "ground line to (135, 85)";
+
+    // Modify an inertia: shown in T.m^2, stored in kg.m^2.
+    menu({"&Modify", "&Node"});
+    EXPECT_TRUE(click_dialog(
+        100, 100,
+        [this](QWidget* w) {
+          EXPECT_EQ(w->windowTitle(), "Modify Inertia");
+          EXPECT_EQ(shown(&dialog_buffers().inertia_number), "2");
+          EXPECT_EQ(shown(&AMASS_MOD), "1.5");
+          EXPECT_EQ(shown(dialog_buffers().modify_name.data()), "Flywheel");
+          type(&AMASS_MOD, "1.8");
+          return 1;
+        },
+        Qt::RightButton));
+    EXPECT_EQ(MASSES(2).amass, 1800.0);
+
+    // Modify a stiffness at its middle, switching to MN.m/rad.
+    const int line_only = pen_near(80, 100, 1, 2);
+    menu({"&Modify", "&Stiffness"});
+    EXPECT_EQ(ISTIF_MODIFY, 1);
+    EXPECT_GT(pen_near(80, 100, 1, 2), line_only) << "hit square at the middle";
+    EXPECT_TRUE(click_dialog(80, 100, [this](QWidget* w) {
+      EXPECT_EQ(w->windowTitle(), "Modify Stiffness");
+      EXPECT_EQ(shown(&dialog_buffers().stiffness_number), "1");
+      EXPECT_EQ(shown(&ASTIF_MOD), "1000000");
+      EXPECT_EQ(shown(&DIA_MOD), "40");
+      EXPECT_EQ(shown(&dialog_buffers().modify_bore), "20");
+      EXPECT_TRUE(with_dialog([w] { button(w, 3)->click(); },
+                              [this](QWidget* u) {
+                                EXPECT_EQ(u->windowTitle(), "Select Stiffness Units");
+                                auto* mn = qobject_cast<QRadioButton*>(
+                                    lib->control_for(&dialog_buffers().unit2));
+                                if (mn) mn->click();
+                                return 1;
+                              }));
+      EXPECT_EQ(shown(&ASTIF_MOD), "1");
+      type(&ASTIF_MOD, "1.25");
+      return 1;
+    }));
+    EXPECT_EQ(STIFF(1).stiff, 1250000.0);
+    EXPECT_DOUBLE_EQ(STIFF(1).diam, 0.04);
+    EXPECT_DOUBLE_EQ(STIFF(1).bore, 0.02);
+    EXPECT_EQ(STIFF(1).nodes(1), 1);
+    EXPECT_EQ(STIFF(1).nodes(2), 2);
+    EXPECT_EQ(IUNIT_STIFF, 2);
+  });
+}
+
+}  // namespace
+}  // namespace spindra::gui_editing_test
