@@ -316,6 +316,9 @@ void LayoutWindow::end_paragraph() {
   // Lines keep to the left; only a control that follows the window's size
   // takes the spare width.
   if (para_ && !para_expands_) para_->addStretch(1);
+  // Lines keep to the top too: beside a tall box the spare height goes below
+  // the last line, not between the lines.
+  if (grid_ && !para_expands_) grid_->setRowStretch(grid_->rowCount(), 1);
 }
 
 void LayoutWindow::new_paragraph() {
