@@ -1,27 +1,9 @@
 // The drawing path from VECTO2 to the window library allocates nothing.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
+#include "tests/support/allocation_counter.h"
 
 #include "tests/graphics/recording_device.h"
-
-namespace {
-bool counting = false;
-int allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (counting) ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace spindra {
 namespace {
@@ -32,8 +14,8 @@ TEST(DrawingPath, AllocatesNothing) {
   set_window_library(&lib);
   test_support::reset_kernel(1, 1);
   open_graphics_region(594, 420);
-  counting = true;
-  allocations = 0;
+  allocation_counter::counting = true;
+  allocation_counter::allocations = 0;
   for (int k = 0; k < 100; ++k) {
     COLOUR(1 + k % 4);
     MOVTO2(-20.0f + k, 5.0f);
@@ -43,8 +25,8 @@ TEST(DrawingPath, AllocatesNothing) {
     VECTOR(3, 3, 1);
     RELTIV(0);
   }
-  counting = false;
-  EXPECT_EQ(allocations, 0);
+  allocation_counter::counting = false;
+  EXPECT_EQ(allocation_counter::allocations, 0);
   EXPECT_GT(lib.lines, 100);
   set_window_library(nullptr);
 }

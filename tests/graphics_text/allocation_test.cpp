@@ -1,28 +1,10 @@
 // Symbols, numbers and text are drawn without allocating.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
+#include "tests/support/allocation_counter.h"
 
 #include "graphics/text/symbols.h"
 #include "test_support.h"
-
-namespace {
-bool counting = false;
-int allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (counting) ++allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace spindra {
 namespace {
@@ -32,8 +14,8 @@ TEST(TextPath, AllocatesNothing) {
   set_display_device(nullptr);
   set_window_library(&canvas);
   open_graphics_region(594, 420);
-  counting = true;
-  allocations = 0;
+  allocation_counter::counting = true;
+  allocation_counter::allocations = 0;
   for (int k = 0; k < 20; ++k) {
     COLOUR(1 + k % 4);
     PLOT_TEXT("Node f[[1]] = {{w}}]]2[[", 10.0f, 10.0f + k, 1.5f, 2.25f, 9.0f * k);
@@ -44,8 +26,8 @@ TEST(TextPath, AllocatesNothing) {
     SQUARE(20.0f * (k % 10), 100.0f);
   }
   SYMBOL_SCALE(1.0f);
-  counting = false;
-  EXPECT_EQ(allocations, 0);
+  allocation_counter::counting = false;
+  EXPECT_EQ(allocation_counter::allocations, 0);
   set_window_library(nullptr);
 }
 
