@@ -666,10 +666,10 @@ class LayoutParser::PieceReader {
   // --- menus ---
   void code_mn() {
     allow("", false);
-    const std::string spec = bracket_text();
+    const std::string menu_text = bracket_text();
     std::size_t at = 0;
-    std::vector<MenuItem> list = parse_menu_list(spec, at, 0);
-    if (at != spec.size()) fail("unexpected \"" + spec.substr(at, 1) + "\" in menu");
+    std::vector<MenuItem> list = parse_menu_list(menu_text, at, 0);
+    if (at != menu_text.size()) fail("unexpected \"" + menu_text.substr(at, 1) + "\" in menu");
     for (MenuItem& m : list) bind_menu(m);
     for (MenuItem& m : list) {
       if (m.label.empty() && !m.separator) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cassert>
 #include <cstddef>
+#include <initializer_list>
 
 namespace spindra {
 
@@ -38,6 +39,15 @@ class Table {
  private:
   std::array<T, kSize> items_{};
 };
+
+// A table filled from its lower bound on with the given values.
+template <typename T, int Lo, int Hi>
+Table<T, Lo, Hi> table_of(std::initializer_list<T> values) {
+  Table<T, Lo, Hi> t;
+  int i = Lo;
+  for (const T& v : values) t(i++) = v;
+  return t;
+}
 
 // Square or rectangular table of reals with 1-based (row, column) indexing,
 // stored column by column.

@@ -12,16 +12,6 @@ namespace spindra {
 
 namespace display {
 
-namespace {
-template <typename T, int Lo, int Hi>
-Table<T, Lo, Hi> table_of(std::initializer_list<T> values) {
-  Table<T, Lo, Hi> t;
-  int i = Lo;
-  for (const T& v : values) t(i++) = v;
-  return t;
-}
-}  // namespace
-
 int32_t IWHICH_WINDOW = 1;
 int32_t IGRAPH_HANDLE1 = 0, IGRAPH_HANDLE2 = 0, IGRAPH_HANDLE3 = 0, IGRAPH_HANDLE4 = 0;
 int32_t IWINDOW_CONTROL1 = 0, IWINDOW_CONTROL2 = 0, IWINDOW_CONTROL3 = 0, IWINDOW_CONTROL4 = 0;

@@ -7,16 +7,6 @@
 namespace spindra {
 namespace gsl {
 
-namespace {
-template <typename T, int Lo, int Hi>
-Table<T, Lo, Hi> table_of(std::initializer_list<T> values) {
-  Table<T, Lo, Hi> t;
-  int i = Lo;
-  for (const T& v : values) t(i++) = v;
-  return t;
-}
-}  // namespace
-
 int32_t IPQSOH = 1, IPQSTX = 2, IPQETX = 3, IPQEOT = 4, IPQENQ = 5, IPQBEL = 7, IPQQFF = 12,
         IPQQCR = 13, IPQDLE = 16, IPQNAK = 21, IPQSYN = 22, IPQCAN = 24, IPQSUB = 26, IPQESC = 27,
         IPQQGS = 29, IPQQUS = 31, IPQQFS = 28;
