@@ -104,6 +104,7 @@ inline FixedText<80> REASON;
 // ---- Units ----------------------------------------------------------------
 inline int32_t IUNIT_INERT = 1;  // 1 = kg.m^2, 2 = T.m^2
 inline int32_t IUNIT_STIFF = 1;  // 1 = N.m/rad, 2 = MN.m/rad
+inline int32_t IUNIT_DAMP = 1;   // reserved: damping is always shown as typed
 inline Table<Text12, 1, 2> UNITS;
 
 // ---- Dialog buffers (display units) ---------------------------------------
