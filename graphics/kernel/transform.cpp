@@ -57,8 +57,11 @@ void TMQWRL(const float* ARRAY, float XS, float YS, float& XW, float& YW) {
   if (std::fabs(d) < 1.0E-8f || std::isnan(d)) return;  // singular: outputs unchanged
   const float hy = static_cast<float>(m(a, 4, 2) - YS);
   const float dx = static_cast<float>(m(a, 4, 1) - XS);
-  const float xw = static_cast<float>((m(a, 2, 1) * hy - m(a, 2, 2) * dx) / d);
-  const float yw = static_cast<float>((m(a, 1, 2) * dx - m(a, 1, 1) * hy) / d);
+  // Adding zero turns the negative zeros that the products of zero matrix
+  // elements leave at the paper's left and bottom edges into plain zeros, so
+  // that a point picked on an edge reads (and is saved) as 0, not -0.
+  const float xw = static_cast<float>((m(a, 2, 1) * hy - m(a, 2, 2) * dx) / d + 0.0);
+  const float yw = static_cast<float>((m(a, 1, 2) * dx - m(a, 1, 1) * hy) / d + 0.0);
   XW = xw;
   YW = yw;
 }

@@ -48,7 +48,8 @@ int natural_text(float VAL, int32_t J, char* buf, std::size_t size) {
   if (std::isnan(VAL)) return std::snprintf(buf, size, "NaN");
   if (std::isinf(VAL)) return std::snprintf(buf, size, VAL < 0 ? "-Inf" : "Inf");
   const int decimals = J > plot::kNumberWidth ? plot::kNumberWidth : J;
-  int len = std::snprintf(buf, size, "%.*f", decimals, static_cast<double>(VAL));
+  // Fixed-point form keeps its decimal point even without decimals ("3.").
+  int len = std::snprintf(buf, size, "%#.*f", decimals, static_cast<double>(VAL));
   // A value that rounds to zero is written without a sign.
   if (len > 0 && buf[0] == '-') {
     bool all_zero = true;

@@ -134,6 +134,21 @@ TEST(Transformations, IdentityMapsPointsToThemselves) {
   EXPECT_EQ(y, -3.25f);
 }
 
+TEST(Transformations, EdgesOfThePaperMapBackToPlainZeros) {
+  // The lower-left pixel of a region is the user point (0, 0): a negative
+  // zero there would reach snapped node positions and the model file.
+  Transform m;
+  TMQIDN(m.data());
+  for (auto [xs, ys] : {std::pair{0.0f, 0.0f}, std::pair{0.0f, 35.0f}, std::pair{120.0f, 0.0f}}) {
+    float x = 1, y = 1;
+    TMQWRL(m.data(), xs, ys, x, y);
+    EXPECT_EQ(x, xs);
+    EXPECT_EQ(y, ys);
+    EXPECT_FALSE(std::signbit(x)) << xs << ", " << ys;
+    EXPECT_FALSE(std::signbit(y)) << xs << ", " << ys;
+  }
+}
+
 TEST(Transformations, InverseUndoesARotatedScaledShiftedMatrix) {
   Transform m;
   TMQIDN(m.data());

@@ -255,6 +255,10 @@ TEST(Numbers, FormatLikeFixedFields) {
   EXPECT_EQ(format_number(-0.5f, 3, 1).trimmed(), "-.5");
   EXPECT_EQ(format_number(-0.04f, 4, 1).trimmed(), " 0.0");
   EXPECT_EQ(format_number(2.25f, 6, 3).trimmed(), " 2.250");
+  // No decimals: still the fixed-point form, with its point.
+  EXPECT_EQ(format_number(2.5f, 3, 0).trimmed(), " 2.");
+  EXPECT_EQ(format_number(-7.0f, 4, 0).trimmed(), " -7.");
+  EXPECT_EQ(format_number(12.0f, 2, 0).trimmed(), "**");
   EXPECT_EQ(format_number(1.0e30f, 8, 2).trimmed(), "********");
   EXPECT_EQ(format_number(3.0e9f, 12, -1).trimmed(), "************");  // no 32-bit integer
   EXPECT_EQ(format_number(std::nanf(""), 4, 1).trimmed(), " NaN");
