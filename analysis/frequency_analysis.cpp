@@ -178,6 +178,14 @@ bool check_orders(std::string* message) {
   if (ORDMAX > ORDMIN && (ORDMAX - ORDMIN) / ORDSTEP >= kMaxOrders)
     return refuse(message,
                   range + " holds more than " + std::to_string(kMaxOrders) + " orders per table.");
+  // The orders are counted up by adding the step; a step lost in the rounding
+  // of order numbers this large would never reach ORDMAX (and would fill the
+  // disk with order lines).  Any step above a millionth of a millionth of the
+  // order is kept by the addition.
+  if (ORDMAX > ORDMIN && ORDSTEP < ORDMAX * 1e-12)
+    return refuse(message, range +
+                               " never ends: the step is too small to change order numbers "
+                               "this large.");
   return true;
 }
 

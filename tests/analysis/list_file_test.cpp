@@ -413,6 +413,17 @@ TEST_F(Refusal, OrderStepOfZero) {
 TEST_F(Refusal, OrderZero) {
   expect_refused([] { ORDMIN = 0.0; }, "includes order 0");
 }
+// Orders so large that adding the step does not change them: the order loop
+// would never end.
+TEST_F(Refusal, OrderStepLostInRounding) {
+  expect_refused(
+      [] {
+        ORDMIN = 1e17;
+        ORDMAX = 1e17 + 512.0;
+        ORDSTEP = 1.0;
+      },
+      "step is too small");
+}
 TEST_F(Refusal, TooManyCylinders) {
   expect_refused(
       [] {
