@@ -178,6 +178,14 @@ bool check_orders(std::string* message) {
   if (ORDMAX > ORDMIN && (ORDMAX - ORDMIN) / ORDSTEP >= kMaxOrders)
     return refuse(message,
                   range + " holds more than " + std::to_string(kMaxOrders) + " orders per table.");
+  // The orders are counted up by adding the step; a step lost in the rounding
+  // of order numbers this large would never reach ORDMAX (and would fill the
+  // disk with order lines).  Any step above a millionth of a millionth of the
+  // order is kept by the addition.
+  if (ORDMAX > ORDMIN && ORDSTEP < ORDMAX * 1e-12)
+    return refuse(message, range +
+                               " never ends: the step is too small to change order numbers "
+                               "this large.");
   return true;
 }
 
@@ -222,16 +230,45 @@ void restore_results() {
   EIGS = saved.eigs;
 }
 
+// Why the factorisation broke down, in the user's terms.  The checks before
+// a run leave one cause: the model falls into parts that no chain of shafts
+// joins, and a part free to turn (no stiffness to ground) is not numbered
+// last.  Names two inertias that are not joined and a free part.
+std::string separate_parts() {
+  int part[kMaxNodes + 1];
+  for (int j = 1; j <= NMASS; ++j) part[j] = j;
+  const auto root = [&part](int j) {
+    while (part[j] != j) j = part[j] = part[part[j]];
+    return j;
+  };
+  for (int s = 1; s <= NSTIF; ++s) {
+    if (STIFF(s).nodes(2) != 0) part[root(STIFF(s).nodes(1))] = root(STIFF(s).nodes(2));
+  }
+  bool grounded[kMaxNodes + 1] = {};
+  for (int s = 1; s <= NSTIF; ++s) {
+    if (STIFF(s).nodes(2) == 0) grounded[root(STIFF(s).nodes(1))] = true;
+  }
+  int other = 0, free_node = 0;
+  for (int j = 1; j <= NMASS; ++j) {
+    if (other == 0 && root(j) != root(1)) other = j;
+    if (free_node == 0 && !grounded[root(j)]) free_node = j;
+  }
+  if (other == 0) return {};
+  std::string text = " No chain of shafts joins inertia 1 and inertia " + std::to_string(other) +
+                     ", so the model falls into separate parts";
+  if (free_node != 0)
+    text += ", and the part with inertia " + std::to_string(free_node) +
+            " is free to turn (no stiffness holds it to ground)";
+  return text + ". Join the parts with a shaft, or hold each free part to ground.";
+}
+
 std::string solver_failure(const SolverResult& r) {
   const std::string kept = " The previous results are kept.";
   switch (r.status) {
     case SolverStatus::kFactorisationFailed:
-      return "The natural frequencies could not be found: the LR factorisation broke down at "
-             "inertia " +
-             std::to_string(r.failed_row) +
-             " (pivot below 1e-10). A model made of parts that no shaft joins, with more than "
-             "one of them free to turn, does this." +
-             kept;
+      return "The natural frequencies could not be found: the LR factorisation broke down in "
+             "row " +
+             std::to_string(r.failed_row) + " (pivot below 1e-10)." + separate_parts() + kept;
     case SolverStatus::kNotConverged:
       return "The natural frequencies could not be found: the LR iteration did not converge "
              "within " +

@@ -413,6 +413,17 @@ TEST_F(Refusal, OrderStepOfZero) {
 TEST_F(Refusal, OrderZero) {
   expect_refused([] { ORDMIN = 0.0; }, "includes order 0");
 }
+// Orders so large that adding the step does not change them: the order loop
+// would never end.
+TEST_F(Refusal, OrderStepLostInRounding) {
+  expect_refused(
+      [] {
+        ORDMIN = 1e17;
+        ORDMAX = 1e17 + 512.0;
+        ORDSTEP = 1.0;
+      },
+      "step is too small");
+}
 TEST_F(Refusal, TooManyCylinders) {
   expect_refused(
       [] {
@@ -457,6 +468,24 @@ TEST_F(Refusal, SolverFailureIsReported) {
         STIFF(2).nodes(2) = 2;
       },
       "could not be found");
+}
+
+// A free pair numbered before a grounded disc: only one part is free to turn,
+// yet the factorisation breaks down.  The message says which inertias are
+// not joined and which part is free.
+TEST_F(Refusal, FreePartNumberedFirstIsExplained) {
+  inertia(1, 1.0);
+  inertia(2, 2.0);
+  inertia(3, 1.5);
+  shaft(1, 2, 1.0e5);
+  shaft(3, 0, 2.0e5);
+  use_model_name("model");
+  std::string message;
+  EXPECT_FALSE(run_frequency_analysis(&message));
+  EXPECT_NE(message.find("No chain of shafts joins inertia 1 and inertia 3"), std::string::npos)
+      << message;
+  EXPECT_NE(message.find("the part with inertia 1 is free to turn"), std::string::npos) << message;
+  EXPECT_EQ(message.find("more than one of them"), std::string::npos) << message;
 }
 
 TEST_F(Refusal, ListFileThatCannotBeCreated) {
