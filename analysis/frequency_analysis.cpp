@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis/campbell.h"
 #include "analysis/eigen_solver.h"
 #include "analysis/engine_orders.h"
 #include "analysis/list_file.h"
@@ -421,6 +422,7 @@ bool run_frequency_analysis(std::string* message) {
   ICURRENT_FREQ = listed > 0 ? 1 : 0;
   WINDOW_UPDATE(FREQS);
 
+  clear_crossings();
   for (int i = 1; i <= NMASS && ltab < kMaxModeTables; ++i) {
     if (!(EIGS(i) > kOmegaLow)) continue;
     ++ltab;
@@ -429,6 +431,7 @@ bool run_frequency_analysis(std::string* message) {
     write_mode_table(out, ipage, i1, ltab, f);
     ++ipage;
     write_order_tables(out, f);
+    record_crossings(i, ltab, f);
   }
 
   const bool written = out.close();
