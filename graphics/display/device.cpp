@@ -248,10 +248,12 @@ void PCINIT(int32_t& MODE) {
     case 91: {
       // The window library's printer: the page it has open, or a legacy
       // printer page when it has none.
+      // Its largest device x and y are its pixels less one, as for the other
+      // printers, so the paper's top and right edges stay on the page.
       const PageSize page = window_library().page_size();
-      const int32_t w = page.width > 0 && page.height > 0 ? page.width : kPrinterWidth;
-      const int32_t h = page.width > 0 && page.height > 0 ? page.height : kPrinterHeight;
-      SET_WINDOWS_SIZE(w, h, 0.0f, 0.0f, 1);
+      const int32_t w = page.width > 1 && page.height > 1 ? page.width : kPrinterWidth;
+      const int32_t h = page.width > 1 && page.height > 1 ? page.height : kPrinterHeight;
+      SET_WINDOWS_SIZE(w - 1, h - 1, 0.0f, 0.0f, 1);
       JYPIX = static_cast<int16_t>(std::min(h - 1, 32767));
       IHSIZE = static_cast<int16_t>(std::min(w - 1, 32767));
       IVSIZE = JYPIX;
