@@ -100,7 +100,7 @@ std::string symmetric_pair(const char* ground_stiffness) {
          ground_stiffness + " 0.0 0.1 0.0 'g'\n 0\n";
 }
 
-TEST_F(CalcCommand, SignedExponentWithoutLetter) {
+TEST_F(CalcCommand, HubAtRestAndSignedExponentWithoutLetter) {
   std::ofstream(dir_ / "plain.rtm") << symmetric_pair("1.0e6");
   std::ofstream(dir_ / "bare.rtm") << symmetric_pair("1.0+6");
   const Outcome plain = run_calc(dir_, (dir_ / "plain.rtm").string());
@@ -110,6 +110,11 @@ TEST_F(CalcCommand, SignedExponentWithoutLetter) {
   const auto table = [](const std::string& out) { return out.substr(0, out.find("List file")); };
   EXPECT_EQ(table(bare.out), table(plain.out));
   EXPECT_NE(plain.out.find("    3      18447.82"), std::string::npos) << plain.out;
+  // Inertia 1 stands still in mode 2: its table still shows the true shape.
+  std::ifstream lis(dir_ / "plain.lis");
+  const std::string report(std::istreambuf_iterator<char>(lis), {});
+  EXPECT_EQ(report.find('*'), std::string::npos);
+  EXPECT_NE(report.find("   1  Hub                    1.00   0.00000\n"), std::string::npos);
 }
 
 TEST_F(CalcCommand, MissingFileFolderAndUsage) {
