@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstring>
@@ -325,6 +326,10 @@ TEST_F(ModelFileTest, MissingFileIsReported) {
   EXPECT_NE(error.find("d.rtm: the file cannot be opened for reading (it is a folder"),
             std::string::npos)
       << error;
+  // Nor is a pipe, which would never end.
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.rtm").c_str(), 0600), 0);
+  EXPECT_FALSE(open((dir_ / "pipe").string(), &error));
+  EXPECT_NE(error.find("(it is a device or pipe"), std::string::npos) << error;
 }
 
 TEST_F(ModelFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
