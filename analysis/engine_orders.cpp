@@ -140,14 +140,13 @@ int engines_in_use() {
   return engines;
 }
 
-void write_order_tables(ListFile& out, double f) {
-  constexpr int kReference = 1;
+void write_order_tables(ListFile& out, double f, int reference) {
   const int engines = engines_in_use();
   for (int e = 1; e <= engines; ++e) {
     const int k = IENG_LIST(e);
     out.empty_line();
     out.blanks(7).text("Engine no.").i(k, 3);
-    out.text(" Vector summation per radian at inertia number").i(kReference, 3);
+    out.text(" Vector summation per radian at inertia number").i(reference, 3);
     out.end_line();
     out.blanks(20).text("    Order    Speed    Vector sum   Phase");
     out.end_line();

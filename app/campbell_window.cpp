@@ -159,8 +159,8 @@ void draw_crossings() {
   if (NCROSS_ENGINES > 0) {
     char note[plot::kLineWidth + 1];
     std::snprintf(note, sizeof note,
-                  "Circles: vector sum of the order (largest over the engines), the largest "
-                  "%.5f rad per rad at inertia 1",
+                  "Circles: vector sum of the order, largest over the engines, as in the "
+                  "list file (the largest is %.5f)",
                   VECSUM_MAX);
     PLOT_TEXT(note, kCampbellLeft, 3.0f, 1.5f, 2.25f, 0.0f);
   }
