@@ -484,26 +484,4 @@ bool write_model_file(std::string* error) {
   return true;
 }
 
-int READ_FILE() {
-  std::string error;
-  if (!read_model_file(&error)) {
-    WINDOW_UPDATE(FILIN);
-    window_library().show_message("Open Torsional vibration", error);
-    return 1;
-  }
-  WINDOW_UPDATE(FREQS);
-  WINDOW_UPDATE(IVALID);
-  if (model_redraw) model_redraw();
-  return 1;
-}
-
-int SAVE_FILE() {
-  std::string error;
-  if (!write_model_file(&error)) {
-    WINDOW_UPDATE(FILIN);
-    window_library().show_message("Save Torsional vibration", error);
-  }
-  return 1;
-}
-
 }  // namespace spindra

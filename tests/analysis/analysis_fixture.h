@@ -12,7 +12,6 @@
 
 #include "app/model/calndr.h"
 #include "app/model/store.h"
-#include "platform/window_library.h"
 
 namespace spindra::testing {
 
@@ -23,7 +22,6 @@ inline CalendarTime fixed_time() {
 class AnalysisTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    set_window_library(nullptr);
     initialise_store();
     calndr_clock = fixed_time;
     dir_ = std::filesystem::temp_directory_path() /
@@ -31,17 +29,12 @@ class AnalysisTest : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
-    messages_before_ = null_library().messages;
   }
   void TearDown() override {
     calndr_clock = nullptr;
     std::filesystem::remove_all(dir_);
   }
 
-  static NullWindowLibrary& null_library() {
-    return static_cast<NullWindowLibrary&>(window_library());
-  }
-  int new_messages() const { return null_library().messages - messages_before_; }
 
   // Names the model file so that the list file lands in the scratch folder.
   std::string use_model_name(const std::string& stem) {
@@ -100,7 +93,6 @@ class AnalysisTest : public ::testing::Test {
   }
 
   std::filesystem::path dir_;
-  int messages_before_ = 0;
 };
 
 }  // namespace spindra::testing
