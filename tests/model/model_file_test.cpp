@@ -313,7 +313,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"T\n1 0 + 1\n", "'+' is not a number"},
         BadFile{"T\n1 0 1 .+3\n", "'.+3' is not a number"},
         BadFile{"T\n1 0 1 1.5-3-4\n", "'1.5-3-4' is not a number"},
-        BadFile{"T\n1+1 0 1 1\n", "'1+1' is not a whole number"}));
+        BadFile{"T\n1+1 0 1 1\n", "'1+1' is not a whole number"},
+        BadFile{"T\n+-1 0 1 1\n", "'+-1' is not a whole number"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;
