@@ -65,6 +65,9 @@ int READ_FILE() {
   }
   WINDOW_UPDATE(FREQS);
   WINDOW_UPDATE(IVALID);
+  // Pictures of this model are offered under its name.
+  PICTURE_FILE = FILIN;
+  DEFAULT_EXTENSION(PICTURE_FILE, "svg", 0);
   IDRAW();
   return 1;
 }
@@ -153,6 +156,7 @@ void start_up_state() {
 int run_main_window() {
   start_up_state();
   window_callback1 = WINDOW_CALLBACK1;
+  PICTURE_FILE = "Unnamed.svg";
 
   WINDOW_PRINTF("%fn[Arial]%ts&", {bind(FONT_SCALING)});
   WINDOW_PRINTF("%ca@%mi[icon_1]&", {bind(BANNER)});

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -146,7 +148,19 @@ void LayoutWindow::file_action(const Action& action) {
   filters << QStringLiteral("All files (*)");
   dialog.setNameFilters(filters);
   const std::string current = layout::trimmed_text(action.path.as_text(), action.path.width);
-  if (!current.empty()) dialog.selectFile(QString::fromStdString(current));
+  if (!current.empty()) {
+    // The dialog starts on the first filter that takes the current name.
+    const QString name = QFileInfo(QString::fromStdString(current)).fileName();
+    for (std::size_t i = 0; i < desc_.filters.size(); ++i) {
+      const QStringList patterns =
+          QString::fromStdString(desc_.filters[i].pattern).split(' ', Qt::SkipEmptyParts);
+      if (QDir::match(patterns, name)) {
+        dialog.selectNameFilter(filters[static_cast<int>(i)]);
+        break;
+      }
+    }
+    dialog.selectFile(QString::fromStdString(current));
+  }
   lib_.enter_loop();
   const int accepted = dialog.exec();
   lib_.leave_loop();
