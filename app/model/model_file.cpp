@@ -510,9 +510,13 @@ bool read_model_file(std::string* error) {
   std::string reason;
   std::string text;
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  const auto status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status)) {
     // Opening a folder succeeds on some systems and reads as an empty file.
     reason = "it is a folder, not a file";
+  } else if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    // A pipe or a device would block the program or never end.
+    reason = "it is a device or pipe, not a file";
   } else {
     errno = 0;
     std::ifstream file(path, std::ios::binary);

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -57,8 +59,8 @@ class ModelFileTest : public ::testing::Test {
   void SetUp() override {
     initialise_store();
     dir_ = fs::temp_directory_path() /
-           ("spindra_model_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("spindra_model_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -325,6 +327,10 @@ TEST_F(ModelFileTest, MissingFileIsReported) {
   EXPECT_NE(error.find("d.rtm: the file cannot be opened for reading (it is a folder"),
             std::string::npos)
       << error;
+  // Nor is a pipe, which would never end.
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.rtm").c_str(), 0600), 0);
+  EXPECT_FALSE(open((dir_ / "pipe").string(), &error));
+  EXPECT_NE(error.find("(it is a device or pipe"), std::string::npos) << error;
 }
 
 TEST_F(ModelFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
