@@ -54,6 +54,40 @@ int ABOUT_FUNCTION() {
   return 1;
 }
 
+int READ_FILE() {
+  std::string error;
+  if (!read_model_file(&error)) {
+    WINDOW_UPDATE(FILIN);
+    window_library().show_message("Open Torsional vibration", error);
+    return 1;
+  }
+  WINDOW_UPDATE(FREQS);
+  WINDOW_UPDATE(IVALID);
+  IDRAW();
+  return 1;
+}
+
+int SAVE_FILE() {
+  std::string error;
+  if (!write_model_file(&error)) {
+    WINDOW_UPDATE(FILIN);
+    window_library().show_message("Save Torsional vibration", error);
+  }
+  return 1;
+}
+
+int PROG10() {
+  std::string message;
+  const AnalysisOutcome outcome = frequency_analysis(&message);
+  if (outcome != AnalysisOutcome::kRefused) {
+    WINDOW_UPDATE(FREQS);
+    WINDOW_UPDATE(IVALID);  // "Review List file" is available from now on
+  }
+  if (outcome != AnalysisOutcome::kWritten)
+    window_library().show_message("Calculate Frequencies", message);
+  return 1;
+}
+
 int REVIEW() {
   FixedText<132> name;
   name = FILOUT.view();
@@ -82,7 +116,6 @@ void start_up_state() {
 
 int run_main_window() {
   start_up_state();
-  model_redraw = IDRAW;
   window_callback1 = WINDOW_CALLBACK1;
   set_save_name_rule(DEFAULT_EXTENSION);  // the rule SAVE_FILE applies
 

@@ -23,6 +23,16 @@ int MTOGGLE_NODE();
 int MTOGGLE_STIF();
 int MTOGGLE_ENGI();
 
+// File > Open and File > Save: read or write the model file named by FILIN;
+// a failure is shown in a message.  A model read in is drawn.  Return 1.
+int READ_FILE();
+int SAVE_FILE();
+
+// Calculate > Frequencies: runs the frequency analysis, refreshes the
+// frequency list and the Review List file item, and shows any refusal or
+// failure in a message; returns 1.
+int PROG10();
+
 int ABOUT_FUNCTION();
 // File > Review List file: the read-only viewer of the last list file.
 int REVIEW();

@@ -112,6 +112,8 @@ class RecordReader {
     const std::string_view tok = next_token(what);
     std::string_view digits = tok;
     if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    if (!digits.empty() && digits.front() == '-' && tok.front() == '+')
+      fail(what, "'" + std::string(tok) + "' is not a whole number");
     int64_t value = 0;
     auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec == std::errc::result_out_of_range ||
@@ -592,28 +594,6 @@ bool write_model_file(std::string* error) {
   FILIN = name;
   last_good_filin = FILIN;
   return true;
-}
-
-int READ_FILE() {
-  std::string error;
-  if (!read_model_file(&error)) {
-    WINDOW_UPDATE(FILIN);
-    window_library().show_message("Open Torsional vibration", error);
-    return 1;
-  }
-  WINDOW_UPDATE(FREQS);
-  WINDOW_UPDATE(IVALID);
-  if (model_redraw) model_redraw();
-  return 1;
-}
-
-int SAVE_FILE() {
-  std::string error;
-  if (!write_model_file(&error)) {
-    WINDOW_UPDATE(FILIN);
-    window_library().show_message("Save Torsional vibration", error);
-  }
-  return 1;
 }
 
 }  // namespace spindra

@@ -314,7 +314,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"T\n1 0 + 1\n", "'+' is not a number"},
         BadFile{"T\n1 0 1 .+3\n", "'.+3' is not a number"},
         BadFile{"T\n1 0 1 1.5-3-4\n", "'1.5-3-4' is not a number"},
-        BadFile{"T\n1+1 0 1 1\n", "'1+1' is not a whole number"}));
+        BadFile{"T\n1+1 0 1 1\n", "'1+1' is not a whole number"},
+        BadFile{"T\n+-1 0 1 1\n", "'+-1' is not a whole number"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;
@@ -382,26 +383,6 @@ TEST_F(ModelFileTest, SaveWritesThroughLinksAndKeepsThePermissions) {
   FILIN = (dir_ / "fresh").string();
   ASSERT_TRUE(write_model_file(&error)) << error;
   EXPECT_TRUE(fs::is_regular_file(dir_ / "real" / "new.rtm"));
-}
-
-TEST_F(ModelFileTest, ReadFileCallbackShowsTheMessageAndRedrawsOnSuccess) {
-  NullWindowLibrary library;
-  set_window_library(&library);
-  static int redraws = 0;
-  redraws = 0;
-  model_redraw = [] { return ++redraws; };
-  FILIN = (dir_ / "missing").string();
-  EXPECT_EQ(READ_FILE(), 1);
-  EXPECT_EQ(library.messages, 1);
-  EXPECT_NE(library.last_message.find("missing.rtm"), std::string::npos);
-  EXPECT_EQ(redraws, 0);
-
-  FILIN = write("ok.rtm", "ok\n0 0 1 1\n1 6 1\n");
-  EXPECT_EQ(READ_FILE(), 1);
-  EXPECT_EQ(library.messages, 1);
-  EXPECT_EQ(redraws, 1);
-  model_redraw = nullptr;
-  set_window_library(nullptr);
 }
 
 }  // namespace
