@@ -3,11 +3,14 @@
 // viewer.
 #pragma once
 
+#include <string_view>
+
 namespace spindra {
 
-// Sets up the store, builds the main window and runs it until it is closed.
-// Returns the program's exit status.
-int run_main_window();
+// Sets up the store, builds the main window and runs it until it is closed;
+// a model file named by `model` is opened as File > Open would once the
+// window shows.  Returns the program's exit status.
+int run_main_window(std::string_view model = {});
 
 // The start-up state of the store and the region size, without building any
 // window (steps before the layout).
@@ -22,6 +25,15 @@ int ITOGGLE_ENGI();
 int MTOGGLE_NODE();
 int MTOGGLE_STIF();
 int MTOGGLE_ENGI();
+
+// Edit > Undo and Edit > Redo: the model of the step before (after) the
+// current one, redrawn.
+int undo_command();
+int redo_command();
+
+// Before Exit, Open or closing the main window: with unsaved changes, asks
+// whether to save them, discard them or stay.  1 goes on, 0 stays.
+int unsaved_work_check();
 
 int ABOUT_FUNCTION();
 // File > Review List file: the read-only viewer of the last list file.

@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/model/history.h"
 #include "app/model/store.h"
 
 namespace spindra {
@@ -493,6 +494,7 @@ int READ_FILE() {
   }
   WINDOW_UPDATE(FREQS);
   WINDOW_UPDATE(IVALID);
+  start_history();
   if (model_redraw) model_redraw();
   return 1;
 }
@@ -502,7 +504,9 @@ int SAVE_FILE() {
   if (!write_model_file(&error)) {
     WINDOW_UPDATE(FILIN);
     window_library().show_message("Save Torsional vibration", error);
+    return 1;
   }
+  note_model_saved();
   return 1;
 }
 

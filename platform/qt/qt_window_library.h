@@ -5,6 +5,7 @@
 // one is made.
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QPointer>
 #include <map>
@@ -44,6 +45,8 @@ class QtWindowLibrary : public WindowLibrary {
   int screen_width() override;
   int screen_height() override;
   void show_message(std::string_view caption, std::string_view text) override;
+  void set_close_check(Callback check) override { close_check_ = check; }
+  bool choose_file(bool for_writing, char* path, int width) override;
 
   // Reading back, for tests and checks.
   // Palette index of a region pixel; -1 outside the region or for a colour
@@ -67,6 +70,9 @@ class QtWindowLibrary : public WindowLibrary {
   void window_closed(LayoutWindow* w);
   void refresh_except(const void* var, const QObject* except);
   static void mouse_sink(void* self, Canvas& canvas, const MouseState& state);
+  // The window icon of a resource name ("icon_1"); a null icon when there is
+  // none of that name.
+  static QIcon icon(const std::string& name);
 
  private:
   void create_regions(std::size_t first_item);
@@ -85,6 +91,7 @@ class QtWindowLibrary : public WindowLibrary {
   int loops_ = 0;
   int messages_ = 0;
   std::string last_message_;
+  Callback close_check_ = nullptr;  // for the next window shown
 };
 
 }  // namespace spindra::qt
