@@ -519,7 +519,8 @@ double shape_residual(const Square100& A, int n, double EIG, const Vector100& x)
 
 }  // namespace
 
-void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& AMOD, int IREF) {
+void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& AMOD, int IREF,
+            int* IUSED) {
   const int n = ISIZE;
   if (n <= 0) return;
   COPYIT(A.data(), B.data(), 100 * 100, 1.0);
@@ -542,17 +543,27 @@ void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& 
     null_vector_complete_pivoting(B, n, AMOD);
     if (ising == 0 && shape_residual(A, n, EIG, AMOD) >= residual) AMOD = first;
   }
-  double s = 0.0;
-  if (IREF > 0 && IREF <= n) {
-    s = AMOD(IREF);
-  } else if (IREF == 0) {
-    for (int i = 1; i <= n; ++i) {
-      if (std::fabs(AMOD(i)) > std::fabs(s)) s = AMOD(i);
-    }
+  // The reference amplitude divides the whole shape, so it must be one the
+  // mode really moves: a reference inertia at rest (a hub between two equal
+  // branches) holds only rounding noise, and the shape is then scaled on its
+  // largest amplitude instead, as with IREF 0.
+  int largest = 0;
+  for (int i = 1; i <= n; ++i) {
+    if (largest == 0 || std::fabs(AMOD(i)) > std::fabs(AMOD(largest))) largest = i;
   }
+  int ref = 0;
+  if (IREF > 0 && IREF <= n) {
+    ref = std::fabs(AMOD(IREF)) > kRestRatio * std::fabs(AMOD(largest)) ? IREF : largest;
+  } else if (IREF == 0) {
+    ref = largest;
+  }
+  const double s = ref > 0 ? AMOD(ref) : 0.0;
   if (std::fabs(s) > kPivotLimit) {
     for (int i = 1; i <= n; ++i) AMOD(i) /= s;
+  } else {
+    ref = 0;
   }
+  if (IUSED) *IUSED = ref;
 }
 
 }  // namespace spindra

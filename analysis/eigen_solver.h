@@ -16,6 +16,9 @@ using Vector100 = Table<double, 1, 100>;
 // Constants of the iteration, held at the single-precision values the
 // solver has always used.
 inline constexpr double kPivotLimit = 1.000000013351432e-10;  // 1e-10 in single precision
+// A mode amplitude no larger than this share of the mode's largest one is
+// taken for an inertia at rest (rounding noise of the shape).
+inline constexpr double kRestRatio = 1.0e-6;
 inline constexpr double kFlushLimit = 1e-20;
 inline constexpr double kConvergenceLimit = 1e-8;
 inline constexpr long kMinimumPasses = 100000;   // pass limit of small models, see pass_limit
@@ -91,11 +94,15 @@ SolverResult calculate_modes_dense();
 
 // Mode shape x of the eigenvalue EIG: K.x = EIG.M.x.  A is K.M^-1 (AK), B a
 // work matrix (A), AMOD receives x.  IREF > 0 scales x so that x(IREF) = 1;
-// IREF = 0 scales it so that its largest component is exactly +1 or -1.
+// IREF = 0 scales it so that its largest component is exactly +1 or -1.  When
+// inertia IREF is at rest in the mode (its amplitude no more than kRestRatio
+// of the largest), x is scaled as for IREF 0.  IUSED, when given, receives
+// the inertia whose amplitude became 1 (0 when x was left unscaled).
 // The shape is found with the last amplitude fixed at 1; when the mode leaves
 // the last inertia (nearly) at rest, so that this fails or gives a vector
 // that does not satisfy the equations, it is found by elimination with
 // complete pivoting instead.
-void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& AMOD, int IREF);
+void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& AMOD, int IREF,
+            int* IUSED = nullptr);
 
 }  // namespace spindra

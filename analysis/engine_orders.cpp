@@ -122,8 +122,7 @@ void order_vector_sum(int k, double ordno, double& XSUM, double& YSUM) {
   }
 }
 
-void write_order_tables(ListFile& out, double f) {
-  constexpr int kReference = 1;
+void write_order_tables(ListFile& out, double f, int reference) {
   int engines = 0;
   for (int s = 1; s <= std::min(NENG, kMaxEngines); ++s) {
     if (ENGS(s).ncyl > 0) IENG_LIST(++engines) = s;
@@ -132,7 +131,7 @@ void write_order_tables(ListFile& out, double f) {
     const int k = IENG_LIST(e);
     out.empty_line();
     out.blanks(7).text("Engine no.").i(k, 3);
-    out.text(" Vector summation per radian at inertia number").i(kReference, 3);
+    out.text(" Vector summation per radian at inertia number").i(reference, 3);
     out.end_line();
     out.blanks(20).text("    Order    Speed    Vector sum   Phase");
     out.end_line();

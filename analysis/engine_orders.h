@@ -46,6 +46,8 @@ void order_vector_sum(int k, double ordno, double& XSUM, double& YSUM);
 // The order tables of one mode of frequency f (vpm) for every engine slot
 // 1..NENG with at least one cylinder.  Slots above NENG are not engines (a
 // deleted engine leaves its old copy there), so NENG itself is left alone.
-void write_order_tables(ListFile& out, double f);
+// `reference` is the inertia on whose amplitude EVEC is scaled, named in the
+// headings.
+void write_order_tables(ListFile& out, double f, int reference);
 
 }  // namespace spindra

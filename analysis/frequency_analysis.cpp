@@ -424,11 +424,14 @@ bool run_frequency_analysis(std::string* message) {
   for (int i = 1; i <= NMASS && ltab < kMaxModeTables; ++i) {
     if (!(EIGS(i) > kOmegaLow)) continue;
     ++ltab;
-    EIGVEC(AK, A, NMASS, EIGS(i), EVEC, 1);
+    // The shape is scaled on inertia 1, or on its largest amplitude when
+    // inertia 1 stands still in this mode; the order tables name which.
+    int reference = 1;
+    EIGVEC(AK, A, NMASS, EIGS(i), EVEC, 1, &reference);
     const double f = vpm(EIGS(i));
     write_mode_table(out, ipage, i1, ltab, f);
     ++ipage;
-    write_order_tables(out, f);
+    write_order_tables(out, f, reference != 0 ? reference : 1);
   }
 
   const bool written = out.close();

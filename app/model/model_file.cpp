@@ -1,15 +1,23 @@
 #include "app/model/model_file.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/model/history.h"
 #include "app/model/store.h"
@@ -122,8 +130,12 @@ class RecordReader {
     const std::string_view tok = next_token(what);
     std::string text(tok);
     if (!text.empty() && text.front() == '+') text.erase(0, 1);
+    // A second sign after the first (+-5) is no number.
+    if (!text.empty() && text.front() == '-' && tok.front() == '+')
+      fail(what, "'" + std::string(tok) + "' is not a number");
     // Exponents may be written with D as well as E.
     std::replace_if(text.begin(), text.end(), [](char c) { return c == 'd' || c == 'D'; }, 'e');
+    insert_exponent_letter(text);
     double value = 0.0;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     const bool all = ptr == text.data() + text.size();
@@ -180,6 +192,21 @@ class RecordReader {
 
  private:
   static bool is_separator(char c) { return c == ' ' || c == '\t' || c == ','; }
+
+  // A real may carry its exponent as a sign and digits straight after the
+  // mantissa, with no letter: 8.0+4 is 8.0e4 and 1.5-3 is 1.5e-3.  The letter
+  // is put in only when a digit or the point comes before the sign and only
+  // digits follow it, so 1.0+, +-5 and the like stay malformed.
+  static void insert_exponent_letter(std::string& text) {
+    if (text.find('e') != std::string::npos || text.find('E') != std::string::npos) return;
+    const std::size_t sign = text.find_first_of("+-", 1);
+    if (sign == std::string::npos) return;
+    const char before = text[sign - 1];
+    if (!(std::isdigit(static_cast<unsigned char>(before)) || before == '.')) return;
+    const std::string_view digits = std::string_view(text).substr(sign + 1);
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) return;
+    text.insert(sign, 1, 'e');
+  }
 
   // Moves to the start of the next value, across line ends; at most one comma
   // may stand between two values.
@@ -366,6 +393,87 @@ std::string quoted(const Name16& name) {
   return s;
 }
 
+// The file a save really writes: a symbolic link is followed to its final
+// target, so that the link stays and the file it names gets the model.  A
+// link to a file that does not exist yet names that file.
+bool resolve_links(std::string& path, std::string& reason) {
+  namespace fs = std::filesystem;
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(path, ec))) return true;
+    const fs::path target = fs::read_symlink(path, ec);
+    if (ec) {
+      reason = ec.message();
+      return false;
+    }
+    path = target.is_absolute() ? target.string()
+                                : (fs::path(path).parent_path() / target).string();
+  }
+  reason = std::strerror(ELOOP);
+  return false;
+}
+
+bool write_all(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+// Replaces the contents of the file `path` by `text` without a moment in
+// which the file is half written: the text goes to a fresh file beside the
+// real target, which then takes the target's place in one rename.  The new
+// file keeps the permission bits of the one it replaces (a new file gets the
+// usual ones for the user's umask).  On failure the old file is untouched
+// and `reason` holds the system's explanation.
+bool replace_file(std::string path, std::string_view text, std::string& reason) {
+  if (!resolve_links(path, reason)) return false;
+  mode_t mode = 0;
+  struct stat old_file {};
+  const bool existed = ::stat(path.c_str(), &old_file) == 0;
+  if (existed) {
+    if (S_ISDIR(old_file.st_mode)) {
+      reason = "it is a folder";
+      return false;
+    }
+    mode = old_file.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  std::string temp = path + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  // The old file's owner and group come back where the system allows it;
+  // where it does not, the saver owns the new file, as with any editor.
+  if (existed && ::fchown(fd, old_file.st_uid, old_file.st_gid) != 0) errno = 0;
+  bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, text) && ::fsync(fd) == 0;
+  int saved = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    saved = errno;
+  }
+  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    saved = errno;
+  }
+  if (!ok) {
+    ::unlink(temp.c_str());
+    reason = std::strerror(saved);
+  }
+  return ok;
+}
+
 }  // namespace
 
 bool load_model_text(std::string_view text, std::string_view file_name, std::string* error) {
@@ -400,15 +508,30 @@ bool read_model_file(std::string* error) {
   FileName130 name = FILIN;
   DEFAULT_EXTENSION(name, "rtm", 0);
   const std::string path = path_of(name);
-  std::ifstream file(path, std::ios::binary);
+  std::string reason;
   std::string text;
-  if (file) {
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    text = contents.str();
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status)) {
+    // Opening a folder succeeds on some systems and reads as an empty file.
+    reason = "it is a folder, not a file";
+  } else if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    // A pipe or a device would block the program or never end.
+    reason = "it is a device or pipe, not a file";
+  } else {
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+      reason = errno != 0 ? std::strerror(errno) : "it cannot be opened";
+    } else {
+      std::ostringstream contents;
+      contents << file.rdbuf();
+      text = contents.str();
+      if (file.bad()) reason = errno != 0 ? std::strerror(errno) : "it cannot be read";
+    }
   }
-  if (!file || file.bad()) {
-    if (error) *error = path + ": the file cannot be opened for reading.";
+  if (!reason.empty()) {
+    if (error) *error = path + ": the file cannot be opened for reading (" + reason + ").";
     FILIN = last_good_filin;
     return false;
   }
@@ -460,23 +583,10 @@ bool write_model_file(std::string* error) {
   FileName130 name = FILIN;
   DEFAULT_EXTENSION(name, "rtm", 0);
   const std::string path = path_of(name);
-  const std::string text = model_text();
-  // Write beside the target first and replace it only when every byte is
-  // out, so a failed save never destroys the file that was there.
-  const std::string temp = path + ".part";
-  bool ok = false;
-  {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    if (file) {
-      file.write(text.data(), static_cast<std::streamsize>(text.size()));
-      file.close();
-      ok = !file.fail();
-    }
-  }
-  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) {
-    std::remove(temp.c_str());
-    if (error) *error = path + ": the model could not be written; nothing was saved.";
+  std::string reason;
+  if (!replace_file(path, model_text(), reason)) {
+    if (error)
+      *error = path + ": the model could not be written (" + reason + "); nothing was saved.";
     FILIN = last_good_filin;
     return false;
   }

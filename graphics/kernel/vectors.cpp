@@ -108,8 +108,10 @@ bool CLPGSL(float X1, float Y1, float X2, float Y2, float& XNEW1, float& YNEW1, 
   YNEW1 = Y1;
   XNEW2 = X2;
   YNEW2 = Y2;
-  const double dx = static_cast<double>(X2) - X1;
-  const double dy = static_cast<double>(Y2) - Y1;
+  // Every quantity of the clipper is a 32-bit real, as in the rest of the
+  // kernel: the clipped ends must come out the same on every machine.
+  const float dx = X2 - X1;
+  const float dy = Y2 - Y1;
   // Each step puts one end on an edge line; a handful of steps settles any
   // segment, the bound only guards against rounding cycling forever.
   for (int step = 0; step < 16; ++step) {
@@ -119,16 +121,16 @@ bool CLPGSL(float X1, float Y1, float X2, float Y2, float& XNEW1, float& YNEW1, 
     float xclp, yclp;
     if (kode == 2 || kode == 6 || kode == 10) {
       xclp = CLIPXR;
-      yclp = static_cast<float>(YNEW1 + dy * ((static_cast<double>(xclp) - XNEW1) / dx));
+      yclp = YNEW1 + dy * ((xclp - XNEW1) / dx);
     } else if (kode == 4) {
       yclp = CLIPYB;
-      xclp = static_cast<float>(XNEW1 + dx * ((static_cast<double>(yclp) - YNEW1) / dy));
+      xclp = XNEW1 + dx * ((yclp - YNEW1) / dy);
     } else if (kode == 8) {
       yclp = CLIPYT;
-      xclp = static_cast<float>(XNEW1 + dx * ((static_cast<double>(yclp) - YNEW1) / dy));
+      xclp = XNEW1 + dx * ((yclp - YNEW1) / dy);
     } else {
       xclp = CLIPXL;
-      yclp = static_cast<float>(YNEW1 + dy * ((static_cast<double>(xclp) - XNEW1) / dx));
+      yclp = YNEW1 + dy * ((xclp - XNEW1) / dx);
     }
     if (kode == kode1) {
       XNEW1 = xclp;

@@ -132,12 +132,15 @@ void RegionWidget::paintEvent(QPaintEvent* e) {
   p.drawImage(e->rect(), canvas_.image(), e->rect());
 }
 
-void RegionWidget::report(QMouseEvent* e) {
+void RegionWidget::report(QMouseEvent* e, bool button_went_down) {
   MouseState s;
   const QPoint at = e->position().toPoint();
   s.x = std::clamp(at.x(), 0, canvas_.image().width() - 1);
   s.y = std::clamp(at.y(), 0, canvas_.image().height() - 1);
-  const Qt::MouseButtons b = e->buttons();
+  // The buttons count only in the event in which one went down: a move with
+  // a button held, or a release, reads as the pointer alone, so a drag is one
+  // click and not a click at every pixel the pointer crosses.
+  const Qt::MouseButtons b = button_went_down ? e->buttons() : Qt::MouseButtons();
   if (b & Qt::LeftButton) s.flags |= 1;
   if (b & Qt::RightButton) s.flags |= 2;
   if (e->modifiers() & Qt::ShiftModifier) s.flags |= 4;
@@ -146,16 +149,16 @@ void RegionWidget::report(QMouseEvent* e) {
 }
 
 void RegionWidget::mousePressEvent(QMouseEvent* e) {
-  report(e);
+  report(e, true);
 }
 void RegionWidget::mouseReleaseEvent(QMouseEvent* e) {
-  report(e);
+  report(e, false);
 }
 void RegionWidget::mouseDoubleClickEvent(QMouseEvent* e) {
-  report(e);
+  report(e, true);
 }
 void RegionWidget::mouseMoveEvent(QMouseEvent* e) {
-  if (canvas_.full_mouse_input() || e->buttons() != Qt::NoButton) report(e);
+  if (canvas_.full_mouse_input() || e->buttons() != Qt::NoButton) report(e, false);
 }
 
 }  // namespace spindra::qt

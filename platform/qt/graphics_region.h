@@ -73,7 +73,7 @@ class RegionWidget : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:
-  void report(QMouseEvent* e);
+  void report(QMouseEvent* e, bool button_went_down);
   Canvas& canvas_;
   EventSink sink_;
   void* context_;

@@ -14,11 +14,37 @@
 #include "app/model/store.h"
 #include "platform/window_library.h"
 
+#ifdef SPINDRA_HAVE_EIGEN
+#include <Eigen/Eigenvalues>
+#endif
+
 namespace spindra::testing {
 
 inline CalendarTime fixed_time() {
   return {6, 12, 2026, 14, 5, 9};
 }
+
+#ifdef SPINDRA_HAVE_EIGEN
+// The modes of the model in the store from an independent symmetric
+// generalized eigensolver: K x = lambda M x with K and M built from STIFF and
+// MASSES directly.
+inline Eigen::GeneralizedSelfAdjointEigenSolver<Eigen::MatrixXd> independent_modes() {
+  const int n = NMASS;
+  Eigen::MatrixXd K = Eigen::MatrixXd::Zero(n, n), M = Eigen::MatrixXd::Zero(n, n);
+  for (int s = 1; s <= NSTIF; ++s) {
+    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
+    const double k = STIFF(s).stiff;
+    K(a, a) += k;
+    if (b >= 0) {
+      K(b, b) += k;
+      K(a, b) -= k;
+      K(b, a) -= k;
+    }
+  }
+  for (int i = 0; i < n; ++i) M(i, i) = MASSES(i + 1).amass;
+  return Eigen::GeneralizedSelfAdjointEigenSolver<Eigen::MatrixXd>(K, M);
+}
+#endif
 
 class AnalysisTest : public ::testing::Test {
  protected:

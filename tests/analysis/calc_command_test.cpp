@@ -90,8 +90,41 @@ TEST_F(CalcCommand, RefusedAnalysisFails) {
   EXPECT_FALSE(fs::exists(dir_ / "loose.lis"));
 }
 
-TEST_F(CalcCommand, MissingFileAndUsage) {
+// A hub at rest between two equal branches, written as in the issue report;
+// the stiffness of the last shaft optionally with a bare signed exponent.
+std::string symmetric_pair(const char* ground_stiffness) {
+  return std::string("Symmetric pair on a grounded hub\n 3 3 1.0 1.0\n 1.0 6.0 1.0\n") +
+         " 0.0 100.0 1.0 0.0 0 0 'Hub'\n 10.0 100.0 1.0 0.0 0 0 'Left'\n"
+         " 20.0 100.0 1.0 0.0 0 0 'Right'\n 2 1 1000000.0 0.0 0.1 0.0 'a'\n"
+         " 1 3 1000000.0 0.0 0.1 0.0 'b'\n 1 0 " +
+         ground_stiffness + " 0.0 0.1 0.0 'g'\n 0\n";
+}
+
+TEST_F(CalcCommand, HubAtRestAndSignedExponentWithoutLetter) {
+  std::ofstream(dir_ / "plain.rtm") << symmetric_pair("1.0e6");
+  std::ofstream(dir_ / "bare.rtm") << symmetric_pair("1.0+6");
+  const Outcome plain = run_calc(dir_, (dir_ / "plain.rtm").string());
+  const Outcome bare = run_calc(dir_, (dir_ / "bare.rtm").string());
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  ASSERT_EQ(bare.status, 0) << bare.err;
+  const auto table = [](const std::string& out) { return out.substr(0, out.find("List file")); };
+  EXPECT_EQ(table(bare.out), table(plain.out));
+  EXPECT_NE(plain.out.find("    3      18447.82"), std::string::npos) << plain.out;
+  // Inertia 1 stands still in mode 2: its table still shows the true shape.
+  std::ifstream lis(dir_ / "plain.lis");
+  const std::string report(std::istreambuf_iterator<char>(lis), {});
+  EXPECT_EQ(report.find('*'), std::string::npos);
+  EXPECT_NE(report.find("   1  Hub                    1.00   0.00000\n"), std::string::npos);
+}
+
+TEST_F(CalcCommand, MissingFileFolderAndUsage) {
   EXPECT_NE(run_calc(dir_, (dir_ / "none.rtm").string()).status, 0);
+  fs::create_directory(dir_ / "d.rtm");
+  const Outcome folder = run_calc(dir_, (dir_ / "d.rtm").string());
+  EXPECT_NE(folder.status, 0);
+  EXPECT_NE(folder.err.find("d.rtm: the file cannot be opened for reading (it is a folder"),
+            std::string::npos)
+      << folder.err;
   const std::string command = "'" + calc_command().string() + "' >/dev/null 2>&1";
   const int raw = std::system(command.c_str());
   EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) != 0);

@@ -248,6 +248,105 @@ TEST_F(ListFileReport, FreeChainSkipsTheRigidBodyMode) {
   EXPECT_EQ(lines[6], "1");
 }
 
+// Models whose inertia 1 stands still in some modes: a hub numbered first
+// between two equal branches.  Such a table is scaled on the largest
+// amplitude, names that inertia in its order tables, shows no asterisks, and
+// gives the true shape.
+enum class Hub { kGroundedPair, kFreeBranches, kGroundedBranches };
+
+void PrintTo(Hub h, std::ostream* os) { *os << static_cast<int>(h); }
+
+class HubAtRest : public ListFileReport, public ::testing::WithParamInterface<Hub> {
+ protected:
+  static void build(Hub hub) {
+    if (hub == Hub::kGroundedPair) {
+      // The model of the report: hub 1 grounded, inertias 2 and 3 on equal
+      // shafts from it.
+      inertia(1, 1.0, "Hub");
+      inertia(2, 1.0, "Left");
+      inertia(3, 1.0, "Right");
+      shaft(2, 1, 1.0e6, 0.1);
+      shaft(1, 3, 1.0e6, 0.1);
+      shaft(1, 0, 1.0e6, 0.1);
+      return;
+    }
+    // Hub 1; branches 1-2-3 and 1-4-5 alike; one cylinder on inertia 3 so
+    // that order tables are written.
+    inertia(1, 50.0, "Hub");
+    for (int b : {2, 4}) {
+      inertia(b, 20.0);
+      inertia(b + 1, 8.0);
+      shaft(1, b, 2.0e6, 0.12);
+      shaft(b, b + 1, 5.0e5, 0.08, 0.02);
+    }
+    if (hub == Hub::kGroundedBranches) shaft(1, 0, 3.0e6);
+    engine(1, {1}, 4, 3);
+  }
+};
+
+TEST_P(HubAtRest, TablesShowTheTrueShape) {
+  build(GetParam());
+  const auto lines = run();
+  for (const auto& l : lines) ASSERT_EQ(l.find('*'), std::string::npos) << l;
+  const int n = NMASS;
+  int tables = 0, at_rest = 0;
+  for (int t = find(lines, "Table number"); t >= 0; t = find(lines, "Table number", t + 1)) {
+    ++tables;
+    const double f = std::atof(lines[static_cast<std::size_t>(t)].substr(75, 10).c_str());
+    // Amplitudes of the node lines, in node order.
+    std::vector<double> x;
+    int row = t + 5;
+    for (int j = 1; j <= n; ++j) {
+      while (cols(lines[static_cast<std::size_t>(row)], 1, 4) != i_field(j, 4)) ++row;
+      x.push_back(std::atof(cols(lines[static_cast<std::size_t>(row)], 34, 43).c_str()));
+    }
+    // The order table, where there is one, names the inertia whose
+    // amplitude is 1.
+    const int next = find(lines, "Table number", t + 1);
+    int heading = find(lines, "per radian at inertia number", t);
+    if (next >= 0 && heading > next) heading = -1;
+    int ref = 1;
+    if (heading > 0) {
+      ref = std::atoi(lines[static_cast<std::size_t>(heading)].substr(66).c_str());
+    } else {
+      while (ref < n && x[static_cast<std::size_t>(ref - 1)] != 1.0) ++ref;
+    }
+    ASSERT_GE(ref, 1);
+    ASSERT_LE(ref, n);
+    EXPECT_EQ(x[static_cast<std::size_t>(ref - 1)], 1.0) << "table " << tables;
+    double largest = 0.0;
+    for (double v : x) largest = std::max(largest, std::fabs(v));
+    if (ref != 1) {
+      ++at_rest;
+      EXPECT_EQ(largest, 1.0);
+      EXPECT_LT(std::fabs(x[0]), 1e-5);
+    }
+#ifdef SPINDRA_HAVE_EIGEN
+    // The shape of the independent solver for the same frequency, scaled on
+    // the same inertia.
+    const auto reference = testing::independent_modes();
+    const double lambda = std::pow(f * std::numbers::pi / 30.0, 2);
+    Eigen::Index mode = 0;
+    (reference.eigenvalues().array() - lambda).abs().minCoeff(&mode);
+    const Eigen::VectorXd v = reference.eigenvectors().col(mode);
+    for (int j = 0; j < n; ++j)
+      EXPECT_NEAR(x[static_cast<std::size_t>(j)], v(j) / v(ref - 1), 2e-5)
+          << "table " << tables << ", inertia " << j + 1;
+#endif
+    // The drawing's scaling of the same mode is finite and as large as 1.
+    EIGVEC(AK, A, n, EIGS(IFREQS(tables)), EVEC, 0);
+    double drawn = 0.0;
+    for (int j = 1; j <= n; ++j) drawn = std::max(drawn, std::fabs(EVEC(j)));
+    EXPECT_EQ(drawn, 1.0);
+  }
+  EXPECT_EQ(tables, std::min(5, n - (GetParam() == Hub::kFreeBranches ? 1 : 0)));
+  EXPECT_GE(at_rest, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, HubAtRest,
+                         ::testing::Values(Hub::kGroundedPair, Hub::kFreeBranches,
+                                           Hub::kGroundedBranches));
+
 TEST_F(ListFileReport, EmptyModel) {
   TITLE = "Nothing yet";
   const auto lines = run();

@@ -239,19 +239,7 @@ int clusters = 0;
 // the residual of every mode shape.
 void check_against_eigen(const char* kind, int n, unsigned seed) {
   SCOPED_TRACE(std::string(kind) + " of " + std::to_string(n) + ", seed " + std::to_string(seed));
-  Eigen::MatrixXd K = Eigen::MatrixXd::Zero(n, n), M = Eigen::MatrixXd::Zero(n, n);
-  for (int s = 1; s <= NSTIF; ++s) {
-    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
-    const double k = STIFF(s).stiff;
-    K(a, a) += k;
-    if (b >= 0) {
-      K(b, b) += k;
-      K(a, b) -= k;
-      K(b, a) -= k;
-    }
-  }
-  for (int i = 0; i < n; ++i) M(i, i) = MASSES(i + 1).amass;
-  Eigen::GeneralizedSelfAdjointEigenSolver<Eigen::MatrixXd> reference(K, M);
+  const auto reference = testing::independent_modes();
   ASSERT_EQ(reference.info(), Eigen::Success);
   const Eigen::VectorXd& expected = reference.eigenvalues();
   ASSERT_EQ(CALCULATE_MODES().status, SolverStatus::kConverged);

@@ -326,6 +326,17 @@ TEST(Clipping, CornerCodesAreResolvedAgainstTheSideEdgeFirst) {
   EXPECT_NEAR(y2, 158.8f, 1e-3);
 }
 
+TEST(Clipping, IntersectionsAreWorkedInSinglePrecision) {
+  // Worked in 64 bits this crossing rounds to 89.0821609, one float step
+  // lower, enough to move a pixel on some segments.
+  float x1, y1, x2, y2;
+  ASSERT_TRUE(CLPGSL(-149.5f, 1.0f, 100.0f, 148.0f, x1, y1, x2, y2, 0.0f, 297.0f, 0.0f, 210.0f));
+  const float dx = 249.5f, dy = 147.0f, t = 149.5f / dx;
+  EXPECT_EQ(x1, 0.0f);
+  EXPECT_EQ(y1, 1.0f + dy * t);
+  EXPECT_EQ(y1, 89.0821686f);
+}
+
 TEST(Clipping, ClippedEndsLieOnTheSegmentAndInTheWindow) {
   // Independent check over a spread of segments: the visible part lies on the
   // original line, inside the window, and a fully hidden one is rejected.

@@ -163,6 +163,16 @@ class GuiEditingTest : public ::testing::Test {
     testing::mouse(region(), QEvent::MouseButtonPress, pixel_of(x, y), b, b);
     testing::mouse(region(), QEvent::MouseButtonRelease, pixel_of(x, y), b, Qt::NoButton);
   }
+  // The left button held from the last press through moves to `points`, and
+  // released at the last of them.
+  void drag_to(std::initializer_list<QPointF> points) {
+    QPoint at;
+    for (const QPointF& p : points) {
+      at = pixel_of(static_cast<float>(p.x()), static_cast<float>(p.y()));
+      testing::mouse(region(), QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton);
+    }
+    testing::mouse(region(), QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+  }
   void click(float x, float y, Qt::MouseButton b = Qt::LeftButton) {
     go(x, y);
     press(x, y, b);

@@ -189,5 +189,37 @@ TEST_F(GuiEditingTest, ThreeInertiasShaftsAndModifications) {
   });
 }
 
+// A press, a drag with the button held and a release act as the one click
+// of the press, whatever the pointer crosses on the way.
+TEST_F(GuiEditingTest, ADragWithTheButtonHeldIsOneClick) {
+  run([this] {
+    menu({"&Create", "&Node"});
+    for (float x : {60.0f, 100.0f, 140.0f}) {
+      go(x, 100);
+      EXPECT_TRUE(with_dialog(
+          [=, this] {
+            testing::mouse(region(), QEvent::MouseButtonPress, pixel_of(x, 100), Qt::LeftButton,
+                           Qt::LeftButton);
+          },
+          [](QWidget*) { return 1; }));
+      without_dialog([=, this] { drag_to({{x + 10, 100}, {x + 20, 100}, {x + 30, 120}}); });
+    }
+    ASSERT_EQ(NMASS, 3);
+
+    // Pressed on node 1 and dragged over nodes 2 and 3: node 1 alone is
+    // picked; a click on node 2 then joins the two.
+    menu({"&Create", "&Stiffness", "&Node to node"});
+    go(60, 100);
+    testing::mouse(region(), QEvent::MouseButtonPress, pixel_of(60, 100), Qt::LeftButton,
+                   Qt::LeftButton);
+    without_dialog([this] { drag_to({{100, 100}, {140, 100}}); });
+    EXPECT_EQ(NSELECT, 1);
+    EXPECT_TRUE(click_dialog(100, 100, [](QWidget*) { return 1; }));
+    ASSERT_EQ(NSTIF, 1);
+    EXPECT_EQ(STIFF(1).nodes(1), 1);
+    EXPECT_EQ(STIFF(1).nodes(2), 2);
+  });
+}
+
 }  // namespace
 }  // namespace spindra::gui_editing_test

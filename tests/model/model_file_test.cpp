@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -164,16 +167,17 @@ TEST_F(ModelFileTest, OpenVoidsTheResultsOfTheLastAnalysis) {
 
 TEST_F(ModelFileTest, ReadsFreeFormatRecords) {
   // Commas as separators, a record broken over lines, extra values skipped,
-  // a blank line between records, D exponents, and no engine records.
+  // a blank line between records, D exponents, exponents written as a bare
+  // sign and digits, and no engine records.
   const std::string path = write("free.rtm",
                                  "Free format\n"
-                                 "2,1, 1.0 ,1.0\n"
+                                 "2,1, 1.0 ,1.0+0\n"
                                  "1 6 1 extra values\n"
                                  "10.0 20.0\n"
-                                 "  1.5D+00 0 0 0 'Flywheel'\n"
+                                 "  1.5D+00 8.0+4 0 0 'Flywheel'\n"
                                  "\n"
                                  "30,20,2.5,0,0,0,'Gen' trailing words\n"
-                                 "1 2 1.0E6 0 0.1 0\n"
+                                 "1 2 1.0+6 -2.5-3 0.1 1-2\n"
                                  "'Shaft'\n");
   std::string error;
   ASSERT_TRUE(open(path, &error)) << error;
@@ -184,10 +188,14 @@ TEST_F(ModelFileTest, ReadsFreeFormatRecords) {
   EXPECT_EQ(MASSES(1).xy_node(2), 20.0);
   EXPECT_EQ(MASSES(1).amass, 1.5);
   EXPECT_EQ(MASSES(1).name.str(), "Flywheel");
+  EXPECT_EQ(MASSES(1).dampex, 8.0e4);
   EXPECT_EQ(MASSES(2).amass, 2.5);
   EXPECT_EQ(MASSES(2).name.str(), "Gen");
   EXPECT_EQ(STIFF(1).stiff, 1e6);
+  EXPECT_EQ(CONV_S, 1.0);
+  EXPECT_EQ(STIFF(1).dampin, -2.5e-3);
   EXPECT_EQ(STIFF(1).diam, 0.1);
+  EXPECT_EQ(STIFF(1).bore, 1e-2);
   EXPECT_EQ(STIFF(1).name.str(), "Shaft");
   EXPECT_EQ(NENG, 0);
 }
@@ -296,12 +304,32 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 11 1 'a'\n", "the engine number of inertia 1: 11"},
         BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'open\n", "no closing apostrophe"},
         BadFile{"T\n1 0 1 1\n1 6 1\n0,,0 1 0 0 0 'a'\n", "missing between two commas"},
-        BadFile{"T\n99999999999 0 1 1\n", "too large"}));
+        BadFile{"T\n99999999999 0 1 1\n", "too large"},
+        // A bare exponent needs digits after its sign and a mantissa before it,
+        // and whole-number fields take no exponent at all.
+        BadFile{"T\n1 0 1.0+ 1\n", "the inertia unit factor: '1.0+' is not a number"},
+        BadFile{"T\n1 0 1 +-5\n", "'+-5' is not a number"},
+        BadFile{"T\n1 0 1 -\n", "'-' is not a number"},
+        BadFile{"T\n1 0 + 1\n", "'+' is not a number"},
+        BadFile{"T\n1 0 1 .+3\n", "'.+3' is not a number"},
+        BadFile{"T\n1 0 1 1.5-3-4\n", "'1.5-3-4' is not a number"},
+        BadFile{"T\n1+1 0 1 1\n", "'1+1' is not a whole number"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;
   EXPECT_FALSE(open((dir_ / "nowhere").string(), &error));
   EXPECT_NE(error.find("nowhere.rtm: the file cannot be opened"), std::string::npos) << error;
+  EXPECT_NE(error.find(std::strerror(ENOENT)), std::string::npos) << error;
+  // A folder named like a model file is no model file.
+  fs::create_directory(dir_ / "d.rtm");
+  EXPECT_FALSE(open((dir_ / "d").string(), &error));
+  EXPECT_NE(error.find("d.rtm: the file cannot be opened for reading (it is a folder"),
+            std::string::npos)
+      << error;
+  // Nor is a pipe, which would never end.
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.rtm").c_str(), 0600), 0);
+  EXPECT_FALSE(open((dir_ / "pipe").string(), &error));
+  EXPECT_NE(error.find("(it is a device or pipe"), std::string::npos) << error;
 }
 
 TEST_F(ModelFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
@@ -312,12 +340,47 @@ TEST_F(ModelFileTest, FailedSaveSaysSoAndKeepsTheOldFile) {
   std::string error;
   FILIN = (dir_ / "no such folder" / "x").string();
   EXPECT_FALSE(write_model_file(&error));
-  EXPECT_NE(error.find("could not be written"), std::string::npos);
+  EXPECT_NE(error.find("could not be written (" + std::string(std::strerror(ENOENT)) + ")"),
+            std::string::npos)
+      << error;
   EXPECT_EQ(FILIN.str(), (dir_ / "keep.rtm").string());
+  fs::create_directory(dir_ / "folder.rtm");
+  FILIN = (dir_ / "folder").string();
+  EXPECT_FALSE(write_model_file(&error));
+  EXPECT_NE(error.find("(it is a folder)"), std::string::npos) << error;
+  EXPECT_EQ(fs::directory_iterator(dir_ / "folder.rtm"), fs::directory_iterator());
   std::ifstream in(dir_ / "keep.rtm");
   std::stringstream text;
   text << in.rdbuf();
   EXPECT_EQ(text.str(), before);
+}
+
+TEST_F(ModelFileTest, SaveWritesThroughLinksAndKeepsThePermissions) {
+  // model.rtm -> link.rtm -> real/target.rtm, relative links, a 0600 file.
+  fs::create_directory(dir_ / "real");
+  const std::string target = write("real/target.rtm", "old contents\n");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink("real/target.rtm", dir_ / "link.rtm");
+  fs::create_symlink("link.rtm", dir_ / "model.rtm");
+  make_model();
+  FILIN = (dir_ / "model").string();
+  std::string error;
+  ASSERT_TRUE(write_model_file(&error)) << error;
+  EXPECT_TRUE(fs::is_symlink(dir_ / "model.rtm"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link.rtm"));
+  std::ifstream in(target);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_EQ(text.str(), model_text());
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(FILIN.str(), (dir_ / "model.rtm").string());
+  // Nothing is left beside the target, and a link to a file not yet there
+  // creates that file.
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real"), fs::directory_iterator()), 1);
+  fs::create_symlink("real/new.rtm", dir_ / "fresh.rtm");
+  FILIN = (dir_ / "fresh").string();
+  ASSERT_TRUE(write_model_file(&error)) << error;
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "real" / "new.rtm"));
 }
 
 TEST_F(ModelFileTest, ReadFileCallbackShowsTheMessageAndRedrawsOnSuccess) {
