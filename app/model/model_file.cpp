@@ -113,6 +113,8 @@ class RecordReader {
     const std::string_view tok = next_token(what);
     std::string_view digits = tok;
     if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+    if (!digits.empty() && digits.front() == '-' && tok.front() == '+')
+      fail(what, "'" + std::string(tok) + "' is not a whole number");
     int64_t value = 0;
     auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (ec == std::errc::result_out_of_range ||

@@ -9,9 +9,6 @@
 
 #include "platform/layout.h"
 
-class QBoxLayout;
-class QGridLayout;
-class QHBoxLayout;
 class QVBoxLayout;
 class QMenuBar;
 class QMenu;
@@ -65,6 +62,7 @@ class LayoutWindow : public QDialog {
   void bind_int(int32_t* var, const QObject* owner, std::function<void()> show);
 
   void build();
+  void bind_window();
   void build_menus();
   void add_menu_item(QMenu* menu, QMenuBar* bar, const layout::MenuItem& m);
   void perform(const layout::Action& action);
@@ -72,23 +70,19 @@ class LayoutWindow : public QDialog {
   bool may_leave();
   void edit_file(const layout::Action& action);
 
-  // Flow of items into lines, columns, boxes and positioned runs.
-  void place(QWidget* w, const layout::Item& it);
-  void end_line();
-  void new_line();
-  void form_feed();
-  void new_paragraph();
-  void end_paragraph();
-  QHBoxLayout* cell();
-  void start_positioned(double x, double y);
-  void end_positioned();
-
+  // The controls (controls.cpp).  make_control gives nullptr for a flow
+  // item; `region` counts the graphics regions made so far.
+  QWidget* make_control(const layout::Item& it, std::size_t& region);
   QWidget* make_field(const layout::Item& it);
+  void connect_field(QLineEdit* e, const layout::Item& it, const std::function<void()>& show,
+                     const std::function<bool()>& take);
   QWidget* make_toggle(const layout::Item& it);
+  template <class Choices>
+  std::function<void(int)> bind_choices(Choices* w, const layout::Item& it);
   QWidget* make_list(const layout::Item& it);
   QWidget* make_drop_down(const layout::Item& it);
   QWidget* make_button(const layout::Item& it);
-  QWidget* make_region(const layout::Item& it, Canvas* canvas);
+  QWidget* make_region(Canvas* canvas);
   QWidget* make_edit_box(const layout::Item& it);
   void style(QWidget* w, const layout::Item& it) const;
   QFont font_of(const layout::Style& s) const;
@@ -105,27 +99,7 @@ class LayoutWindow : public QDialog {
   bool started_ = false;
   Callback close_check_ = nullptr;
 
-  // Flow state while building.
   QVBoxLayout* root_ = nullptr;
-  QHBoxLayout* para_ = nullptr;
-  QGridLayout* grid_ = nullptr;
-  QVBoxLayout* box_ = nullptr;
-  bool para_has_box_ = false;
-  bool para_expands_ = false;
-  int row_ = 0;
-  int tab_ = 0;
-  int max_tab_ = 0;
-  bool row_centred_ = false;
-  bool row_empty_ = true;
-  std::vector<QHBoxLayout*> row_cells_;
-  QWidget* area_ = nullptr;  // positioned items
-  struct Run {
-    QWidget* w;
-    double x;
-    double y;
-  };
-  std::vector<Run> runs_;
-  QHBoxLayout* run_ = nullptr;
 };
 
 }  // namespace spindra::qt

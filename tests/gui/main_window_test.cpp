@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -27,9 +28,8 @@ class MainWindowTest : public QtLibraryTest {
   void SetUp() override {
     QtLibraryTest::SetUp();
     dir_ = fs::temp_directory_path() /
-           ("spindra_gui_" + std::string(::testing::UnitTest::GetInstance()
-                                             ->current_test_info()
-                                             ->name()));
+           ("spindra_gui_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }
   void TearDown() override {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -58,8 +59,8 @@ class ModelFileTest : public ::testing::Test {
   void SetUp() override {
     initialise_store();
     dir_ = fs::temp_directory_path() /
-           ("spindra_model_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+           ("spindra_model_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -313,7 +314,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"T\n1 0 + 1\n", "'+' is not a number"},
         BadFile{"T\n1 0 1 .+3\n", "'.+3' is not a number"},
         BadFile{"T\n1 0 1 1.5-3-4\n", "'1.5-3-4' is not a number"},
-        BadFile{"T\n1+1 0 1 1\n", "'1+1' is not a whole number"}));
+        BadFile{"T\n1+1 0 1 1\n", "'1+1' is not a whole number"},
+        BadFile{"T\n+-1 0 1 1\n", "'+-1' is not a whole number"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;

@@ -1,0 +1,435 @@
+#include "platform/qt/controls.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#include "platform/qt/graphics_region.h"
+#include "platform/qt/layout_window.h"
+#include "platform/qt/qt_window_library.h"
+
+namespace spindra::qt {
+
+using layout::Action;
+using layout::Item;
+using layout::ItemKind;
+using layout::Var;
+
+QColor named_colour(const std::string& name) {
+  if (name == "white") return Qt::white;
+  if (name == "grey") return QColor(192, 192, 192);
+  return QApplication::palette().color(QPalette::Button);  // btnface
+}
+
+namespace {
+
+std::optional<double> parse_real(const QString& text) {
+  const std::string s = text.trimmed().toStdString();
+  if (s.empty()) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const double v = std::strtod(s.c_str(), &end);
+  if (end != s.c_str() + s.size() || errno == ERANGE || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+std::optional<int32_t> parse_int(const QString& text, const Item& it) {
+  const std::string s = text.trimmed().toStdString();
+  if (s.empty()) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(s.c_str(), &end, 10);
+  if (end != s.c_str() + s.size() || errno == ERANGE) return std::nullopt;
+  if (v < INT32_MIN || v > INT32_MAX) return std::nullopt;
+  if (it.limited && (v < it.low || v > it.high)) return std::nullopt;
+  return static_cast<int32_t>(v);
+}
+
+QString format_real(double v) {
+  return QString::number(v, 'g', 12);
+}
+
+// Entries of a text array up to its last non-blank one.
+QStringList list_entries(const Var& v) {
+  QStringList out;
+  int last = 0;
+  for (int i = 0; i < v.count; ++i) {
+    if (!layout::trimmed_text(v.as_text() + i * v.width, v.width).empty()) last = i + 1;
+  }
+  for (int i = 0; i < last; ++i) {
+    out << QString::fromStdString(layout::trimmed_text(v.as_text() + i * v.width, v.width));
+  }
+  return out;
+}
+
+// The shown entries and the shown selection of a list or a drop-down.
+QStringList shown_entries(const QListWidget* list) {
+  QStringList now;
+  for (int i = 0; i < list->count(); ++i) now << list->item(i)->text();
+  return now;
+}
+QStringList shown_entries(const QComboBox* box) {
+  QStringList now;
+  for (int i = 0; i < box->count(); ++i) now << box->itemText(i);
+  return now;
+}
+void show_row(QListWidget* list, int row) {
+  list->setCurrentRow(row);
+  if (row < 0) list->clearSelection();
+}
+void show_row(QComboBox* box, int row) {
+  box->setCurrentIndex(row);
+}
+
+void set_invalid_look(QLineEdit* e, bool invalid) {
+  e->setToolTip(invalid ? QStringLiteral("Not a valid value: the previous value is kept")
+                        : QString());
+  QPalette p = e->palette();
+  p.setColor(QPalette::Text,
+             invalid ? QColor(200, 0, 0) : QApplication::palette().color(QPalette::Text));
+  e->setPalette(p);
+}
+
+// Width in pixels of `chars` digits in the font of `w`.
+int digits_width(const QWidget* w, int chars) {
+  return chars * w->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+}
+
+}  // namespace
+
+QWidget* LayoutWindow::make_control(const Item& it, std::size_t& region) {
+  switch (it.kind) {
+    case ItemKind::Text: {
+      auto* label = new QLabel(QString::fromStdString(it.text), this);
+      label->setTextFormat(Qt::PlainText);
+      style(label, it);
+      return label;
+    }
+    case ItemKind::IntField:
+    case ItemKind::RealField:
+    case ItemKind::TextField:
+      return make_field(it);
+    case ItemKind::Toggle:
+      return make_toggle(it);
+    case ItemKind::List:
+      return make_list(it);
+    case ItemKind::DropDown:
+      return make_drop_down(it);
+    case ItemKind::Button:
+      return make_button(it);
+    case ItemKind::Region:
+      return make_region(regions_.at(region++));
+    case ItemKind::EditBox:
+      return make_edit_box(it);
+    default:
+      return nullptr;  // flow items are the flow layout's
+  }
+}
+
+QFont LayoutWindow::font_of(const layout::Style& s) const {
+  QFont f = QApplication::font();
+  if (!s.font.empty()) f.setFamily(QString::fromStdString(s.font));
+  if (f.pointSizeF() > 0) {
+    f.setPointSizeF(f.pointSizeF() * s.size);
+  } else if (f.pixelSize() > 0) {
+    f.setPixelSize(std::max(1, static_cast<int>(std::lround(f.pixelSize() * s.size))));
+  }
+  f.setBold(s.bold);
+  return f;
+}
+
+void LayoutWindow::style(QWidget* w, const Item& it) const {
+  w->setFont(font_of(it.style));
+  if (!it.background.empty()) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, named_colour(it.background));
+    p.setColor(QPalette::Window, named_colour(it.background));
+    w->setPalette(p);
+  }
+}
+
+void LayoutWindow::set_grey(QWidget* w, int32_t* flag) {
+  if (!flag) return;
+  bind_int(flag, nullptr, [w, flag] { w->setEnabled(*flag == 1); });
+}
+
+// --- fields ---
+
+namespace {
+
+// How a field shows its variable and takes a typed value (false when the
+// text is not a valid value).
+struct FieldAccess {
+  std::function<void()> show;
+  std::function<bool()> take;
+};
+
+FieldAccess field_access(QLineEdit* e, const Item& it) {
+  const Var var = it.value;
+  switch (it.kind) {
+    case ItemKind::IntField:
+      // A text that already reads as the value stays as typed (no cursor jump).
+      return {[e, var, it] {
+                if (parse_int(e->text(), it) != *var.as_int()) {
+                  e->setText(QString::number(*var.as_int()));
+                }
+              },
+              [e, var, it] {
+                auto v = parse_int(e->text(), it);
+                if (v) *var.as_int() = *v;
+                return v.has_value();
+              }};
+    case ItemKind::RealField:
+      return {[e, var] {
+                if (parse_real(e->text()) != *var.as_real()) {
+                  e->setText(format_real(*var.as_real()));
+                }
+              },
+              [e, var] {
+                auto v = parse_real(e->text());
+                if (v) *var.as_real() = *v;
+                return v.has_value();
+              }};
+    default:
+      return {[e, var] {
+                const QString now =
+                    QString::fromStdString(layout::trimmed_text(var.as_text(), var.width));
+                if (e->text() != now) e->setText(now);
+              },
+              [e, var] {
+                return layout::write_text(var.as_text(), var.width, e->text().toStdString());
+              }};
+  }
+}
+
+}  // namespace
+
+QWidget* LayoutWindow::make_field(const Item& it) {
+  auto* e = new QLineEdit(this);
+  style(e, it);
+  // A read-only text shows all of its variable, even where the layout asks
+  // for fewer characters.
+  const int chars = it.read_only && it.kind == ItemKind::TextField
+                        ? std::max(it.width, it.value.width)
+                        : it.width;
+  e->setFixedWidth(digits_width(e, chars) + 10);
+  e->setReadOnly(it.read_only);
+  if (it.read_only) e->setFocusPolicy(Qt::NoFocus);
+  if (it.kind == ItemKind::TextField && !it.read_only) e->setMaxLength(it.value.width);
+  const FieldAccess access = field_access(e, it);
+  bind(it.value, e, [e, show = access.show] {
+    const QSignalBlocker block(e);
+    show();
+    set_invalid_look(e, false);
+  });
+  controls_[it.value.ptr] = e;
+  set_grey(e, it.grey_flag);
+  if (!it.read_only) connect_field(e, it, access.show, access.take);
+  return e;
+}
+
+// Takes typed values: at each keystroke that leaves a valid value, or (for a
+// focus-loss field) when editing ends or a command runs.
+void LayoutWindow::connect_field(QLineEdit* e, const Item& it, const std::function<void()>& show,
+                                 const std::function<bool()>& take) {
+  const Var var = it.value;
+  const Action on_change = it.on_change;
+  if (it.check_on_focus_loss) {
+    auto dirty = std::make_shared<bool>(false);
+    auto commit = [this, e, var, take, show, on_change, dirty] {
+      if (!*dirty) return;
+      *dirty = false;
+      if (!take()) {
+        // Not a value: show the one the variable keeps.
+        const QSignalBlocker block(e);
+        show();
+        set_invalid_look(e, false);
+        return;
+      }
+      lib_.refresh_except(var.ptr, e);
+      lib_.run(on_change);
+    };
+    QObject::connect(e, &QLineEdit::textEdited, e, [e, dirty] {
+      *dirty = true;
+      set_invalid_look(e, false);
+    });
+    QObject::connect(e, &QLineEdit::editingFinished, e, commit);
+    pending_.push_back(commit);
+    return;
+  }
+  QObject::connect(e, &QLineEdit::textEdited, e, [this, e, var, take, on_change] {
+    if (!take()) {
+      set_invalid_look(e, true);  // kept until the text is a value again
+      return;
+    }
+    set_invalid_look(e, false);
+    lib_.refresh_except(var.ptr, e);
+    lib_.run(on_change);
+  });
+  QObject::connect(e, &QLineEdit::editingFinished, e, [e, show] {
+    if (e->toolTip().isEmpty()) return;
+    const QSignalBlocker block(e);
+    show();
+    set_invalid_look(e, false);
+  });
+}
+
+// --- toggles ---
+
+QWidget* LayoutWindow::make_toggle(const Item& it) {
+  int32_t* var = it.value.as_int();
+  const std::vector<int32_t*>* group = desc_.group_of(var);
+  QAbstractButton* b = nullptr;
+  if (group) {
+    auto* r = new QRadioButton(QString::fromStdString(it.text), this);
+    r->setAutoExclusive(false);  // groups are kept by the variables
+    b = r;
+  } else {
+    b = new QCheckBox(QString::fromStdString(it.text), this);
+  }
+  style(b, it);
+  bind_int(var, nullptr, [b, var] {
+    const QSignalBlocker block(b);
+    b->setChecked(*var != 0);
+  });
+  controls_[var] = b;
+  const Action on_change = it.on_change;
+  std::vector<int32_t*> members = group ? *group : std::vector<int32_t*>{};
+  QObject::connect(b, &QAbstractButton::clicked, b, [this, b, var, members, on_change] {
+    if (members.empty()) {
+      *var = b->isChecked() ? 1 : 0;
+      lib_.refresh_except(var, nullptr);
+    } else {
+      for (int32_t* m : members) *m = (m == var) ? 1 : 0;
+      for (int32_t* m : members) lib_.refresh_except(m, nullptr);
+    }
+    lib_.run(on_change);
+  });
+  return b;
+}
+
+// --- lists and drop-downs ---
+
+// Binds a list or drop-down to its text array and its 1-based selection;
+// returns what to run when the user picks row `row` (0-based).
+template <class Choices>
+std::function<void(int)> LayoutWindow::bind_choices(Choices* w, const Item& it) {
+  const Var texts = it.value;
+  int32_t* sel = it.selection.as_int();
+  auto show_selection = [w, sel] {
+    const QSignalBlocker block(w);
+    show_row(w, *sel >= 1 && *sel <= w->count() ? *sel - 1 : -1);
+  };
+  bind(texts, w, [w, texts, show_selection] {
+    const QStringList entries = list_entries(texts);
+    if (shown_entries(w) != entries) {
+      const QSignalBlocker block(w);
+      w->clear();
+      w->addItems(entries);
+    }
+    show_selection();
+  });
+  bind_int(sel, w, show_selection);
+  controls_[texts.ptr] = w;
+  controls_[sel] = w;
+  return [this, w, sel, on_change = it.on_change](int row) {
+    if (row < 0) return;
+    *sel = row + 1;
+    lib_.refresh_except(sel, w);
+    lib_.run(on_change);
+  };
+}
+
+QWidget* LayoutWindow::make_list(const Item& it) {
+  auto* list = new QListWidget(this);
+  style(list, it);
+  list->setFixedSize(digits_width(list, it.width) + 28,
+                     it.height * list->fontMetrics().lineSpacing() + 8);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  QObject::connect(list, &QListWidget::currentRowChanged, list, bind_choices(list, it));
+  return list;
+}
+
+QWidget* LayoutWindow::make_drop_down(const Item& it) {
+  auto* box = new QComboBox(this);
+  style(box, it);
+  QObject::connect(box, &QComboBox::activated, box, bind_choices(box, it));
+  return box;
+}
+
+// --- buttons, regions, edit boxes ---
+
+QWidget* LayoutWindow::make_button(const Item& it) {
+  auto* b = new QPushButton(QString::fromStdString(it.text), this);
+  style(b, it);
+  b->setObjectName(QStringLiteral("button%1").arg(it.button_number));
+  if (it.width > 0) {
+    b->setFixedWidth(std::max(b->sizeHint().width(), digits_width(b, it.width) + 12));
+  }
+  b->setAutoDefault(false);
+  if (it.is_default) {
+    b->setDefault(true);
+    b->setAutoDefault(true);
+  }
+  const Action on_change = it.on_change;
+  const int number = it.button_number;
+  if (on_change.kind == Action::Kind::Call) {
+    QObject::connect(b, &QPushButton::clicked, b, [this, on_change] {
+      commit_pending();
+      lib_.run(on_change);
+    });
+  } else {
+    QObject::connect(b, &QPushButton::clicked, b, [this, number] {
+      commit_pending();
+      done(number);
+    });
+  }
+  return b;
+}
+
+QWidget* LayoutWindow::make_region(Canvas* canvas) {
+  canvas->owner = this;
+  return new RegionWidget(*canvas, &QtWindowLibrary::mouse_sink, &lib_, this);
+}
+
+QWidget* LayoutWindow::make_edit_box(const Item& it) {
+  auto* box = new QPlainTextEdit(this);
+  QFont f = font_of(it.style);
+  f.setStyleHint(QFont::TypeWriter);
+  f.setFixedPitch(true);
+  if (!QFontInfo(f).fixedPitch()) {
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    f.setFamily(fixed.family());
+  }
+  box->setFont(f);
+  box->setReadOnly(it.read_only);
+  box->setLineWrapMode(it.hscroll ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+  box->setVerticalScrollBarPolicy(it.vscroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  box->setHorizontalScrollBarPolicy(it.hscroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  const QSize size(digits_width(box, it.width) + 30,
+                   it.height * box->fontMetrics().lineSpacing() + 12);
+  if (it.follows_size) {
+    box->setMinimumSize(size.width() / 4, size.height() / 4);
+    resize(size.width() + 24, size.height() + 60);
+  } else {
+    box->setFixedSize(size);
+  }
+  edit_boxes_.push_back(box);
+  return box;
+}
+
+}  // namespace spindra::qt
