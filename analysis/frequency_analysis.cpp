@@ -9,7 +9,6 @@
 #include "analysis/engine_orders.h"
 #include "analysis/list_file.h"
 #include "app/model/model_file.h"
-#include "platform/window_library.h"
 
 namespace spindra {
 
@@ -359,48 +358,54 @@ void write_mode_table(ListFile& out, int ipage, int i1, int ltab, double f) {
   }
 }
 
-}  // namespace
-
-bool run_frequency_analysis(std::string* message) {
-  if (!check_model_for_analysis(message)) return false;
-  CALNDR(CDATE, CTIME);
-
+// The list file's name: the model file's, or Unnamed, with the extension "lis".
+FileName130 list_file_name() {
   FileName130 list_name = FILIN;
   if (list_name.is_blank()) list_name = "Unnamed";
   DEFAULT_EXTENSION(list_name, "lis", 0);
+  return list_name;
+}
 
+// Finds the eigenvalues and eigenvectors; on a failure the previous results
+// are put back.
+bool solve_modes(std::string* message) {
   save_results();
   const SolverResult solved = CALCULATE_MODES();
   if (solved.status != SolverStatus::kConverged) {
     restore_results();
     return refuse(message, solver_failure(solved));
   }
+  return true;
+}
 
+// Creates the list file; when it cannot be created the previous results are
+// put back.
+bool open_list_file(ListFile& out, std::string_view name, std::string* message) {
   char path[FileName130::kWidth + 1];
-  const std::string_view name = list_name.trimmed();
   std::memcpy(path, name.data(), name.size());
   path[name.size()] = '\0';
-  ListFile out;
   if (!out.open(path)) {
     const int error = errno;
     restore_results();
     return refuse(message, "The list file " + std::string(name) + " could not be created: " +
                                std::strerror(error) + ". The previous results are kept.");
   }
-  FILOUT = list_name;
+  return true;
+}
 
-  const int i2 = LENGET(TITLE.view());
-  const int i1 = std::max((132 - i2) / 2, 1);
-  int ipage = 1;
-  int ltab = 0;
-
+// The title line and the engine blocks.
+void write_title_and_engines(ListFile& out) {
   out.blanks(1).text(TITLE.view());
   out.end_line();
   for (int k = 1; k <= NENG; ++k) {
     prepare_engine(k);
     write_engine_block(out, k);
   }
+}
 
+// The frequency table of the report and the main window's frequency list
+// (FREQS, IFREQS, ICURRENT_FREQ): every eigenvalue above the listing limit.
+void list_frequencies(ListFile& out) {
   out.empty_line();
   out.text("  Mode    Frequency");
   out.end_line();
@@ -419,8 +424,14 @@ bool run_frequency_analysis(std::string* message) {
   }
   for (int m = listed + 1; m <= kMaxNodes; ++m) IFREQS(m) = 0;
   ICURRENT_FREQ = listed > 0 ? 1 : 0;
-  WINDOW_UPDATE(FREQS);
+}
 
+// Mode and order tables of the first modes above the lowest frequency.
+void write_mode_tables(ListFile& out) {
+  const int i2 = LENGET(TITLE.view());
+  const int i1 = std::max((132 - i2) / 2, 1);
+  int ipage = 1;
+  int ltab = 0;
   for (int i = 1; i <= NMASS && ltab < kMaxModeTables; ++i) {
     if (!(EIGS(i) > kOmegaLow)) continue;
     ++ltab;
@@ -433,24 +444,39 @@ bool run_frequency_analysis(std::string* message) {
     ++ipage;
     write_order_tables(out, f, reference != 0 ? reference : 1);
   }
+}
+
+}  // namespace
+
+AnalysisOutcome frequency_analysis(std::string* message) {
+  if (!check_model_for_analysis(message)) return AnalysisOutcome::kRefused;
+  CALNDR(CDATE, CTIME);
+  const FileName130 list_name = list_file_name();
+  if (!solve_modes(message)) return AnalysisOutcome::kRefused;
+  const std::string_view name = list_name.trimmed();
+  ListFile out;
+  if (!open_list_file(out, name, message)) return AnalysisOutcome::kRefused;
+  FILOUT = list_name;
+
+  write_title_and_engines(out);
+  list_frequencies(out);
+  write_mode_tables(out);
 
   const bool written = out.close();
   IVALID = 1;
   analysed_nmass = NMASS;
   analysed_nstif = NSTIF;
-  WINDOW_UPDATE(IVALID);  // "Review List file" is available from now on
-  if (!written)
-    return refuse(message, "The list file " + std::string(name) +
-                               " could not be written completely (is the disk full?). The "
-                               "frequencies are listed, but the file is incomplete.");
-  return true;
+  if (!written) {
+    refuse(message, "The list file " + std::string(name) +
+                        " could not be written completely (is the disk full?). The "
+                        "frequencies are listed, but the file is incomplete.");
+    return AnalysisOutcome::kIncomplete;
+  }
+  return AnalysisOutcome::kWritten;
 }
 
-int PROG10() {
-  std::string message;
-  if (!run_frequency_analysis(&message))
-    window_library().show_message("Calculate Frequencies", message);
-  return 1;
+bool run_frequency_analysis(std::string* message) {
+  return frequency_analysis(message) == AnalysisOutcome::kWritten;
 }
 
 }  // namespace spindra

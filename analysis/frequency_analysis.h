@@ -36,9 +36,11 @@ bool check_model_for_analysis(std::string* message);
 // IVALID exactly as they were.
 bool run_frequency_analysis(std::string* message);
 
-// Window-library callback of Calculate > Frequencies: runs the analysis and
-// shows any refusal or failure in a message; returns 1.
-int PROG10();
+// The same run, saying what it did to the results: refused (nothing changed),
+// written, or listed with a list file that could not be written completely
+// (the results and IVALID are new; `message` says what went wrong).
+enum class AnalysisOutcome { kRefused, kWritten, kIncomplete };
+AnalysisOutcome frequency_analysis(std::string* message);
 
 // The model sizes the results of the last run describe.  The mode-shape
 // overlay uses only these inertias and stiffnesses, so parts added after a

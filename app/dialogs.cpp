@@ -8,6 +8,12 @@
 
 namespace spindra {
 
+void SET_UNITS() {
+  set_unit_texts();
+  WINDOW_UPDATE(UNITS(1));
+  WINDOW_UPDATE(UNITS(2));
+}
+
 namespace {
 
 enum class StiffnessKind { NodeToNode, ToGround };

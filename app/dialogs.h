@@ -20,6 +20,10 @@ void CREATE_STIF(char CH, float& RX, float& RY);
 // " " picks a node and opens Create Stiffness to ground for it.
 void CREATE_STIF_GROUND(char CH, float& RX, float& RY);
 
+// Sets the unit texts UNITS from IUNIT_INERT and IUNIT_STIFF and refreshes
+// both in any open window.
+void SET_UNITS();
+
 // Callbacks of the Units buttons: choose the display unit of inertia or
 // stiffness and show the open dialog's value in it.  Return 1.
 int ICHOOSE_INERTIA_UNITS();

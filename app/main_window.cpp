@@ -6,7 +6,7 @@
 #include "analysis/frequency_analysis.h"
 #include "app/canvas.h"
 #include "app/draw.h"
-#include "app/model/history.h"
+#include "app/history.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
 #include "graphics/display/display.h"
@@ -143,6 +143,43 @@ int ABOUT_FUNCTION() {
   return 1;
 }
 
+int READ_FILE() {
+  std::string error;
+  if (!read_model_file(&error)) {
+    WINDOW_UPDATE(FILIN);
+    window_library().show_message("Open Torsional vibration", error);
+    return 1;
+  }
+  WINDOW_UPDATE(FREQS);
+  WINDOW_UPDATE(IVALID);
+  start_history();
+  IDRAW();
+  return 1;
+}
+
+int SAVE_FILE() {
+  std::string error;
+  if (!write_model_file(&error)) {
+    WINDOW_UPDATE(FILIN);
+    window_library().show_message("Save Torsional vibration", error);
+    return 1;
+  }
+  note_model_saved();
+  return 1;
+}
+
+int PROG10() {
+  std::string message;
+  const AnalysisOutcome outcome = frequency_analysis(&message);
+  if (outcome != AnalysisOutcome::kRefused) {
+    WINDOW_UPDATE(FREQS);
+    WINDOW_UPDATE(IVALID);  // "Review List file" is available from now on
+  }
+  if (outcome != AnalysisOutcome::kWritten)
+    window_library().show_message("Calculate Frequencies", message);
+  return 1;
+}
+
 int REVIEW() {
   FixedText<132> name;
   name = FILOUT.view();
@@ -173,7 +210,6 @@ int run_main_window(std::string_view model) {
   start_up_state();
   start_history();
   given_model = model;
-  model_redraw = IDRAW;
   window_callback1 = canvas_callback;
 
   WINDOW_PRINTF("%fn[Arial]%ts&", {bind(FONT_SCALING)});

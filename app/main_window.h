@@ -26,6 +26,16 @@ int MTOGGLE_NODE();
 int MTOGGLE_STIF();
 int MTOGGLE_ENGI();
 
+// File > Open and File > Save: read or write the model file named by FILIN;
+// a failure is shown in a message.  A model read in is drawn.  Return 1.
+int READ_FILE();
+int SAVE_FILE();
+
+// Calculate > Frequencies: runs the frequency analysis, refreshes the
+// frequency list and the Review List file item, and shows any refusal or
+// failure in a message; returns 1.
+int PROG10();
+
 // Edit > Undo and Edit > Redo: the model of the step before (after) the
 // current one, redrawn.
 int undo_command();

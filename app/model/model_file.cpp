@@ -19,7 +19,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/model/history.h"
 #include "app/model/store.h"
 
 namespace spindra {
@@ -595,31 +594,6 @@ bool write_model_file(std::string* error) {
   FILIN = name;
   last_good_filin = FILIN;
   return true;
-}
-
-int READ_FILE() {
-  std::string error;
-  if (!read_model_file(&error)) {
-    WINDOW_UPDATE(FILIN);
-    window_library().show_message("Open Torsional vibration", error);
-    return 1;
-  }
-  WINDOW_UPDATE(FREQS);
-  WINDOW_UPDATE(IVALID);
-  start_history();
-  if (model_redraw) model_redraw();
-  return 1;
-}
-
-int SAVE_FILE() {
-  std::string error;
-  if (!write_model_file(&error)) {
-    WINDOW_UPDATE(FILIN);
-    window_library().show_message("Save Torsional vibration", error);
-    return 1;
-  }
-  note_model_saved();
-  return 1;
 }
 
 }  // namespace spindra

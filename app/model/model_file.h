@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/window_library.h"
 #include "text/fixed_text.h"
 
 namespace spindra {
@@ -31,15 +30,6 @@ bool read_model_file(std::string* error = nullptr);
 // Writes the store to the file named by FILIN (extension forced to "rtm").
 // On failure `error` receives the reason; the store is never changed.
 bool write_model_file(std::string* error = nullptr);
-
-// Window-library callbacks of File > Open and File > Save: they report a
-// failure in a modal message and return 1.
-int READ_FILE();
-int SAVE_FILE();
-
-// Called at the end of a successful READ_FILE to redraw the model (IDRAW);
-// the main window installs it.  Until then nothing is drawn.
-inline Callback model_redraw = nullptr;
 
 }  // namespace spindra
 

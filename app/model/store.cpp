@@ -1,7 +1,5 @@
 #include "app/model/store.h"
 
-#include "platform/window_library.h"
-
 namespace spindra {
 
 int NEW_SYSTEM() {
@@ -32,13 +30,11 @@ int NEW_SYSTEM() {
   return 2;
 }
 
-void SET_UNITS() {
+void set_unit_texts() {
   if (IUNIT_INERT == 1) UNITS(1) = "kg.m^2";
   if (IUNIT_INERT == 2) UNITS(1) = "T.m^2";
   if (IUNIT_STIFF == 1) UNITS(2) = "N.m/rad";
   if (IUNIT_STIFF == 2) UNITS(2) = "MN.m/rad";
-  WINDOW_UPDATE(UNITS(1));
-  WINDOW_UPDATE(UNITS(2));
 }
 
 void initialise_store() {
@@ -57,7 +53,7 @@ void initialise_store() {
   CONV_I = CONV_S = 1.0;
   AMASS_IN = DAMPEX_IN = 0.0;
   TITLE.blank();
-  SET_UNITS();
+  set_unit_texts();
   IVALID = 0;
   INODE_CREATE = ISTIF_CREATE = ISTIF_CREATE_GROUND = IENGI_CREATE = 0;
   INODE_MODIFY = ISTIF_MODIFY = ISTIF_MODIFY_GROUND = IENGI_MODIFY = 0;

@@ -158,9 +158,9 @@ inline double FONT_SCALING = 1.0;
 // choices alone.  Returns 2.
 int NEW_SYSTEM();
 
-// Sets UNITS from IUNIT_INERT and IUNIT_STIFF and refreshes both texts in any
-// open window.
-void SET_UNITS();
+// Sets UNITS from IUNIT_INERT and IUNIT_STIFF (SET_UNITS, in app/dialogs.h,
+// also refreshes both texts in any open window).
+void set_unit_texts();
 
 // The whole start-up state of the store, as the main program leaves it before
 // it builds the main window (also used to start every test from scratch).

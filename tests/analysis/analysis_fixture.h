@@ -12,7 +12,6 @@
 
 #include "app/model/calndr.h"
 #include "app/model/store.h"
-#include "platform/window_library.h"
 
 #ifdef SPINDRA_HAVE_EIGEN
 #include <Eigen/Eigenvalues>
@@ -49,7 +48,6 @@ inline Eigen::GeneralizedSelfAdjointEigenSolver<Eigen::MatrixXd> independent_mod
 class AnalysisTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    set_window_library(nullptr);
     initialise_store();
     calndr_clock = fixed_time;
     dir_ = std::filesystem::temp_directory_path() /
@@ -57,17 +55,12 @@ class AnalysisTest : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
-    messages_before_ = null_library().messages;
   }
   void TearDown() override {
     calndr_clock = nullptr;
     std::filesystem::remove_all(dir_);
   }
 
-  static NullWindowLibrary& null_library() {
-    return static_cast<NullWindowLibrary&>(window_library());
-  }
-  int new_messages() const { return null_library().messages - messages_before_; }
 
   // Names the model file so that the list file lands in the scratch folder.
   std::string use_model_name(const std::string& stem) {
@@ -126,7 +119,6 @@ class AnalysisTest : public ::testing::Test {
   }
 
   std::filesystem::path dir_;
-  int messages_before_ = 0;
 };
 
 }  // namespace spindra::testing

@@ -488,12 +488,6 @@ class Refusal : public ListFileReport {
     EXPECT_EQ(FILOUT, filout);
     EXPECT_EQ(read_lines(path), before);
     EXPECT_FALSE(std::filesystem::exists(dir_ / "other.lis"));
-    // Through the menu command: the same message in a window, IVALID kept.
-    IVALID = 0;
-    EXPECT_EQ(PROG10(), 1);
-    EXPECT_EQ(IVALID, 0);
-    EXPECT_EQ(new_messages(), 1);
-    EXPECT_EQ(null_library().last_message, message);
   }
 };
 

@@ -18,7 +18,7 @@
 #include "app/draw.h"
 #include "app/engine_dialog.h"
 #include "app/main_window.h"
-#include "app/model/history.h"
+#include "app/history.h"
 #include "app/model/store.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"

@@ -385,25 +385,5 @@ TEST_F(ModelFileTest, SaveWritesThroughLinksAndKeepsThePermissions) {
   EXPECT_TRUE(fs::is_regular_file(dir_ / "real" / "new.rtm"));
 }
 
-TEST_F(ModelFileTest, ReadFileCallbackShowsTheMessageAndRedrawsOnSuccess) {
-  NullWindowLibrary library;
-  set_window_library(&library);
-  static int redraws = 0;
-  redraws = 0;
-  model_redraw = [] { return ++redraws; };
-  FILIN = (dir_ / "missing").string();
-  EXPECT_EQ(READ_FILE(), 1);
-  EXPECT_EQ(library.messages, 1);
-  EXPECT_NE(library.last_message.find("missing.rtm"), std::string::npos);
-  EXPECT_EQ(redraws, 0);
-
-  FILIN = write("ok.rtm", "ok\n0 0 1 1\n1 6 1\n");
-  EXPECT_EQ(READ_FILE(), 1);
-  EXPECT_EQ(library.messages, 1);
-  EXPECT_EQ(redraws, 1);
-  model_redraw = nullptr;
-  set_window_library(nullptr);
-}
-
 }  // namespace
 }  // namespace spindra

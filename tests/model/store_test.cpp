@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "app/model/store.h"
-#include "platform/window_library.h"
 
 namespace spindra {
 namespace {
@@ -45,7 +44,7 @@ TEST(Store, NewSystemLeavesUnitsSnapAndModesAlone) {
   initialise_store();
   IUNIT_INERT = 2;
   IUNIT_STIFF = 2;
-  SET_UNITS();
+  set_unit_texts();
   ISNAP_MODE = 0;
   INODE_CREATE = 1;
   NMASS = 4;
@@ -60,21 +59,18 @@ TEST(Store, NewSystemLeavesUnitsSnapAndModesAlone) {
 
 TEST(Store, UnitSwitchingChangesOnlyTheTexts) {
   initialise_store();
-  NullWindowLibrary library;
-  set_window_library(&library);
   MASSES(1).amass = 1234.5;
   STIFF(1).stiff = 2.5e6;
   IUNIT_INERT = 2;
-  SET_UNITS();
-  EXPECT_EQ(library.updates, 2);  // both unit texts refreshed
+  set_unit_texts();
+  EXPECT_EQ(UNITS(1).str(), "T.m^2");
   IUNIT_INERT = 1;
   IUNIT_STIFF = 3;  // not a unit: the text stays
-  SET_UNITS();
+  set_unit_texts();
   EXPECT_EQ(UNITS(1).str(), "kg.m^2");
   EXPECT_EQ(UNITS(2).str(), "N.m/rad");
   EXPECT_EQ(MASSES(1).amass, 1234.5);
   EXPECT_EQ(STIFF(1).stiff, 2.5e6);
-  set_window_library(nullptr);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/model/history.h"
+#include "app/history.h"
 
 #include <array>
 #include <string>
