@@ -247,6 +247,7 @@ int run_main_window(std::string_view model) {
   start_history();
   given_model = model;
   window_callback1 = canvas_callback;
+  set_save_name_rule(DEFAULT_EXTENSION);  // the rule SAVE_FILE applies
 
   WINDOW_PRINTF("%fn[Arial]%ts&", {bind(FONT_SCALING)});
   WINDOW_PRINTF("%ca@%mi[icon_1]&", {bind(window_caption)});
