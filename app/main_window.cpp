@@ -153,6 +153,7 @@ void start_up_state() {
 int run_main_window() {
   start_up_state();
   window_callback1 = WINDOW_CALLBACK1;
+  set_save_name_rule(DEFAULT_EXTENSION);  // the rule SAVE_FILE applies
 
   WINDOW_PRINTF("%fn[Arial]%ts&", {bind(FONT_SCALING)});
   WINDOW_PRINTF("%ca@%mi[icon_1]&", {bind(BANNER)});

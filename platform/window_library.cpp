@@ -10,7 +10,12 @@ NullWindowLibrary& stand_in() {
   return library;
 }
 WindowLibrary* current = nullptr;
+FileNameRule save_rule = nullptr;
 }  // namespace
+
+void set_save_name_rule(FileNameRule rule) { save_rule = rule; }
+
+FileNameRule save_name_rule() { return save_rule; }
 
 WindowLibrary& window_library() { return current ? *current : stand_in(); }
 

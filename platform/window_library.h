@@ -119,7 +119,9 @@ class WindowLibrary {
   virtual void set_text_attribute(int style, double size, double a, double b) = 0;
 
   // Named mouse queries: "graphics_mouse_flags" (1 left, 2 right, 4 shift,
-  // 8 control), "graphics_mouse_x", "graphics_mouse_y" (region pixels).
+  // 8 control), "graphics_mouse_x", "graphics_mouse_y" (region pixels).  The
+  // button bits are set only in the event in which a button went down; moves
+  // (also with a button held) and releases report none.
   virtual int mouse_query(std::string_view name) = 0;
 
   virtual SystemFont get_system_font() = 0;
@@ -152,6 +154,16 @@ class WindowLibrary {
 // installed, a headless stand-in answers (see NullWindowLibrary).
 WindowLibrary& window_library();
 void set_window_library(WindowLibrary* library);  // nullptr restores the stand-in
+
+// How the program changes a file name before it writes the file: `file` is a
+// blank-padded field of `width` characters, changed in place to carry the
+// extension `ext` (no dot); `mode` 0 forces it.  A save dialog applies it to
+// the name typed (with the extension of the window's first filter) so that it
+// asks before replacing the file that will really be written.  Without a
+// rule the name typed is the name written.
+using FileNameRule = void (*)(char* file, int width, std::string_view ext, int mode);
+void set_save_name_rule(FileNameRule rule);
+FileNameRule save_name_rule();
 
 // The operations under the names the program uses.
 int WINDOW_PRINTF(std::string_view layout, std::initializer_list<LayoutArg> args = {});

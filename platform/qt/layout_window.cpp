@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -11,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/qt/controls.h"
+#include "platform/qt/file_dialog.h"
 #include "platform/qt/flow_layout.h"
 #include "platform/qt/qt_window_library.h"
 
@@ -134,24 +134,13 @@ void LayoutWindow::perform(const Action& action) {
 
 void LayoutWindow::file_action(const Action& action) {
   const bool reading = action.kind == Action::Kind::FileOpenRead;
-  QFileDialog dialog(this, reading ? QStringLiteral("Open") : QStringLiteral("Save As"));
-  dialog.setObjectName("spindra_file_dialog");
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(reading ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-  dialog.setFileMode(reading ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  QStringList filters;
-  for (const auto& f : desc_.filters) {
-    filters << QString::fromStdString(f.name + " (" + f.pattern + ")");
-  }
-  filters << QStringLiteral("All files (*)");
-  dialog.setNameFilters(filters);
   const std::string current = layout::trimmed_text(action.path.as_text(), action.path.width);
-  if (!current.empty()) dialog.selectFile(QString::fromStdString(current));
   lib_.enter_loop();
-  const int accepted = dialog.exec();
+  const QString chosen =
+      choose_file(this, reading, desc_.filters, QString::fromStdString(current), action.path.width);
   lib_.leave_loop();
-  if (accepted != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;  // cancelled
-  const std::string path = dialog.selectedFiles().first().toStdString();
+  if (chosen.isEmpty()) return;  // cancelled
+  const std::string path = chosen.toStdString();
   if (!layout::write_text(action.path.as_text(), action.path.width, path)) {
     lib_.show_message(desc_.caption, "The file name\n" + path + "\nis longer than " +
                                          std::to_string(action.path.width) +
@@ -246,6 +235,9 @@ void LayoutWindow::build() {
     if (QWidget* w = make_control(it, region)) flow.place(w, it.follows_size);
   }
   flow.finish();
+  // A window with an edit box starts at the size the box asks for, also where
+  // that is wider than the toolkit would open a window by itself.
+  if (!edit_boxes_.empty()) resize(sizeHint());
   for (const Action& a : desc_.startup) {
     if (a.kind == Action::Kind::EditFile && edit_boxes_.empty()) {
       throw LayoutError("layout: edit_file at start-up, but the window has no edit box");

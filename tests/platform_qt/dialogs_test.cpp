@@ -21,6 +21,21 @@ QStringList labels(QWidget* w) {
   return out;
 }
 
+// How a field looks on the screen: the colour of its inside next to the
+// right edge, and the lightness of its darkest pixel (its text).
+struct Look {
+  QRgb inside;
+  int darkest;
+};
+Look look(QWidget* w) {
+  const QImage image = w->grab().toImage();
+  Look l{image.pixel(image.width() - 5, image.height() / 2), 255};
+  for (int y = 3; y < image.height() - 3; ++y)
+    for (int x = 3; x < image.width() - 3; ++x)
+      l.darkest = std::min(l.darkest, qGray(image.pixel(x, y)));
+  return l;
+}
+
 TEST_F(QtLibraryTest, AboutBoxClosesByOkEscapeOrFrame) {
   later([this] {
     QWidget* w = top();
@@ -229,6 +244,17 @@ TEST_F(QtLibraryTest, EngineDialogLimitsGreyStatesAndCallbacks) {
     EXPECT_TRUE(lib->control_for(&v.ifirord[3])->isEnabled());
     EXPECT_FALSE(lib->control_for(&v.ifirord[4])->isEnabled());
     EXPECT_FALSE(lib->control_for(&v.ifirord[5])->isEnabled());
+    // Greyed fields look grey: not the white inside and dark text of the
+    // fields that take input.
+    const Look open = look(lib->control_for(&v.ifirord[3]));
+    EXPECT_EQ(open.inside, qRgb(255, 255, 255));
+    EXPECT_LT(open.darkest, 80);
+    for (const void* grey :
+         {static_cast<const void*>(&v.ifirord[4]), static_cast<const void*>(&v.vee_angle)}) {
+      const Look l = look(lib->control_for(grey));
+      EXPECT_NE(l.inside, open.inside);
+      EXPECT_GT(l.darkest, open.darkest + 60);
+    }
     EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(v.firang1(1).data()))->text(), "  0.0");
     EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(v.cylno(1).data()))->text(),
               "  1");  // leading blanks kept
