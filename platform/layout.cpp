@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "text/fixed_text.h"
+
 namespace spindra::layout {
 
 std::size_t Var::size() const {
@@ -30,15 +32,13 @@ const std::vector<int32_t*>* WindowDescription::group_of(const int32_t* var) con
 }
 
 std::string trimmed_text(const char* chars, int width) {
-  int n = width;
-  while (n > 0 && (chars[n - 1] == ' ' || chars[n - 1] == '\0')) --n;
-  return std::string(chars, static_cast<std::size_t>(n));
+  const std::string_view field(chars, static_cast<std::size_t>(width));
+  return std::string(field.substr(0, static_cast<std::size_t>(LENGET(field))));
 }
 
 bool write_text(char* chars, int width, std::string_view text) {
   if (static_cast<int>(text.size()) > width) return false;
-  std::copy(text.begin(), text.end(), chars);
-  std::fill(chars + text.size(), chars + width, ' ');
+  copy_padded(chars, static_cast<std::size_t>(width), text);
   return true;
 }
 

@@ -105,6 +105,13 @@ class WindowLibrary {
   // origin top left, y down; colours are palette indices 0 to 15.
   virtual void select_graphics_object(int handle) = 0;
   virtual void clear_screen() = 0;
+  // A line of the current width.  In a region a one-pixel line sets the
+  // pixels from (x1, y1) up to but not including (x2, y2), those of
+  // for_each_line_pixel (platform/line_pixels.h); a line to its own start
+  // sets nothing.  The end pixel is the caller's: the display layer sets it
+  // after each line, so a complemented line changes each of its pixels once.
+  // A wider line, and any line on a page, is stroked by the toolkit's pen
+  // and covers both end points.
   virtual void draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) = 0;
   virtual void set_device_pixel(int16_t x, int16_t y, int colour) = 0;
   virtual void fill_rectangle(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) = 0;
