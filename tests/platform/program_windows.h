@@ -27,6 +27,7 @@ struct RecordedWindow {
 };
 
 inline std::vector<RecordedWindow> record_program_windows() {
+  WindowLibrary* before = &window_library();
   MemoryWindowLibrary lib(594, 420);
   set_window_library(&lib);
   initialise_store();
@@ -37,7 +38,7 @@ inline std::vector<RecordedWindow> record_program_windows() {
   float x = 50.0f, y = 50.0f;
   CREATE_NODE(kLeftButton, x, y);
   CREATE_ENGI(kRightButton, x, y);
-  set_window_library(nullptr);
+  set_window_library(before);
 
   std::vector<RecordedWindow> windows(1);
   for (const auto& p : lib.pieces) {
