@@ -41,6 +41,17 @@ void NullWindowLibrary::show_message(std::string_view caption, std::string_view 
   if (echo_messages) std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
 }
 
+bool NullWindowLibrary::choose_file(bool, char* path, int width) {
+  ++file_dialogs;
+  if (next_file.empty() || next_file.size() > static_cast<std::size_t>(width)) return false;
+  for (int i = 0; i < width; ++i) {
+    path[i] = static_cast<std::size_t>(i) < next_file.size()
+                  ? next_file[static_cast<std::size_t>(i)]
+                  : ' ';
+  }
+  return true;
+}
+
 }  // namespace spindra
 
 namespace spindra {

@@ -148,6 +148,17 @@ class WindowLibrary {
   // for pages.
   virtual bool print_text_file(std::string_view file, PageKind kind, std::string_view out,
                                std::string* message) = 0;
+
+  // The next window shown runs `check` before it closes through its "EXIT"
+  // action or its frame, and before a "FILE_OPENR" action shows its file
+  // dialog: 1 goes on, 0 leaves the window and everything else as it is.
+  // nullptr: no check.
+  virtual void set_close_check(Callback check) = 0;
+  // The standard file dialog on its own, over the newest window and with its
+  // filters, for reading or for writing: writes the chosen path into the
+  // blank-padded path[0..width) and returns true; false when it was
+  // cancelled or the path does not fit (then nothing is written).
+  virtual bool choose_file(bool for_writing, char* path, int width) = 0;
 };
 
 // The window library every part of the program talks to.  Until one is
@@ -205,7 +216,14 @@ class NullWindowLibrary : public WindowLibrary {
   bool print_text_file(std::string_view file, PageKind kind, std::string_view out,
                        std::string* message) override;
 
+  void set_close_check(Callback check) override { close_check = check; }
+  // Answers with `next_file`; an empty one is a cancelled dialog.
+  bool choose_file(bool for_writing, char* path, int width) override;
+
   int next_dialog_result = 2;
+  Callback close_check = nullptr;
+  std::string next_file;
+  int file_dialogs = 0;
   int layouts = 0;
   int updates = 0;
   std::string last_caption;
