@@ -37,14 +37,8 @@ run() {
   xdotool windowfocus --sync "$window"
   xdotool key alt+c s n
   sleep 1
-  # The window with its frame, where the window manager put it.
-  local frame x y w h
-  frame=$(xwininfo -frame -id "$window")
-  x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$frame")
-  y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$frame")
-  w=$(awk '/Width:/ {print $2}' <<<"$frame")
-  h=$(awk '/Height:/ {print $2}' <<<"$frame")
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out"
+  # The window with the frame (and caption) the window manager gave it.
+  import -frame -window "$window" "$out"
 }
 if [ "${SPINDRA_INSIDE_XVFB:-}" = 1 ]; then
   run
