@@ -442,6 +442,17 @@ TEST(LayoutParser, PiecesWithAmpersandContinueTheWindow) {
 
 // A layout the program never passes is reported at once, naming the code and
 // the piece; the parser then starts afresh.
+TEST(LayoutParser, ShortcutsGoToTheMenuItemOfTheirPath) {
+  const Pieces pieces = {{"%mn[&File[&Open,E&xit]]&", {call(testing::draw), literal("EXIT")}},
+                          {"%ks[&File/E&xit=Ctrl+Q]&", {}},
+                          {"%ks[&File/&Open=Ctrl+O;F3]&", {}},
+                          {"%ww", {}}};
+  const WindowDescription d = parse_window(pieces);
+  ASSERT_EQ(d.menus.size(), 1u);
+  EXPECT_EQ(d.menus[0].children[0].keys, (std::vector<std::string>{"Ctrl+O", "F3"}));
+  EXPECT_EQ(d.menus[0].children[1].keys, (std::vector<std::string>{"Ctrl+Q"}));
+}
+
 TEST(LayoutParser, MistakesAreReportedNotIgnored) {
   int32_t i = 0;
   double r = 0;
@@ -464,6 +475,9 @@ TEST(LayoutParser, MistakesAreReportedNotIgnored) {
       {"%mn[&File[&Open]&", {call(testing::draw)}, "]"},
       {"%mn[#&Node]&", {call(testing::draw)}, "expected an integer variable"},
       {"%ga&", {bind(i)}, "size N"},
+      {"%ks[&File/&Close=Ctrl+W]&", {}, "no menu item"},
+      {"%ks[&File=Ctrl+W]&", {}, "no menu item"},
+      {"%ks[Ctrl+W]&", {}, "[menu/item=keys]"},
       {"%rb[x]&", {bind(i)}, "modifier `"},
       {"%12ls&", {}, "width and height"},
       {"%`^gr[full_mouse_input]&", {value(10), value(10), bind(r), call(testing::mouse)}, "handle"},
