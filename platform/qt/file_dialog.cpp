@@ -63,13 +63,21 @@ class FileDialog : public QFileDialog {
   }
 
   // The dialog's own question about an existing file then names the file
-  // that the save will replace.
+  // that the save will replace.  The dialog leaves a name field that has the
+  // focus as typed, so the field gives up the focus while the name changes.
   void accept() override {
     if (acceptMode() == AcceptSave) {
       const QStringList files = selectedFiles();
       if (files.size() == 1 && !QFileInfo(files.first()).isDir()) {
         const QString real = written_name(files.first());
-        if (real != files.first()) selectFile(real);
+        if (real != files.first()) {
+          QWidget* typing = focusWidget();
+          if (typing) typing->clearFocus();
+          selectFile(real);
+          QFileDialog::accept();
+          if (typing && isVisible()) typing->setFocus();  // answered No: back to typing
+          return;
+        }
       }
     }
     QFileDialog::accept();

@@ -284,7 +284,13 @@ TEST_F(MainWindowTest, SaveWritesTheModelUnderTheForcedExtension) {
       later([&, name, answer] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        dialog->selectFile(QString::fromStdString((dir_ / name).string()));
+        // Typed into the name field, which has the focus.
+        auto* field = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(field, nullptr);
+        QApplication::setActiveWindow(dialog);
+        field->setFocus();
+        ASSERT_TRUE(field->hasFocus());
+        replace_text(field, QString::fromStdString((dir_ / name).string()));
         later([&, answer] {
           auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
           ASSERT_NE(box, nullptr) << "no question";

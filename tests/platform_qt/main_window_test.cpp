@@ -295,8 +295,8 @@ TEST_F(QtLibraryTest, ListViewerShowsTheFileAndClosesByExitOrEscape) {
     EXPECT_TRUE(QFontInfo(box->font()).fixedPitch());
     EXPECT_TRUE(box->toPlainText().startsWith("FREQUENCY TABLE\n"));
     EXPECT_TRUE(box->toPlainText().contains(QString(131, QLatin1Char('-')) + "|"));
-    // 126 characters show at the start, and the box fills the window as it
-    // is resized.
+    // 126 characters and 30 lines show at the start, and the box fills the
+    // window as it is resized.
     const int column = QFontMetrics(box->font()).horizontalAdvance(QLatin1Char('0'));
     const auto fills = [w, box] {
       QApplication::processEvents();
@@ -304,6 +304,7 @@ TEST_F(QtLibraryTest, ListViewerShowsTheFileAndClosesByExitOrEscape) {
     };
     const int margin = static_cast<int>(box->document()->documentMargin());
     EXPECT_GE(box->viewport()->width() - 2 * margin, 126 * column);
+    EXPECT_GE(box->viewport()->height() - 2 * margin, 30 * QFontMetrics(box->font()).lineSpacing());
     EXPECT_TRUE(fills()) << box->width() << " of " << w->width();
     w->resize(w->width() + 300, w->height() + 100);
     EXPECT_TRUE(fills()) << box->width() << " of " << w->width();
