@@ -72,6 +72,19 @@ TEST(LayoutParser, PiecesWithAmpersandContinueTheWindow) {
   EXPECT_TRUE(parser.empty());
 }
 
+// Shortcuts go to the menu item their path names.
+TEST(LayoutParser, ShortcutsGoToTheMenuItemOfTheirPath) {
+  const std::vector<layout::Piece> pieces = {
+      {"%mn[&File[&Open,E&xit]]&", {call(stand_in), literal("EXIT")}},
+      {"%ks[&File/E&xit=Ctrl+Q]&", {}},
+      {"%ks[&File/&Open=Ctrl+O;F3]&", {}},
+      {"%ww", {}}};
+  const WindowDescription d = parse_window(pieces);
+  ASSERT_EQ(d.menus.size(), 1u);
+  EXPECT_EQ(d.menus[0].children[0].keys, (std::vector<std::string>{"Ctrl+O", "F3"}));
+  EXPECT_EQ(d.menus[0].children[1].keys, (std::vector<std::string>{"Ctrl+Q"}));
+}
+
 // A layout the program never passes is reported at once, naming the code and
 // the piece; the parser then starts afresh.
 TEST(LayoutParser, MistakesAreReportedNotIgnored) {
@@ -96,6 +109,9 @@ TEST(LayoutParser, MistakesAreReportedNotIgnored) {
       {"%mn[&File[&Open]&", {call(stand_in)}, "]"},
       {"%mn[#&Node]&", {call(stand_in)}, "expected an integer variable"},
       {"%ga&", {bind(i)}, "size N"},
+      {"%ks[&File/&Close=Ctrl+W]&", {}, "no menu item"},
+      {"%ks[&File=Ctrl+W]&", {}, "no menu item"},
+      {"%ks[Ctrl+W]&", {}, "[menu/item=keys]"},
       {"%rb[x]&", {bind(i)}, "modifier `"},
       {"%12ls&", {}, "width and height"},
       {"%`^gr[full_mouse_input]&", {value(10), value(10), bind(r), call(stand_in)}, "handle"},
