@@ -53,9 +53,11 @@ TEST(LayoutProgramWindows, EveryWindowOfTheProgramParsesAndIsBound) {
       EXPECT_EQ(m->greyable, m->grey_flag != nullptr) << m->label;
     }
   }
-  EXPECT_EQ(captions, (std::vector<std::string>{"(main)", "About Spindra", "Select Inertia Units",
-                                                "Select Stiffness Units", "Create Inertia",
-                                                "Create Engine"}));
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{
+                "(main)", "About Spindra", "Select Inertia Units", "Select Stiffness Units",
+                "Create Inertia", "Create Engine", "Modify Inertia", "Create Stiffness",
+                "Create Stiffness to ground", "Modify Stiffness", "Warning", "Warning"}));
 }
 
 TEST(LayoutParser, PiecesWithAmpersandContinueTheWindow) {
