@@ -379,7 +379,7 @@ TEST_F(QtLibraryTest, EveryDialogGivesItsButtonNumberOrZero) {
       EXPECT_EQ(top(), nullptr);
     }
   }
-  EXPECT_EQ(dialogs, 5);
+  EXPECT_EQ(dialogs, 11);
 }
 
 }  // namespace
