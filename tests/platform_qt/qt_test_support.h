@@ -13,11 +13,36 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <functional>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "platform/qt/qt_window_library.h"
-#include "tests/platform/program_layouts.h"
+#include "platform/layout.h"
 
 namespace spindra::testing {
+
+using Pieces = std::vector<layout::Piece>;
+
+// Stand-in callbacks record their names here and then run an optional hook.
+inline std::vector<std::string>& call_log() {
+  static std::vector<std::string> log;
+  return log;
+}
+inline std::map<std::string, std::function<void()>>& hooks() {
+  static std::map<std::string, std::function<void()>> h;
+  return h;
+}
+inline int logged(const char* name, int result) {
+  call_log().emplace_back(name);
+  auto it = hooks().find(name);
+  if (it != hooks().end() && it->second) it->second();
+  return result;
+}
+// A region's mouse callback.
+inline int mouse() {
+  return logged("mouse", 2);
+}
 
 inline QApplication& application() {
   static int argc = 1;

@@ -2,6 +2,8 @@
 // with SPINDRA_SNAPSHOT_DIR set, is saved as a PNG for a reader to look at.
 #include <QPushButton>
 
+#include "app/main_window.h"
+#include "app/model/store.h"
 #include "tests/platform/program_windows.h"
 #include "tests/platform_qt/qt_test_support.h"
 
@@ -19,7 +21,6 @@ void snapshot(QWidget* w, const char* name) {
 }
 
 TEST_F(QtLibraryTest, EveryWindowRenders) {
-  Vars v;
   auto shoot = [this](const char* name, int close_with) {
     later([this, name, close_with] {
       snapshot(top(), name);
@@ -37,12 +38,16 @@ TEST_F(QtLibraryTest, EveryWindowRenders) {
     shoot(d.caption.c_str(), 0);
     build(*lib, w.pieces());
   }
-  v.freqs(1) = "  1234.5";
-  v.freqs(2) = "  5678.9";
-  v.icurrent_freq = 1;
-  v.reason = "Create node: pick a position";
+  later([] {
+    FREQS(1) = "  1234.5";
+    FREQS(2) = "  5678.9";
+    ICURRENT_FREQ = 1;
+    REASON = "Create node: pick a position";
+    WINDOW_UPDATE(FREQS);
+    WINDOW_UPDATE(REASON);
+  });
   shoot("main_window", 0);
-  build(*lib, main_window(v));
+  run_main_window();
 }
 
 }  // namespace
