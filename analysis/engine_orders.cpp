@@ -121,11 +121,26 @@ void order_vector_sum(int k, double ordno, double& XSUM, double& YSUM) {
   }
 }
 
-void write_order_tables(ListFile& out, double f, int reference) {
+OrderLine order_line(int k, double ordno, double f) {
+  double xsum = 0.0, ysum = 0.0;
+  order_vector_sum(k, ordno, xsum, ysum);
+  OrderLine line;
+  line.vecsum = std::sqrt(xsum * xsum + ysum * ysum);
+  line.speed = f / ordno;
+  line.phase = std::fabs(ysum) > 0.0 ? std::atan2(xsum, ysum) * 180.0 / kPiSingle : 0.0;
+  return line;
+}
+
+int engines_in_use() {
   int engines = 0;
   for (int s = 1; s <= std::min(NENG, kMaxEngines); ++s) {
     if (ENGS(s).ncyl > 0) IENG_LIST(++engines) = s;
   }
+  return engines;
+}
+
+void write_order_tables(ListFile& out, double f, int reference) {
+  const int engines = engines_in_use();
   for (int e = 1; e <= engines; ++e) {
     const int k = IENG_LIST(e);
     out.empty_line();
@@ -138,12 +153,8 @@ void write_order_tables(ListFile& out, double f, int reference) {
     out.end_line();
     double ordno = ORDMIN;
     do {
-      double xsum = 0.0, ysum = 0.0;
-      order_vector_sum(k, ordno, xsum, ysum);
-      const double vecsum = std::sqrt(xsum * xsum + ysum * ysum);
-      const double speed = f / ordno;
-      const double phase = std::fabs(ysum) > 0.0 ? std::atan2(xsum, ysum) * 180.0 / kPiSingle : 0.0;
-      out.blanks(20).f(ordno, 7, 1).f(speed, 11, 2).f(vecsum, 13, 5).f(phase, 9, 2);
+      const OrderLine line = order_line(k, ordno, f);
+      out.blanks(20).f(ordno, 7, 1).f(line.speed, 11, 2).f(line.vecsum, 13, 5).f(line.phase, 9, 2);
       out.end_line();
       ordno = ordno + ORDSTEP;
     } while (ordno <= ORDMAX);

@@ -43,6 +43,21 @@ void write_engine_block(ListFile& out, int k);
 // order: XSUM and YSUM.
 void order_vector_sum(int k, double ordno, double& XSUM, double& YSUM);
 
+// One order line of an engine for a mode of frequency f (vpm), from the
+// vector sum of the amplitudes EVEC: the engine speed at which the order
+// meets the mode (rpm), the vector sum and its phase (degrees).  The list
+// file and the Campbell diagram both take their numbers from here.
+struct OrderLine {
+  double speed = 0.0;
+  double vecsum = 0.0;
+  double phase = 0.0;
+};
+OrderLine order_line(int k, double ordno, double f);
+
+// Fills IENG_LIST with the engine slots 1..NENG that have at least one
+// cylinder and returns how many there are.
+int engines_in_use();
+
 // The order tables of one mode of frequency f (vpm) for every engine slot
 // 1..NENG with at least one cylinder.  Slots above NENG are not engines (a
 // deleted engine leaves its old copy there), so NENG itself is left alone.

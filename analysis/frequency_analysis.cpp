@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis/campbell.h"
 #include "analysis/eigen_solver.h"
 #include "analysis/engine_orders.h"
 #include "analysis/list_file.h"
@@ -432,6 +433,7 @@ void write_mode_tables(ListFile& out) {
   const int i1 = std::max((132 - i2) / 2, 1);
   int ipage = 1;
   int ltab = 0;
+  clear_crossings();
   for (int i = 1; i <= NMASS && ltab < kMaxModeTables; ++i) {
     if (!(EIGS(i) > kOmegaLow)) continue;
     ++ltab;
@@ -443,6 +445,7 @@ void write_mode_tables(ListFile& out) {
     write_mode_table(out, ipage, i1, ltab, f);
     ++ipage;
     write_order_tables(out, f, reference != 0 ? reference : 1);
+    record_crossings(i, ltab, f);
   }
 }
 

@@ -1,25 +1,51 @@
-// spindra-calc MODEL.rtm: the batch form of File > Open followed by
-// Calculate > Frequencies.  Reads the model file with the program's own
+// spindra-calc MODEL.rtm [options]: the batch form of File > Open followed
+// by Calculate > Frequencies.  Reads the model file with the program's own
 // reader, runs the same frequency analysis, writes the list file beside the
 // model (same name, extension "lis") and prints the frequency list (mode
-// number and vpm) on standard output.  A file that cannot be read or an
-// analysis that is refused or fails prints its message on standard error and
-// ends with a non-zero status.
+// number and vpm) on standard output.  With --campbell and --picture it also
+// writes the Campbell diagram and the model drawing as picture files, drawn
+// by the program's own drawing routines on the window library's printer,
+// with the toolkit started without a display.  A file that cannot be read,
+// an analysis that is refused or fails, or an option it cannot follow prints
+// its message on standard error and ends with a non-zero status; the list
+// file is written whenever the analysis runs.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "analysis/campbell.h"
 #include "analysis/frequency_analysis.h"
+#include "app/campbell_window.h"
+#include "app/draw.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
+#include "app/picture.h"
+#include "graphics/display/display.h"
+#include "platform/headless.h"
+
+#ifndef SPINDRA_PAGES
+// A build without the toolkit has no page output.
+namespace spindra {
+bool start_headless_window_library() { return false; }
+void stop_headless_window_library() {}
+}  // namespace spindra
+#endif
 
 namespace {
 
+using namespace spindra;
+
 int usage() {
   std::fprintf(stderr,
-               "usage: spindra-calc MODEL.rtm\n"
+               "usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
                "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
-               "frequencies (mode number and vib/min).\n");
+               "frequencies (mode number and vib/min).\n"
+               "  --campbell FILE  also writes the Campbell diagram to FILE\n"
+               "  --picture FILE   also writes the model drawing to FILE, with the mode\n"
+               "                   shape of the first listed mode, or of mode N with --mode N\n"
+               "FILE is a picture: its extension svg, pdf or png chooses the kind.\n");
   return 2;
 }
 
@@ -27,18 +53,134 @@ void print_error(const std::string& text) {
   std::fprintf(stderr, "spindra-calc: %s\n", text.c_str());
 }
 
+struct Options {
+  std::string model;
+  std::string campbell;
+  std::string picture;
+  int mode = 0;  // 0: the first listed mode
+  std::vector<std::string> errors;
+};
+
+// A picture file name: present and with an extension that can be written.
+void take_picture_name(Options& o, std::string_view option, const char* value,
+                       std::string& name) {
+  PageKind kind;
+  if (value == nullptr || value[0] == '\0' || (value[0] == '-' && value[1] == '-')) {
+    o.errors.push_back(std::string(option) + " needs a picture file name (.svg, .pdf or .png).");
+  } else if (!page_kind_of(value, kind) || kind == PageKind::Printer) {
+    o.errors.push_back(std::string(option) + " " + value +
+                       ": a picture is written as SVG, PDF or PNG; give the file name one of "
+                       "the extensions svg, pdf or png.");
+  } else {
+    name = value;
+  }
+}
+
+Options parse(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+    const bool has_value = next != nullptr && !(next[0] == '-' && next[1] == '-');
+    if (arg == "--campbell" || arg == "--picture") {
+      take_picture_name(o, arg, next, arg == "--campbell" ? o.campbell : o.picture);
+      if (has_value) ++i;
+    } else if (arg == "--mode") {
+      char* end = nullptr;
+      const long n = has_value ? std::strtol(next, &end, 10) : 0;
+      if (!has_value) {
+        o.errors.push_back("--mode needs a mode number.");
+      } else if (end == next || *end != '\0' || n < 1 || n > kMaxNodes) {
+        o.errors.push_back(std::string("--mode ") + next + ": a mode number is a whole number "
+                           "from 1 to " + std::to_string(kMaxNodes) + ".");
+      } else {
+        o.mode = static_cast<int>(n);
+      }
+      if (has_value) ++i;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      o.errors.push_back(std::string(arg) + ": unknown option.");
+    } else if (o.model.empty()) {
+      o.model = arg;
+    } else {
+      o.errors.push_back(std::string(arg) + ": only one model file is analysed at a time.");
+    }
+  }
+  if (o.mode != 0 && o.picture.empty())
+    o.errors.push_back("--mode chooses the mode shape of --picture; give --picture too.");
+  return o;
+}
+
+// The list entry of mode number n; 0 when the analysis did not list it.
+int32_t listed_entry(int n) {
+  for (int32_t m = 1; m <= kMaxNodes && IFREQS(m) != 0; ++m) {
+    if (IFREQS(m) == n) return m;
+  }
+  return 0;
+}
+
+std::string listed_modes() {
+  std::string modes;
+  for (int32_t m = 1; m <= kMaxNodes && IFREQS(m) != 0; ++m)
+    modes += (modes.empty() ? "" : ", ") + std::to_string(IFREQS(m));
+  return modes.empty() ? "none" : modes;
+}
+
+// Writes the pictures the options ask for; false after printing what went
+// wrong.
+bool write_pictures(const Options& o) {
+  if (!start_headless_window_library()) {
+    print_error("this build has no picture output.");
+    return false;
+  }
+  // The drawings are made on the 297 x 210 mm paper of the model's region.
+  PREPARE_GRAPH_WINDOW(1);
+  SET_WINDOWS_SIZE(0, 0, 297.0f, 210.0f, 0);
+  bool ok = true;
+  std::string message;
+  if (!o.picture.empty()) {
+    if (o.mode != 0) ICURRENT_FREQ = listed_entry(o.mode);
+    if (o.mode != 0 && ICURRENT_FREQ == 0) {
+      print_error("--mode " + std::to_string(o.mode) +
+                  ": that mode is not listed by the analysis; the listed modes are " +
+                  listed_modes() + ".");
+      ok = false;
+    } else if (!export_picture(o.picture, IDRAW, &message)) {
+      print_error(message);
+      ok = false;
+    } else {
+      std::printf("Picture: %s\n", o.picture.c_str());
+    }
+  }
+  if (!o.campbell.empty()) {
+    reset_campbell_ranges();
+    if (!campbell_available(&message) || !export_picture(o.campbell, DRAW_CAMPBELL, &message)) {
+      print_error(message);
+      ok = false;
+    } else {
+      std::printf("Campbell diagram: %s\n", o.campbell.c_str());
+    }
+  }
+  stop_headless_window_library();
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  using namespace spindra;
-  if (argc != 2) return usage();
-  const std::string_view path = argv[1];
-  if (path == "-h" || path == "--help") {
+  if (argc < 2) return usage();
+  const std::string_view first = argv[1];
+  if (first == "-h" || first == "--help") {
     usage();
     return 0;
   }
-  if (path.empty() || path.size() > static_cast<std::size_t>(FileName130::kWidth) - 4) {
-    print_error(std::string(path) + ": the file name is empty or longer than " +
+  const Options options = parse(argc, argv);
+  if (options.model.empty()) {
+    for (const std::string& e : options.errors) print_error(e);
+    return usage();
+  }
+  const std::string& path = options.model;
+  if (path.size() > static_cast<std::size_t>(FileName130::kWidth) - 4) {
+    print_error(path + ": the file name is longer than " +
                 std::to_string(FileName130::kWidth - 4) + " characters.");
     return 1;
   }
@@ -60,5 +202,12 @@ int main(int argc, char** argv) {
     std::printf("%5d  %.*s\n", IFREQS(m), 12, FREQS(m).data());
   }
   std::printf("List file: %s\n", FILOUT.str().c_str());
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  if (!options.errors.empty()) {
+    std::fflush(stdout);
+    for (const std::string& e : options.errors) print_error(e);
+    return 2;
+  }
+  const bool pictures =
+      options.picture.empty() && options.campbell.empty() ? true : write_pictures(options);
+  return std::fflush(stdout) == 0 && pictures ? 0 : 1;
 }

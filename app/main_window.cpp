@@ -4,10 +4,12 @@
 #include <string>
 
 #include "analysis/frequency_analysis.h"
+#include "app/campbell_window.h"
 #include "app/canvas.h"
 #include "app/draw.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
+#include "app/picture.h"
 #include "graphics/display/display.h"
 #include "platform/window_library.h"
 
@@ -88,12 +90,43 @@ int PROG10() {
   return 1;
 }
 
+namespace {
+
+std::string list_path;  // the list file the viewer shows; read when it opens
+FileName130 list_pdf;   // the file of the viewer's Save as PDF...
+
+int PRINT_LIST() {
+  std::string message;
+  if (!window_library().print_text_file(list_path, PageKind::Printer, {}, &message) &&
+      !message.empty())
+    window_library().show_message("Print", message);
+  return 1;
+}
+
+int SAVE_LIST_PDF() {
+  DEFAULT_EXTENSION(list_pdf, "pdf", 1);
+  PageKind kind = PageKind::Svg;
+  std::string message;
+  if (!page_kind_of(list_pdf.trimmed(), kind) || kind != PageKind::Pdf) {
+    message = list_pdf.str() + ": the report is saved as PDF; give the file name the extension pdf.";
+  } else if (window_library().print_text_file(list_path, PageKind::Pdf, list_pdf.trimmed(),
+                                              &message)) {
+    return 1;
+  }
+  window_library().show_message("Save as PDF", message);
+  return 1;
+}
+
+}  // namespace
+
 int REVIEW() {
   FixedText<132> name;
   name = FILOUT.view();
   DEFAULT_EXTENSION(name, "lis", 0);
-  static std::string path;  // the window reads it when it opens
+  std::string& path = list_path;
   path = name.str();
+  list_pdf = name.view();
+  DEFAULT_EXTENSION(list_pdf, "pdf", 0);
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) {
     window_library().show_message(
@@ -103,6 +136,9 @@ int REVIEW() {
   }
   WINDOW_PRINTF("%ca[Kelvo - List file viewer]&");
   WINDOW_PRINTF("%es%mn[E&xit]%sc&", {literal("EXIT"), literal("edit_file"), literal(path)});
+  WINDOW_PRINTF("%`ft@@&", {literal("PDF files"), literal("*.pdf")});
+  WINDOW_PRINTF("%mn[&Print...,Save as &PDF...]&",
+                {call(PRINT_LIST), literal("FILE_OPENW"), bind(list_pdf), call(SAVE_LIST_PDF)});
   WINDOW_PRINTF("%ww[no_border]%pv%fn[Courier New]%ts%126.30eb[vscrollbar,hscrollbar,read_only]",
                 {real_value(0.9), literal("*"), value(0)});
   return 1;
@@ -122,11 +158,15 @@ int run_main_window() {
   WINDOW_PRINTF("%ca@%mi[icon_1]&", {bind(BANNER)});
   WINDOW_PRINTF("%co[check_on_focus_loss]&");
   WINDOW_PRINTF("%`ft@@&", {literal("Torsional Vibration files"), literal("*.rtm")});
+  WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
   WINDOW_PRINTF("%mn[&File[&Open Torsional vibration]]&",
                 {literal("FILE_OPENR"), bind(FILIN), call(READ_FILE)});
   WINDOW_PRINTF("%mn[[&Save Torsional vibration,|]]&",
                 {literal("FILE_OPENW"), bind(FILIN), call(SAVE_FILE)});
   WINDOW_PRINTF("%mn[[~&Review List file,|]]&", {bind(IVALID), call(REVIEW)});
+  WINDOW_PRINTF("%mn[[&Export Picture...,&Print...,|]]&",
+                {literal("FILE_OPENW"), bind(PICTURE_FILE), call(EXPORT_PICTURE),
+                 call(PRINT_PICTURE)});
   WINDOW_PRINTF("%mn[[E&xit]]&", {literal("EXIT")});
   WINDOW_PRINTF("%mn[&Create[#&Node,&Stiffness[#&Node to node,#Node to &ground],#&Engine]]&",
                 {bind(INODE_CREATE), call(ITOGGLE_NODE), bind(ISTIF_CREATE), call(ITOGGLE_STIF),
@@ -141,6 +181,7 @@ int run_main_window() {
   WINDOW_PRINTF("%mn[&Draw]&", {call(IDRAW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Frequencies,Forced &Damped]]&",
                 {joined(PROG10, IDRAW), joined(PROG10, IDRAW)});
+  WINDOW_PRINTF("%mn[[~&Campbell Diagram]]&", {bind(IVALID), call(CAMPBELL_DIAGRAM)});
   WINDOW_PRINTF("%mn[&About]&", {call(ABOUT_FUNCTION)});
   WINDOW_PRINTF("%bg[btnface]&");
   open_graphics_region(region.XRES, region.YRES);

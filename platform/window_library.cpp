@@ -37,3 +37,34 @@ void NullWindowLibrary::show_message(std::string_view caption, std::string_view 
 }
 
 }  // namespace spindra
+
+namespace spindra {
+
+bool page_kind_of(std::string_view path, PageKind& kind) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) return false;
+  std::string ext(path.substr(dot + 1));
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (ext == "svg") {
+    kind = PageKind::Svg;
+  } else if (ext == "pdf") {
+    kind = PageKind::Pdf;
+  } else if (ext == "png") {
+    kind = PageKind::Png;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool NullWindowLibrary::open_page(PageKind, std::string_view, std::string* message) {
+  if (message) *message = "There is no printer or picture output without the window library.";
+  return false;
+}
+
+bool NullWindowLibrary::print_text_file(std::string_view, PageKind, std::string_view,
+                                        std::string* message) {
+  return open_page(PageKind::Printer, {}, message);
+}
+
+}  // namespace spindra

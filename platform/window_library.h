@@ -69,6 +69,21 @@ inline LayoutArg real_value(double v) {
   return {.kind = LayoutArg::Kind::RealValue, .rvalue = v};
 }
 
+// A page of the window library's printer: a picture file, chosen by the
+// extension of its name (svg and pdf vector drawings, png pixels), or a sheet
+// of the printer after the print dialog.
+enum class PageKind { Svg, Pdf, Png, Printer };
+// The kind of picture file a name asks for by its extension (any case);
+// false when the extension is none of svg, pdf and png.
+bool page_kind_of(std::string_view path, PageKind& kind);
+
+// Pixels of a page: the kernel's printer device spans them on the 297 x
+// 210 mm paper.
+struct PageSize {
+  int width = 0;
+  int height = 0;
+};
+
 struct SystemFont {
   int height = 16;  // pixels
   std::string name;
@@ -106,6 +121,24 @@ class WindowLibrary {
 
   // A modal message to the user (bad file, refused analysis, failed save).
   virtual void show_message(std::string_view caption, std::string_view text) = 0;
+
+  // The printer: open_page starts a page (for Printer after the print
+  // dialog; `path` names the file of the other kinds); until close_page the
+  // drawing operations go to the page instead of the selected region.
+  // page_size gives its pixels, origin top left, y down, as in a region.
+  // close_page finishes the page and writes the file.  Both give false with a
+  // message when the page cannot be made or written; a print dialog the user
+  // cancels gives false with an empty message.
+  virtual bool open_page(PageKind kind, std::string_view path, std::string* message) = 0;
+  virtual PageSize page_size() = 0;
+  virtual bool close_page(std::string* message) = 0;
+  // Prints a plain-text report in a fixed-pitch font on landscape pages, 132
+  // columns across, a new page at each page-feed mark (a line holding only
+  // "1", or a form feed), to the printer (kind Printer, after the print
+  // dialog) or to the PDF file `out` (kind Pdf).  False with a message as
+  // for pages.
+  virtual bool print_text_file(std::string_view file, PageKind kind, std::string_view out,
+                               std::string* message) = 0;
 };
 
 // The window library every part of the program talks to.  Until one is
@@ -146,6 +179,12 @@ class NullWindowLibrary : public WindowLibrary {
   int screen_width() override { return 1280; }
   int screen_height() override { return 1024; }
   void show_message(std::string_view caption, std::string_view text) override;
+  // No printer: pages and printing are refused with a message.
+  bool open_page(PageKind kind, std::string_view path, std::string* message) override;
+  PageSize page_size() override { return {}; }
+  bool close_page(std::string* message) override { return true; }
+  bool print_text_file(std::string_view file, PageKind kind, std::string_view out,
+                       std::string* message) override;
 
   int next_dialog_result = 2;
   int layouts = 0;

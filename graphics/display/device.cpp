@@ -47,6 +47,9 @@ int default_mouse_callback() {
 int region1_mouse() {
   return window_callback1 ? window_callback1() : 2;
 }
+int region2_mouse() {
+  return window_callback2 ? window_callback2() : 2;
+}
 
 int32_t* handle_of(int32_t slot) {
   switch (slot) {
@@ -77,7 +80,7 @@ Callback callback_of(int32_t slot) {
     case 1:
       return region1_mouse;
     case 2:
-      return WINDOW_CALLBACK2;
+      return region2_mouse;
     case 3:
       return WINDOW_CALLBACK3;
     default:
@@ -91,7 +94,8 @@ int region_row(int32_t slot) {
 }
 constexpr int kPage = gsl::kPrinterPageRow;
 
-// A page of A4 landscape at 300 dots per inch stands for a printer page.
+// A page of A4 landscape at 300 dots per inch stands for a printer page
+// of the legacy printer modes.
 constexpr int32_t kPrinterWidth = 3508;
 constexpr int32_t kPrinterHeight = 2480;
 
@@ -123,6 +127,7 @@ bool screen_holds(int32_t width, int32_t height) {
 }  // namespace
 
 Callback window_callback1 = default_mouse_callback;
+Callback window_callback2 = nullptr;
 int WINDOW_CALLBACK2() {
   return 2;
 }
@@ -278,9 +283,20 @@ void PCINIT(int32_t& MODE) {
       JYPIX = static_cast<int16_t>(std::min(NVERT - 1, 32767));
       return;
     case 91: {
-      SET_WINDOWS_SIZE(kPrinterWidth, kPrinterHeight, 0.0f, 0.0f, 1);
-      const int32_t width =
-          static_cast<int32_t>(std::lround(std::min(kPrinterWidth, kPrinterHeight) / 710.0));
+      // The window library's printer: the page it has open, or a legacy
+      // printer page when it has none.
+      // Its largest device x and y are its pixels less one, as for the other
+      // printers, so the paper's top and right edges stay on the page.
+      const PageSize page = window_library().page_size();
+      const int32_t w = page.width > 1 && page.height > 1 ? page.width : kPrinterWidth;
+      const int32_t h = page.width > 1 && page.height > 1 ? page.height : kPrinterHeight;
+      SET_WINDOWS_SIZE(w - 1, h - 1, 0.0f, 0.0f, 1);
+      JYPIX = static_cast<int16_t>(std::min(h - 1, 32767));
+      IHSIZE = static_cast<int16_t>(std::min(w - 1, 32767));
+      IVSIZE = JYPIX;
+      // The page takes the same palette indices as the regions.
+      SELECT_PENMAP(1);
+      const int32_t width = static_cast<int32_t>(std::lround(std::min(w, h) / 710.0));
       SET_LINE_WIDTH_DEFAULT(std::min(5, width));
       return;
     }
@@ -291,6 +307,19 @@ void PCINIT(int32_t& MODE) {
   IHSIZE = static_cast<int16_t>(IIXSIZ());
   IVSIZE = JYPIX;
   ITY = 2;
+}
+
+void use_graph_window(int32_t ID) {
+  if (ID < 1 || ID > 4) return;
+  PREPARE_GRAPH_WINDOW(ID);
+  ICREATE = 1;
+  install_window_device();
+  GSLINI(gsl::region_code(ID), 0);
+  SELECT_GRAPH_WINDOW(ID);
+}
+
+bool graph_window_open(int32_t ID) {
+  return ID >= 1 && ID <= 4 && *control_of(ID) < 0;
 }
 
 void SELECT_GRAPH_WINDOW(int32_t ID) {

@@ -45,6 +45,8 @@ extern int32_t NHORZ, NVERT;           // printable page of a printer device, pi
 // Mouse callback of graphics region 1.  The program's canvas interaction
 // installs its own; until then the region's events are answered with 2.
 extern Callback window_callback1;
+// The same for graphics region 2 (nullptr: its events are answered with 2).
+extern Callback window_callback2;
 int WINDOW_CALLBACK2();
 int WINDOW_CALLBACK3();
 int WINDOW_CALLBACK4();
@@ -75,6 +77,12 @@ void PREPARE_GRAPH_WINDOW(int32_t ID);
 void SET_WINDOWS_SIZE(int32_t IXXX, int32_t IYYY, float XXX, float YYY, int32_t IWHERE);
 void PCINIT(int32_t& MODE);
 void SELECT_GRAPH_WINDOW(int32_t ID);
+// Puts the kernel back on the region of slot ID (1 to 4) after it drew on
+// another slot or on the printer: re-initialises the device without creating
+// the region again and selects the slot.
+void use_graph_window(int32_t ID);
+// True while the region of slot ID is open (its control variable below 0).
+bool graph_window_open(int32_t ID);
 int32_t IIXSIZ();
 int32_t IIYSIZ();
 void SELECT_PENMAP(int32_t I);

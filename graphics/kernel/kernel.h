@@ -87,6 +87,11 @@ inline constexpr int32_t kCodePrinter = 999009;       // the engaged printer
 inline constexpr int32_t kCodePrinterLarge = 999550;  // printers whose page size the
 inline constexpr int32_t kCodePrinterSmall = 999500;  // display layer reports
 
+// Device code of graphics region `slot` (1 to 4).
+inline constexpr int32_t region_code(int32_t slot) {
+  return kCodeRegion1 + slot - 1;
+}
+
 // The device table: 28 entries as parallel arrays; NDEVIC is the selected one.
 // Rows 24 to 27 are the graphics regions 1 to 4, row 28 the printer page.
 inline constexpr int kDevices = 28;

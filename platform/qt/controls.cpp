@@ -12,6 +12,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
+#include <QTextDocument>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -107,6 +111,44 @@ void set_invalid_look(QLineEdit* e, bool invalid) {
 // Width in pixels of `chars` digits in the font of `w`.
 int digits_width(const QWidget* w, int chars) {
   return chars * w->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+}
+
+// Sizes of controls that show a number of characters or lines.  The style
+// gives the frames, scroll bars and margins around the text; the room added
+// to the text is the same in every style (the inner margins of a line edit
+// and its cursor, the margins of list entries, a little air in an edit box).
+constexpr int kFieldTextRoom = 8;
+constexpr int kListTextRoom = 12;
+constexpr int kListLineRoom = 6;
+constexpr int kEditTextRoom = 6;
+constexpr int kEditLineRoom = 2;
+
+int field_width(QLineEdit* e, int chars) {
+  QStyleOptionFrame opt;
+  opt.initFrom(e);
+  opt.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e);
+  const QSize text(digits_width(e, chars) + kFieldTextRoom, e->fontMetrics().height());
+  return e->style()->sizeFromContents(QStyle::CT_LineEdit, &opt, text, e).width();
+}
+
+// A button at least as wide as `chars` digits, and never narrower than the
+// style makes it for its own label.
+int button_width(QPushButton* b, int chars) {
+  QStyleOptionButton opt;
+  opt.initFrom(b);
+  opt.text = b->text();
+  const QSize text(digits_width(b, chars), b->fontMetrics().height());
+  const int wide = b->style()->sizeFromContents(QStyle::CT_PushButton, &opt, text, b).width();
+  return std::max(b->sizeHint().width(), wide);
+}
+
+// A scroll area showing `chars` by `lines` of text with a vertical scroll
+// bar, plus the room around its text.
+QSize scroll_area_size(QAbstractScrollArea* w, int chars, int lines, QSize room) {
+  const int frame = 2 * w->frameWidth();
+  const int bar = w->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, w);
+  return {digits_width(w, chars) + room.width() + frame + bar,
+          lines * w->fontMetrics().lineSpacing() + room.height() + frame};
 }
 
 }  // namespace
@@ -226,7 +268,7 @@ QWidget* LayoutWindow::make_field(const Item& it) {
   const int chars = it.read_only && it.kind == ItemKind::TextField
                         ? std::max(it.width, it.value.width)
                         : it.width;
-  e->setFixedWidth(digits_width(e, chars) + 10);
+  e->setFixedWidth(field_width(e, chars));
   e->setReadOnly(it.read_only);
   if (it.read_only) e->setFocusPolicy(Qt::NoFocus);
   if (it.kind == ItemKind::TextField && !it.read_only) e->setMaxLength(it.value.width);
@@ -357,8 +399,8 @@ std::function<void(int)> LayoutWindow::bind_choices(Choices* w, const Item& it) 
 QWidget* LayoutWindow::make_list(const Item& it) {
   auto* list = new QListWidget(this);
   style(list, it);
-  list->setFixedSize(digits_width(list, it.width) + 28,
-                     it.height * list->fontMetrics().lineSpacing() + 8);
+  list->setFixedSize(
+      scroll_area_size(list, it.width, it.height, QSize(kListTextRoom, kListLineRoom)));
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   QObject::connect(list, &QListWidget::currentRowChanged, list, bind_choices(list, it));
   return list;
@@ -377,9 +419,7 @@ QWidget* LayoutWindow::make_button(const Item& it) {
   auto* b = new QPushButton(QString::fromStdString(it.text), this);
   style(b, it);
   b->setObjectName(QStringLiteral("button%1").arg(it.button_number));
-  if (it.width > 0) {
-    b->setFixedWidth(std::max(b->sizeHint().width(), digits_width(b, it.width) + 12));
-  }
+  if (it.width > 0) b->setFixedWidth(button_width(b, it.width));
   b->setAutoDefault(false);
   if (it.is_default) {
     b->setDefault(true);
@@ -420,8 +460,9 @@ QWidget* LayoutWindow::make_edit_box(const Item& it) {
   box->setLineWrapMode(it.hscroll ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
   box->setVerticalScrollBarPolicy(it.vscroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
   box->setHorizontalScrollBarPolicy(it.hscroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-  const QSize size(digits_width(box, it.width) + 30,
-                   it.height * box->fontMetrics().lineSpacing() + 12);
+  const int margins = 2 * static_cast<int>(box->document()->documentMargin());
+  const QSize size = scroll_area_size(box, it.width, it.height,
+                                      QSize(margins + kEditTextRoom, margins + kEditLineRoom));
   if (it.follows_size) {
     box->setMinimumSize(size.width() / 4, size.height() / 4);
     resize(size.width() + 24, size.height() + 60);

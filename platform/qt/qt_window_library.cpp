@@ -4,6 +4,9 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QMessageBox>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <algorithm>
 #include <stdexcept>
@@ -22,6 +25,7 @@ QtWindowLibrary::QtWindowLibrary() {
 }
 
 QtWindowLibrary::~QtWindowLibrary() {
+  page_.reset();
   // Windows still open go with the library.
   const auto open = windows_;
   for (const auto& w : open) delete w.data();
@@ -179,18 +183,22 @@ void QtWindowLibrary::select_graphics_object(int handle) {
 }
 
 void QtWindowLibrary::clear_screen() {
+  if (page_) return page_->clear();
   if (current_) current_->clear();
 }
 
 void QtWindowLibrary::draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) {
+  if (page_) return page_->line(x1, y1, x2, y2, colour, line_width_);
   if (current_) current_->line(x1, y1, x2, y2, colour, line_width_);
 }
 
 void QtWindowLibrary::set_device_pixel(int16_t x, int16_t y, int colour) {
+  if (page_) return page_->pixel(x, y, colour);
   if (current_) current_->pixel(x, y, colour);
 }
 
 void QtWindowLibrary::fill_rectangle(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) {
+  if (page_) return page_->fill(x1, y1, x2, y2, colour);
   if (current_) current_->fill(x1, y1, x2, y2, colour);
 }
 
@@ -216,6 +224,80 @@ QWidget* QtWindowLibrary::region_widget(int handle) const {
 
 int QtWindowLibrary::selected_region() const {
   return current_ ? current_->handle() : 0;
+}
+
+// --- pages and printing ---
+
+QPrinter* QtWindowLibrary::choose_printer() {
+  if (!printer_) printer_ = make_printer();
+  QPrintDialog dialog(printer_.get(), top_window());
+  dialog.setObjectName("spindra_print_dialog");
+  enter_loop();
+  const int accepted = dialog.exec();
+  leave_loop();
+  return accepted == QDialog::Accepted ? printer_.get() : nullptr;
+}
+
+bool QtWindowLibrary::open_page(PageKind kind, std::string_view path, std::string* message) {
+  page_.reset();
+  auto page = std::make_unique<Page>();
+  if (kind == PageKind::Printer) {
+    QPrinter* printer = choose_printer();
+    if (!printer) {
+      if (message) message->clear();
+      return false;
+    }
+    if (!page->begin_printer(*printer, message)) return false;
+  } else if (!page->begin_file(kind, QString::fromUtf8(path.data(), path.size()), message)) {
+    return false;
+  }
+  page_ = std::move(page);
+  return true;
+}
+
+PageSize QtWindowLibrary::page_size() {
+  return page_ ? PageSize{kPageWidth, kPageHeight} : PageSize{};
+}
+
+bool QtWindowLibrary::close_page(std::string* message) {
+  if (!page_) return true;
+  const bool written = page_->end(message);
+  page_.reset();
+  return written;
+}
+
+bool QtWindowLibrary::print_text_file(std::string_view file, PageKind kind, std::string_view out,
+                                      std::string* message) {
+  const QString name = QString::fromUtf8(file.data(), file.size());
+  if (kind == PageKind::Printer) {
+    QPrinter* printer = choose_printer();
+    if (!printer) {
+      if (message) message->clear();
+      return false;
+    }
+    return print_text(name, *printer, message);
+  }
+  QFile pdf(QString::fromUtf8(out.data(), out.size()));
+  if (!pdf.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (message)
+      *message = std::string(out) + " could not be created: " + pdf.errorString().toStdString() + ".";
+    return false;
+  }
+  bool printed = false;
+  {
+    QPdfWriter writer(&pdf);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
+                                     QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    writer.setResolution(300);
+    writer.setCreator(QStringLiteral("Spindra"));
+    printed = print_text(name, writer, message);
+  }
+  pdf.close();
+  if (printed && pdf.error() != QFileDevice::NoError) {
+    if (message) *message = std::string(out) + " could not be written completely.";
+    return false;
+  }
+  return printed;
 }
 
 // --- mouse ---

@@ -14,10 +14,12 @@
 
 #include "platform/layout.h"
 #include "platform/qt/graphics_region.h"
+#include "platform/qt/page_device.h"
 #include "platform/window_library.h"
 
 class QWidget;
 class QEventLoop;
+class QPrinter;
 
 namespace spindra::qt {
 
@@ -44,6 +46,11 @@ class QtWindowLibrary : public WindowLibrary {
   int screen_width() override;
   int screen_height() override;
   void show_message(std::string_view caption, std::string_view text) override;
+  bool open_page(PageKind kind, std::string_view path, std::string* message) override;
+  PageSize page_size() override;
+  bool close_page(std::string* message) override;
+  bool print_text_file(std::string_view file, PageKind kind, std::string_view out,
+                       std::string* message) override;
 
   // Reading back, for tests and checks.
   // Palette index of a region pixel; -1 outside the region or for a colour
@@ -74,11 +81,15 @@ class QtWindowLibrary : public WindowLibrary {
   int show(layout::WindowDescription desc);
   void start(LayoutWindow* w);
   Canvas* canvas(int handle) const;
+  // The printer after its dialog; nullptr when the user cancelled.
+  QPrinter* choose_printer();
 
   layout::LayoutParser parser_;
   std::map<int, std::unique_ptr<Canvas>> canvases_;
   std::vector<int> building_;  // regions of the window being built
   Canvas* current_ = nullptr;
+  std::unique_ptr<QPrinter> printer_;
+  std::unique_ptr<Page> page_;  // the open page: drawing goes there
   int line_width_ = 1;
   MouseState mouse_;
   std::vector<QPointer<LayoutWindow>> windows_;

@@ -24,10 +24,11 @@ struct Outcome {
   std::string out, err;
 };
 
-Outcome run_calc(const fs::path& dir, const std::string& argument) {
+Outcome run_calc(const fs::path& dir, const std::vector<std::string>& arguments) {
   const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
-  const std::string command = "'" + calc_command().string() + "' '" + argument + "' >'" +
-                              out.string() + "' 2>'" + err.string() + "'";
+  std::string command = "'" + calc_command().string() + "'";
+  for (const std::string& a : arguments) command += " '" + a + "'";
+  command += " >'" + out.string() + "' 2>'" + err.string() + "'";
   Outcome o;
   const int raw = std::system(command.c_str());
   o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -38,6 +39,10 @@ Outcome run_calc(const fs::path& dir, const std::string& argument) {
   o.out = slurp(out);
   o.err = slurp(err);
   return o;
+}
+
+Outcome run_calc(const fs::path& dir, const std::string& argument) {
+  return run_calc(dir, std::vector<std::string>{argument});
 }
 
 class CalcCommand : public testing::AnalysisTest {
@@ -88,6 +93,42 @@ TEST_F(CalcCommand, RefusedAnalysisFails) {
   EXPECT_NE(o.status, 0);
   EXPECT_NE(o.err.find("Inertia 2 (B) is not joined to any shaft"), std::string::npos) << o.err;
   EXPECT_FALSE(fs::exists(dir_ / "loose.lis"));
+}
+
+TEST_F(CalcCommand, WritesPicturesAndRefusesBadOptions) {
+  const fs::path model = dir_ / "diesel.rtm";
+  fs::copy_file(SPINDRA_SOURCE_DIR "/examples/diesel-generator.rtm", model);
+  const fs::path lis = dir_ / "diesel.lis";
+  const std::string svg = (dir_ / "c.svg").string(), png = (dir_ / "m.png").string();
+  Outcome o = run_calc(dir_, {model.string(), "--campbell", svg, "--picture", png, "--mode", "3"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.err, "");
+  std::ifstream in(png, std::ios::binary);
+  char magic[8] = {};
+  in.read(magic, 8);
+  EXPECT_EQ(std::string(magic + 1, 3), "PNG");
+  EXPECT_GT(fs::file_size(svg), 1000u);
+
+  struct Refusal {
+    std::vector<std::string> options;
+    const char* says;
+  };
+  const Refusal refusals[] = {
+      {{"--bogus"}, "--bogus: unknown option"},
+      {{"--campbell"}, "--campbell needs a picture file name"},
+      {{"--picture", (dir_ / "m.bmp").string()}, "extensions svg, pdf or png"},
+      {{"--picture", png, "--mode"}, "--mode needs a mode number"},
+      {{"--picture", png, "--mode", "1"}, "--mode 1: that mode is not listed"},
+  };
+  for (const Refusal& r : refusals) {
+    fs::remove(lis);
+    std::vector<std::string> args{model.string()};
+    args.insert(args.end(), r.options.begin(), r.options.end());
+    o = run_calc(dir_, args);
+    EXPECT_NE(o.status, 0) << r.says;
+    EXPECT_NE(o.err.find(r.says), std::string::npos) << o.err;
+    EXPECT_TRUE(fs::exists(lis)) << r.says;
+  }
 }
 
 // A hub at rest between two equal branches, written as in the issue report;

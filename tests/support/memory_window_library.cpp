@@ -19,15 +19,33 @@ void MemoryWindowLibrary::window_update(const void* var) {
 }
 
 void MemoryWindowLibrary::clear_screen() {
+  if (page_open) return;
   std::fill(pixels.begin(), pixels.end(), 15);
 }
 
 void MemoryWindowLibrary::set_device_pixel(int16_t x, int16_t y, int colour) {
+  if (page_open) return;
   if (x < 0 || y < 0 || x >= width || y >= height) return;
   pixels[static_cast<std::size_t>(y) * width + x] = colour;
 }
 
+bool MemoryWindowLibrary::open_page(PageKind, std::string_view, std::string*) {
+  page_open = true;
+  page_lines.clear();
+  return true;
+}
+
+bool MemoryWindowLibrary::close_page(std::string*) {
+  page_open = false;
+  ++pages;
+  return true;
+}
+
 void MemoryWindowLibrary::draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) {
+  if (page_open) {
+    page_lines.push_back({x1, y1, x2, y2, colour});
+    return;
+  }
   ++lines;
   int x = x1, y = y1;
   const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);

@@ -39,6 +39,11 @@ class MemoryWindowLibrary : public NullWindowLibrary {
   int screen_width() override { return screen_w; }
   int screen_height() override { return screen_h; }
 
+  // A page keeps the lines drawn while it is open instead of painting them.
+  bool open_page(PageKind kind, std::string_view path, std::string* message) override;
+  PageSize page_size() override { return page; }
+  bool close_page(std::string* message) override;
+
   // Palette index at a pixel (origin top left), -1 off the canvas.
   int pixel(int x, int y) const;
   // Number of pixels of one colour.
@@ -58,6 +63,13 @@ class MemoryWindowLibrary : public NullWindowLibrary {
   std::deque<int> next_flags;
   std::vector<std::string> mouse_queries;
   SystemFont font{16, "Sans"};
+  struct PageLine {
+    int x1, y1, x2, y2, colour;
+  };
+  PageSize page{1485, 1050};
+  bool page_open = false;
+  int pages = 0;                    // pages closed
+  std::vector<PageLine> page_lines;  // lines of the last page opened
   int screen_w = 1920, screen_h = 1080;
 };
 

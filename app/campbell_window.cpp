@@ -1,0 +1,359 @@
+#include "app/campbell_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "analysis/campbell.h"
+#include "app/model/store.h"
+#include "app/picture.h"
+#include "graphics/display/display.h"
+#include "graphics/kernel/kernel.h"
+#include "graphics/text/symbols.h"
+#include "platform/window_library.h"
+
+namespace spindra {
+
+namespace {
+
+constexpr int32_t kSlot = 2;  // the display layer's region slot of the window
+constexpr float kTickLength = 1.5f;
+constexpr float kNumberWide = 1.8f;  // tick and line labels, mm
+constexpr float kNumberHigh = 2.7f;
+constexpr float kTitleWide = 2.4f;
+constexpr float kTitleHigh = 3.6f;
+constexpr int kCirclePoints = 36;
+// Pens: axes and text, order lines, mode lines, crossings, operating range.
+constexpr int32_t kPenAxes = 0;
+constexpr int32_t kPenOrder = 1;
+constexpr int32_t kPenMode = 2;
+constexpr int32_t kPenCrossing = 4;
+constexpr int32_t kPenOperating = 14;
+
+double freq_top = 1.0;  // top of the frequency axis of the drawing in hand
+
+// Decimals of the labels of an axis with this step; -1 for whole numbers.
+int32_t decimals_of(double step) {
+  if (step >= 1.0) return -1;
+  return std::min(3, static_cast<int32_t>(std::ceil(-std::log10(step) - 1e-9)));
+}
+
+void line(float x1, float y1, float x2, float y2) {
+  VECTO2(x1, y1, 0);
+  VECTO2(x2, y2, 1);
+}
+
+// Clip window of the kernel: the plot area, or the whole paper.
+void clip_to_plot(bool plot) {
+  gsl::RQLCLX = plot ? kCampbellLeft : gsl::RQMINX;
+  gsl::RQMCLX = plot ? kCampbellRight : gsl::RQMAXX;
+  gsl::RQLCLY = plot ? kCampbellBottom : gsl::RQMINY;
+  gsl::RQMCLY = plot ? kCampbellTop : gsl::RQMAXY;
+}
+
+void draw_operating_range() {
+  const double from = std::max(OPER_FROM, SPEED_FROM);
+  const double to = std::min(OPER_TO, SPEED_TO);
+  if (!(to > from)) return;
+  COLOUR(kPenOperating);
+  gsl::IQBLOK = 1;
+  VECTO2(campbell_x(from), kCampbellBottom, 0);
+  VECTO2(campbell_x(to), kCampbellTop, 1);
+  gsl::IQBLOK = 0;
+}
+
+void draw_axes() {
+  COLOUR(kPenAxes);
+  line(kCampbellLeft, kCampbellBottom, kCampbellRight, kCampbellBottom);
+  line(kCampbellRight, kCampbellBottom, kCampbellRight, kCampbellTop);
+  line(kCampbellRight, kCampbellTop, kCampbellLeft, kCampbellTop);
+  line(kCampbellLeft, kCampbellTop, kCampbellLeft, kCampbellBottom);
+
+  const double sstep = round_step(SPEED_TO - SPEED_FROM, 8);
+  const int32_t sdec = decimals_of(sstep);
+  for (double v = round_up(SPEED_FROM, sstep); v <= SPEED_TO + sstep * 1e-6; v += sstep) {
+    const float x = campbell_x(v);
+    line(x, kCampbellBottom, x, kCampbellBottom - kTickLength);
+    NUMBER_XY_ANG(x, kCampbellBottom - kTickLength - 4.0f, static_cast<float>(v), 10, sdec,
+                  kNumberWide, kNumberHigh, true, false, 0.0f);
+  }
+  const double fstep = round_step(freq_top, 8);
+  const int32_t fdec = decimals_of(fstep);
+  for (double v = 0.0; v <= freq_top + fstep * 1e-6; v += fstep) {
+    const float y = campbell_y(v);
+    line(kCampbellLeft, y, kCampbellLeft - kTickLength, y);
+    NUMBER_XY_ANG(kCampbellLeft - kTickLength - 1.0f, y - kNumberHigh / 2.0f, static_cast<float>(v),
+                  10, fdec, kNumberWide, kNumberHigh, false, true, 0.0f);
+  }
+  PLOT_TEXT_C("Engine speed (rev/min)", (kCampbellLeft + kCampbellRight) / 2.0f, 12.0f,
+              kTitleWide, kTitleHigh, 0.0f);
+  PLOT_TEXT_C("Frequency (vib/min)", 9.0f, (kCampbellBottom + kCampbellTop) / 2.0f, kTitleWide,
+              kTitleHigh, 90.0f);
+  char title[plot::kLineWidth + 1];
+  const std::string_view model = TITLE.trimmed();
+  std::snprintf(title, sizeof title, "Campbell diagram%s%.*s", model.empty() ? "" : " - ",
+                static_cast<int>(model.size()), model.data());
+  PLOT_TEXT_C(title, 148.5f, 198.0f, kTitleWide, kTitleHigh, 0.0f);
+}
+
+void draw_mode_lines() {
+  char label[40];
+  for (int m = 1; m <= kMaxNodes && IFREQS(m) != 0; ++m) {
+    const int k = IFREQS(m);
+    if (k < 1 || k > kMaxNodes) continue;
+    const double f = vpm(EIGS(k));
+    if (f > freq_top) break;
+    const float y = campbell_y(f);
+    COLOUR(kPenMode);
+    line(kCampbellLeft, y, kCampbellRight, y);
+    // Mode number and frequency right of the plot.
+    std::snprintf(label, sizeof label, "%d: %.1f", k, f);
+    PLOT_TEXT(label, kCampbellRight + 1.5f, y - kNumberHigh / 2.0f, kNumberWide * 0.8f,
+              kNumberHigh * 0.8f, 0.0f);
+  }
+}
+
+void draw_order_lines() {
+  double ordno = ORDMIN;
+  do {
+    COLOUR(kPenOrder);
+    clip_to_plot(true);
+    line(campbell_x(SPEED_FROM), campbell_y(ordno * SPEED_FROM), campbell_x(SPEED_TO),
+         campbell_y(ordno * SPEED_TO));
+    clip_to_plot(false);
+    // The label goes where the line leaves the plot: on the right or at
+    // the top.
+    const int32_t dec = std::fabs(ordno - std::round(ordno)) < 1e-6 ? -1 : 1;
+    const float value = static_cast<float>(ordno);
+    if (ordno * SPEED_TO <= freq_top) {
+      NUMBER_XY_ANG(kCampbellRight - 1.5f, campbell_y(ordno * SPEED_TO) + 1.0f, value, 6, dec,
+                    kNumberWide, kNumberHigh, false, true, 0.0f);
+    } else if (freq_top / ordno >= SPEED_FROM) {
+      NUMBER_XY_ANG(campbell_x(freq_top / ordno), kCampbellTop + 1.5f, value, 6, dec, kNumberWide,
+                    kNumberHigh, true, false, 0.0f);
+    }
+    ordno = ordno + ORDSTEP;
+  } while (ordno <= ORDMAX);
+}
+
+void draw_crossings() {
+  COLOUR(kPenCrossing);
+  for (int32_t i = 1; i <= NCROSS; ++i) {
+    const CROSSING& c = CROSSINGS(i);
+    if (c.speed < SPEED_FROM || c.speed > SPEED_TO || c.freq > freq_top) continue;
+    const float x = campbell_x(c.speed);
+    const float y = campbell_y(c.freq);
+    if (NCROSS_ENGINES == 0) {
+      SQUARE(x, y);  // no engine: a plain mark
+      continue;
+    }
+    const float r = crossing_radius(i);
+    VECTO2(x + r, y, 0);
+    for (int p = 1; p <= kCirclePoints; ++p) {
+      const double a = 2.0 * 3.141592653589793 * p / kCirclePoints;
+      VECTO2(x + r * static_cast<float>(std::cos(a)), y + r * static_cast<float>(std::sin(a)), 1);
+    }
+  }
+  COLOUR(kPenAxes);
+  if (NCROSS_ENGINES > 0) {
+    char note[plot::kLineWidth + 1];
+    std::snprintf(note, sizeof note,
+                  "Circles: vector sum of the order, largest over the engines, as in the "
+                  "list file (the largest is %.5f)",
+                  VECSUM_MAX);
+    PLOT_TEXT(note, kCampbellLeft, 3.0f, 1.5f, 2.25f, 0.0f);
+  }
+}
+
+// The kernel on the window's region; false when the window is not open.
+bool on_window_region() {
+  if (!graph_window_open(kSlot)) return false;
+  use_graph_window(kSlot);
+  return true;
+}
+
+// The kernel back on the main window's region.
+void back_to_main_region() {
+  if (graph_window_open(1)) use_graph_window(1);
+}
+
+int redraw_window() {
+  if (on_window_region()) {
+    DRAW_CAMPBELL();
+    back_to_main_region();
+  }
+  return 1;
+}
+
+int CAMPBELL_MOUSE() {
+  if (!on_window_region()) return 2;
+  char ch = 0;
+  int32_t irx = 0, iry = 0;
+  float rx = 0.0f, ry = 0.0f;
+  CURSI2(ch, irx, iry, rx, ry);
+  back_to_main_region();
+  const int32_t i = find_crossing(rx, ry);
+  if (i != 0) {
+    crossing_status(i, CAMPBELL_STATUS);
+  } else {
+    CAMPBELL_STATUS = "";
+  }
+  WINDOW_UPDATE(CAMPBELL_STATUS);
+  return 2;
+}
+
+// A change of a range field: a speed range that is not a range is refused
+// in the status line and the default comes back.
+int CAMPBELL_FIELD() {
+  if (!(SPEED_TO > SPEED_FROM) || SPEED_FROM < 0.0 || !std::isfinite(SPEED_TO)) {
+    CAMPBELL_STATUS = "The speed range needs 0 <= from < to; the default range is shown.";
+    const CampbellRange r = default_campbell_range();
+    SPEED_FROM = r.speed_from;
+    SPEED_TO = r.speed_to;
+    WINDOW_UPDATE(SPEED_FROM);
+    WINDOW_UPDATE(SPEED_TO);
+  } else if (OPER_TO < OPER_FROM) {
+    CAMPBELL_STATUS = "The operating range needs from <= to; nothing is shaded.";
+  } else {
+    CAMPBELL_STATUS = "";
+  }
+  WINDOW_UPDATE(CAMPBELL_STATUS);
+  return redraw_window();
+}
+
+int EXPORT_CAMPBELL() {
+  std::string message;
+  if (!export_picture(CAMPBELL_PICTURE.trimmed(), DRAW_CAMPBELL, &message))
+    window_library().show_message("Export Picture", message);
+  return 1;
+}
+
+int PRINT_CAMPBELL() {
+  std::string message;
+  if (!draw_on_page(PageKind::Printer, {}, DRAW_CAMPBELL, &message) && !message.empty())
+    window_library().show_message("Print", message);
+  return 1;
+}
+
+}  // namespace
+
+float campbell_x(double speed) {
+  const double span = SPEED_TO > SPEED_FROM ? SPEED_TO - SPEED_FROM : 1.0;
+  return static_cast<float>(kCampbellLeft +
+                            (speed - SPEED_FROM) / span * (kCampbellRight - kCampbellLeft));
+}
+
+float campbell_y(double freq) {
+  return static_cast<float>(kCampbellBottom + freq / freq_top * (kCampbellTop - kCampbellBottom));
+}
+
+float crossing_radius(int32_t i) {
+  return kCircleMin + kCircleGrowth * static_cast<float>(relative_vecsum(i));
+}
+
+int32_t find_crossing(float x, float y) {
+  int32_t best = 0;
+  float best_d = 0.0f;
+  for (int32_t i = 1; i <= NCROSS; ++i) {
+    const CROSSING& c = CROSSINGS(i);
+    if (c.speed < SPEED_FROM || c.speed > SPEED_TO || c.freq > freq_top) continue;
+    const float d = std::hypot(x - campbell_x(c.speed), y - campbell_y(c.freq));
+    if (d <= std::max(crossing_radius(i), 2.5f) && (best == 0 || d < best_d)) {
+      best = i;
+      best_d = d;
+    }
+  }
+  return best;
+}
+
+void crossing_status(int32_t i, FixedText<80>& text) {
+  const CROSSING& c = CROSSINGS(i);
+  char buffer[120];
+  if (NCROSS_ENGINES > 0) {
+    std::snprintf(buffer, sizeof buffer,
+                  "Mode %d (%.2f vib/min), order %.1f: %.2f rev/min, vector sum %.5f", c.mode,
+                  c.freq, c.order, c.speed, c.vecsum);
+  } else {
+    std::snprintf(buffer, sizeof buffer, "Mode %d (%.2f vib/min), order %.1f: %.2f rev/min",
+                  c.mode, c.freq, c.order, c.speed);
+  }
+  text = buffer;
+}
+
+void reset_campbell_ranges() {
+  const CampbellRange r = default_campbell_range();
+  SPEED_FROM = r.speed_from;
+  SPEED_TO = r.speed_to;
+  OPER_FROM = 0.0;
+  OPER_TO = 0.0;
+}
+
+int DRAW_CAMPBELL() {
+  window_library().clear_screen();
+  std::string message;
+  if (!campbell_available(&message)) {
+    COLOUR(kPenAxes);
+    PLOT_TEXT(message, 10.0f, 105.0f, 1.8f, 2.7f, 0.0f);
+    return 1;
+  }
+  freq_top = default_campbell_range().freq_top;
+  if (!(SPEED_TO > SPEED_FROM)) reset_campbell_ranges();
+  draw_operating_range();
+  draw_axes();
+  draw_mode_lines();
+  draw_order_lines();
+  draw_crossings();
+  return 1;
+}
+
+int CAMPBELL_DIAGRAM() {
+  std::string message;
+  if (!campbell_available(&message)) {
+    window_library().show_message("Campbell Diagram", message);
+    return 1;
+  }
+  reset_campbell_ranges();
+  if (graph_window_open(kSlot)) {
+    // Open already: it shows the latest analysis in its default ranges.
+    for (const double* v : {&SPEED_FROM, &SPEED_TO, &OPER_FROM, &OPER_TO}) WINDOW_UPDATE(*v);
+    return redraw_window();
+  }
+  CAMPBELL_STATUS = "";
+  suggest_picture_name(CAMPBELL_PICTURE);
+  window_callback2 = CAMPBELL_MOUSE;
+
+  // The region keeps the paper's proportions, so circles stay round.
+  const RegionSize main = region_size_from_screen();
+  int32_t height = static_cast<int32_t>(main.YRES * 0.8);
+  int32_t width = static_cast<int32_t>(height * 297.0 / 210.0);
+  if (width > main.XRES) {
+    width = main.XRES;
+    height = static_cast<int32_t>(width * 210.0 / 297.0);
+  }
+
+  WINDOW_PRINTF("%ca[Campbell Diagram]&");
+  WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
+  WINDOW_PRINTF("%mn[&File[&Export Picture...,&Print...,|,E&xit]]&",
+                {literal("FILE_OPENW"), bind(CAMPBELL_PICTURE), call(EXPORT_CAMPBELL),
+                 call(PRINT_CAMPBELL), literal("EXIT")});
+  WINDOW_PRINTF("%bg[btnface]&");
+  WINDOW_PRINTF("%co[check_on_focus_loss]&");
+  PREPARE_GRAPH_WINDOW(kSlot);
+  SET_NEW_LINE_REQ(0);
+  SET_WINDOWS_SIZE(width, height, 297.0f, 210.0f, 0);
+  install_window_device();
+  GSLINI(gsl::region_code(kSlot), 0);
+  SELECT_GRAPH_WINDOW(kSlot);
+  WINDOW_PRINTF("%ff  Speed from %`bg[white]%^8rf to %`bg[white]%^8rf rev/min      &",
+                {bind(SPEED_FROM), call(CAMPBELL_FIELD), bind(SPEED_TO), call(CAMPBELL_FIELD)});
+  WINDOW_PRINTF("Operating range %`bg[white]%^8rf to %`bg[white]%^8rf rev/min&",
+                {bind(OPER_FROM), call(CAMPBELL_FIELD), bind(OPER_TO), call(CAMPBELL_FIELD)});
+  WINDOW_PRINTF(" %ff%`rs&", {bind(CAMPBELL_STATUS)});
+  WINDOW_PRINTF("%sc&", {call(redraw_window)});
+  WINDOW_PRINTF("%ww[no_border]");
+  back_to_main_region();
+  return 1;
+}
+
+}  // namespace spindra

@@ -1,0 +1,58 @@
+#include "app/picture.h"
+
+#include "app/draw.h"
+#include "app/model/model_file.h"
+#include "app/model/store.h"
+#include "graphics/display/display.h"
+#include "graphics/kernel/kernel.h"
+
+namespace spindra {
+
+bool draw_on_page(PageKind kind, std::string_view path, int (*draw)(), std::string* message) {
+  WindowLibrary& lib = window_library();
+  if (!lib.open_page(kind, path, message)) return false;
+  const int32_t slot = display::IWHICH_WINDOW;
+  install_window_device();
+  GSLINI(gsl::kCodePrinterPage, 0);
+  SET_LINE_WIDTH(-1);
+  draw();
+  const bool written = lib.close_page(message);
+  if (graph_window_open(slot)) use_graph_window(slot);
+  return written;
+}
+
+bool export_picture(std::string_view path, int (*draw)(), std::string* message) {
+  PageKind kind = PageKind::Svg;
+  if (!page_kind_of(path, kind)) {
+    if (message)
+      *message = std::string(path) +
+                 ": a picture is written as SVG, PDF or PNG; give the file name one of the "
+                 "extensions svg, pdf or png.";
+    return false;
+  }
+  return draw_on_page(kind, path, draw, message);
+}
+
+void suggest_picture_name(FileName130& picture) {
+  PageKind kind;
+  if (!picture.is_blank() && page_kind_of(picture.trimmed(), kind)) return;
+  picture = FILIN.is_blank() ? FileName130("Unnamed") : FILIN;
+  DEFAULT_EXTENSION(picture, "svg", 0);
+}
+
+int EXPORT_PICTURE() {
+  std::string message;
+  DEFAULT_EXTENSION(PICTURE_FILE, "svg", 1);
+  if (!export_picture(PICTURE_FILE.trimmed(), IDRAW, &message))
+    window_library().show_message("Export Picture", message);
+  return 1;
+}
+
+int PRINT_PICTURE() {
+  std::string message;
+  if (!draw_on_page(PageKind::Printer, {}, IDRAW, &message) && !message.empty())
+    window_library().show_message("Print", message);
+  return 1;
+}
+
+}  // namespace spindra

@@ -1,0 +1,35 @@
+// Pictures and prints of the drawings: the same drawing routine that draws
+// in a graphics region runs on the kernel's printer device (910000, the
+// window library's printer), which draws on a page: a picture file (SVG,
+// PDF, PNG by the name's extension) or a sheet of the printer.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/window_library.h"
+#include "app/model/store.h"
+
+namespace spindra {
+
+// Draws with `draw` on a page of the given kind; the kernel then goes back
+// to the region slot it was on.  False with a message when the page cannot
+// be made or written (empty when the user cancelled the print dialog).
+bool draw_on_page(PageKind kind, std::string_view path, int (*draw)(), std::string* message);
+// The same for a picture file whose kind the extension of `path` gives; a
+// name with another extension is refused with a message.
+bool export_picture(std::string_view path, int (*draw)(), std::string* message);
+
+// The picture file name of File > Export Picture..., offered by the file
+// dialog (the model's name with the extension "svg").
+inline FileName130 PICTURE_FILE;
+// Sets PICTURE_FILE from the model file name when it is blank or names
+// another model.
+void suggest_picture_name(FileName130& picture);
+
+// Main-window callbacks: File > Export Picture... (after the file dialog)
+// and File > Print...; both draw the model as IDRAW does.  Return 1.
+int EXPORT_PICTURE();
+int PRINT_PICTURE();
+
+}  // namespace spindra
