@@ -7,6 +7,7 @@
 #include "app/campbell_window.h"
 #include "app/canvas.h"
 #include "app/draw.h"
+#include "app/history.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
 #include "app/picture.h"
@@ -21,8 +22,23 @@ int32_t* const kModeFlags[] = {&INODE_CREATE, &ISTIF_CREATE,  &ISTIF_CREATE_GROU
                                &IENGI_CREATE, &INODE_MODIFY,  &ISTIF_MODIFY,
                                &ISTIF_MODIFY_GROUND, &IENGI_MODIFY};
 
+// What the status line says when a mode is switched on.
+struct ModeText {
+  const int32_t* flag;
+  const char* text;
+};
+const ModeText kModeTexts[] = {
+    {&INODE_CREATE, "Create Node: click where the new inertia goes"},
+    {&ISTIF_CREATE, "Create Stiffness: pick the first inertia"},
+    {&ISTIF_CREATE_GROUND, "Create Stiffness to ground: pick the inertia"},
+    {&IENGI_CREATE, "Create Engine: right-click to define an engine, then pick its cylinders"},
+    {&INODE_MODIFY, "Modify Node: pick the inertia to change"},
+    {&ISTIF_MODIFY, "Modify Stiffness: pick the square of the stiffness to change"},
+    {&IENGI_MODIFY, "Modify Engine: engines are re-defined through Create > Engine"},
+};
+
 // Switches flag on or off and every other mode off, so that at most one
-// menu item carries a check mark.
+// menu item carries a check mark; the status line names the mode switched on.
 int toggle(int32_t& flag) {
   flag = 1 - flag;
   for (int32_t* other : kModeFlags) {
@@ -30,10 +46,61 @@ int toggle(int32_t& flag) {
   }
   for (int32_t* f : kModeFlags) WINDOW_UPDATE(*f);
   NSELECT = 0;
+  REASON.blank();
+  for (const ModeText& m : kModeTexts) {
+    if (m.flag == &flag && flag != 0) REASON = m.text;
+  }
+  WINDOW_UPDATE(REASON);
   return 1;
 }
 
 RegionSize region;
+std::string given_model;  // the model named on the command line
+
+// Mouse callback of the region: every edit of the model happens in a click
+// (and the dialogs it opens), so the history looks at the model after each.
+int canvas_callback() {
+  const int result = WINDOW_CALLBACK1();
+  note_model_edit();
+  return result;
+}
+
+int after_history_step() {
+  NSELECT = 0;  // picks of a half-made stiffness may name nodes now gone
+  return IDRAW();
+}
+
+// Saves the model before it would be lost: to its own file, or to one the
+// user chooses when it has none.  True when it is saved.
+bool save_before_leaving() {
+  if (model_file.is_blank()) {
+    if (!window_library().choose_file(true, FILIN.data(), FILIN.width())) {
+      return false;
+    }
+  } else {
+    FILIN = model_file;
+  }
+  WINDOW_UPDATE(FILIN);
+  SAVE_FILE();
+  return model_changed == 0;
+}
+
+// File > Open of the model named on the command line, once the window shows.
+int open_given_model() {
+  std::error_code ec;
+  std::string path = std::filesystem::absolute(given_model, ec).string();
+  if (ec) path = given_model;
+  if (path.size() > static_cast<std::size_t>(FILIN.width())) {
+    window_library().show_message("Open Torsional vibration",
+                                  "The file name\n" + path + "\nis longer than " +
+                                      std::to_string(FILIN.width()) +
+                                      " characters; choose a shorter path.");
+    return 1;
+  }
+  FILIN = path;
+  WINDOW_UPDATE(FILIN);
+  return READ_FILE();
+}
 
 }  // namespace
 
@@ -44,6 +111,28 @@ int ITOGGLE_ENGI() { return toggle(IENGI_CREATE); }
 int MTOGGLE_NODE() { return toggle(INODE_MODIFY); }
 int MTOGGLE_STIF() { return toggle(ISTIF_MODIFY); }
 int MTOGGLE_ENGI() { return toggle(IENGI_MODIFY); }
+
+int undo_command() {
+  if (undo_model_edit()) after_history_step();
+  return 1;
+}
+
+int redo_command() {
+  if (redo_model_edit()) after_history_step();
+  return 1;
+}
+
+int unsaved_work_check() {
+  note_model_edit();
+  if (model_changed == 0) return 1;
+  WINDOW_PRINTF("%ca[Unsaved changes]%bg[grey]&");
+  WINDOW_PRINTF("The model has changes that are not saved.%nl&");
+  WINDOW_PRINTF("Save them before going on?&");
+  const int answer = WINDOW_PRINTF("%ff%nl%`tt[&Save]%tt[&Discard]%tt[&Cancel]");
+  if (answer == 2) return 1;
+  if (answer != 1) return 0;
+  return save_before_leaving() ? 1 : 0;
+}
 
 int ABOUT_FUNCTION() {
   WINDOW_PRINTF("%ca[About Spindra]%bg[grey]&");
@@ -65,6 +154,7 @@ int READ_FILE() {
   }
   WINDOW_UPDATE(FREQS);
   WINDOW_UPDATE(IVALID);
+  start_history();
   IDRAW();
   return 1;
 }
@@ -74,7 +164,9 @@ int SAVE_FILE() {
   if (!write_model_file(&error)) {
     WINDOW_UPDATE(FILIN);
     window_library().show_message("Save Torsional vibration", error);
+    return 1;
   }
+  note_model_saved();
   return 1;
 }
 
@@ -150,12 +242,15 @@ void start_up_state() {
   FONT_SCALING = region.FONT_SCALING;
 }
 
-int run_main_window() {
+int run_main_window(std::string_view model) {
   start_up_state();
-  window_callback1 = WINDOW_CALLBACK1;
+  start_history();
+  given_model = model;
+  window_callback1 = canvas_callback;
+  set_save_name_rule(DEFAULT_EXTENSION);  // the rule SAVE_FILE applies
 
   WINDOW_PRINTF("%fn[Arial]%ts&", {bind(FONT_SCALING)});
-  WINDOW_PRINTF("%ca@%mi[icon_1]&", {bind(BANNER)});
+  WINDOW_PRINTF("%ca@%mi[icon_1]&", {bind(window_caption)});
   WINDOW_PRINTF("%co[check_on_focus_loss]&");
   WINDOW_PRINTF("%`ft@@&", {literal("Torsional Vibration files"), literal("*.rtm")});
   WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
@@ -168,6 +263,8 @@ int run_main_window() {
                 {literal("FILE_OPENW"), bind(PICTURE_FILE), call(EXPORT_PICTURE),
                  call(PRINT_PICTURE)});
   WINDOW_PRINTF("%mn[[E&xit]]&", {literal("EXIT")});
+  WINDOW_PRINTF("%mn[&Edit[~&Undo,~&Redo]]&",
+                {bind(can_undo), call(undo_command), bind(can_redo), call(redo_command)});
   WINDOW_PRINTF("%mn[&Create[#&Node,&Stiffness[#&Node to node,#Node to &ground],#&Engine]]&",
                 {bind(INODE_CREATE), call(ITOGGLE_NODE), bind(ISTIF_CREATE), call(ITOGGLE_STIF),
                  bind(ISTIF_CREATE_GROUND), call(ITOGGLE_STIF_GROUND), bind(IENGI_CREATE),
@@ -183,6 +280,12 @@ int run_main_window() {
                 {joined(PROG10, IDRAW), joined(PROG10, IDRAW)});
   WINDOW_PRINTF("%mn[[~&Campbell Diagram]]&", {bind(IVALID), call(CAMPBELL_DIAGRAM)});
   WINDOW_PRINTF("%mn[&About]&", {call(ABOUT_FUNCTION)});
+  WINDOW_PRINTF("%ks[&File/&Open Torsional vibration=Ctrl+O]&");
+  WINDOW_PRINTF("%ks[&File/&Save Torsional vibration=Ctrl+S]&");
+  WINDOW_PRINTF("%ks[&File/E&xit=Ctrl+Q]&");
+  WINDOW_PRINTF("%ks[&Edit/&Undo=Ctrl+Z]&");
+  WINDOW_PRINTF("%ks[&Edit/&Redo=Ctrl+Y;Ctrl+Shift+Z]&");
+  WINDOW_PRINTF("%ks[Ca&lculate/&Frequencies=F5]&");
   WINDOW_PRINTF("%bg[btnface]&");
   open_graphics_region(region.XRES, region.YRES);
   WINDOW_PRINTF("%co[check_on_focus_loss]&");
@@ -191,6 +294,8 @@ int run_main_window() {
   WINDOW_PRINTF("  %`bg[white]%12.10^ls&", {bind(FREQS), bind(ICURRENT_FREQ), call(IDRAW)});
   WINDOW_PRINTF(" %ff%`rs&", {bind(REASON)});
   WINDOW_PRINTF("%sc&", {call(IDRAW)});
+  if (!given_model.empty()) WINDOW_PRINTF("%sc&", {call(open_given_model)});
+  window_library().set_close_check(unsaved_work_check);
   WINDOW_PRINTF("%ww[no_border]");
   return 0;
 }

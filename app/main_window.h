@@ -3,11 +3,14 @@
 // viewer.
 #pragma once
 
+#include <string_view>
+
 namespace spindra {
 
-// Sets up the store, builds the main window and runs it until it is closed.
-// Returns the program's exit status.
-int run_main_window();
+// Sets up the store, builds the main window and runs it until it is closed;
+// a model file named by `model` is opened as File > Open would once the
+// window shows.  Returns the program's exit status.
+int run_main_window(std::string_view model = {});
 
 // The start-up state of the store and the region size, without building any
 // window (steps before the layout).
@@ -32,6 +35,15 @@ int SAVE_FILE();
 // frequency list and the Review List file item, and shows any refusal or
 // failure in a message; returns 1.
 int PROG10();
+
+// Edit > Undo and Edit > Redo: the model of the step before (after) the
+// current one, redrawn.
+int undo_command();
+int redo_command();
+
+// Before Exit, Open or closing the main window: with unsaved changes, asks
+// whether to save them, discard them or stay.  1 goes on, 0 stays.
+int unsaved_work_check();
 
 int ABOUT_FUNCTION();
 // File > Review List file: the read-only viewer of the last list file.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "text/fixed_text.h"
+
 namespace spindra::layout {
 
 std::size_t Var::size() const {
@@ -30,15 +32,13 @@ const std::vector<int32_t*>* WindowDescription::group_of(const int32_t* var) con
 }
 
 std::string trimmed_text(const char* chars, int width) {
-  int n = width;
-  while (n > 0 && (chars[n - 1] == ' ' || chars[n - 1] == '\0')) --n;
-  return std::string(chars, static_cast<std::size_t>(n));
+  const std::string_view field(chars, static_cast<std::size_t>(width));
+  return std::string(field.substr(0, static_cast<std::size_t>(LENGET(field))));
 }
 
 bool write_text(char* chars, int width, std::string_view text) {
   if (static_cast<int>(text.size()) > width) return false;
-  std::copy(text.begin(), text.end(), chars);
-  std::fill(chars + text.size(), chars + width, ' ');
+  copy_padded(chars, static_cast<std::size_t>(width), text);
   return true;
 }
 
@@ -349,6 +349,7 @@ class LayoutParser::PieceReader {
     if (n == "co") return code_co();
     if (n == "ft") return code_ft();
     if (n == "mn") return code_mn();
+    if (n == "ks") return code_ks();
     if (n == "ga") return code_ga();
     if (n == "bg") return code_bg();
     if (n == "fn") return code_fn();
@@ -683,6 +684,36 @@ class LayoutParser::PieceReader {
       } else {
         d_.menus.push_back(std::move(m));
       }
+    }
+  }
+  void code_ks() {
+    allow("", false);
+    const std::string text = bracket_text();
+    const std::size_t eq = text.rfind('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) {
+      fail("a shortcut is given as [menu/item=keys]");
+    }
+    std::vector<MenuItem>* list = &d_.menus;
+    MenuItem* found = nullptr;
+    for (const std::string& label : split_on(text.substr(0, eq), '/')) {
+      found = nullptr;
+      for (MenuItem& m : *list) {
+        if (!m.separator && m.label == label) found = &m;
+      }
+      if (!found) fail("no menu item \"" + text.substr(0, eq) + "\"");
+      list = &found->children;
+    }
+    if (!found->children.empty()) fail("a shortcut belongs to a menu item, not to a menu");
+    found->keys = split_on(text.substr(eq + 1), ';');
+  }
+  static std::vector<std::string> split_on(const std::string& s, char sep) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    while (true) {
+      const std::size_t at = s.find(sep, from);
+      parts.push_back(s.substr(from, at == std::string::npos ? std::string::npos : at - from));
+      if (at == std::string::npos) return parts;
+      from = at + 1;
     }
   }
   std::vector<MenuItem> parse_menu_list(const std::string& s, std::size_t& at, int depth) {

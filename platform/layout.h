@@ -23,6 +23,11 @@
 //   %`ft@@      a file filter: name and pattern ("*.rtm"), from two text
 //               arguments; used by the file dialogs of this window.
 //   %mn[...]    menus, see below.
+//   %ks[path=keys]  keyboard shortcuts of a menu item given earlier: path is
+//               the labels from the menu bar down as written in %mn, joined
+//               by "/" ("&File/&Open"); keys are key names such as "Ctrl+O"
+//               or "F5", several joined by ";".  The first one is shown
+//               beside the item; each runs it like a click.
 //   %Nga %N`ga  the next N integer variables form one group of which at most
 //               one is 1: toggles bound to them become radio buttons; choosing
 //               one sets it to 1 and the others to 0.  Group members may be
@@ -34,7 +39,9 @@
 //               a real variable's value or a real or integer value).
 //   %bf / %`bf  bold on / off for the items that follow.
 //   %sp         window position: x and y in pixels (two numeric arguments).
-//   %es         the Escape key closes the window (result 0).
+//   %es         the Escape key closes the window (result 0).  Without it,
+//               Escape in a dialog that has a button labelled "Cancel"
+//               presses that button.
 //   %sc         start-up action, run once when the window shows: a callback
 //               (or a joined pair), or the literal "edit_file" and a path (a
 //               literal or a text variable): the file is loaded into the
@@ -172,6 +179,7 @@ struct MenuItem {
   int32_t* check_flag = nullptr;
   int32_t* grey_flag = nullptr;
   Action action;
+  std::vector<std::string> keys;   // keyboard shortcuts, the first one shown
   std::vector<MenuItem> children;  // a sub-menu when not empty
 };
 

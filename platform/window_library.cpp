@@ -10,7 +10,12 @@ NullWindowLibrary& stand_in() {
   return library;
 }
 WindowLibrary* current = nullptr;
+FileNameRule save_rule = nullptr;
 }  // namespace
+
+void set_save_name_rule(FileNameRule rule) { save_rule = rule; }
+
+FileNameRule save_name_rule() { return save_rule; }
 
 WindowLibrary& window_library() { return current ? *current : stand_in(); }
 
@@ -34,6 +39,17 @@ void NullWindowLibrary::show_message(std::string_view caption, std::string_view 
   last_caption = caption;
   last_message = text;
   if (echo_messages) std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+bool NullWindowLibrary::choose_file(bool, char* path, int width) {
+  ++file_dialogs;
+  if (next_file.empty() || next_file.size() > static_cast<std::size_t>(width)) return false;
+  for (int i = 0; i < width; ++i) {
+    path[i] = static_cast<std::size_t>(i) < next_file.size()
+                  ? next_file[static_cast<std::size_t>(i)]
+                  : ' ';
+  }
+  return true;
 }
 
 }  // namespace spindra

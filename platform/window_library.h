@@ -105,6 +105,13 @@ class WindowLibrary {
   // origin top left, y down; colours are palette indices 0 to 15.
   virtual void select_graphics_object(int handle) = 0;
   virtual void clear_screen() = 0;
+  // A line of the current width.  In a region a one-pixel line sets the
+  // pixels from (x1, y1) up to but not including (x2, y2), those of
+  // for_each_line_pixel (platform/line_pixels.h); a line to its own start
+  // sets nothing.  The end pixel is the caller's: the display layer sets it
+  // after each line, so a complemented line changes each of its pixels once.
+  // A wider line, and any line on a page, is stroked by the toolkit's pen
+  // and covers both end points.
   virtual void draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) = 0;
   virtual void set_device_pixel(int16_t x, int16_t y, int colour) = 0;
   virtual void fill_rectangle(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) = 0;
@@ -112,7 +119,9 @@ class WindowLibrary {
   virtual void set_text_attribute(int style, double size, double a, double b) = 0;
 
   // Named mouse queries: "graphics_mouse_flags" (1 left, 2 right, 4 shift,
-  // 8 control), "graphics_mouse_x", "graphics_mouse_y" (region pixels).
+  // 8 control), "graphics_mouse_x", "graphics_mouse_y" (region pixels).  The
+  // button bits are set only in the event in which a button went down; moves
+  // (also with a button held) and releases report none.
   virtual int mouse_query(std::string_view name) = 0;
 
   virtual SystemFont get_system_font() = 0;
@@ -139,12 +148,33 @@ class WindowLibrary {
   // for pages.
   virtual bool print_text_file(std::string_view file, PageKind kind, std::string_view out,
                                std::string* message) = 0;
+
+  // The next window shown runs `check` before it closes through its "EXIT"
+  // action or its frame, and before a "FILE_OPENR" action shows its file
+  // dialog: 1 goes on, 0 leaves the window and everything else as it is.
+  // nullptr: no check.
+  virtual void set_close_check(Callback check) = 0;
+  // The standard file dialog on its own, over the newest window and with its
+  // filters, for reading or for writing: writes the chosen path into the
+  // blank-padded path[0..width) and returns true; false when it was
+  // cancelled or the path does not fit (then nothing is written).
+  virtual bool choose_file(bool for_writing, char* path, int width) = 0;
 };
 
 // The window library every part of the program talks to.  Until one is
 // installed, a headless stand-in answers (see NullWindowLibrary).
 WindowLibrary& window_library();
 void set_window_library(WindowLibrary* library);  // nullptr restores the stand-in
+
+// How the program changes a file name before it writes the file: `file` is a
+// blank-padded field of `width` characters, changed in place to carry the
+// extension `ext` (no dot); `mode` 0 forces it.  A save dialog applies it to
+// the name typed (with the extension of the window's first filter) so that it
+// asks before replacing the file that will really be written.  Without a
+// rule the name typed is the name written.
+using FileNameRule = void (*)(char* file, int width, std::string_view ext, int mode);
+void set_save_name_rule(FileNameRule rule);
+FileNameRule save_name_rule();
 
 // The operations under the names the program uses.
 int WINDOW_PRINTF(std::string_view layout, std::initializer_list<LayoutArg> args = {});
@@ -186,7 +216,14 @@ class NullWindowLibrary : public WindowLibrary {
   bool print_text_file(std::string_view file, PageKind kind, std::string_view out,
                        std::string* message) override;
 
+  void set_close_check(Callback check) override { close_check = check; }
+  // Answers with `next_file`; an empty one is a cancelled dialog.
+  bool choose_file(bool for_writing, char* path, int width) override;
+
   int next_dialog_result = 2;
+  Callback close_check = nullptr;
+  std::string next_file;
+  int file_dialogs = 0;
   int layouts = 0;
   int updates = 0;
   std::string last_caption;

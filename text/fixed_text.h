@@ -14,6 +14,13 @@ namespace spindra {
 // Length of a text without its trailing blanks (0 for an all-blank text).
 int LENGET(std::string_view text);
 
+// Copies s into a blank-padded field of `width` characters, cut to the width.
+inline void copy_padded(char* field, std::size_t width, std::string_view s) {
+  const std::size_t n = std::min(s.size(), width);
+  std::copy_n(s.data(), n, field);
+  std::fill(field + n, field + width, ' ');
+}
+
 template <std::size_t N>
 class FixedText {
  public:
@@ -23,11 +30,7 @@ class FixedText {
   FixedText(std::string_view s) { assign(s); }  // NOLINT: texts convert freely
 
   // Copies s, cut to the width or padded with blanks.
-  void assign(std::string_view s) {
-    const std::size_t n = std::min(s.size(), N);
-    std::copy_n(s.data(), n, chars_.begin());
-    std::fill(chars_.begin() + static_cast<std::ptrdiff_t>(n), chars_.end(), ' ');
-  }
+  void assign(std::string_view s) { copy_padded(chars_.data(), N, s); }
   FixedText& operator=(std::string_view s) {
     assign(s);
     return *this;

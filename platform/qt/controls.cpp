@@ -99,14 +99,29 @@ void show_row(QComboBox* box, int row) {
   box->setCurrentIndex(row);
 }
 
+// Sets a colour for a control that takes input (active and inactive
+// windows) and leaves the greyed look of a disabled one to the style.
+void set_enabled_colour(QPalette& p, QPalette::ColorRole role, const QColor& c) {
+  p.setColor(QPalette::Active, role, c);
+  p.setColor(QPalette::Inactive, role, c);
+}
+
 void set_invalid_look(QLineEdit* e, bool invalid) {
   e->setToolTip(invalid ? QStringLiteral("Not a valid value: the previous value is kept")
                         : QString());
   QPalette p = e->palette();
-  p.setColor(QPalette::Text,
-             invalid ? QColor(200, 0, 0) : QApplication::palette().color(QPalette::Text));
+  set_enabled_colour(p, QPalette::Text,
+                     invalid ? QColor(200, 0, 0) : QApplication::palette().color(QPalette::Text));
   e->setPalette(p);
 }
+
+// An edit box whose window starts at the size the layout asks for.
+class EditBox : public QPlainTextEdit {
+ public:
+  using QPlainTextEdit::QPlainTextEdit;
+  QSize hint;
+  QSize sizeHint() const override { return hint; }
+};
 
 // Width in pixels of `chars` digits in the font of `w`.
 int digits_width(const QWidget* w, int chars) {
@@ -198,8 +213,8 @@ void LayoutWindow::style(QWidget* w, const Item& it) const {
   w->setFont(font_of(it.style));
   if (!it.background.empty()) {
     QPalette p = w->palette();
-    p.setColor(QPalette::Base, named_colour(it.background));
-    p.setColor(QPalette::Window, named_colour(it.background));
+    set_enabled_colour(p, QPalette::Base, named_colour(it.background));
+    set_enabled_colour(p, QPalette::Window, named_colour(it.background));
     w->setPalette(p);
   }
 }
@@ -447,7 +462,7 @@ QWidget* LayoutWindow::make_region(Canvas* canvas) {
 }
 
 QWidget* LayoutWindow::make_edit_box(const Item& it) {
-  auto* box = new QPlainTextEdit(this);
+  auto* box = new EditBox(this);
   QFont f = font_of(it.style);
   f.setStyleHint(QFont::TypeWriter);
   f.setFixedPitch(true);
@@ -460,12 +475,16 @@ QWidget* LayoutWindow::make_edit_box(const Item& it) {
   box->setLineWrapMode(it.hscroll ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
   box->setVerticalScrollBarPolicy(it.vscroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
   box->setHorizontalScrollBarPolicy(it.hscroll ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  // Room for the characters and lines asked for, beside the text margins,
+  // the frame and the scroll bars.
   const int margins = 2 * static_cast<int>(box->document()->documentMargin());
-  const QSize size = scroll_area_size(box, it.width, it.height,
-                                      QSize(margins + kEditTextRoom, margins + kEditLineRoom));
+  const int hbar =
+      it.hscroll ? box->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box) : 0;
+  const QSize size = scroll_area_size(
+      box, it.width, it.height, QSize(margins + kEditTextRoom, margins + kEditLineRoom + hbar));
+  box->hint = size;
   if (it.follows_size) {
     box->setMinimumSize(size.width() / 4, size.height() / 4);
-    resize(size.width() + 24, size.height() + 60);
   } else {
     box->setFixedSize(size);
   }

@@ -130,7 +130,13 @@ QHBoxLayout* FlowLayout::cell() {
 }
 
 void FlowLayout::end_line() {
-  for (QHBoxLayout* c : row_cells_) c->addStretch(1);
+  // Items keep to the left of their cell, unless one of them follows the
+  // window's size and takes the spare width itself.
+  for (QHBoxLayout* c : row_cells_) {
+    bool expands = false;
+    for (int i = 0; i < c->count(); ++i) expands = expands || c->stretch(i) > 0;
+    if (!expands) c->addStretch(1);
+  }
   row_cells_.clear();
 }
 
@@ -213,6 +219,7 @@ void FlowLayout::place(QWidget* w, bool follows_size) {
   }
   QHBoxLayout* c = cell();
   if (follows_size) {
+    para_->setAlignment(grid_, Qt::Alignment());  // the line takes the window's width
     c->addWidget(w, 1);
     w->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     grid_->setRowStretch(row_, 1);

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdlib>
 
+#include "platform/line_pixels.h"
+
 namespace spindra::qt {
 
 namespace {
@@ -68,27 +70,9 @@ void Canvas::line(int x1, int y1, int x2, int y2, int colour, int width) {
   const QRgb rgb = palette_colour(colour);
   const bool complement = (colour & kComplement) != 0;
   if (width <= 1) {
-    // Both end points are set; every pixel once, so complementing is exact.
-    int dx = std::abs(x2 - x1);
-    int dy = -std::abs(y2 - y1);
-    const int sx = x1 < x2 ? 1 : -1;
-    const int sy = y1 < y2 ? 1 : -1;
-    int err = dx + dy;
-    int x = x1;
-    int y = y1;
-    while (true) {
-      plot(x, y, rgb, complement);
-      if (x == x2 && y == y2) break;
-      const int e2 = 2 * err;
-      if (e2 >= dy) {
-        err += dy;
-        x += sx;
-      }
-      if (e2 <= dx) {
-        err += dx;
-        y += sy;
-      }
-    }
+    // Every pixel once, so complementing is exact.
+    for_each_line_pixel(x1, y1, x2, y2,
+                        [this, rgb, complement](int x, int y) { plot(x, y, rgb, complement); });
   } else {
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing, false);

@@ -3,14 +3,16 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "platform/qt/controls.h"
+#include "platform/qt/file_dialog.h"
 #include "platform/qt/flow_layout.h"
 #include "platform/qt/qt_window_library.h"
 
@@ -26,6 +28,7 @@ LayoutWindow::LayoutWindow(QtWindowLibrary& library, layout::WindowDescription d
                            std::vector<Canvas*> regions)
     : lib_(library), desc_(std::move(desc)), regions_(std::move(regions)) {
   setWindowTitle(QString::fromStdString(desc_.caption));
+  if (!desc_.icon.empty()) setWindowIcon(QtWindowLibrary::icon(desc_.icon));
   if (desc_.ordinary_window) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -92,13 +95,33 @@ void LayoutWindow::reject() {
 }
 
 void LayoutWindow::closeEvent(QCloseEvent* e) {
+  if (!closing_ && !may_leave()) {
+    e->ignore();
+    return;
+  }
   if (!closing_) done(0);
   e->accept();
 }
 
+bool LayoutWindow::may_leave() {
+  if (!close_check_) return true;
+  commit_pending();
+  return close_check_() != 0;
+}
+
 void LayoutWindow::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_Escape) {
-    if (desc_.escape_closes) done(0);
+    if (desc_.escape_closes) {
+      done(0);
+    } else {
+      // As in any dialog, Escape is its Cancel button.
+      for (QPushButton* b : findChildren<QPushButton*>()) {
+        if (b->isEnabled() && b->text().remove(QLatin1Char('&')) == QLatin1String("Cancel")) {
+          b->click();
+          break;
+        }
+      }
+    }
     e->accept();
     return;
   }
@@ -120,9 +143,11 @@ void LayoutWindow::perform(const Action& action) {
       lib_.run(action);
       break;
     case Action::Kind::Exit:
-      done(0);
+      if (may_leave()) done(0);
       break;
     case Action::Kind::FileOpenRead:
+      if (may_leave()) file_action(action);
+      break;
     case Action::Kind::FileOpenWrite:
       file_action(action);
       break;
@@ -133,33 +158,26 @@ void LayoutWindow::perform(const Action& action) {
 }
 
 void LayoutWindow::file_action(const Action& action) {
-  const bool reading = action.kind == Action::Kind::FileOpenRead;
-  QFileDialog dialog(this, reading ? QStringLiteral("Open") : QStringLiteral("Save As"));
-  dialog.setObjectName("spindra_file_dialog");
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setAcceptMode(reading ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-  dialog.setFileMode(reading ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-  QStringList filters;
-  for (const auto& f : desc_.filters) {
-    filters << QString::fromStdString(f.name + " (" + f.pattern + ")");
-  }
-  filters << QStringLiteral("All files (*)");
-  dialog.setNameFilters(filters);
-  const std::string current = layout::trimmed_text(action.path.as_text(), action.path.width);
-  if (!current.empty()) dialog.selectFile(QString::fromStdString(current));
-  lib_.enter_loop();
-  const int accepted = dialog.exec();
-  lib_.leave_loop();
-  if (accepted != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;  // cancelled
-  const std::string path = dialog.selectedFiles().first().toStdString();
-  if (!layout::write_text(action.path.as_text(), action.path.width, path)) {
-    lib_.show_message(desc_.caption, "The file name\n" + path + "\nis longer than " +
-                                         std::to_string(action.path.width) +
-                                         " characters; choose a shorter path.");
-    return;
-  }
+  if (!choose_path(action.kind == Action::Kind::FileOpenRead, action.path)) return;
   lib_.window_update(action.path.ptr);
   lib_.run(action);
+}
+
+bool LayoutWindow::choose_path(bool reading, const Var& target) {
+  const std::string current = layout::trimmed_text(target.as_text(), target.width);
+  lib_.enter_loop();
+  const QString chosen =
+      choose_file(this, reading, desc_.filters, QString::fromStdString(current), target.width);
+  lib_.leave_loop();
+  if (chosen.isEmpty()) return false;  // cancelled
+  const std::string path = chosen.toStdString();
+  if (!layout::write_text(target.as_text(), target.width, path)) {
+    lib_.show_message(desc_.caption, "The file name\n" + path + "\nis longer than " +
+                                         std::to_string(target.width) +
+                                         " characters; choose a shorter path.");
+    return false;
+  }
+  return true;
 }
 
 void LayoutWindow::edit_file(const Action& action) {
@@ -214,6 +232,15 @@ void LayoutWindow::add_menu_item(QMenu* menu, QMenuBar* bar, const MenuItem& m) 
     return;
   }
   QAction* a = menu ? menu->addAction(label) : bar->addAction(label);
+  if (!m.keys.empty()) {
+    QList<QKeySequence> keys;
+    for (const std::string& k : m.keys) {
+      const QKeySequence seq(QString::fromStdString(k));
+      if (seq.isEmpty()) throw LayoutError("layout: unknown key \"" + k + "\" of " + m.label);
+      keys << seq;
+    }
+    a->setShortcuts(keys);
+  }
   if (m.check) {
     a->setCheckable(true);
     int32_t* flag = m.check_flag;
@@ -246,6 +273,9 @@ void LayoutWindow::build() {
     if (QWidget* w = make_control(it, region)) flow.place(w, it.follows_size);
   }
   flow.finish();
+  // A window with an edit box starts at the size the box asks for, also where
+  // that is wider than the toolkit would open a window by itself.
+  if (!edit_boxes_.empty()) resize(sizeHint());
   for (const Action& a : desc_.startup) {
     if (a.kind == Action::Kind::EditFile && edit_boxes_.empty()) {
       throw LayoutError("layout: edit_file at start-up, but the window has no edit box");

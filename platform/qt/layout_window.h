@@ -38,6 +38,12 @@ class LayoutWindow : public QDialog {
   void commit_pending();
   void close_with(int result);
   bool closing() const { return closing_; }
+  // Run before the window closes by "EXIT" or its frame and before a
+  // "FILE_OPENR" dialog: 0 keeps everything as it is.
+  void set_close_check(Callback check) { close_check_ = check; }
+  // The file dialog with the window's filters; the chosen path goes into
+  // `path`.  False when cancelled or when the path does not fit (said).
+  bool choose_path(bool reading, const layout::Var& path);
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
@@ -61,6 +67,7 @@ class LayoutWindow : public QDialog {
   void add_menu_item(QMenu* menu, QMenuBar* bar, const layout::MenuItem& m);
   void perform(const layout::Action& action);
   void file_action(const layout::Action& action);
+  bool may_leave();
   void edit_file(const layout::Action& action);
 
   // The controls (controls.cpp).  make_control gives nullptr for a flow
@@ -90,6 +97,7 @@ class LayoutWindow : public QDialog {
   std::vector<QPlainTextEdit*> edit_boxes_;
   bool closing_ = false;
   bool started_ = false;
+  Callback close_check_ = nullptr;
 
   QVBoxLayout* root_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QPdfWriter>
@@ -13,6 +14,11 @@
 
 #include "platform/qt/layout_window.h"
 
+// The icons of the windows are built into the library.
+static void load_icon_resources() {
+  Q_INIT_RESOURCE(spindra_icons);
+}
+
 namespace spindra::qt {
 
 using layout::ItemKind;
@@ -22,6 +28,17 @@ QtWindowLibrary::QtWindowLibrary() {
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
     throw std::logic_error("QtWindowLibrary needs a QApplication made before it");
   }
+  load_icon_resources();
+}
+
+QIcon QtWindowLibrary::icon(const std::string& name) {
+  QIcon icon;
+  for (const char* size : {"48", "128"}) {
+    const QString file = QStringLiteral(":/spindra/%1-%2.png")
+                             .arg(QString::fromStdString(name), QLatin1String(size));
+    if (QFile::exists(file)) icon.addFile(file);
+  }
+  return icon;
 }
 
 QtWindowLibrary::~QtWindowLibrary() {
@@ -90,6 +107,8 @@ int QtWindowLibrary::show(layout::WindowDescription desc) {
     throw;
   }
   building_.clear();
+  w->set_close_check(close_check_);
+  close_check_ = nullptr;
   windows_.emplace_back(w);
   QPointer<LayoutWindow> guard(w);
 
@@ -341,6 +360,15 @@ void QtWindowLibrary::show_message(std::string_view caption, std::string_view te
   enter_loop();
   box.exec();
   leave_loop();
+}
+
+bool QtWindowLibrary::choose_file(bool for_writing, char* path, int width) {
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if (*it && !(*it)->closing()) {
+      return (*it)->choose_path(!for_writing, layout::Var{layout::Var::Kind::Text, path, width, 1});
+    }
+  }
+  return false;
 }
 
 QWidget* QtWindowLibrary::top_window() const {

@@ -5,6 +5,7 @@
 // one is made.
 #pragma once
 
+#include <QIcon>
 #include <QImage>
 #include <QPointer>
 #include <map>
@@ -52,6 +53,9 @@ class QtWindowLibrary : public WindowLibrary {
   bool print_text_file(std::string_view file, PageKind kind, std::string_view out,
                        std::string* message) override;
 
+  void set_close_check(Callback check) override { close_check_ = check; }
+  bool choose_file(bool for_writing, char* path, int width) override;
+
   // Reading back, for tests and checks.
   // Palette index of a region pixel; -1 outside the region or for a colour
   // that is not in the palette (complemented pixels).
@@ -74,6 +78,9 @@ class QtWindowLibrary : public WindowLibrary {
   void window_closed(LayoutWindow* w);
   void refresh_except(const void* var, const QObject* except);
   static void mouse_sink(void* self, Canvas& canvas, const MouseState& state);
+  // The window icon of a resource name ("icon_1"); a null icon when there is
+  // none of that name.
+  static QIcon icon(const std::string& name);
 
  private:
   void create_regions(std::size_t first_item);
@@ -96,6 +103,7 @@ class QtWindowLibrary : public WindowLibrary {
   int loops_ = 0;
   int messages_ = 0;
   std::string last_message_;
+  Callback close_check_ = nullptr;  // for the next window shown
 };
 
 }  // namespace spindra::qt

@@ -1,7 +1,9 @@
 // The real main window driven through its menus, fields and list on the
 // offscreen platform, with the canvas read back pixel by pixel.
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <unistd.h>
 
@@ -273,6 +275,51 @@ TEST_F(MainWindowTest, SaveWritesTheModelUnderTheForcedExtension) {
     text << in.rdbuf();
     EXPECT_EQ(text.str(), model_text());
     EXPECT_EQ(FILIN.str(), (dir_ / "copy.rtm").string());
+
+    // copy.rtm exists now.  Saving as copy.rtm or as copy.dat would replace
+    // it, and the dialog asks the same question about copy.rtm for both; No
+    // keeps the dialog open and writes nothing, Yes saves.
+    std::vector<QString> questions;
+    const auto save_as = [&](const char* name, QMessageBox::StandardButton answer) {
+      later([&, name, answer] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        // Typed into the name field, which has the focus.
+        auto* field = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(field, nullptr);
+        QApplication::setActiveWindow(dialog);
+        field->setFocus();
+        ASSERT_TRUE(field->hasFocus());
+        replace_text(field, QString::fromStdString((dir_ / name).string()));
+        later([&, answer] {
+          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+          ASSERT_NE(box, nullptr) << "no question";
+          questions.push_back(box->text());
+          box->button(answer)->click();
+        });
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        if (QApplication::activeModalWidget() == dialog) dialog->reject();
+      });
+      action({"&File", "&Save Torsional vibration"})->trigger();
+    };
+    MASSES(1).amass *= 2.0;
+    save_as("copy.rtm", QMessageBox::No);
+    save_as("copy.dat", QMessageBox::No);
+    std::ifstream again(dir_ / "copy.rtm", std::ios::binary);
+    std::stringstream unchanged;
+    unchanged << again.rdbuf();
+    EXPECT_EQ(unchanged.str(), text.str()) << "No wrote the file";
+    save_as("copy.dat", QMessageBox::Yes);
+    ASSERT_EQ(questions.size(), 3u);
+    EXPECT_TRUE(questions[0].contains("copy.rtm")) << questions[0].toStdString();
+    EXPECT_EQ(questions[1], questions[0]);
+    EXPECT_EQ(questions[2], questions[0]);
+    std::ifstream saved(dir_ / "copy.rtm", std::ios::binary);
+    std::stringstream now;
+    now << saved.rdbuf();
+    EXPECT_EQ(now.str(), model_text());
+    EXPECT_NE(now.str(), text.str());
+    EXPECT_FALSE(fs::exists(dir_ / "copy.dat"));
   });
 }
 

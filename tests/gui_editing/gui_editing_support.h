@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QtTest/QTest>
 #include <functional>
 #include <memory>
 
@@ -16,6 +18,7 @@
 #include "app/draw.h"
 #include "app/engine_dialog.h"
 #include "app/main_window.h"
+#include "app/history.h"
 #include "app/model/store.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
@@ -44,14 +47,37 @@ class GuiEditingTest : public ::testing::Test {
     lib.reset();
   }
 
-  // Runs the main window; `script` acts once it shows, then it is closed.
-  void run(std::function<void()> script) {
+  // Runs the main window (with `model` named on the command line); `script`
+  // acts once it shows, then it is closed.
+  void run(std::function<void()> script, std::string model = {}) {
     later([this, script] {
       main_ = lib->top_window();
       if (main_ != nullptr) script();
+      start_history();  // the edits are not to be saved: closing asks nothing
       if (main_ != nullptr) main_->close();
     });
-    run_main_window();
+    run_main_window(model);
+  }
+
+  // A key pressed in the active main window, its shortcuts included.
+  void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QApplication::setActiveWindow(main_);
+    QTest::keyClick(main_, k, mods);
+  }
+  // Answers the file dialog that opens next with `path`, or cancels it when
+  // `path` is empty; `mode` receives the dialog's accept mode.
+  static void answer_file_dialog(QString path, int* mode = nullptr) {
+    later([path, mode] {
+      auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(d, nullptr) << "no file dialog";
+      if (mode) *mode = d->acceptMode();
+      if (path.isEmpty()) {
+        d->reject();
+        return;
+      }
+      d->selectFile(path);
+      QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+    });
   }
 
   // Runs `opener`, which should open one modal window; `act` answers it and

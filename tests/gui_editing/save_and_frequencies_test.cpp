@@ -124,3 +124,123 @@ TEST_F(GuiEditingTest, ClickedModelSavesOpensAndAnalysesLikeTheFile) {
 
 }  // namespace
 }  // namespace spindra::gui_editing_test
+
+namespace spindra::gui_editing_test {
+namespace {
+
+// A model named on the command line opens with the window; Create Node twice
+// and Undo twice give back the model as read, and its analysis; Redo brings
+// the nodes back; every shortcut runs its command.
+TEST_F(GuiEditingTest, CommandLineModelUndoRedoAndShortcuts) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString model = dir.filePath("diesel.rtm");
+  ASSERT_TRUE(QFile::copy(SPINDRA_SOURCE_DIR "/examples/diesel-generator.rtm", model));
+
+  run(
+      [&, this] {
+        ASSERT_EQ(NMASS, 9) << "the model of the command line is open";
+        EXPECT_GT(pen_near(255, 120, 1) + pen_near(255, 120, 2) + pen_near(255, 120, 4), 0)
+            << "and drawn";
+        EXPECT_EQ(main_->windowTitle(), "Harbrook - Kelvo Version 1.0 - diesel.rtm");
+        const Snapshot as_read = Snapshot::take();
+        int mode = -1;
+        answer_file_dialog({}, &mode);
+        key(Qt::Key_O, Qt::ControlModifier);
+        EXPECT_EQ(mode, QFileDialog::AcceptOpen);
+        answer_file_dialog({}, &mode);
+        key(Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(mode, QFileDialog::AcceptSave);
+        key(Qt::Key_F5);
+        ASSERT_EQ(IVALID, 1);
+        const Frequencies analysed = Frequencies::take();
+
+        auto ink = [this] { return 15 * 15 - pen_near(260, 160, 15); };  // pixels drawn
+        const int bare = ink();
+        menu({"&Create", "&Node"});
+        EXPECT_EQ(REASON.str(), "Create Node: click where the new inertia goes");
+        EXPECT_TRUE(click_dialog(230, 160, [](QWidget* w) {
+          testing::press_key(w, Qt::Key_Escape);
+          return 0;
+        }));
+        EXPECT_EQ(NMASS, 9) << "Escape is Cancel";
+        EXPECT_EQ(can_undo, 0);
+        create_inertia(230, 160, "1.5", "Extra A");
+        create_inertia(260, 160, "2.5", "Extra B");
+        ASSERT_EQ(NMASS, 11);
+        EXPECT_GT(ink(), bare);
+        EXPECT_EQ(main_->windowTitle(), "Harbrook - Kelvo Version 1.0 - diesel.rtm *");
+        key(Qt::Key_Z, Qt::ControlModifier);
+        menu({"&Edit", "&Undo"});
+        EXPECT_EQ(NMASS, 9);
+        EXPECT_TRUE(Snapshot::take() == as_read) << "the model as read";
+        EXPECT_EQ(can_undo, 0);
+        EXPECT_EQ(main_->windowTitle(), "Harbrook - Kelvo Version 1.0 - diesel.rtm");
+        EXPECT_EQ(ink(), bare) << "the node is gone";
+        key(Qt::Key_F5);
+        const Frequencies after_undo = Frequencies::take();
+        EXPECT_EQ(after_undo.texts, analysed.texts);
+        EXPECT_EQ(after_undo.eigenvalues, analysed.eigenvalues);
+        key(Qt::Key_Y, Qt::ControlModifier);  // the analysis left the history as it was
+        EXPECT_EQ(NMASS, 10);
+        key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        ASSERT_EQ(NMASS, 11);
+        EXPECT_EQ(MASSES(11).name, "Extra B");
+        EXPECT_EQ(MASSES(11).amass, 2.5);
+        EXPECT_EQ(can_redo, 0);
+
+        // Ctrl+Q asks about the two new nodes; Discard closes the window.
+        EXPECT_TRUE(with_dialog([this] { key(Qt::Key_Q, Qt::ControlModifier); },
+                                [](QWidget*) { return 2; }));
+        main_ = nullptr;
+      },
+      model.toStdString());
+}
+
+// With unsaved changes, Exit, Open and the window's frame ask first: Cancel
+// keeps the window and the model, Discard goes on, Save saves.
+TEST_F(GuiEditingTest, UnsavedWorkAsksBeforeExitOpenAndClose) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString saved = dir.filePath("kept.rtm");
+  auto exit = [this] { menu_action(main_, {"&File", "E&xit"})->trigger(); };
+  run([&, this] {
+    menu({"&Create", "&Node"});
+    create_inertia(60, 105, "0.5", "Motor rotor");
+    ASSERT_EQ(model_changed, 1);
+    EXPECT_TRUE(with_dialog(exit, [](QWidget* w) {
+      EXPECT_EQ(w->windowTitle(), "Unsaved changes");
+      return 3;  // Cancel
+    }));
+    EXPECT_EQ(lib->top_window(), main_);
+    EXPECT_TRUE(with_dialog([this] { main_->close(); },
+                            [](QWidget* w) {
+                              testing::press_key(w, Qt::Key_Escape);  // Cancel too
+                              return 0;
+                            }));
+    EXPECT_TRUE(main_->isVisible());
+    EXPECT_TRUE(with_dialog(
+        [this] {
+          menu_action(main_, {"&File", "&Open Torsional vibration"})->trigger();
+        },
+        [](QWidget*) {
+          answer_file_dialog({});  // Discard leads to the file dialog
+          return 2;
+        }));
+    EXPECT_EQ(NMASS, 1);
+    EXPECT_TRUE(with_dialog(exit, [&](QWidget*) {
+      answer_file_dialog(saved);  // Save, as a model that has no file yet
+      return 1;
+    }));
+    main_ = nullptr;
+  });
+  EXPECT_EQ(lib->top_window(), nullptr);
+  FILIN = saved.toStdString();
+  NMASS = 0;
+  ASSERT_TRUE(read_model_file());
+  EXPECT_EQ(NMASS, 1);
+  EXPECT_EQ(MASSES(1).name, "Motor rotor");
+}
+
+}  // namespace
+}  // namespace spindra::gui_editing_test

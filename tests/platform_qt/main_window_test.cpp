@@ -1,14 +1,18 @@
 // The main window layout with stand-in callbacks, the list file viewer and
 // the standard file actions.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include "tests/platform_qt/qt_test_support.h"
 
@@ -177,8 +181,24 @@ TEST_F(QtLibraryTest, RefreshOfTheCaptionAndTheControlVariable) {
   EXPECT_EQ(top(), nullptr);
 }
 
+// The type a file dialog's list gives `path`, once it has looked.
+QString listed_type(QFileDialog* fd, const QString& path) {
+  auto* files = fd->findChild<QFileSystemModel*>();
+  if (!files) return "<no list>";
+  fd->setDirectory(QFileInfo(path).path());
+  QElapsedTimer waited;
+  waited.start();
+  QString type;
+  while (type.isEmpty() && waited.elapsed() < 5000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    type = files->type(files->index(path));
+  }
+  return type;
+}
+
 // The file dialogs: the chosen path reaches the bound name, then the
-// callback runs; a cancelled dialog runs nothing.
+// callback runs; a cancelled dialog runs nothing.  The dialog names file
+// types from their names, never from their contents.
 TEST_F(QtLibraryTest, OpenAndSaveFileActions) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -188,16 +208,27 @@ TEST_F(QtLibraryTest, OpenAndSaveFileActions) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("title\n");
   }
+  const QString notes = dir.filePath("notes.rtm");
+  {
+    QFile f(notes);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+  }
   const QString long_dir = dir.filePath(QString(140, QLatin1Char('d')));
   ASSERT_TRUE(QDir().mkpath(long_dir));
   Vars v;
   std::vector<std::string> steps;
   auto choose = [&](const QString& path, bool accept) {
-    later([&steps, path, accept] {
+    later([&steps, &notes, path, accept] {
       auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(fd, nullptr);
       EXPECT_TRUE(fd->nameFilters().contains("Torsional Vibration files (*.rtm)"));
       steps.push_back(fd->acceptMode() == QFileDialog::AcceptOpen ? "open" : "save");
+      if (steps.size() == 1) {
+        const QString type = listed_type(fd, notes);
+        EXPECT_FALSE(type.isEmpty());
+        EXPECT_FALSE(type.contains("PDF")) << "the dialog read the file: " << type.toStdString();
+      }
       if (accept) {
         fd->selectFile(path);
         static_cast<QDialog*>(fd)->accept();
@@ -264,6 +295,19 @@ TEST_F(QtLibraryTest, ListViewerShowsTheFileAndClosesByExitOrEscape) {
     EXPECT_TRUE(QFontInfo(box->font()).fixedPitch());
     EXPECT_TRUE(box->toPlainText().startsWith("FREQUENCY TABLE\n"));
     EXPECT_TRUE(box->toPlainText().contains(QString(131, QLatin1Char('-')) + "|"));
+    // 126 characters and 30 lines show at the start, and the box fills the
+    // window as it is resized.
+    const int column = QFontMetrics(box->font()).horizontalAdvance(QLatin1Char('0'));
+    const auto fills = [w, box] {
+      QApplication::processEvents();
+      return w->width() - box->width() <= 8 && w->height() - box->y() - box->height() <= 8;
+    };
+    const int margin = static_cast<int>(box->document()->documentMargin());
+    EXPECT_GE(box->viewport()->width() - 2 * margin, 126 * column);
+    EXPECT_GE(box->viewport()->height() - 2 * margin, 30 * QFontMetrics(box->font()).lineSpacing());
+    EXPECT_TRUE(fills()) << box->width() << " of " << w->width();
+    w->resize(w->width() + 300, w->height() + 100);
+    EXPECT_TRUE(fills()) << box->width() << " of " << w->width();
     menu_action(w, {"E&xit"})->trigger();
   });
   EXPECT_EQ(build(*lib, list_viewer(p)), 0);

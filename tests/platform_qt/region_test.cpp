@@ -1,5 +1,6 @@
 // The graphics region: pixels drawn through the library, read back, shown
 // by the widget, and the mouse queries of its callback.
+#include "tests/support/memory_window_library.h"
 #include "tests/platform_qt/qt_test_support.h"
 
 namespace spindra::testing {
@@ -44,21 +45,44 @@ TEST(Palette, StandardColours) {
   for (int i = 0; i < 16; ++i) EXPECT_EQ(qt::palette_index(palette_colour(i)), i);
 }
 
-TEST(CanvasDrawing, LinesIncludeBothEndsAndClip) {
-  Canvas c(1, 20, 10, {}, true);
-  c.line(2, 6, 6, 6, 4, 1);
-  c.line(9, 0, 9, 0, 1, 1);    // a line to its own start: one pixel
-  c.line(-5, 8, 25, 8, 2, 1);  // beyond both sides: clipped
-  c.line(0, 0, 4, 4, 1, 1);
-  auto at = [&c](int x, int y) { return qt::palette_index(c.image().pixel(x, y)); };
-  for (int x = 2; x <= 6; ++x) EXPECT_EQ(at(x, 6), 4) << x;
-  EXPECT_EQ(at(1, 6), 15);
-  EXPECT_EQ(at(7, 6), 15);
-  EXPECT_EQ(at(9, 0), 1);
-  EXPECT_EQ(at(10, 0), 15);
-  for (int x = 0; x < 20; ++x) EXPECT_EQ(at(x, 8), 2);
-  for (int i = 0; i <= 4; ++i) EXPECT_EQ(at(i, i), 1);
-  EXPECT_EQ(at(1, 0), 15);
+// A one-pixel line sets its start and not its end, the same pixels in the
+// region as in the in-memory library, and clips; with the end pixel set
+// after it, as the display layer does, a complemented line changes each of
+// its pixels exactly once.
+TEST(CanvasDrawing, LinesLeaveTheirEndPixelToTheCaller) {
+  const int lines[][4] = {{2, 6, 6, 6},   {6, 6, 2, 6},   {9, 0, 9, 0},
+                          {0, 0, 4, 4},   {3, 9, 17, 1},  {17, 1, 3, 9},
+                          {12, 0, 15, 9}, {15, 9, 12, 0}, {-5, 8, 25, 8}};
+  for (const auto& l : lines) {
+    Canvas c(1, 20, 10, {}, true);
+    MemoryWindowLibrary memory(20, 10);
+    c.line(l[0], l[1], l[2], l[3], 4, 1);
+    memory.draw_line(l[0], l[1], l[2], l[3], 4);
+    const std::string where = ::testing::PrintToString(l);
+    for (int y = 0; y < 10; ++y) {
+      for (int x = 0; x < 20; ++x) {
+        ASSERT_EQ(qt::palette_index(c.image().pixel(x, y)), memory.pixel(x, y)) << where;
+      }
+    }
+    if (l[2] >= 0 && l[2] < 20) EXPECT_EQ(memory.pixel(l[2], l[3]), 15) << where;
+    const bool empty = l[0] == l[2] && l[1] == l[3];
+    if (l[0] >= 0) EXPECT_EQ(memory.pixel(l[0], l[1]), empty ? 15 : 4) << where;
+    if (l[0] < 0) EXPECT_EQ(memory.count(4), 20) << where;  // clipped to the row
+
+    // The display layer's draw: the line, then its end pixel.
+    c.clear();
+    c.line(l[0], l[1], l[2], l[3], 4 + 32768, 1);
+    c.pixel(l[2], l[3], 4 + 32768);
+    memory.set_device_pixel(static_cast<int16_t>(l[2]), static_cast<int16_t>(l[3]), 4);
+    const QRgb white = palette_colour(15) & 0xFFFFFF;
+    const QRgb flipped = white ^ (palette_colour(4) & 0xFFFFFF);
+    for (int y = 0; y < 10; ++y) {
+      for (int x = 0; x < 20; ++x) {
+        ASSERT_EQ(c.image().pixel(x, y) & 0xFFFFFF, memory.pixel(x, y) == 4 ? flipped : white)
+            << where;
+      }
+    }
+  }
 }
 
 TEST(CanvasDrawing, WideLinesRectanglesClearAndComplement) {
@@ -119,7 +143,7 @@ TEST_F(QtLibraryTest, RegionKeepsWhatWasDrawnBeforeAndAfterShowing) {
     EXPECT_EQ(shown.pixel(30, 15) & 0xFFFFFF, palette_colour(15) & 0xFFFFFF);
     lib->clear_screen();
     EXPECT_EQ(row(*lib, r.handle, 29, 0, 3), "ffff");
-    lib->draw_line(3, 3, 3, 3, 4);
+    lib->draw_line(3, 3, 4, 3, 4);
     const QImage again = w->grab().toImage();
     EXPECT_EQ(again.pixel(0, 29) & 0xFFFFFF, palette_colour(15) & 0xFFFFFF);
     EXPECT_EQ(again.pixel(3, 3) & 0xFFFFFF, palette_colour(4) & 0xFFFFFF);

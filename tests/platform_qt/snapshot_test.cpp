@@ -2,6 +2,7 @@
 // with SPINDRA_SNAPSHOT_DIR set, is saved as a PNG for a reader to look at.
 #include <QPushButton>
 
+#include "tests/platform/program_windows.h"
 #include "tests/platform_qt/qt_test_support.h"
 
 namespace spindra::testing {
@@ -29,23 +30,13 @@ TEST_F(QtLibraryTest, EveryWindowRenders) {
       }
     });
   };
-  shoot("about", 1);
-  build(*lib, about_box());
-  shoot("create_inertia", 2);
-  build(*lib, inertia_dialog(v, "%ca[Create Inertia]%bg[grey]&"));
-  shoot("create_stiffness", 2);
-  build(*lib, stiffness_dialog(v, "%ca[Create Stiffness]%bg[grey]&", true));
-  shoot("inertia_units", 2);
-  build(*lib, inertia_units_dialog(v));
-  for (int j = 1; j <= 6; ++j) {
-    v.cylno(j) = FixedText<5>(std::string("  ") + char('0' + j) + " ");
-    v.firang1(j) = "120.0";
-    v.firang2(j) = "480.0";
+  // The dialogs as the program builds them.
+  for (const RecordedWindow& w : record_program_windows()) {
+    const layout::WindowDescription d = layout::parse_window(w.pieces());
+    if (d.ordinary_window) continue;
+    shoot(d.caption.c_str(), 0);
+    build(*lib, w.pieces());
   }
-  shoot("create_engine", 2);
-  build(*lib, engine_dialog(v));
-  shoot("warning", 2);
-  build(*lib, warning_same_engine());
   v.freqs(1) = "  1234.5";
   v.freqs(2) = "  5678.9";
   v.icurrent_freq = 1;

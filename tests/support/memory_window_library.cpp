@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/line_pixels.h"
+
 namespace spindra {
 
 MemoryWindowLibrary::MemoryWindowLibrary(int w, int h)
@@ -47,22 +49,9 @@ void MemoryWindowLibrary::draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t 
     return;
   }
   ++lines;
-  int x = x1, y = y1;
-  const int dx = std::abs(x2 - x1), dy = -std::abs(y2 - y1);
-  const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
-  int err = dx + dy;
-  while (x != x2 || y != y2) {
+  for_each_line_pixel(x1, y1, x2, y2, [this, colour](int x, int y) {
     set_device_pixel(static_cast<int16_t>(x), static_cast<int16_t>(y), colour);
-    const int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y += sy;
-    }
-  }
+  });
 }
 
 void MemoryWindowLibrary::fill_rectangle(int16_t x1, int16_t y1, int16_t x2, int16_t y2,

@@ -27,8 +27,8 @@ class MemoryWindowLibrary : public NullWindowLibrary {
 
   void select_graphics_object(int handle) override { selected = handle; }
   void clear_screen() override;
-  // A line from (x1, y1) up to but not including (x2, y2); a line of one
-  // point draws nothing.  Pixels off the canvas are dropped.
+  // One pixel wide whatever the line width; pixels off the canvas are
+  // dropped.
   void draw_line(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) override;
   void set_device_pixel(int16_t x, int16_t y, int colour) override;
   void fill_rectangle(int16_t x1, int16_t y1, int16_t x2, int16_t y2, int colour) override;

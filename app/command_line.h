@@ -1,0 +1,20 @@
+// The program's command line: spindra [--help | --version | MODEL.rtm].
+#pragma once
+
+#include <string>
+
+namespace spindra {
+
+struct CommandLine {
+  enum class Action { Run, Help, Version, Refuse };
+  Action action = Action::Run;
+  std::string model;    // Run: the model file to open, empty for none
+  std::string message;  // Help, Version: the text to print; Refuse: the reason
+};
+
+// Reads the arguments after the program name.  "--help" or "--version"
+// anywhere wins; "--" ends the options; an unknown option or a second model
+// file refuses the command line.
+CommandLine parse_command_line(int argc, const char* const* argv);
+
+}  // namespace spindra

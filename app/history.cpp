@@ -1,0 +1,188 @@
+#include "app/history.h"
+
+#include <array>
+#include <string>
+
+#include "app/model/store.h"
+#include "platform/window_library.h"
+
+namespace spindra {
+
+namespace {
+
+// The model part of the store.  CRE_ENGS rides along so that a definition
+// taken back to a half-placed engine goes on with that engine's settings; it
+// is not compared (the engine dialog changes it without changing the model).
+struct ModelSnapshot {
+  Table<NODE, 1, kMaxNodes> masses;
+  Table<STIFFNESS, 1, kMaxStiffnesses> stiff;
+  Table<ENGINE, 1, kMaxEngines> engs;
+  int32_t nmass = 0;
+  int32_t nstif = 0;
+  int32_t neng = 0;
+  Title80 title;
+  double conv_i = 1.0;
+  double conv_s = 1.0;
+  double ordmin = 1.0;
+  double ordmax = 6.0;
+  double ordstep = 1.0;
+  int32_t ieng = 0;
+  int32_t icyl = 0;
+  ENGINE cre_engs;
+};
+
+// An engine as the user defined it: the derived firing angles and ncyl1 are
+// left out.
+bool same_engine(const ENGINE& a, const ENGINE& b) {
+  return a.ncyl == b.ncyl && a.ivee_engine == b.ivee_engine && a.nstroke == b.nstroke &&
+         a.ifirord == b.ifirord && a.offset_angle == b.offset_angle && a.vee_angle == b.vee_angle &&
+         a.percent_torque == b.percent_torque && a.name == b.name;
+}
+
+bool same_as_store(const ModelSnapshot& s) {
+  if (s.nmass != NMASS || s.nstif != NSTIF || s.neng != NENG || s.ieng != IENG || s.icyl != ICYL ||
+      !(s.title == TITLE) || s.conv_i != CONV_I || s.conv_s != CONV_S || s.ordmin != ORDMIN ||
+      s.ordmax != ORDMAX || s.ordstep != ORDSTEP) {
+    return false;
+  }
+  if (!(s.masses == MASSES) || !(s.stiff == STIFF)) return false;
+  for (int k = 1; k <= kMaxEngines; ++k) {
+    if (!same_engine(s.engs(k), ENGS(k))) return false;
+  }
+  return true;
+}
+
+void capture(ModelSnapshot& s) {
+  s.masses = MASSES;
+  s.stiff = STIFF;
+  s.engs = ENGS;
+  s.nmass = NMASS;
+  s.nstif = NSTIF;
+  s.neng = NENG;
+  s.title = TITLE;
+  s.conv_i = CONV_I;
+  s.conv_s = CONV_S;
+  s.ordmin = ORDMIN;
+  s.ordmax = ORDMAX;
+  s.ordstep = ORDSTEP;
+  s.ieng = IENG;
+  s.icyl = ICYL;
+  s.cre_engs = CRE_ENGS;
+}
+
+void restore(const ModelSnapshot& s) {
+  MASSES = s.masses;
+  STIFF = s.stiff;
+  ENGS = s.engs;
+  NMASS = s.nmass;
+  NSTIF = s.nstif;
+  NENG = s.neng;
+  TITLE = s.title;
+  CONV_I = s.conv_i;
+  CONV_S = s.conv_s;
+  ORDMIN = s.ordmin;
+  ORDMAX = s.ordmax;
+  ORDSTEP = s.ordstep;
+  IENG = s.ieng;
+  ICYL = s.icyl;
+  CRE_ENGS = s.cre_engs;
+}
+
+// A ring of steps: step i (0 = oldest kept) lives in ring[(first + i) % size].
+constexpr int kSteps = kUndoDepth + 1;
+std::array<ModelSnapshot, kSteps> ring;
+int first = 0;
+int count = 0;
+int current = -1;  // the step the store holds
+int saved = -1;    // the step last read or saved; -1 when it was dropped
+
+ModelSnapshot& step(int i) {
+  return ring[static_cast<std::size_t>((first + i) % kSteps)];
+}
+
+void set_flag(int32_t& flag, bool on) {
+  const int32_t v = on ? 1 : 0;
+  if (flag == v) return;
+  flag = v;
+  WINDOW_UPDATE(flag);
+}
+
+void show_marks() {
+  const bool changed = model_changed != (current != saved ? 1 : 0);
+  set_flag(model_changed, current != saved);
+  set_flag(can_undo, current > 0);
+  set_flag(can_redo, current < count - 1);
+  if (changed) show_caption();
+}
+
+}  // namespace
+
+void show_caption() {
+  std::string text(BANNER.trimmed());
+  std::string name(model_file.trimmed());
+  if (const auto slash = name.find_last_of('/'); slash != std::string::npos) {
+    name.erase(0, slash + 1);
+  }
+  if (name.empty() && model_changed != 0) name = "Unnamed";
+  if (!name.empty()) text += " - " + name;
+  if (model_changed != 0) text += " *";
+  window_caption = text;
+  WINDOW_UPDATE(window_caption);
+}
+
+void start_history() {
+  first = 0;
+  count = 1;
+  current = 0;
+  saved = 0;
+  capture(step(0));
+  model_file = FILIN.view();
+  show_marks();
+  show_caption();
+}
+
+bool note_model_edit() {
+  if (current < 0) start_history();
+  if (same_as_store(step(current))) return false;
+  count = current + 1;  // what could have been redone is gone
+  if (saved > current) saved = -1;
+  if (count == kSteps) {
+    first = (first + 1) % kSteps;
+    --count;
+    --current;
+    saved = saved > 0 ? saved - 1 : -1;
+  }
+  capture(step(count));
+  ++count;
+  ++current;
+  show_marks();
+  return true;
+}
+
+void note_model_saved() {
+  note_model_edit();
+  saved = current;
+  model_file = FILIN.view();
+  show_marks();
+  show_caption();
+}
+
+bool undo_model_edit() {
+  note_model_edit();
+  if (current <= 0) return false;
+  --current;
+  restore(step(current));
+  show_marks();
+  return true;
+}
+
+bool redo_model_edit() {
+  note_model_edit();
+  if (current >= count - 1) return false;
+  ++current;
+  restore(step(current));
+  show_marks();
+  return true;
+}
+
+}  // namespace spindra

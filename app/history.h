@@ -1,0 +1,54 @@
+// Undo and redo of model edits, and the mark that says the model has changed
+// since it was read or saved.
+//
+// The history is a ring of snapshots of the model part of the store (the
+// inertias, stiffnesses and engines with their counts, the title, the unit
+// factors, the order range and the engine being defined).  Commands do not
+// record anything themselves: after each command that may edit the model the
+// main window calls note_model_edit(), which compares the model with the
+// current step and records a new step only when they differ.  The fields the
+// analysis derives (firing angles, ncyl1) are not compared, so a completed
+// analysis leaves the history and the mark alone.
+#pragma once
+
+#include <cstdint>
+
+#include "text/fixed_text.h"
+
+namespace spindra {
+
+// Steps kept for undo besides the current one; older ones are dropped.
+inline constexpr int kUndoDepth = 100;
+
+// 1 while the model differs from the one last read or saved (or, when none
+// has been, from the empty model of start-up).
+inline int32_t model_changed = 0;
+// 1 while there is a step to undo / redo (the Edit menu greys its items by
+// them).
+inline int32_t can_undo = 0;
+inline int32_t can_redo = 0;
+// The main window's caption: the banner, then the model file's name and a
+// "*" while the model has unsaved changes.
+inline FixedText<200> window_caption;
+// The model file the model in memory was last read from or saved to; blank
+// when none.
+inline FixedText<130> model_file;
+
+// Starts a new history whose only step is the model in memory, taken as read
+// or saved (start-up and a successful Open); the model file is FILIN then.
+void start_history();
+// Records the model as a new step when it differs from the current step;
+// steps that could have been redone are dropped.  True when it recorded one.
+bool note_model_edit();
+// The model in memory has just been saved to FILIN.
+void note_model_saved();
+// Puts the model of the step before (after) the current one back into the
+// store.  False when there is none.
+bool undo_model_edit();
+bool redo_model_edit();
+
+// Sets window_caption from BANNER, the model file and the mark and refreshes
+// it in the open windows.
+void show_caption();
+
+}  // namespace spindra
