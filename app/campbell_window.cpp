@@ -223,17 +223,11 @@ int CAMPBELL_FIELD() {
 }
 
 int EXPORT_CAMPBELL() {
-  std::string message;
-  if (!export_picture(CAMPBELL_PICTURE.trimmed(), DRAW_CAMPBELL, &message))
-    window_library().show_message("Export Picture", message);
-  return 1;
+  return export_command(CAMPBELL_PICTURE, DRAW_CAMPBELL);
 }
 
 int PRINT_CAMPBELL() {
-  std::string message;
-  if (!draw_on_page(PageKind::Printer, {}, DRAW_CAMPBELL, &message) && !message.empty())
-    window_library().show_message("Print", message);
-  return 1;
+  return print_command(DRAW_CAMPBELL);
 }
 
 }  // namespace

@@ -155,6 +155,9 @@ int READ_FILE() {
   WINDOW_UPDATE(FREQS);
   WINDOW_UPDATE(IVALID);
   start_history();
+  // Pictures of this model are offered under its name.
+  PICTURE_FILE = FILIN;
+  DEFAULT_EXTENSION(PICTURE_FILE, "svg", 0);
   IDRAW();
   return 1;
 }
@@ -247,6 +250,7 @@ int run_main_window(std::string_view model) {
   start_history();
   given_model = model;
   window_callback1 = canvas_callback;
+  PICTURE_FILE = "Unnamed.svg";
   set_save_name_rule(DEFAULT_EXTENSION);  // the rule SAVE_FILE applies
 
   WINDOW_PRINTF("%fn[Arial]%ts&", {bind(FONT_SCALING)});

@@ -40,19 +40,27 @@ void suggest_picture_name(FileName130& picture) {
   DEFAULT_EXTENSION(picture, "svg", 0);
 }
 
-int EXPORT_PICTURE() {
+int export_command(FileName130& file, int (*draw)()) {
   std::string message;
-  DEFAULT_EXTENSION(PICTURE_FILE, "svg", 1);
-  if (!export_picture(PICTURE_FILE.trimmed(), IDRAW, &message))
+  DEFAULT_EXTENSION(file, "svg", 1);
+  if (!export_picture(file.trimmed(), draw, &message))
     window_library().show_message("Export Picture", message);
   return 1;
 }
 
-int PRINT_PICTURE() {
+int print_command(int (*draw)()) {
   std::string message;
-  if (!draw_on_page(PageKind::Printer, {}, IDRAW, &message) && !message.empty())
+  if (!draw_on_page(PageKind::Printer, {}, draw, &message) && !message.empty())
     window_library().show_message("Print", message);
   return 1;
+}
+
+int EXPORT_PICTURE() {
+  return export_command(PICTURE_FILE, IDRAW);
+}
+
+int PRINT_PICTURE() {
+  return print_command(IDRAW);
 }
 
 }  // namespace spindra

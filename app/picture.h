@@ -27,6 +27,13 @@ inline FileName130 PICTURE_FILE;
 // another model.
 void suggest_picture_name(FileName130& picture);
 
+// The commands behind Export Picture... and Print... of a window whose
+// drawing `draw` makes: a picture to `file` (extension svg when it has
+// none), or a print after the print dialog; a failure is shown in a
+// message.  Return 1.
+int export_command(FileName130& file, int (*draw)());
+int print_command(int (*draw)());
+
 // Main-window callbacks: File > Export Picture... (after the file dialog)
 // and File > Print...; both draw the model as IDRAW does.  Return 1.
 int EXPORT_PICTURE();

@@ -2,11 +2,18 @@
 # Runs the real program under Xvfb, opens a sample model through File > Open,
 # runs Calculate > Frequencies and saves a screenshot of the main window with
 # the first mode shape:  tools/screenshot.sh [MODEL.rtm] [OUT.png]
+# With VIEW=campbell it goes on to Calculate > Campbell Diagram, sets the
+# speed range 0 to 4000 rev/min and the operating range 1350 to 1650 rev/min,
+# rests the mouse on the crossing of order 3 with mode 3 and saves the
+# Campbell window instead (default OUT docs/campbell.png).
 # Needs the packages xvfb, xdotool and imagemagick.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 model=$(realpath "${1:-$root/examples/diesel-generator.rtm}")
-out=$(realpath -m "${2:-$root/docs/main-window.png}")
+view=${VIEW:-main}
+default_out=$root/docs/main-window.png
+[ "$view" != campbell ] || default_out=$root/docs/campbell.png
+out=$(realpath -m "${2:-$default_out}")
 program=${SPINDRA:-$root/build/spindra}
 scale=${MODE_SCALE:-20}
 # Where the Mode Scale field sits on a 1280 x 1024 screen.
@@ -43,12 +50,30 @@ run() {
   xdotool type --delay 20 "$scale"
   xdotool key Return
   sleep 1
+  if [ "$view" = campbell ]; then
+    xdotool mousemove 227 8 click 1
+    sleep 0.5
+    xdotool mousemove 250 75 click 1
+    sleep 2
+    window=$(xdotool search --name "^Campbell" | head -n 1)
+    xdotool windowfocus --sync "$window"
+    # The range fields below the diagram: select, type, leave.
+    local field
+    for field in "332 4000" "596 1350" "698 1650"; do
+      set -- $field
+      xdotool mousemove "$1" 839 click --repeat 3 1
+      xdotool type --delay 20 "$2"
+      xdotool key Tab
+      sleep 0.5
+    done
+    xdotool mousemove 530 631; sleep 0.3; xdotool mousemove 531 632; sleep 0.5
+  fi
   import -window "$window" "$out"
 }
 if [ "${SPINDRA_INSIDE_XVFB:-}" = 1 ]; then
   run
 else
-  export scale scale_x scale_y
+  export scale scale_x scale_y view
   SPINDRA_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$model" "$out"
   echo "wrote $out"
 fi

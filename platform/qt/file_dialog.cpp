@@ -1,6 +1,8 @@
 #include "platform/qt/file_dialog.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileIconProvider>
 #include <QMimeDatabase>
 #include <string>
@@ -30,28 +32,41 @@ class NameOnlyIconProvider : public QFileIconProvider {
   QMimeDatabase mime_;
 };
 
-// The extension a save of this window forces: that of its first filter when
-// the filter is one "*.ext" pattern, none otherwise.
-std::string forced_extension(const std::vector<layout::Filter>& filters) {
-  if (filters.empty()) return {};
-  const std::string& p = filters.front().pattern;
+// The extension a filter forces on a save: its own when it is one "*.ext"
+// pattern, none otherwise.
+std::string forced_extension(const layout::Filter& filter) {
+  const std::string& p = filter.pattern;
   if (p.size() < 3 || p.compare(0, 2, "*.") != 0) return {};
   const std::string ext = p.substr(2);
   if (ext.find_first_of("*?[]; .") != std::string::npos) return {};
   return ext;
 }
 
+QStringList patterns_of(const layout::Filter& filter) {
+  return QString::fromStdString(filter.pattern).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 class FileDialog : public QFileDialog {
  public:
   FileDialog(QWidget* parent, const QString& caption) : QFileDialog(parent, caption) {}
 
-  std::string extension;
+  std::vector<layout::Filter> filters;
   int width = 0;
+
+  // The extension a save forces: that of the chosen filter, or of the
+  // window's first filter when the choice is all files.
+  std::string extension() const {
+    const int chosen = static_cast<int>(nameFilters().indexOf(selectedNameFilter()));
+    if (chosen >= 0 && chosen < static_cast<int>(filters.size()))
+      return forced_extension(filters[static_cast<std::size_t>(chosen)]);
+    return filters.empty() ? std::string() : forced_extension(filters.front());
+  }
 
   // The name a save will really write for `typed`.
   QString written_name(const QString& typed) const {
     const FileNameRule rule = save_name_rule();
     const std::string path = typed.toStdString();
+    const std::string extension = this->extension();
     if (!rule || extension.empty() || width <= 0 || path.size() > static_cast<std::size_t>(width)) {
       return typed;
     }
@@ -101,9 +116,19 @@ QString choose_file(QWidget* parent, bool reading, const std::vector<layout::Fil
   for (const auto& f : filters) names << QString::fromStdString(f.name + " (" + f.pattern + ")");
   names << QStringLiteral("All files (*)");
   dialog.setNameFilters(names);
-  dialog.extension = forced_extension(filters);
+  dialog.filters = filters;
   dialog.width = width;
-  if (!current.isEmpty()) dialog.selectFile(current);
+  if (!current.isEmpty()) {
+    // The dialog starts on the first filter that takes the current name.
+    const QString name = QFileInfo(current).fileName();
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+      if (QDir::match(patterns_of(filters[i]), name)) {
+        dialog.selectNameFilter(names[static_cast<int>(i)]);
+        break;
+      }
+    }
+    dialog.selectFile(current);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }

@@ -41,6 +41,10 @@ LayoutWindow::LayoutWindow(QtWindowLibrary& library, layout::WindowDescription d
   }
   if (desc_.positioned) move(desc_.pos_x, desc_.pos_y);
   build();
+  // A window with a graphics region opens big enough to show all of it (the
+  // toolkit would keep a new window to two thirds of the screen); made
+  // smaller, the region scrolls.
+  if (!regions_.empty()) resize(sizeHint());
 }
 
 LayoutWindow::~LayoutWindow() {

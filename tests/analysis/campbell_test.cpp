@@ -10,6 +10,7 @@
 #include "app/campbell_window.h"
 #include "app/picture.h"
 #include "graphics/display/display.h"
+#include "graphics/kernel/kernel.h"
 #include "tests/support/memory_window_library.h"
 #include "tests/analysis/analysis_fixture.h"
 
@@ -106,7 +107,57 @@ TEST_F(Campbell, CampbellCrossingsFollowTheListFile) {
   }
 }
 
+// The callback bound by the layout piece that holds `text`.
+Callback callback_of_piece(const MemoryWindowLibrary& lib, std::string_view text) {
+  for (const auto& piece : lib.pieces) {
+    if (piece.layout.find(text) == std::string::npos) continue;
+    for (const LayoutArg& a : piece.args)
+      if (a.kind == LayoutArg::Kind::Call) return a.call;
+  }
+  return nullptr;
+}
+
+TEST_F(Campbell, WindowShowsTheCrossingUnderTheMouse) {
+  use_model_name("twin");
+  inertia(1, 1.0);
+  inertia(2, 3.0);
+  shaft(1, 2, 1.0e6);
+  engine(1, {1, 2}, 4, 1);
+  std::string message;
+  ASSERT_TRUE(run_frequency_analysis(&message)) << message;
+  MemoryWindowLibrary lib(10, 10);
+  set_window_library(&lib);
+  EXPECT_EQ(CAMPBELL_DIAGRAM(), 1);
+  ASSERT_TRUE(graph_window_open(2));
+  callback_of_piece(lib, "%sc")();  // the window shows: drawn once
+
+  const int w = gsl::IQMX(25), h = gsl::IQMY(25);
+  EXPECT_NEAR(double(w) / h, 297.0 / 210.0, 0.01);  // round circles
+  const CROSSING& c = CROSSINGS(2);
+  lib.mouse_x = static_cast<int>(std::lround(campbell_x(c.speed) * w / 297.0));
+  lib.mouse_y = h - 1 - static_cast<int>(std::lround(campbell_y(c.freq) * h / 210.0));
+  ASSERT_NE(window_callback2, nullptr);
+  EXPECT_EQ(window_callback2(), 2);
+  char expected[80];
+  std::snprintf(expected, sizeof expected, "order 2.0: %.2f rev/min, vector sum %.5f", c.speed,
+                c.vecsum);
+  EXPECT_NE(CAMPBELL_STATUS.str().find(expected), std::string::npos) << CAMPBELL_STATUS.str();
+
+  // A speed range that is no range is refused in the status line.
+  SPEED_TO = SPEED_FROM;
+  callback_of_piece(lib, "Speed from")();
+  EXPECT_NE(CAMPBELL_STATUS.str().find("needs 0 <= from < to"), std::string::npos);
+  EXPECT_GT(SPEED_TO, SPEED_FROM);
+  set_window_library(nullptr);
+  display::IWINDOW_CONTROL2 = 0;  // the window is gone with its library
+}
+
 TEST_F(Campbell, CampbellRefusedWithoutResults) {
+  NullWindowLibrary null;
+  set_window_library(&null);
+  EXPECT_EQ(CAMPBELL_DIAGRAM(), 1);
+  EXPECT_EQ(null.messages, 1);
+  set_window_library(nullptr);
   std::string message;
   EXPECT_FALSE(campbell_available(&message));
   EXPECT_NE(message.find("Calculate > Frequencies"), std::string::npos);

@@ -1,5 +1,6 @@
 // The canvas: status text, snap and ortho, hit tests and the dispatch of
 // mouse events to the command modes.
+#include "app/history.h"
 #include "tests/editing/editing_support.h"
 
 namespace spindra::editing_test {
@@ -171,6 +172,42 @@ TEST_F(CanvasTest, ClickSnapsAndFollowsTheLastPosition) {
   EXPECT_EQ(MASSES(1).xy_node(2), 50.0);
   EXPECT_EQ(MASSES(2).xy_node(1), 150.0);
   EXPECT_EQ(MASSES(2).xy_node(2), 50.0);
+}
+
+}  // namespace
+}  // namespace spindra::editing_test
+
+namespace spindra::editing_test {
+namespace {
+
+// The edit history keeps the last 100 steps; a new edit drops what could have
+// been redone; the unsaved mark follows the step last read or saved.
+TEST_F(CanvasTest, HistoryKeepsAHundredStepsAndMarksTheSavedOne) {
+  start_history();
+  EXPECT_EQ(note_model_edit(), false);
+  for (int k = 1; k <= 105; ++k) {
+    MASSES(1).amass = k;
+    ASSERT_TRUE(note_model_edit());
+  }
+  EXPECT_EQ(model_changed, 1);
+  int undone = 0;
+  while (undo_model_edit()) ++undone;
+  EXPECT_EQ(undone, kUndoDepth);
+  EXPECT_EQ(MASSES(1).amass, 5.0);
+  EXPECT_EQ(model_changed, 1) << "the step as read was dropped";
+  note_model_saved();
+  EXPECT_EQ(model_changed, 0);
+  ASSERT_TRUE(redo_model_edit());
+  EXPECT_EQ(MASSES(1).amass, 6.0);
+  EXPECT_EQ(model_changed, 1);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_EQ(model_changed, 0);
+  ENGS(1).angle(1) = 90.0;  // what an analysis derives is no edit
+  EXPECT_FALSE(note_model_edit());
+  MASSES(2).name = "New";
+  ASSERT_TRUE(note_model_edit());
+  EXPECT_EQ(can_redo, 0);
+  EXPECT_FALSE(redo_model_edit());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // Building a model by clicking in the real main window: inertias at snapped
 // and ortho-constrained positions, the status line, shafts, a shaft to
 // ground, and modifying an inertia and a stiffness in display units.
+#include <QScrollArea>
+#include <QScrollBar>
+
 #include "tests/gui_editing/gui_editing_support.h"
 
 namespace spindra::gui_editing_test {
@@ -218,6 +221,34 @@ TEST_F(GuiEditingTest, ADragWithTheButtonHeldIsOneClick) {
     ASSERT_EQ(NSTIF, 1);
     EXPECT_EQ(STIFF(1).nodes(1), 1);
     EXPECT_EQ(STIFF(1).nodes(2), 2);
+  });
+}
+
+}  // namespace
+}  // namespace spindra::gui_editing_test
+
+namespace spindra::gui_editing_test {
+namespace {
+
+// In a window smaller than the region, scroll bars reach all of it and a
+// click far in its corner still lands on its own paper position.
+TEST_F(GuiEditingTest, SmallWindowScrollsTheWholeRegion) {
+  run([this] {
+    auto* area = qobject_cast<QScrollArea*>(region()->parentWidget()->parentWidget());
+    ASSERT_NE(area, nullptr);
+    main_->resize(320, 240);
+    QApplication::processEvents();
+    ASSERT_TRUE(area->horizontalScrollBar()->isVisible());
+    ASSERT_TRUE(area->verticalScrollBar()->isVisible());
+    area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum());
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+    const QPoint corner = region()->mapTo(area->viewport(), pixel_of(290, 5));
+    EXPECT_TRUE(area->viewport()->rect().contains(corner)) << "the far corner is in view";
+    menu({"&Create", "&Node"});
+    create_inertia(290, 5, "1.0", "Corner");
+    ASSERT_EQ(NMASS, 1);
+    EXPECT_EQ(MASSES(1).xy_node(1), 290.0);
+    EXPECT_EQ(MASSES(1).xy_node(2), 5.0);
   });
 }
 

@@ -53,9 +53,11 @@ TEST(LayoutProgramWindows, EveryWindowOfTheProgramParsesAndIsBound) {
       EXPECT_EQ(m->greyable, m->grey_flag != nullptr) << m->label;
     }
   }
-  EXPECT_EQ(captions, (std::vector<std::string>{"(main)", "About Spindra", "Select Inertia Units",
-                                                "Select Stiffness Units", "Create Inertia",
-                                                "Create Engine"}));
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{
+                "(main)", "About Spindra", "Select Inertia Units", "Select Stiffness Units",
+                "Create Inertia", "Create Engine", "Modify Inertia", "Create Stiffness",
+                "Create Stiffness to ground", "Modify Stiffness", "Warning", "Warning"}));
 }
 
 TEST(LayoutParser, PiecesWithAmpersandContinueTheWindow) {
@@ -68,6 +70,19 @@ TEST(LayoutParser, PiecesWithAmpersandContinueTheWindow) {
   EXPECT_EQ(d.caption, "A");
   EXPECT_EQ(d.pieces.size(), 2u);
   EXPECT_TRUE(parser.empty());
+}
+
+// Shortcuts go to the menu item their path names.
+TEST(LayoutParser, ShortcutsGoToTheMenuItemOfTheirPath) {
+  const std::vector<layout::Piece> pieces = {
+      {"%mn[&File[&Open,E&xit]]&", {call(stand_in), literal("EXIT")}},
+      {"%ks[&File/E&xit=Ctrl+Q]&", {}},
+      {"%ks[&File/&Open=Ctrl+O;F3]&", {}},
+      {"%ww", {}}};
+  const WindowDescription d = parse_window(pieces);
+  ASSERT_EQ(d.menus.size(), 1u);
+  EXPECT_EQ(d.menus[0].children[0].keys, (std::vector<std::string>{"Ctrl+O", "F3"}));
+  EXPECT_EQ(d.menus[0].children[1].keys, (std::vector<std::string>{"Ctrl+Q"}));
 }
 
 // A layout the program never passes is reported at once, naming the code and
@@ -94,6 +109,9 @@ TEST(LayoutParser, MistakesAreReportedNotIgnored) {
       {"%mn[&File[&Open]&", {call(stand_in)}, "]"},
       {"%mn[#&Node]&", {call(stand_in)}, "expected an integer variable"},
       {"%ga&", {bind(i)}, "size N"},
+      {"%ks[&File/&Close=Ctrl+W]&", {}, "no menu item"},
+      {"%ks[&File=Ctrl+W]&", {}, "no menu item"},
+      {"%ks[Ctrl+W]&", {}, "[menu/item=keys]"},
       {"%rb[x]&", {bind(i)}, "modifier `"},
       {"%12ls&", {}, "width and height"},
       {"%`^gr[full_mouse_input]&", {value(10), value(10), bind(r), call(stand_in)}, "handle"},

@@ -3,6 +3,8 @@
 // program opens its main window and its dialogs (every dialog cancelled).
 #pragma once
 
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "app/canvas.h"
@@ -38,6 +40,32 @@ inline std::vector<RecordedWindow> record_program_windows() {
   float x = 50.0f, y = 50.0f;
   CREATE_NODE(kLeftButton, x, y);
   CREATE_ENGI(kRightButton, x, y);
+  // Two inertias joined by a stiffness, for the stiffness and modify dialogs.
+  for (int n = 1; n <= 2; ++n) {
+    MASSES(n) = BLANK_MASS;
+    MASSES(n).xy_node(1) = 50.0 * n;
+    MASSES(n).xy_node(2) = 50.0;
+  }
+  NMASS = 2;
+  STIFF(1) = BLANK_STIFF;
+  STIFF(1).nodes(1) = 1;
+  STIFF(1).nodes(2) = 2;
+  NSTIF = 1;
+  float x2 = 100.0f, y2 = 50.0f, mid = 75.0f;
+  CREATE_NODE(kRightButton, x, y);
+  CREATE_STIF(kLeftButton, x, y);
+  CREATE_STIF(kLeftButton, x2, y2);
+  CREATE_STIF_GROUND(kLeftButton, x, y);
+  CREATE_STIF(kRightButton, mid, y);
+  // Engine 2 being defined: inertia 1 drives engine 1, inertia 2 already
+  // carries a cylinder of engine 2; a click on each warns.
+  NENG = 1;
+  IENG = 2;
+  CRE_ENGS.ncyl = 2;
+  MASSES(1).icyleng_no(1) = 1;
+  MASSES(2).icyleng_no(1) = 2;
+  CREATE_ENGI(kLeftButton, x, y);
+  CREATE_ENGI(kLeftButton, x2, y2);
   set_window_library(before);
 
   std::vector<RecordedWindow> windows(1);
@@ -48,6 +76,14 @@ inline std::vector<RecordedWindow> record_program_windows() {
   }
   windows.pop_back();
   return windows;
+}
+
+// The recorded window with this caption; `nth` counts windows that share it.
+inline RecordedWindow program_window(std::string_view caption, int nth = 0) {
+  for (RecordedWindow& w : record_program_windows()) {
+    if (layout::parse_window(w.pieces()).caption == caption && nth-- == 0) return w;
+  }
+  throw std::logic_error("the program builds no window " + std::string(caption));
 }
 
 }  // namespace spindra::testing

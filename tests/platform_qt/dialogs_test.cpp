@@ -61,21 +61,22 @@ TEST_F(QtLibraryTest, AboutBoxClosesByOkEscapeOrFrame) {
     EXPECT_TRUE(ok->isDefault());
     ok->click();
   });
-  EXPECT_EQ(build(*lib, about_box()), 1);
+  const RecordedWindow about = program_window("About Spindra");
+  EXPECT_EQ(build(*lib, about.pieces()), 1);
 
   later([this] { press_key(top(), Qt::Key_Escape); });
-  EXPECT_EQ(build(*lib, about_box()), 0);
+  EXPECT_EQ(build(*lib, about.pieces()), 0);
 
   later([this] { top()->close(); });
-  EXPECT_EQ(build(*lib, about_box()), 0);
+  EXPECT_EQ(build(*lib, about.pieces()), 0);
   EXPECT_EQ(top(), nullptr);
 }
 
 // Without %es, Escape is the Cancel button where there is one.
 TEST_F(QtLibraryTest, EscapeWithoutItsCodeIsTheCancelButton) {
-  Vars v;
+  const RecordedWindow dialog = program_window("Create Inertia");
   later([this] { press_key(top(), Qt::Key_Escape); });
-  EXPECT_EQ(build(*lib, inertia_dialog(v, "%ca[Create Inertia]%bg[grey]&")), 2);
+  EXPECT_EQ(build(*lib, dialog.pieces()), 2);
   later([this] {
     press_key(top(), Qt::Key_Escape);
     ASSERT_NE(top(), nullptr) << "Escape closed a dialog without %es and without Cancel";
@@ -85,214 +86,190 @@ TEST_F(QtLibraryTest, EscapeWithoutItsCodeIsTheCancelButton) {
 }
 
 TEST_F(QtLibraryTest, InertiaDialogWritesTypedValues) {
-  Vars v;
-  v.nmass = 7;
-  v.amass = 12.5;
-  later([this, &v] {
+  const RecordedWindow create = program_window("Create Inertia");
+  const RecordedWindow modify = program_window("Modify Inertia");
+  NMASS = 7;
+  AMASS_IN = 12.5;
+  FixedText<16>& name_var = dialog_buffers().create_name;
+  later([this, &name_var] {
     QWidget* w = top();
     EXPECT_EQ(w->windowTitle(), "Create Inertia");
-    auto* number = qobject_cast<QLineEdit*>(lib->control_for(&v.nmass));
+    auto* number = qobject_cast<QLineEdit*>(lib->control_for(&NMASS));
     ASSERT_NE(number, nullptr);
     EXPECT_EQ(number->text(), "7");
     EXPECT_TRUE(number->isReadOnly());
-    auto* unit = qobject_cast<QLineEdit*>(lib->control_for(v.units(1).data()));
+    auto* unit = qobject_cast<QLineEdit*>(lib->control_for(UNITS(1).data()));
     EXPECT_EQ(unit->text(), "kg.m^2");
     EXPECT_TRUE(unit->isReadOnly());
-    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(v.units(2).data()))->text(), "N.m/rad");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(UNITS(2).data()))->text(), "N.m/rad");
 
-    auto* amass = qobject_cast<QLineEdit*>(lib->control_for(&v.amass));
+    auto* amass = qobject_cast<QLineEdit*>(lib->control_for(&AMASS_IN));
     EXPECT_EQ(amass->text(), "12.5");
     EXPECT_EQ(amass->palette().color(QPalette::Base), QColor(Qt::white));
     replace_text(amass, "2500");
-    EXPECT_DOUBLE_EQ(v.amass, 2500.0);  // taken as typed
+    EXPECT_DOUBLE_EQ(AMASS_IN, 2500.0);  // taken as typed
     replace_text(amass, "2.50e3");
-    WINDOW_UPDATE(v.amass);  // the same value: the typed text stays
+    WINDOW_UPDATE(AMASS_IN);  // the same value: the typed text stays
     EXPECT_EQ(amass->text(), "2.50e3");
-    v.amass = 2500.0;
+    AMASS_IN = 2500.0;
     replace_text(amass, "abc");
-    EXPECT_DOUBLE_EQ(v.amass, 2500.0);  // not a number: the value stays
+    EXPECT_DOUBLE_EQ(AMASS_IN, 2500.0);  // not a number: the value stays
     lose_focus(amass);
     EXPECT_EQ(amass->text(), "2500");  // and shows again
-    replace_text(qobject_cast<QLineEdit*>(lib->control_for(&v.dampex)), "-0.25");
-    auto* name = qobject_cast<QLineEdit*>(lib->control_for(v.name.data()));
+    replace_text(qobject_cast<QLineEdit*>(lib->control_for(&DAMPEX_IN)), "-0.25");
+    auto* name = qobject_cast<QLineEdit*>(lib->control_for(name_var.data()));
     EXPECT_EQ(name->maxLength(), 16);
     replace_text(name, "Flywheel");
     button(w, 1)->click();
   });
-  EXPECT_EQ(build(*lib, inertia_dialog(v, "%ca[Create Inertia]%bg[grey]&")), 1);
-  EXPECT_DOUBLE_EQ(v.amass, 2500.0);
-  EXPECT_DOUBLE_EQ(v.dampex, -0.25);
-  EXPECT_EQ(v.name.view(), "Flywheel        ");
+  EXPECT_EQ(build(*lib, create.pieces()), 1);
+  EXPECT_DOUBLE_EQ(AMASS_IN, 2500.0);
+  EXPECT_DOUBLE_EQ(DAMPEX_IN, -0.25);
+  EXPECT_EQ(name_var.view(), "Flywheel        ");
 
   later([this] { button(top(), 2)->click(); });
-  EXPECT_EQ(build(*lib, inertia_dialog(v, "%ca[Modify Inertia]%bg[grey]&")), 2);
+  EXPECT_EQ(build(*lib, modify.pieces()), 2);
   later([this] { top()->close(); });
-  EXPECT_EQ(build(*lib, inertia_dialog(v, "%ca[Modify Inertia]%bg[grey]&")), 0);
+  EXPECT_EQ(build(*lib, modify.pieces()), 0);
 }
 
 // The Units button opens the unit chooser over the inertia dialog; its OK
 // changes the value, and the refresh shows it in the field at once.
 TEST_F(QtLibraryTest, UnitsDialogOverTheInertiaDialogRefreshesTheField) {
-  Vars v;
-  v.amass = 1500.0;
-  int unit_result = -1;
-  hooks()["inertia_units"] = [&] {
-    v.i1 = 1;
-    v.i2 = 0;
-    later([this, &v] {
-      QWidget* w = top();
-      EXPECT_EQ(w->windowTitle(), "Select Inertia Units");
-      auto* kg = qobject_cast<QRadioButton*>(lib->control_for(&v.i1));
-      auto* t = qobject_cast<QRadioButton*>(lib->control_for(&v.i2));
+  const RecordedWindow dialog = program_window("Create Inertia");
+  AMASS_IN = 1500.0;
+  int32_t& kg_var = dialog_buffers().unit1;
+  int32_t& t_var = dialog_buffers().unit2;
+  later([&, this] {
+    QWidget* w = top();
+    later([&, this] {
+      QWidget* units = top();
+      EXPECT_EQ(units->windowTitle(), "Select Inertia Units");
+      auto* kg = qobject_cast<QRadioButton*>(lib->control_for(&kg_var));
+      auto* t = qobject_cast<QRadioButton*>(lib->control_for(&t_var));
       ASSERT_NE(kg, nullptr);
       ASSERT_NE(t, nullptr);
       EXPECT_TRUE(kg->isChecked());
       EXPECT_FALSE(t->isChecked());
       t->click();
-      EXPECT_EQ(v.i1, 0);
-      EXPECT_EQ(v.i2, 1);
+      EXPECT_EQ(kg_var, 0);
+      EXPECT_EQ(t_var, 1);
       EXPECT_FALSE(kg->isChecked());
       t->click();  // choosing the chosen one keeps it
-      EXPECT_EQ(v.i2, 1);
+      EXPECT_EQ(t_var, 1);
       EXPECT_TRUE(t->isChecked());
-      button(w, 1)->click();
+      button(units, 1)->click();
     });
-    unit_result = build(*lib, inertia_units_dialog(v));
-    if (unit_result == 1 && v.i2 == 1) {
-      v.amass /= 1000.0;
-      v.units(1) = "T.m^2";
-    }
-    WINDOW_UPDATE(v.amass);
-    WINDOW_UPDATE(v.units(1));
-  };
-  later([this, &v] {
-    QWidget* w = top();
     button(w, 3)->click();  // Units: runs the callback, the dialog stays
     EXPECT_EQ(top(), w);
-    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(&v.amass))->text(), "1.5");
-    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(v.units(1).data()))->text(), "T.m^2");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(&AMASS_IN))->text(), "1.5");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(UNITS(1).data()))->text(), "T.m^2");
     button(w, 1)->click();
   });
-  EXPECT_EQ(build(*lib, inertia_dialog(v, "%ca[Create Inertia]%bg[grey]&")), 1);
-  EXPECT_EQ(unit_result, 1);
-  EXPECT_DOUBLE_EQ(v.amass, 1.5);
-  EXPECT_EQ(call_log(), std::vector<std::string>{"inertia_units"});
+  EXPECT_EQ(build(*lib, dialog.pieces()), 1);
+  EXPECT_DOUBLE_EQ(AMASS_IN, 1.5);
 }
 
 TEST_F(QtLibraryTest, StiffnessDialogsWithAndWithoutTheList) {
-  Vars v;
-  later([this, &v] {
+  const RecordedWindow create = program_window("Create Stiffness");
+  const RecordedWindow ground = program_window("Create Stiffness to ground");
+  double& bore = dialog_buffers().create_bore;
+  later([&, this] {
     QWidget* w = top();
     EXPECT_EQ(w->windowTitle(), "Create Stiffness");
-    auto* list = qobject_cast<QComboBox*>(lib->control_for(v.names_nl.data()->data()));
+    auto* list = qobject_cast<QComboBox*>(lib->control_for(NAMES_NL.data()->data()));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->count(), 1);  // "Linear" and blanks
     EXPECT_EQ(list->currentText(), "Linear");
-    replace_text(qobject_cast<QLineEdit*>(lib->control_for(&v.astif)), "1.2");
-    replace_text(qobject_cast<QLineEdit*>(lib->control_for(&v.dia)), "40");
-    replace_text(qobject_cast<QLineEdit*>(lib->control_for(&v.bore)), "20");
+    replace_text(qobject_cast<QLineEdit*>(lib->control_for(&ASTIF_IN)), "1.2");
+    replace_text(qobject_cast<QLineEdit*>(lib->control_for(&DIA_IN)), "40");
+    replace_text(qobject_cast<QLineEdit*>(lib->control_for(&bore)), "20");
     EXPECT_TRUE(labels(w).contains(" N.m.S/rad"));
-    press_key(qobject_cast<QLineEdit*>(lib->control_for(&v.bore)), Qt::Key_Return);  // default
+    press_key(qobject_cast<QLineEdit*>(lib->control_for(&bore)), Qt::Key_Return);  // default
   });
-  EXPECT_EQ(build(*lib, stiffness_dialog(v, "%ca[Create Stiffness]%bg[grey]&", true)), 1);
-  EXPECT_DOUBLE_EQ(v.astif, 1.2);
-  EXPECT_DOUBLE_EQ(v.dia, 40.0);
-  EXPECT_DOUBLE_EQ(v.bore, 20.0);
-  EXPECT_EQ(v.characteristic, 1);
+  EXPECT_EQ(build(*lib, create.pieces()), 1);
+  EXPECT_DOUBLE_EQ(ASTIF_IN, 1.2);
+  EXPECT_DOUBLE_EQ(DIA_IN, 40.0);
+  EXPECT_DOUBLE_EQ(bore, 20.0);
+  EXPECT_EQ(dialog_buffers().characteristic, 1);
 
-  later([this, &v] {
+  later([this] {
     EXPECT_EQ(top()->windowTitle(), "Create Stiffness to ground");
     EXPECT_EQ(top()->findChild<QComboBox*>(), nullptr);
     button(top(), 2)->click();
   });
-  EXPECT_EQ(build(*lib, stiffness_dialog(v, "%ca[Create Stiffness to ground]%bg[grey]&", false)),
-            2);
-  EXPECT_TRUE(call_log().empty());
+  EXPECT_EQ(build(*lib, ground.pieces()), 2);
 }
 
 TEST_F(QtLibraryTest, EngineDialogLimitsGreyStatesAndCallbacks) {
-  Vars v;
-  v.istrk2 = 0;
-  v.istrk4 = 1;
-  hooks()["grey_cyl"] = [&v] {
-    for (int j = 0; j < 12; ++j) {
-      v.jgrey[j] = j < v.ncyl ? 1 : 0;
-      WINDOW_UPDATE(v.jgrey[j]);
-    }
-  };
-  hooks()["set_firang"] = [&v] {
-    v.firang1(1) = "  0.0";
-    v.cylno(1) = "  1 ";
-    WINDOW_UPDATE(v.firang1(1));
-    WINDOW_UPDATE(v.cylno(1));
-  };
-  later([this, &v] {
+  const RecordedWindow dialog = program_window("Create Engine");
+  ISTRK2 = 0;
+  ISTRK4 = 1;
+  CRE_ENGS.ivee_engine = 0;
+  ENGINE& e = CRE_ENGS;
+  later([&, this] {
     QWidget* w = top();
     EXPECT_EQ(w->windowTitle(), "Create Engine");
-    auto* ncyl = qobject_cast<QLineEdit*>(lib->control_for(&v.ncyl));
+    auto* ncyl = qobject_cast<QLineEdit*>(lib->control_for(&e.ncyl));
     ASSERT_NE(ncyl, nullptr);
     replace_text(ncyl, "4");
-    EXPECT_EQ(v.ncyl, 4);  // taken as typed, the callbacks in order
-    EXPECT_EQ(call_log(), (std::vector<std::string>{"grey_cyl", "set_firang"}));
-    call_log().clear();
+    EXPECT_EQ(e.ncyl, 4);  // taken as typed, the callbacks in order
     replace_text(ncyl, "0");
-    EXPECT_EQ(v.ncyl, 4);  // below the limit of 1: not taken
-    EXPECT_TRUE(call_log().empty());
+    EXPECT_EQ(e.ncyl, 4);                     // below the limit of 1: not taken
     EXPECT_FALSE(ncyl->toolTip().isEmpty());  // marked as not a value
     lose_focus(ncyl);
     EXPECT_EQ(ncyl->text(), "4");
     replace_text(ncyl, "13");  // "1" is a count, "13" is not
-    EXPECT_EQ(v.ncyl, 1);
+    EXPECT_EQ(e.ncyl, 1);
     replace_text(ncyl, "4");
-    EXPECT_EQ(v.ncyl, 4);
-    EXPECT_TRUE(lib->control_for(&v.ifirord[3])->isEnabled());
-    EXPECT_FALSE(lib->control_for(&v.ifirord[4])->isEnabled());
-    EXPECT_FALSE(lib->control_for(&v.ifirord[5])->isEnabled());
+    EXPECT_EQ(e.ncyl, 4);
+    EXPECT_TRUE(lib->control_for(&e.ifirord(4))->isEnabled());
+    EXPECT_FALSE(lib->control_for(&e.ifirord(5))->isEnabled());
+    EXPECT_FALSE(lib->control_for(&e.ifirord(6))->isEnabled());
     // Greyed fields look grey: not the white inside and dark text of the
     // fields that take input.
-    const Look open = look(lib->control_for(&v.ifirord[3]));
+    const Look open = look(lib->control_for(&e.ifirord(4)));
     EXPECT_EQ(open.inside, qRgb(255, 255, 255));
     EXPECT_LT(open.darkest, 80);
     for (const void* grey :
-         {static_cast<const void*>(&v.ifirord[4]), static_cast<const void*>(&v.vee_angle)}) {
+         {static_cast<const void*>(&e.ifirord(5)), static_cast<const void*>(&e.vee_angle)}) {
       const Look l = look(lib->control_for(grey));
       EXPECT_NE(l.inside, open.inside);
       EXPECT_GT(l.darkest, open.darkest + 60);
     }
-    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(v.firang1(1).data()))->text(), "  0.0");
-    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(v.cylno(1).data()))->text(),
-              "  1");  // leading blanks kept
+    // The callbacks filled the texts; leading blanks are kept.
+    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(CYLNO(4).data()))->text().toStdString(),
+              CYLNO(4).str());
+    EXPECT_FALSE(CYLNO(4).is_blank());
 
     // The stroke buttons are one radio group; the vee toggle stands alone.
-    auto* two = qobject_cast<QRadioButton*>(lib->control_for(&v.istrk2));
-    auto* four = qobject_cast<QRadioButton*>(lib->control_for(&v.istrk4));
+    auto* two = qobject_cast<QRadioButton*>(lib->control_for(&ISTRK2));
+    auto* four = qobject_cast<QRadioButton*>(lib->control_for(&ISTRK4));
     ASSERT_NE(two, nullptr);
     ASSERT_NE(four, nullptr);
     EXPECT_TRUE(four->isChecked());
-    call_log().clear();
     two->click();
-    EXPECT_EQ(v.istrk2, 1);
-    EXPECT_EQ(v.istrk4, 0);
+    EXPECT_EQ(ISTRK2, 1);
+    EXPECT_EQ(ISTRK4, 0);
     EXPECT_FALSE(four->isChecked());
-    EXPECT_EQ(call_log(), std::vector<std::string>{"set_firang"});
-    auto* vee = qobject_cast<QCheckBox*>(lib->control_for(&v.ivee));
+    auto* vee = qobject_cast<QCheckBox*>(lib->control_for(&e.ivee_engine));
     ASSERT_NE(vee, nullptr);
-    QWidget* angle = lib->control_for(&v.vee_angle);
+    QWidget* angle = lib->control_for(&e.vee_angle);
     EXPECT_FALSE(angle->isEnabled());
     vee->click();
-    EXPECT_EQ(v.ivee, 1);
+    EXPECT_EQ(e.ivee_engine, 1);
     EXPECT_TRUE(angle->isEnabled());  // its grey flag is the toggle's variable
     vee->click();
-    EXPECT_EQ(v.ivee, 0);
+    EXPECT_EQ(e.ivee_engine, 0);
     EXPECT_FALSE(angle->isEnabled());
 
     // Positioned rows: firing order fields left to right, the cylinder
     // numbers below them, the bank rows below those.
-    QWidget* f1 = lib->control_for(&v.ifirord[0]);
-    QWidget* f2 = lib->control_for(&v.ifirord[1]);
-    QWidget* c1 = lib->control_for(v.cylno(1).data());
-    QWidget* b1 = lib->control_for(v.firang1(1).data());
-    QWidget* b2 = lib->control_for(v.firang2(1).data());
+    QWidget* f1 = lib->control_for(&e.ifirord(1));
+    QWidget* f2 = lib->control_for(&e.ifirord(2));
+    QWidget* c1 = lib->control_for(CYLNO(1).data());
+    QWidget* b1 = lib->control_for(FIRANG1(1).data());
+    QWidget* b2 = lib->control_for(FIRANG2(1).data());
     auto at = [w](QWidget* x) { return x->mapTo(w, QPoint(0, 0)); };
     EXPECT_GT(at(f2).x(), at(f1).x() + f1->width() - 1);
     EXPECT_GT(at(c1).y(), at(f1).y());
@@ -302,17 +279,18 @@ TEST_F(QtLibraryTest, EngineDialogLimitsGreyStatesAndCallbacks) {
 
     auto* first = qobject_cast<QLineEdit*>(f1);
     replace_text(first, "2");
-    EXPECT_EQ(v.ifirord[0], 2);
+    EXPECT_EQ(e.ifirord(1), 2);
     button(w, 1)->click();
   });
-  EXPECT_EQ(build(*lib, engine_dialog(v)), 1);
+  EXPECT_EQ(build(*lib, dialog.pieces()), 1);
 
   later([this] { button(top(), 2)->click(); });
-  EXPECT_EQ(build(*lib, engine_dialog(v)), 2);
+  EXPECT_EQ(build(*lib, dialog.pieces()), 2);
 }
 
 TEST_F(QtLibraryTest, WarningDialogResults) {
-  Vars v;
+  const RecordedWindow other = program_window("Warning", 0);
+  const RecordedWindow same = program_window("Warning", 1);
   later([this] {
     EXPECT_EQ(top()->windowTitle(), "Warning");
     const QStringList l = labels(top());
@@ -321,16 +299,15 @@ TEST_F(QtLibraryTest, WarningDialogResults) {
     EXPECT_EQ(button(top(), 1)->text(), "&OK Re-define");
     button(top(), 1)->click();
   });
-  EXPECT_EQ(build(*lib, warning_same_engine()), 1);
+  EXPECT_EQ(build(*lib, same.pieces()), 1);
 
-  v.other_engine = 3;
   later([this] {
-    EXPECT_TRUE(labels(top()).contains("3"));
+    EXPECT_TRUE(labels(top()).contains("1"));  // the engine the inertia drives
     button(top(), 2)->click();
   });
-  EXPECT_EQ(build(*lib, warning_other_engine(v)), 2);
+  EXPECT_EQ(build(*lib, other.pieces()), 2);
   later([this] { top()->close(); });
-  EXPECT_EQ(build(*lib, warning_other_engine(v)), 0);
+  EXPECT_EQ(build(*lib, other.pieces()), 0);
 }
 
 TEST_F(QtLibraryTest, AWrongLayoutIsReportedAndTheNextOneBuilds) {
@@ -339,7 +316,7 @@ TEST_F(QtLibraryTest, AWrongLayoutIsReportedAndTheNextOneBuilds) {
     EXPECT_EQ(top()->windowTitle(), "About Spindra");  // nothing of the failed layout
     button(top(), 1)->click();
   });
-  EXPECT_EQ(build(*lib, about_box()), 1);
+  EXPECT_EQ(build(*lib, program_window("About Spindra").pieces()), 1);
 }
 
 }  // namespace
@@ -379,7 +356,7 @@ TEST_F(QtLibraryTest, EveryDialogGivesItsButtonNumberOrZero) {
       EXPECT_EQ(top(), nullptr);
     }
   }
-  EXPECT_EQ(dialogs, 5);
+  EXPECT_EQ(dialogs, 11);
 }
 
 }  // namespace
