@@ -5,6 +5,12 @@
 
 namespace spindra {
 
+namespace {
+// Elements of a whole store matrix, copied by COPYIT.
+constexpr int kSquareElements = kMaxNodes * kMaxNodes;
+static_assert(sizeof(Square100) == kSquareElements * sizeof(double));
+}  // namespace
+
 // ---- Matrix routines -------------------------------------------------------
 
 void ZERMAT(Square100& a) {
@@ -19,7 +25,7 @@ void PUTSTF(Square100& BIGK, int IBIG, const Matrix<double, 2, 2>& SMALLK, int I
 }
 
 void PROD10(const Square100& A, const Square100& B, Square100& C, int n) {
-  double column[100];
+  double column[kMaxNodes];
   for (int j = 1; j <= n; ++j) {
     for (int k = 1; k <= n; ++k) column[k - 1] = B(k, j);
     for (int i = 1; i <= n; ++i) {
@@ -157,7 +163,7 @@ void GAUSEL(Square100& B, int NEQN, Vector100& X, int& ISING) {
     ISING = 1;
     return;
   }
-  double solution[100];
+  double solution[kMaxNodes];
   for (int v = NEQN; v >= 1; --v) {
     double s = B(rhs, v);
     for (int w = v + 1; w <= NEQN; ++w) s -= B(w, v) * solution[w - 1];
@@ -197,7 +203,7 @@ void assemble(int n) {
     PUTSTF(AMM1, n, aminv, 1, idofar);
   }
   PROD10(AK, AMM1, A, n);
-  COPYIT(A.data(), AK.data(), 100 * 100, 1.0);
+  COPYIT(A.data(), AK.data(), kSquareElements, 1.0);
 }
 
 bool diagonal_finite(int n) {
@@ -223,9 +229,7 @@ long pass_limit(int n) {
 
 }  // namespace
 
-// ---- The plain dense iteration ----------------------------------------------
-
-SolverResult calculate_modes_dense() {
+SolverResult run_lr_iteration(LrPass pass) {
   const int n = NMASS;
   SolverResult result;
   assemble(n);
@@ -234,30 +238,21 @@ SolverResult calculate_modes_dense() {
   if (n == 0) return result;
   const long limit = pass_limit(n);
   bool converged = false;
-  for (long pass = 1; pass <= limit; ++pass) {
-    for (int j = 1; j <= n; ++j) {
-      for (int i = 1; i <= n; ++i) {
-        AL(i, j) = 0.0;
-        AU(i, j) = 0.0;
-      }
-    }
-    NOUNDR(A, n, kFlushLimit);
-    int istat = 0;
-    DCLU(A, AL, AU, n, istat);
-    if (istat != 0) {
+  for (long k = 1; k <= limit; ++k) {
+    const int failed = pass(n);
+    if (failed != 0) {
       result.status = SolverStatus::kFactorisationFailed;
-      result.failed_row = istat;
+      result.failed_row = failed;
       return result;
     }
-    PROD10(AU, AL, A, n);
     int iflag = 0;
     GETEIG(A, n, EIGS, kConvergenceLimit, iflag);
-    result.passes = static_cast<int>(pass);
+    result.passes = static_cast<int>(k);
     if (!diagonal_finite(n)) {
       result.status = SolverStatus::kBrokeDown;
       return result;
     }
-    if (iflag == 1 && pass > 1) {
+    if (iflag == 1 && k > 1) {
       converged = true;
       break;
     }
@@ -284,14 +279,14 @@ SolverResult calculate_modes_dense() {
 namespace {
 
 struct Profile {
-  int lo[101];      // first non-zero column of row i, lower part (i when none)
-  int top[101];     // first non-zero row of column j, upper part (j when none)
-  int plo[101];     // first column of row i written by the last product
-  int ptop[101];    // first row of column j written by the last product
-  int right[101];   // last column of U's row i that can be non-zero
-  int bottom[101];  // last row of L's column j that can be non-zero
-  int llo[101];     // profile of the last factorisation, to clear it
-  int ltop[101];
+  int lo[kMaxNodes + 1];      // first non-zero column of row i, lower part (i when none)
+  int top[kMaxNodes + 1];     // first non-zero row of column j, upper part (j when none)
+  int plo[kMaxNodes + 1];     // first column of row i written by the last product
+  int ptop[kMaxNodes + 1];    // first row of column j written by the last product
+  int right[kMaxNodes + 1];   // last column of U's row i that can be non-zero
+  int bottom[kMaxNodes + 1];  // last row of L's column j that can be non-zero
+  int llo[kMaxNodes + 1];     // profile of the last factorisation, to clear it
+  int ltop[kMaxNodes + 1];
 };
 
 Profile profile;
@@ -402,49 +397,28 @@ void multiply(int n) {
   }
 }
 
+// One profile-restricted LR pass: 0, or the row of the failing pivot.
+int profile_pass(int n) {
+  clear_factors(n);
+  flush_and_scan(n);
+  extents(n);
+  const int failed = factorise(n);
+  if (failed != 0) return failed;
+  multiply(n);
+  return 0;
+}
+
 }  // namespace
 
 SolverResult CALCULATE_MODES() {
-  const int n = NMASS;
-  SolverResult result;
-  assemble(n);
-  ZERMAT(AL);
-  ZERMAT(AU);
-  if (n == 0) return result;
   Profile& p = profile;
-  for (int i = 1; i <= n; ++i) {
+  for (int i = 1; i <= NMASS; ++i) {
     p.plo[i] = 1;
     p.ptop[i] = 1;
     p.llo[i] = i;
     p.ltop[i] = i;
   }
-  const long limit = pass_limit(n);
-  bool converged = false;
-  for (long pass = 1; pass <= limit; ++pass) {
-    clear_factors(n);
-    flush_and_scan(n);
-    extents(n);
-    const int failed = factorise(n);
-    if (failed != 0) {
-      result.status = SolverStatus::kFactorisationFailed;
-      result.failed_row = failed;
-      return result;
-    }
-    multiply(n);
-    int iflag = 0;
-    GETEIG(A, n, EIGS, kConvergenceLimit, iflag);
-    result.passes = static_cast<int>(pass);
-    if (!diagonal_finite(n)) {
-      result.status = SolverStatus::kBrokeDown;
-      return result;
-    }
-    if (iflag == 1 && pass > 1) {
-      converged = true;
-      break;
-    }
-  }
-  result.status = converged ? SolverStatus::kConverged : SolverStatus::kNotConverged;
-  return finish(result, n);
+  return run_lr_iteration(profile_pass);
 }
 
 // ---- Mode shapes -------------------------------------------------------------
@@ -455,7 +429,7 @@ namespace {
 // the equations (columns of B) with complete pivoting, the last variable in
 // pivot order set to 1.  Used when fixing the last component is impossible.
 void null_vector_complete_pivoting(Square100& B, int n, Vector100& x) {
-  int var[101];  // var[p]: the variable (row of B) eliminated at step p
+  int var[kMaxNodes + 1];  // var[p]: the variable (row of B) eliminated at step p
   for (int v = 1; v <= n; ++v) var[v] = v;
   double biggest = 0.0;
   for (int e = 1; e <= n; ++e) {
@@ -490,7 +464,7 @@ void null_vector_complete_pivoting(Square100& B, int n, Vector100& x) {
     rank = p;
   }
   // Free variables: positions rank+1..n; the last one is 1, the others 0.
-  double value[101];
+  double value[kMaxNodes + 1];
   for (int q = rank + 1; q <= n; ++q) value[q] = 0.0;
   value[n] = 1.0;
   for (int q = rank; q >= 1; --q) {
@@ -523,7 +497,7 @@ void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& 
             int* IUSED) {
   const int n = ISIZE;
   if (n <= 0) return;
-  COPYIT(A.data(), B.data(), 100 * 100, 1.0);
+  COPYIT(A.data(), B.data(), kSquareElements, 1.0);
   for (int i = 1; i <= n; ++i) AMOD(i) = 0.0;
   for (int i = 1; i <= n; ++i) B(i, i) -= EIG;
   AMOD(n) = 1.0;
@@ -538,7 +512,7 @@ void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& 
   const double residual = ising != 0 ? 1.0 : shape_residual(A, n, EIG, AMOD);
   if (residual > kShapeTolerance) {
     Vector100 first = AMOD;
-    COPYIT(A.data(), B.data(), 100 * 100, 1.0);
+    COPYIT(A.data(), B.data(), kSquareElements, 1.0);
     for (int i = 1; i <= n; ++i) B(i, i) -= EIG;
     null_vector_complete_pivoting(B, n, AMOD);
     if (ising == 0 && shape_residual(A, n, EIG, AMOD) >= residual) AMOD = first;

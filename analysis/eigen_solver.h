@@ -11,7 +11,7 @@
 
 namespace spindra {
 
-using Vector100 = Table<double, 1, 100>;
+using Vector100 = Table<double, 1, kMaxNodes>;
 
 // Constants of the iteration, held at the single-precision values the
 // solver has always used.
@@ -83,14 +83,17 @@ struct SolverResult {
 // runs the LR iteration on A.  Factorisation and product are restricted to
 // the profile of the iterate: entries that the iteration keeps exactly zero
 // are never computed, so EIGS comes out bit for bit as from the plain dense
-// iteration (calculate_modes_dense), far faster on sparse models.  EIGS
-// carries the previous run's values into the first convergence test.
+// iteration (the reference kept with the tests), far faster on sparse
+// models.  EIGS carries the previous run's values into the first convergence
+// test.
 SolverResult CALCULATE_MODES();
 
-// The same iteration on the full n x n block with the plain dense routines
-// (DCLU, PROD10, NOUNDR); kept as the reference the profile version must
-// match and as the base line of the benchmark.
-SolverResult calculate_modes_dense();
+// One LR pass on the leading n x n block of A: factorise A = L.U into AL and
+// AU, then A <- U.L.  Returns 0, or the row whose pivot failed.
+using LrPass = int (*)(int n);
+// Assembles K and M^-1 as CALCULATE_MODES does and repeats `pass` until the
+// diagonal of A has converged, the pass limit is reached, or it breaks down.
+SolverResult run_lr_iteration(LrPass pass);
 
 // Mode shape x of the eigenvalue EIG: K.x = EIG.M.x.  A is K.M^-1 (AK), B a
 // work matrix (A), AMOD receives x.  IREF > 0 scales x so that x(IREF) = 1;

@@ -7,7 +7,6 @@ namespace spindra {
 
 namespace {
 constexpr double kHalfPi = 1.5707963267948966;
-constexpr double kPiSingle = 3.1415927410125732;  // pi in single precision
 constexpr int kPerLine = 10;
 
 // Writes a labelled row of integer entries (4 blanks and I 2 each), ten to a

@@ -6,13 +6,13 @@
 
 #include <string>
 
+#include "analysis/list_file.h"
 #include "app/model/calndr.h"
 #include "app/model/store.h"
 
 namespace spindra {
 
 // Single-precision figures of the report.
-inline constexpr double kPiSingle = 3.1415927410125732;
 inline constexpr double kFreqLow = 0.10000000149011612;  // 0.1 vpm
 inline constexpr double kOmegaLow = kFreqLow * 30.0 / kPiSingle;
 inline constexpr double kListLimit = 0.0010000000474974513;   // smallest listed eigenvalue

@@ -13,6 +13,9 @@
 
 namespace spindra {
 
+// Pi as the report's single-precision figures use it.
+inline constexpr double kPiSingle = 3.1415927410125732;
+
 // Writes value as F w.d into out[0..w).  w is at most 40.
 void format_f(char* out, int w, int d, double value);
 // Writes value as I w into out[0..w).  w is at most 40.

@@ -336,7 +336,8 @@ int CAMPBELL_DIAGRAM() {
   PREPARE_GRAPH_WINDOW(kSlot);
   SET_NEW_LINE_REQ(0);
   SET_WINDOWS_SIZE(width, height, 297.0f, 210.0f, 0);
-  GSLINI(899999 + kSlot, 0);
+  install_window_device();
+  GSLINI(gsl::region_code(kSlot), 0);
   SELECT_GRAPH_WINDOW(kSlot);
   WINDOW_PRINTF("%ff  Speed from %`bg[white]%^8rf to %`bg[white]%^8rf rev/min      &",
                 {bind(SPEED_FROM), call(CAMPBELL_FIELD), bind(SPEED_TO), call(CAMPBELL_FIELD)});

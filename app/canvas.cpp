@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/dialogs.h"
+#include "app/draw.h"
 #include "app/engine_dialog.h"
 #include "app/model/store.h"
 #include "graphics/display/display.h"
@@ -20,16 +21,8 @@ namespace {
 // Hit radii as fractions of the paper width seen in the region.
 constexpr double kNodeTolerance = 0.025;
 constexpr double kStiffTolerance = 0.05;
-// Ground end of a shaft to ground, from its node; its hit point is halfway.
-constexpr double kGroundDx = -5.0;
-constexpr double kGroundDy = -15.0;
 // Symbol scale of the highlight squares of picked nodes (12 pixels across).
 constexpr float kHighlightScale = 2.0f;
-
-// Nearest integer, halves away from zero.
-double nint(double v) {
-  return std::round(v);
-}
 
 float snap(float v) {
   return static_cast<float>(nint(v / SNAP_SIZE) * SNAP_SIZE);
@@ -69,10 +62,6 @@ int32_t nearest_node(float rx, float ry, bool skip_picked) {
     }
   }
   return found;
-}
-
-bool is_node(int32_t i) {
-  return i >= 1 && i <= NMASS && i <= kMaxNodes;
 }
 
 // Writes `text` into `out` from 1-based column `col`, cut at the end of `out`.

@@ -19,17 +19,10 @@ constexpr float kWid = 1.5f;             // label character width, mm
 constexpr float kHgt = kWid * 1.5f;      // label character height, mm
 constexpr float kLabelAngle = 90.0f;     // labels read upwards
 constexpr float kHalfBar = kWid * 8.25f;  // half-height of the inertia symbol, mm
-constexpr float kGroundDx = -5.0f;       // ground end of a shaft to ground, from its node
-constexpr float kGroundDy = -15.0f;
 constexpr float kGroundBar = 3.0f;  // half-length of the ground bar
-
-// Nearest integer, halves away from zero.
-double nint(double v) { return std::round(v); }
 
 float node_x(int32_t i) { return static_cast<float>(MASSES(i).xy_node(1)); }
 float node_y(int32_t i) { return static_cast<float>(MASSES(i).xy_node(2)); }
-
-bool is_node(int32_t i) { return i >= 1 && i <= NMASS; }
 
 }  // namespace
 

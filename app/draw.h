@@ -4,9 +4,26 @@
 // completely from the model store; nothing is retained between redraws.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
+#include "app/model/store.h"
+
 namespace spindra {
+
+// Ground end of a shaft to ground, from its node, mm.
+inline constexpr float kGroundDx = -5.0f;
+inline constexpr float kGroundDy = -15.0f;
+
+// Nearest integer, halves away from zero.
+inline double nint(double v) {
+  return std::round(v);
+}
+
+// True when I numbers an inertia of the model.
+inline bool is_node(int32_t I) {
+  return I >= 1 && I <= NMASS && I <= kMaxNodes;
+}
 
 // Clears the region and draws everything.  Window-library callback; returns 1.
 int IDRAW();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/canvas.h"
+#include "analysis/engine_orders.h"
 #include "app/draw.h"
 #include "app/model/store.h"
 #include "graphics/display/pens.h"
@@ -172,10 +173,7 @@ int ISET_FIRANG() {
     const double a1 = (j - 1) * e.nstroke * anginc / 2.0;
     FIRANG1(c) = angle_text(a1);
     if (e.ivee_engine == 1) {
-      double a2 = a1 + (e.nstroke / 4) * kFullCircle + e.vee_angle;
-      const double cycle = e.nstroke * 180.0;
-      if (a2 >= cycle) a2 -= cycle;
-      FIRANG2(c) = angle_text(a2);
+      FIRANG2(c) = angle_text(second_bank_angle(e, a1));
     }
   }
   for (int32_t j = 1; j <= kMaxCylinders; ++j) {

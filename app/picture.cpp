@@ -12,7 +12,8 @@ bool draw_on_page(PageKind kind, std::string_view path, int (*draw)(), std::stri
   WindowLibrary& lib = window_library();
   if (!lib.open_page(kind, path, message)) return false;
   const int32_t slot = display::IWHICH_WINDOW;
-  GSLINI(910000, 0);
+  install_window_device();
+  GSLINI(gsl::kCodePrinterPage, 0);
   SET_LINE_WIDTH(-1);
   draw();
   const bool written = lib.close_page(message);

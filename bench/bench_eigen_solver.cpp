@@ -12,7 +12,8 @@
 #include <string>
 
 #include "analysis/eigen_solver.h"
-#include "tests/analysis/random_models.h"
+#include "tests/reference/dense_iteration.h"
+#include "tests/reference/random_models.h"
 
 namespace {
 

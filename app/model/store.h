@@ -64,7 +64,7 @@ struct ENGINE {
   bool operator==(const ENGINE&) const = default;
 };
 
-using Square100 = Matrix<double, 100, 100>;
+using Square100 = Matrix<double, kMaxNodes, kMaxNodes>;
 
 // ---- The model ------------------------------------------------------------
 inline Table<NODE, 1, kMaxNodes> MASSES;

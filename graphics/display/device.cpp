@@ -88,6 +88,12 @@ Callback callback_of(int32_t slot) {
   }
 }
 
+// Device-table rows of the graphics regions and of the printer page.
+int region_row(int32_t slot) {
+  return gsl::kRegionRow0 + slot;
+}
+constexpr int kPage = gsl::kPrinterPageRow;
+
 // A page of A4 landscape at 300 dots per inch stands for a printer page
 // of the legacy printer modes.
 constexpr int32_t kPrinterWidth = 3508;
@@ -101,8 +107,8 @@ void add_region_to_layout() {
   int32_t& control = *control_of(w);
   control = -1;
   WINDOW_UPDATE(control);
-  const LayoutArg width = value(gsl::IQMX(23 + w));
-  const LayoutArg height = value(gsl::IQMY(23 + w));
+  const LayoutArg width = value(gsl::IQMX(region_row(w)));
+  const LayoutArg height = value(gsl::IQMY(region_row(w)));
   if (w == 1) {
     WINDOW_PRINTF("%ob[no_border]&");
     WINDOW_PRINTF("%`^gr[full_mouse_input,white]%cb%cv&",
@@ -154,11 +160,42 @@ RegionSize region_size_from_screen() {
   return region_size(lib.screen_width(), lib.screen_height(), lfh);
 }
 
+namespace {
+int32_t pen_of_colour(int32_t ICOLOR) {
+  return IPENMAP == 0 ? IPMPC(ICOLOR) : ICOLOR;
+}
+void page_size(int32_t& width, int32_t& height) {
+  width = NHORZ;
+  height = NVERT;
+}
+void clear_window() {
+  window_library().clear_screen();
+}
+void kernel_started() {
+  SSCALE = 1.0f;
+}
+const DisplayDevice kWindowDevice = {PCMOVABS,      PCDRWABS,  PCFILLRECT,   PCPFILLRECT,
+                                     PCPEN,         PCINIT,    PCCOORD,      pen_of_colour,
+                                     page_size,     clear_window, kernel_started};
+}  // namespace
+
+void reset_display_state() {
+  ICREATE = 0;
+  IPENMAP = 0;
+  ISTATE_ERASE = ISTATE_WRTHRO = 0;
+  LINE_DEFAULT = 1;
+}
+
+void install_window_device() {
+  set_display_device(&kWindowDevice);
+}
+
 void open_graphics_region(int32_t XRES, int32_t YRES) {
+  install_window_device();
   PREPARE_GRAPH_WINDOW(1);
   SET_NEW_LINE_REQ(-1);
   SET_WINDOWS_SIZE(XRES, YRES, 297.0f, 210.0f, 0);
-  GSLINI(900000, 0);
+  GSLINI(gsl::kCodeRegion1, 0);
   SELECT_GRAPH_WINDOW(1);
 }
 
@@ -172,24 +209,24 @@ void PREPARE_GRAPH_WINDOW(int32_t ID) {
 void SET_WINDOWS_SIZE(int32_t IXXX, int32_t IYYY, float XXX, float YYY, int32_t IWHERE) {
   if (IWHERE == 0) {
     if (IWHICH_WINDOW < 1 || IWHICH_WINDOW > 4) return;
-    const int row = 23 + IWHICH_WINDOW;
+    const int row = region_row(IWHICH_WINDOW);
     gsl::IQMX(row) = IXXX;
     gsl::IQMY(row) = IYYY;
     if (XXX > 0.0f) gsl::RQMX(row) = XXX;
     if (YYY > 0.0f) gsl::RQMY(row) = YYY;
   } else if (IWHERE == 1) {
-    gsl::IQMX(28) = IXXX;
+    gsl::IQMX(kPage) = IXXX;
     gsl::IQMAXX = IXXX;
-    gsl::IQMY(28) = IYYY;
+    gsl::IQMY(kPage) = IYYY;
     gsl::IQMAXY = IYYY;
     if (XXX > 0.0f) {
-      gsl::RQMX(28) = XXX;
-      if (YYY > 0.0f) gsl::RQMY(28) = YYY;
+      gsl::RQMX(kPage) = XXX;
+      if (YYY > 0.0f) gsl::RQMY(kPage) = YYY;
     } else {
       const int slot = std::clamp(IWHICH_WINDOW, 1, 4);
-      gsl::RQMX(28) = gsl::RQMX(23 + slot);
+      gsl::RQMX(kPage) = gsl::RQMX(region_row(slot));
       if (IXXX != 0)
-        gsl::RQMY(28) = static_cast<float>(static_cast<double>(IYYY) / IXXX * gsl::RQMX(28));
+        gsl::RQMY(kPage) = static_cast<float>(static_cast<double>(IYYY) / IXXX * gsl::RQMX(kPage));
     }
   }
 }
@@ -202,7 +239,7 @@ void PCINIT(int32_t& MODE) {
       IHSIZE = static_cast<int16_t>(IIXSIZ() - 1);
       IVSIZE = static_cast<int16_t>(IIYSIZ() - 1);
       const int slot = std::clamp(IWHICH_WINDOW, 1, 4);
-      JYPIX = static_cast<int16_t>(gsl::IQMY(23 + slot) - 1);
+      JYPIX = static_cast<int16_t>(gsl::IQMY(region_row(slot)) - 1);
       if (ICREATE == 0) add_region_to_layout();
       ITY = 2;
       window_library().set_text_attribute(101, 0.8, 0, 0);
@@ -276,7 +313,8 @@ void use_graph_window(int32_t ID) {
   if (ID < 1 || ID > 4) return;
   PREPARE_GRAPH_WINDOW(ID);
   ICREATE = 1;
-  GSLINI(899999 + ID, 0);
+  install_window_device();
+  GSLINI(gsl::region_code(ID), 0);
   SELECT_GRAPH_WINDOW(ID);
 }
 

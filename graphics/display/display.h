@@ -60,8 +60,15 @@ struct RegionSize {
 RegionSize region_size(int32_t screen_width, int32_t screen_height, int32_t LFH);
 // The same with the screen and font the window library reports.
 RegionSize region_size_from_screen();
+// Puts the layer's switches back as the program starts them: the next region
+// is added to the layout, colours go through the pen map, no erase or
+// write-through, a default line width of 1.
+void reset_display_state();
+// Makes this layer the kernel's display device (its PC routines, pen map,
+// printer page, clearing and the symbol scale's reset at each start).
+void install_window_device();
 // Adds graphics region 1 of XRES x YRES pixels on the 297 x 210 mm paper to the
-// open layout and starts the kernel on it.
+// open layout and starts the kernel on it, with this layer as its device.
 void open_graphics_region(int32_t XRES, int32_t YRES);
 
 // Graphics windows and the device.

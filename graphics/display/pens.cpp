@@ -13,6 +13,7 @@ namespace spindra {
 namespace display {
 int32_t LINE_WIDTH = 1;
 int32_t LINE_DEFAULT = 1;
+float SSCALE = 1.0f;
 }  // namespace display
 
 using namespace display;
@@ -93,6 +94,10 @@ void LINTO2(float X, float Y) {
 }
 void COLOUR(int32_t I) {
   SELCOM(I);
+}
+
+void SYMBOL_SCALE(float SCALE_NEW) {
+  SSCALE = SCALE_NEW;
 }
 
 void SET_LINE_WIDTH(int32_t IWID) {

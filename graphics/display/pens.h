@@ -29,11 +29,12 @@ void GET_LINE_WIDTH_DEFAULT(int32_t& I);
 void PROD(const float* A, const float* B, float* C, int32_t M, int32_t N, int32_t P, int32_t M1,
           int32_t N1, int32_t P1);
 
-// Plotted-symbol scale, defined with the symbol routines; the kernel's
-// start-up sets it to 1.0.
+// Plotted-symbol scale: SSCALE = SCALE_NEW.  Each start of the kernel on
+// this layer sets it back to 1.0.
 void SYMBOL_SCALE(float SCALE_NEW);
 
 namespace display {
+extern float SSCALE;          // size factor of the plotted symbols
 extern int32_t LINE_WIDTH;    // line width last given to the window library
 extern int32_t LINE_DEFAULT;  // default width; negative = a locked default
 }  // namespace display

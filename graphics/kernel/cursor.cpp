@@ -7,11 +7,6 @@ namespace spindra {
 using namespace gsl;
 
 namespace {
-bool reads_display_mouse(int32_t code) {
-  return code == 640480 || code == 800600 || code == 102768 || code == 640200 ||
-         (code >= 900000 && code <= 900003);
-}
-
 // Device point to paper and on to user coordinates; a singular transformation
 // leaves the paper values.
 void device_to_user(int32_t irx, int32_t iry, float& rx, float& ry) {

@@ -1,5 +1,4 @@
 // Start-up of the kernel on one device, and the query routines.
-#include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 
 namespace spindra {
@@ -12,20 +11,20 @@ namespace {
 // serve it.
 int32_t display_mode(int32_t code) {
   switch (code) {
-    case 640480:
+    case kCode640x480:
       return 18;
-    case 800600:
+    case kCode800x600:
       return 100;
-    case 102768:
+    case kCode1024x768:
       return 102;
-    case 640200:
+    case kCode640x200:
       return 6;
-    case 999009:
+    case kCodePrinter:
       return 99;
-    case 910000:
+    case kCodePrinterPage:
       return 91;
     default:
-      return code >= 900000 && code <= 900003 ? 90 : 0;
+      return is_region(code) ? 90 : 0;
   }
 }
 
@@ -44,18 +43,20 @@ void select_device(int32_t code) {
   for (int i = 1; i <= kDevices; ++i) {
     if (ID(i) != code) continue;
     IQDEVC = ID(i);
-    if (code == 999009) {
+    if (code == kCodePrinter) {
       IPAPER_DIR = 1;
       PRINTER_ENGAGED = true;
     } else {
       IPAPER_DIR = 0;
       PRINTER_ENGAGED = false;
     }
-    if (code == 999550 || code == 999500) {
-      int32_t mode = code == 999550 ? 95 : 94;
+    if (code == kCodePrinterLarge || code == kCodePrinterSmall) {
+      int32_t mode = code == kCodePrinterLarge ? 95 : 94;
       display_device().init(mode);
-      IQMX(i) = display::NHORZ - 1;
-      IQMY(i) = display::NVERT - 1;
+      int32_t width = 0, height = 0;
+      if (display_device().page_size) display_device().page_size(width, height);
+      IQMX(i) = width - 1;
+      IQMY(i) = height - 1;
       IPAPER_DIR = 3;
       PRINTER_ENGAGED = true;
     }
@@ -63,7 +64,7 @@ void select_device(int32_t code) {
     take_limits();
     return;
   }
-  IQDEVC = 1015;
+  IQDEVC = kCodeDefaultTerminal;
   NDEVIC = 2;
   IPAPER_DIR = 0;
   PRINTER_ENGAGED = false;
@@ -121,8 +122,8 @@ void GSLINI(int32_t ITTRY, int32_t IOPTI) {
     display_device().init(handed_back);
     if (handed_back == mode) break;
     code = IQDEVC;
-    if (handed_back == 18) code = 640480;
-    if (handed_back == 100) code = 800600;
+    if (handed_back == 18) code = kCode640x480;
+    if (handed_back == 100) code = kCode800x600;
   }
 
   take_limits();
@@ -135,7 +136,7 @@ void GSLINI(int32_t ITTRY, int32_t IOPTI) {
   RQMCLY = RQMAXY;
   IQPADS = IQBAUD / 100;
   TMQIDN(RQMAT2.data());
-  SYMBOL_SCALE(1.0f);
+  if (display_device().started) display_device().started();
 }
 
 void GETVER(int32_t& IVER, int32_t& IREL) {

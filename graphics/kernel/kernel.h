@@ -74,8 +74,29 @@ extern float RQCLPX, RQCLPY;                  // last point output, paper coordi
 extern float RQLCLX, RQMCLX, RQLCLY, RQMCLY;  // clip window: left, right, bottom, top
 extern float RQWMNX, RQWMXX, RQWMNY, RQWMXY;  // user window limits
 
+// Device codes of the table that the kernel treats apart.
+inline constexpr int32_t kCodeDefaultTerminal = 1015;  // what an unknown code selects
+inline constexpr int32_t kCode640x480 = 640480;  // full-screen modes of the display layer
+inline constexpr int32_t kCode800x600 = 800600;
+inline constexpr int32_t kCode1024x768 = 102768;
+inline constexpr int32_t kCode640x200 = 640200;       // two colours only
+inline constexpr int32_t kCodeRegion1 = 900000;       // graphics regions 1 to 4 ...
+inline constexpr int32_t kCodeRegion4 = 900003;       // ... of the main window
+inline constexpr int32_t kCodePrinterPage = 910000;   // a printer page sized like the region
+inline constexpr int32_t kCodePrinter = 999009;       // the engaged printer
+inline constexpr int32_t kCodePrinterLarge = 999550;  // printers whose page size the
+inline constexpr int32_t kCodePrinterSmall = 999500;  // display layer reports
+
+// Device code of graphics region `slot` (1 to 4).
+inline constexpr int32_t region_code(int32_t slot) {
+  return kCodeRegion1 + slot - 1;
+}
+
 // The device table: 28 entries as parallel arrays; NDEVIC is the selected one.
+// Rows 24 to 27 are the graphics regions 1 to 4, row 28 the printer page.
 inline constexpr int kDevices = 28;
+inline constexpr int kRegionRow0 = 23;  // row of region n is kRegionRow0 + n
+inline constexpr int kPrinterPageRow = 28;
 extern Table<int32_t, 1, kDevices> ID, IQMX, IQMY, IXOFF, IYOFF;
 extern Table<float, 1, kDevices> RQMX, RQMY;
 extern int32_t NDEVIC;
@@ -87,6 +108,8 @@ extern Table<int32_t, 0, 15> IPM;
 bool is_display_device(int32_t code);  // served by the display layer
 bool is_pen_plotter(int32_t code);     // code / 10 = 7475
 bool is_printer(int32_t code);         // code / 1000 = 999
+bool is_region(int32_t code);          // a graphics region of the main window
+bool reads_display_mouse(int32_t code);  // the region and the full-screen modes
 
 }  // namespace gsl
 
@@ -105,6 +128,9 @@ void GETXYD(float& RX, float& RY, float& PX, float& PY, int32_t& IX, int32_t& IY
 void GETPIX(float& PIX);
 void GETPIY(float& PIY);
 void GSLCHN(int32_t LOUT, int32_t LIN);  // sets LUNOUT and LUNIN
+// Puts the kernel's run state back as the program starts it: pen up, nothing
+// output or queued, default channels, a monochrome terminal.
+void reset_kernel_state();
 
 // ---------------------------------------------------------------------------
 // Transformations and coordinate mapping (a transformation is 16 floats).
@@ -150,8 +176,10 @@ void attach_output_channel(int32_t unit, std::ostream* out);
 void attach_input_channel(int32_t unit, std::istream* in);
 
 // ---------------------------------------------------------------------------
-// The display-layer operations the kernel calls.  By default they are the
-// display layer's PC routines; tests may install a recording set.
+// The display-layer operations the kernel calls: its only way to the display
+// layer.  The display layer installs its PC routines when it opens a graphics
+// region; tests may install a recording set.  Until one is installed, and for
+// an entry left empty, output goes nowhere.
 struct DisplayDevice {
   void (*move_abs)(int32_t IX, int32_t IY);                  // PCMOVABS
   void (*draw_abs)(int32_t IX, int32_t IY);                  // PCDRWABS
@@ -160,8 +188,15 @@ struct DisplayDevice {
   void (*pen)(int32_t IPEN);                                 // PCPEN
   void (*init)(int32_t& MODE);                               // PCINIT
   void (*coord)(int32_t& IRX, int32_t& IRY, int32_t& IKEY);  // PCCOORD
+  // Pen of colour number ICOLOR 0 to 15 (the display layer's pen map); left
+  // empty, the number is the pen.
+  int32_t (*pen_of)(int32_t ICOLOR) = nullptr;
+  // Printable page of the printer last initialised, pixels.
+  void (*page_size)(int32_t& NHORZ, int32_t& NVERT) = nullptr;
+  void (*clear)() = nullptr;  // clears the window device
+  void (*started)() = nullptr;  // the kernel has started: per-start state (symbol scale)
 };
 const DisplayDevice& display_device();
-void set_display_device(const DisplayDevice* device);  // nullptr restores the display layer
+void set_display_device(const DisplayDevice* device);  // nullptr: no device
 
 }  // namespace spindra

@@ -1,7 +1,6 @@
 // The kernel's shared state block and the device table.
 #include <initializer_list>
 
-#include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 
 namespace spindra {
@@ -89,21 +88,43 @@ bool is_printer(int32_t code) {
 bool is_pen_plotter(int32_t code) {
   return code / 10 == 7475;
 }
+bool is_region(int32_t code) {
+  return code >= kCodeRegion1 && code <= kCodeRegion4;
+}
+bool reads_display_mouse(int32_t code) {
+  return code == kCode640x480 || code == kCode800x600 || code == kCode1024x768 ||
+         code == kCode640x200 || is_region(code);
+}
 bool is_display_device(int32_t code) {
-  return code == 640480 || code == 800600 || code == 102768 || code == 640200 || code == 910000 ||
-         (code >= 900000 && code <= 900003) || is_printer(code);
+  return reads_display_mouse(code) || code == kCodePrinterPage || is_printer(code);
 }
 
 }  // namespace gsl
 
+void reset_kernel_state() {
+  using namespace gsl;
+  IDRAW = 0;
+  LUNOUT = LUNIN = 0;
+  IQCURX = IQCURY = 0;
+  RQCURX = RQCURY = 0.0f;
+  IQNWRD = 0;
+  IQCOLO = 0;
+}
+
 namespace {
-const DisplayDevice kDisplayLayer = {PCMOVABS, PCDRWABS, PCFILLRECT, PCPFILLRECT,
-                                     PCPEN,    PCINIT,   PCCOORD};
+void no_point(int32_t, int32_t) {}
+void no_pen(int32_t) {}
+void no_init(int32_t&) {}
+void no_coord(int32_t& IRX, int32_t& IRY, int32_t& IKEY) {
+  IRX = IRY = IKEY = 0;
+}
+const DisplayDevice kNoDevice = {no_point, no_point, no_point, no_point,
+                                 no_pen,   no_init,  no_coord};
 const DisplayDevice* current_device = nullptr;
 }  // namespace
 
 const DisplayDevice& display_device() {
-  return current_device ? *current_device : kDisplayLayer;
+  return current_device ? *current_device : kNoDevice;
 }
 void set_display_device(const DisplayDevice* device) {
   current_device = device;

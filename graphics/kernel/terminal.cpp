@@ -11,7 +11,6 @@
 
 #include "graphics/kernel/kernel.h"
 #include "graphics/kernel/output.h"
-#include "platform/window_library.h"
 
 namespace spindra {
 
@@ -210,7 +209,7 @@ void GSLEND(int32_t YESNO) {
     }
     WRTGSL();
   } else if (is_display_device(code)) {
-    if (YESNO == 1 && !is_printer(code)) window_library().clear_screen();
+    if (YESNO == 1 && !is_printer(code) && display_device().clear) display_device().clear();
   } else if (is_pen_plotter(code)) {
     plotter_pen(-1);
     std::array<char, 48> line{};

@@ -3,7 +3,6 @@
 // output point to the current device.
 #include <cmath>
 
-#include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/kernel/output.h"
 
@@ -185,12 +184,13 @@ void SELCOM(int32_t ICOLOR) {
   const int32_t code = IQDEVC;
   if (is_pen_plotter(code)) {
     plotter_pen(ICOLOR);
-  } else if (code == 640200) {
+  } else if (code == kCode640x200) {
     display_device().pen(ICOLOR > 0 ? 1 : 0);
   } else if (is_display_device(code)) {
     // The pen map has entries for 0 to 15; other numbers pass unchanged.
-    const bool mapped = display::IPENMAP == 0 && ICOLOR >= 0 && ICOLOR <= 15;
-    display_device().pen(mapped ? display::IPMPC(ICOLOR) : ICOLOR);
+    const DisplayDevice& device = display_device();
+    const bool mapped = device.pen_of != nullptr && ICOLOR >= 0 && ICOLOR <= 15;
+    device.pen(mapped ? device.pen_of(ICOLOR) : ICOLOR);
   } else if (IQCOLO == 1 && ICOLOR >= 0 && ICOLOR <= 15) {
     COLGSL(67);
     BUFGSL(64 + ICOLOR);

@@ -8,18 +8,10 @@
 
 namespace spindra {
 
-namespace plot {
-float SSCALE = 1.0f;
-}  // namespace plot
-
-void SYMBOL_SCALE(float SCALE_NEW) {
-  plot::SSCALE = SCALE_NEW;
-}
-
 void SQUARE(float X, float Y) {
   // Nearest integers, halves away from zero.
-  const int32_t s3 = static_cast<int32_t>(std::lround(3.0f * plot::SSCALE));
-  const int32_t s6 = static_cast<int32_t>(std::lround(6.0f * plot::SSCALE));
+  const int32_t s3 = static_cast<int32_t>(std::lround(3.0f * display::SSCALE));
+  const int32_t s6 = static_cast<int32_t>(std::lround(6.0f * display::SSCALE));
   VECTO2(X, Y, 0);
   RELTIV(1);
   VECTOR(s3, s3, 0);

@@ -23,7 +23,6 @@ namespace plot {
 
 inline constexpr int kLineWidth = 132;
 
-extern float SSCALE;                // symbol size factor (1.0 after the kernel's start-up)
 extern FixedText<kLineWidth> LINE;  // the text
 extern int32_t ITXTYPE;
 extern int32_t ICHSET;                // 1 selects the first character set, 2 the second
@@ -48,9 +47,9 @@ using TransformMatrix = Matrix<float, 4, 4>;
 // ---------------------------------------------------------------------------
 // Entry points.
 
-// SYMBOL_SCALE(SCALE_NEW) (declared with the pens): SSCALE = SCALE_NEW.
+// SYMBOL_SCALE(SCALE_NEW) (with the pens): the symbols' size factor.
 
-// Square marker centred on user point (X, Y), 6 x SSCALE device pixels across.
+// Square marker centred on user point (X, Y), 6 x display::SSCALE device pixels across.
 void SQUARE(float X, float Y);
 
 // Writes VAL at (X, Y): I is the field width, J the number of decimals

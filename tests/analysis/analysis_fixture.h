@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
+#include <Eigen/Eigenvalues>
+
 #include "app/model/calndr.h"
 #include "app/model/store.h"
-
-#ifdef SPINDRA_HAVE_EIGEN
-#include <Eigen/Eigenvalues>
-#endif
 
 namespace spindra::testing {
 
@@ -23,7 +21,6 @@ inline CalendarTime fixed_time() {
   return {6, 12, 2026, 14, 5, 9};
 }
 
-#ifdef SPINDRA_HAVE_EIGEN
 // The modes of the model in the store from an independent symmetric
 // generalized eigensolver: K x = lambda M x with K and M built from STIFF and
 // MASSES directly.
@@ -43,7 +40,6 @@ inline Eigen::GeneralizedSelfAdjointEigenSolver<Eigen::MatrixXd> independent_mod
   for (int i = 0; i < n; ++i) M(i, i) = MASSES(i + 1).amass;
   return Eigen::GeneralizedSelfAdjointEigenSolver<Eigen::MatrixXd>(K, M);
 }
-#endif
 
 class AnalysisTest : public ::testing::Test {
  protected:

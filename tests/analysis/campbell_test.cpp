@@ -11,7 +11,7 @@
 #include "app/picture.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
-#include "platform/memory_window_library.h"
+#include "tests/support/memory_window_library.h"
 #include "tests/analysis/analysis_fixture.h"
 
 namespace spindra {

@@ -6,11 +6,10 @@
 #include "analysis/eigen_solver.h"
 #include "analysis/frequency_analysis.h"
 #include "tests/analysis/analysis_fixture.h"
-#include "tests/analysis/random_models.h"
+#include "tests/reference/dense_iteration.h"
+#include "tests/reference/random_models.h"
 
-#ifdef SPINDRA_HAVE_EIGEN
 #include <Eigen/Eigenvalues>
-#endif
 
 namespace spindra {
 namespace {
@@ -231,7 +230,6 @@ TEST_F(Solver, ProfileIterationIsBitIdenticalOnRandomlyNumberedTrees) {
   }
 }
 
-#ifdef SPINDRA_HAVE_EIGEN
 double worst_own = 0.0, worst_residual = 0.0;
 int clusters = 0;
 
@@ -291,7 +289,6 @@ TEST_F(Solver, AgreesWithAnIndependentSolver) {
       "%d clusters checked by their sums\n",
       worst_own, worst_residual, clusters);
 }
-#endif
 
 // ---- Matrix routines -----------------------------------------------------------
 

@@ -20,7 +20,7 @@
 #include "app/model/store.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
-#include "platform/memory_window_library.h"
+#include "tests/support/memory_window_library.h"
 
 namespace spindra::editing_test {
 

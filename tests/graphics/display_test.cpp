@@ -111,6 +111,17 @@ TEST_F(Region, OpeningAddsTheRegionToTheLayout) {
   EXPECT_EQ(IWHICH_WINDOW, 1);
 }
 
+TEST_F(Region, ColoursGoThroughThePenMapUnlessItIsOff) {
+  SELECT_PENMAP(0);
+  SELCOM(4);
+  EXPECT_EQ(ICOL, 14);
+  SELCOM(15);
+  EXPECT_EQ(ICOL, 7);
+  SELECT_PENMAP(1);
+  SELCOM(4);
+  EXPECT_EQ(ICOL, 4);
+}
+
 TEST_F(Region, ReinitialisingDoesNotAddTheRegionAgain) {
   lib.pieces.clear();
   ICREATE = 1;
@@ -343,7 +354,7 @@ TEST(FullScreen, ModesTheScreenCannotHoldFallBack) {
   MemoryWindowLibrary lib(1024, 768);
   lib.screen_w = 700;
   lib.screen_h = 500;
-  set_display_device(nullptr);
+  install_window_device();
   set_window_library(&lib);
   test_support::reset_kernel(594, 420);
   GSLINI(102768, 0);

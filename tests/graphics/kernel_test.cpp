@@ -386,12 +386,11 @@ TEST_F(KernelOnRegion, RelativeDeviceStepsDropOffDevicePoints) {
 }
 
 TEST_F(KernelOnRegion, ColourSelection) {
-  display::IPENMAP = 1;
+  // Colours 0 to 15 go through the device's pen map, others pass unchanged.
   SELCOM(4);
-  display::IPENMAP = 0;
-  SELCOM(4);
+  SELCOM(16);
   SELCOM(15);
-  EXPECT_THAT(calls(), ElementsAre(Pen(4), Pen(14), Pen(7)));
+  EXPECT_THAT(calls(), ElementsAre(Pen(104), Pen(16), Pen(115)));
   EXPECT_EQ(IQCSEL, 15);
   EXPECT_EQ(IQCMOD, 1);
 }
@@ -436,8 +435,6 @@ namespace {
 TEST(PrinterStartUp, PageSizeComesFromTheDisplayLayer) {
   test_support::Recorder::install();
   test_support::reset_kernel(594, 420);
-  display::NHORZ = 2000;
-  display::NVERT = 1500;
   GSLINI(999550, 0);
   EXPECT_EQ(gsl::IQDEVC, 999550);
   EXPECT_EQ(gsl::IQMAXX, 1999);

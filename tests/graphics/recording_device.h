@@ -12,7 +12,7 @@
 
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
-#include "platform/memory_window_library.h"
+#include "tests/support/memory_window_library.h"
 
 namespace spindra::test_support {
 
@@ -55,12 +55,18 @@ struct Recorder {
     calls.push_back(Init(mode));
     if (init_answer) mode = init_answer(mode);
   }
+  // A pen map that tells mapped colours apart; a printer page of 2000 x 1500.
+  static int32_t pen_of(int32_t c) { return 100 + c; }
+  static void page_size(int32_t& w, int32_t& h) {
+    w = 2000;
+    h = 1500;
+  }
   static void coord(int32_t& x, int32_t& y, int32_t& key) {
     x = mouse_x;
     y = mouse_y;
     key = mouse_key;
   }
-  static inline const DisplayDevice device = {move, draw, fill, pfill, pen, init, coord};
+  static inline const DisplayDevice device = {move, draw, fill, pfill, pen, init, coord, pen_of, page_size};
 
   static void install() {
     calls.clear();
@@ -73,17 +79,8 @@ struct Recorder {
 // Puts the kernel back into its program-start state: nothing output yet,
 // default channels, region 1 sized w x h pixels on the 297 x 210 mm paper.
 inline void reset_kernel(int32_t w, int32_t h) {
-  gsl::IDRAW = 0;
-  gsl::LUNOUT = 0;
-  gsl::LUNIN = 0;
-  gsl::IQCURX = gsl::IQCURY = 0;
-  gsl::RQCURX = gsl::RQCURY = 0.0f;
-  gsl::IQNWRD = 0;
-  gsl::IQCOLO = 0;
-  display::ICREATE = 0;
-  display::IPENMAP = 0;
-  display::ISTATE_ERASE = display::ISTATE_WRTHRO = 0;
-  display::LINE_DEFAULT = 1;
+  reset_kernel_state();
+  reset_display_state();
   PREPARE_GRAPH_WINDOW(1);
   SET_WINDOWS_SIZE(w, h, 297.0f, 210.0f, 0);
 }

@@ -102,9 +102,11 @@ TEST(TransformBuilder, ZeroScalesAreReplacedInTheCallersVariables) {
 
 TEST(SymbolScale, SetsTheFactorAndTheKernelStartResetsIt) {
   SYMBOL_SCALE(2.0f);
-  EXPECT_EQ(plot::SSCALE, 2.0f);
-  RecordingDevice dev;  // starts the kernel
-  EXPECT_EQ(plot::SSCALE, 1.0f);
+  EXPECT_EQ(display::SSCALE, 2.0f);
+  install_window_device();
+  GSLINI(gsl::kCodeRegion1, 0);
+  EXPECT_EQ(display::SSCALE, 1.0f);
+  set_display_device(nullptr);
 }
 
 TEST(Square, StepsAroundItsCentreInDeviceUnits) {
@@ -211,7 +213,7 @@ TEST(FontSheet, EveryGlyphStaysInItsCell) {
   constexpr int kSamples = 230;            // pixel rows of sample texts under the glyphs
   constexpr int kW = kCols * kCellW + 20, kH = kRows * kCellH + 20 + kSamples;
   CanvasLibrary canvas(kW, kH);
-  set_display_device(nullptr);
+  install_window_device();
   set_window_library(&canvas);
   // One pixel per 0.1 mm.
   PREPARE_GRAPH_WINDOW(1);

@@ -13,7 +13,7 @@
 #include "app/main_window.h"
 #include "app/model/store.h"
 #include "platform/layout.h"
-#include "platform/memory_window_library.h"
+#include "tests/support/memory_window_library.h"
 
 namespace spindra::testing {
 

@@ -10,7 +10,7 @@
 #include "app/picture.h"
 #include "app/model/store.h"
 #include "graphics/display/display.h"
-#include "platform/memory_window_library.h"
+#include "tests/support/memory_window_library.h"
 #include "tests/platform_qt/qt_test_support.h"
 
 namespace spindra {

@@ -1,6 +1,6 @@
 // The graphics region: pixels drawn through the library, read back, shown
 // by the widget, and the mouse queries of its callback.
-#include "platform/memory_window_library.h"
+#include "tests/support/memory_window_library.h"
 #include "tests/platform_qt/qt_test_support.h"
 
 namespace spindra::testing {

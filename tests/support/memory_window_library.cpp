@@ -1,4 +1,4 @@
-#include "platform/memory_window_library.h"
+#include "tests/support/memory_window_library.h"
 
 #include <algorithm>
 #include <cstdlib>
