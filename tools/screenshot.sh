@@ -27,23 +27,21 @@ run() {
   trap 'kill $pid 2>/dev/null || true' RETURN
   xdotool search --sync --name "^Harbrook" >/dev/null
   sleep 1
-  # File > Open Torsional vibration
-  xdotool mousemove 20 8 click 1
-  sleep 0.5
-  xdotool mousemove 100 30 click 1
+  local window
+  window=$(xdotool search --name "^Harbrook" | head -n 1)
+  xdotool windowfocus --sync "$window"
+  # File > Open Torsional vibration (Ctrl+O)
+  xdotool key ctrl+o
   local dialog
   dialog=$(xdotool search --sync --name "^Open$" | head -n 1)
   xdotool windowfocus --sync "$dialog"
   xdotool type --delay 10 "$model"
   xdotool key Return
   sleep 1
-  # Calculate > Frequencies
-  xdotool mousemove 227 8 click 1
-  sleep 0.5
-  xdotool mousemove 250 30 click 1
+  # Calculate > Frequencies (F5)
+  xdotool windowfocus --sync "$window"
+  xdotool key F5
   sleep 2
-  local window
-  window=$(xdotool search --name "^Harbrook" | head -n 1)
   # Mode Scale: enlarge the drawn mode shape
   xdotool windowfocus --sync "$window"
   xdotool mousemove "$scale_x" "$scale_y" click --repeat 3 1
@@ -51,9 +49,10 @@ run() {
   xdotool key Return
   sleep 1
   if [ "$view" = campbell ]; then
-    xdotool mousemove 227 8 click 1
+    # Calculate > Campbell Diagram, the third item of the menu
+    xdotool key alt+l
     sleep 0.5
-    xdotool mousemove 250 75 click 1
+    xdotool key Down Down Return
     sleep 2
     window=$(xdotool search --name "^Campbell" | head -n 1)
     xdotool windowfocus --sync "$window"
