@@ -301,6 +301,13 @@ int DRAW_CAMPBELL() {
   return 1;
 }
 
+void refresh_campbell_diagram() {
+  if (!graph_window_open(kSlot)) return;
+  CAMPBELL_STATUS = "";
+  WINDOW_UPDATE(CAMPBELL_STATUS);
+  redraw_window();
+}
+
 int CAMPBELL_DIAGRAM() {
   std::string message;
   if (!campbell_available(&message)) {

@@ -35,6 +35,11 @@ inline FileName130 CAMPBELL_PICTURE;
 // Calculate > Campbell Diagram: opens the window (or redraws it when open),
 // or says why there is nothing to draw.  Returns 1.
 int CAMPBELL_DIAGRAM();
+// Redraws the diagram, when its window is open, after the results it shows
+// have changed (a new analysis, or another model read, which has none yet),
+// so that it never shows the numbers of an earlier analysis.  The ranges
+// the user set stay.
+void refresh_campbell_diagram();
 // Draws the diagram on the kernel's current device (region or page).
 // Returns 1.
 int DRAW_CAMPBELL();

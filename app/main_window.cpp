@@ -158,6 +158,7 @@ int READ_FILE() {
   // Pictures of this model are offered under its name.
   PICTURE_FILE = FILIN;
   DEFAULT_EXTENSION(PICTURE_FILE, "svg", 0);
+  refresh_campbell_diagram();
   IDRAW();
   return 1;
 }
@@ -179,6 +180,7 @@ int PROG10() {
   if (outcome != AnalysisOutcome::kRefused) {
     WINDOW_UPDATE(FREQS);
     WINDOW_UPDATE(IVALID);  // "Review List file" is available from now on
+    refresh_campbell_diagram();
   }
   if (outcome != AnalysisOutcome::kWritten)
     window_library().show_message("Calculate Frequencies", message);

@@ -8,6 +8,7 @@
 
 #include "analysis/campbell.h"
 #include "app/campbell_window.h"
+#include "app/main_window.h"
 #include "app/picture.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
@@ -148,6 +149,13 @@ TEST_F(Campbell, WindowShowsTheCrossingUnderTheMouse) {
   callback_of_piece(lib, "Speed from")();
   EXPECT_NE(CAMPBELL_STATUS.str().find("needs 0 <= from < to"), std::string::npos);
   EXPECT_GT(SPEED_TO, SPEED_FROM);
+
+  // A new analysis redraws the open diagram and forgets the old crossing.
+  const std::vector<int> before = lib.pixels;
+  STIFF(1).stiff *= 4.0;
+  EXPECT_EQ(PROG10(), 1);
+  EXPECT_NE(lib.pixels, before);
+  EXPECT_TRUE(CAMPBELL_STATUS.is_blank());
   set_window_library(nullptr);
   display::IWINDOW_CONTROL2 = 0;  // the window is gone with its library
 }
