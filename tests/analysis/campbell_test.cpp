@@ -151,10 +151,10 @@ TEST_F(Campbell, WindowShowsTheCrossingUnderTheMouse) {
   EXPECT_GT(SPEED_TO, SPEED_FROM);
 
   // A new analysis redraws the open diagram and forgets the old crossing.
-  const std::vector<int> before = lib.pixels;
+  const int lines = lib.lines;
   STIFF(1).stiff *= 4.0;
   EXPECT_EQ(PROG10(), 1);
-  EXPECT_NE(lib.pixels, before);
+  EXPECT_GT(lib.lines, lines);
   EXPECT_TRUE(CAMPBELL_STATUS.is_blank());
   set_window_library(nullptr);
   display::IWINDOW_CONTROL2 = 0;  // the window is gone with its library
