@@ -18,6 +18,7 @@ inline constexpr int kMaxStiffnesses = 100;
 inline constexpr int kMaxEngines = 10;
 inline constexpr int kMaxCylinders = 100;  // firing-order positions per engine
 inline constexpr int kDialogCylinders = 12;
+inline constexpr int kMaxHarmonics = 48;  // excitation orders per engine
 
 using Name16 = FixedText<16>;
 using Text12 = FixedText<12>;
@@ -46,7 +47,46 @@ struct STIFFNESS {
   int32_t non_linear = 0;    // characteristic number, 0 = linear
   int32_t engine_link = 0;   // reserved, kept 0
   Name16 name;
+  // Fatigue limits of the forced response: tensile strength (MPa) and the
+  // stress concentration factor ck of the shaft's design; uts 0 = no limits.
+  double uts = 0.0;
+  double ck = 0.0;
   bool operator==(const STIFFNESS&) const = default;
+};
+
+// One gas harmonic of a cylinder's tangential pressure: amplitude
+// a + b * p(N) bar at engine order `order`, phase in degrees.
+struct Harmonic {
+  double order = 0.0;
+  double a = 0.0;
+  double b = 0.0;
+  double phase = 0.0;
+  bool operator==(const Harmonic&) const = default;
+};
+
+// The excitation of one engine, the same for each of its cylinders.  All
+// zeros: the engine has no excitation data.
+struct Excitation {
+  double bore = 0.0;        // m
+  double stroke = 0.0;      // m
+  double conrod = 0.0;      // connecting-rod length, m
+  double recip_mass = 0.0;  // reciprocating mass per cylinder, kg
+  double p_rated = 0.0;     // mean indicated pressure at the rated speed, bar
+  double load_exp = 0.0;    // p(N) = p_rated * (N / N_rated)^load_exp
+  int32_t nharm = 0;
+  Table<Harmonic, 1, kMaxHarmonics> harm;
+  bool operator==(const Excitation&) const = default;
+};
+
+// The speed sweep of the forced response (crankshaft rev/min) and the loss
+// factor added to every shaft.  All zeros: the model has no sweep.
+struct ForcedSweep {
+  double n_from = 0.0;
+  double n_to = 0.0;
+  double n_step = 0.0;
+  double n_rated = 0.0;
+  double eta = 0.0;
+  bool operator==(const ForcedSweep&) const = default;
 };
 
 // One reciprocating engine.
@@ -61,6 +101,7 @@ struct ENGINE {
   double vee_angle = 0.0;                    // degrees between the banks
   double percent_torque = 0.0;               // reserved
   Name16 name;
+  Excitation excitation;  // forced response: gas and inertia torques
   bool operator==(const ENGINE&) const = default;
 };
 
@@ -81,6 +122,7 @@ inline double CONV_S = 1.0;
 inline double ORDMIN = 1.0;
 inline double ORDMAX = 6.0;
 inline double ORDSTEP = 1.0;
+inline ForcedSweep forced_sweep;
 
 // ---- Editing state --------------------------------------------------------
 inline int32_t INODE_CREATE = 0;
