@@ -23,6 +23,11 @@ inline constexpr int kUndoDepth = 100;
 // 1 while the model differs from the one last read or saved (or, when none
 // has been, from the empty model of start-up).
 inline int32_t model_changed = 0;
+// 1 while results of an analysis are shown (frequency list, mode shape,
+// Campbell diagram, forced response) but the model has been edited since
+// that analysis ran; the windows showing results say so until the next
+// Calculate.  Cleared by every analysis run and by Open and New.
+inline int32_t results_outdated = 0;
 // 1 while there is a step to undo / redo (the Edit menu greys its items by
 // them).
 inline int32_t can_undo = 0;
