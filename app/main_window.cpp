@@ -176,6 +176,9 @@ int SAVE_FILE() {
 
 int PROG10() {
   std::string message;
+  // An engine whose cylinders are not all placed is left out; say so.
+  const std::string left_out = engines_left_out();
+  if (!left_out.empty()) window_library().show_message("Calculate Frequencies", left_out);
   const AnalysisOutcome outcome = frequency_analysis(&message);
   if (outcome != AnalysisOutcome::kRefused) {
     WINDOW_UPDATE(FREQS);

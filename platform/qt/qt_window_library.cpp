@@ -109,6 +109,8 @@ int QtWindowLibrary::show(layout::WindowDescription desc) {
   building_.clear();
   w->set_close_check(close_check_);
   close_check_ = nullptr;
+  w->set_ok_check(ok_check_);
+  ok_check_ = nullptr;
   windows_.emplace_back(w);
   QPointer<LayoutWindow> guard(w);
 
@@ -369,6 +371,12 @@ bool QtWindowLibrary::choose_file(bool for_writing, char* path, int width) {
     }
   }
   return false;
+}
+
+void QtWindowLibrary::select_field(const void* var) {
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if (*it && !(*it)->closing() && (*it)->select_field(var)) return;
+  }
 }
 
 QWidget* QtWindowLibrary::top_window() const {

@@ -54,6 +54,8 @@ class QtWindowLibrary : public WindowLibrary {
                        std::string* message) override;
 
   void set_close_check(Callback check) override { close_check_ = check; }
+  void set_ok_check(Callback check) override { ok_check_ = check; }
+  void select_field(const void* var) override;
   bool choose_file(bool for_writing, char* path, int width) override;
 
   // Reading back, for tests and checks.
@@ -104,6 +106,7 @@ class QtWindowLibrary : public WindowLibrary {
   int messages_ = 0;
   std::string last_message_;
   Callback close_check_ = nullptr;  // for the next window shown
+  Callback ok_check_ = nullptr;     // for the next window shown
 };
 
 }  // namespace spindra::qt

@@ -110,6 +110,7 @@ TEST_F(DialogsTest, NewRecordsStartBlank) {
   EXPECT_EQ(MASSES(2).icyleng_no(2), 0);
   EXPECT_EQ(MASSES(2).speed_ratio, 0.0);
   ITOGGLE_STIF();
+  ASTIF_IN = 1.0e6;
   then_ok();
   click(100, 50);
   click(150, 50);
@@ -236,6 +237,7 @@ TEST_F(DialogsTest, CancelInCreateStiffnessForgetsThePicks) {
   put_node(2, 150, 50);
   put_node(3, 150, 100);
   IDRAW();
+  ASTIF_IN = 1.0e6;
   const int pen1_before = lib.count(1);
   ITOGGLE_STIF();
   click(100, 50);
@@ -349,6 +351,7 @@ TEST_F(DialogsTest, LimitsIgnoreClicks) {
 }
 
 TEST_F(DialogsTest, ChoosingAModeForgetsAHalfPickedStiffness) {
+  ASTIF_IN = 1.0e6;
   put_node(1, 100, 50);
   put_node(2, 150, 50);
   ITOGGLE_STIF();
