@@ -1012,23 +1012,36 @@ std::string field_label(const WindowDescription& d, const Item& field) {
   const auto& items = d.items;
   if (items.empty() || &field < &items.front() || &field > &items.back()) return "Field";
   const std::size_t at = static_cast<std::size_t>(&field - items.data());
-  int fields_between = 0;
+  const auto input = [](const Item& it) { return is_field(it.kind) && !it.read_only; };
+  const auto line_break = [](const Item& it) {
+    return it.kind == ItemKind::FormFeed || it.kind == ItemKind::NewLine;
+  };
+  // Fields that follow this one under the same label make a row.
+  bool row = false;
+  for (std::size_t j = at + 1; j < items.size() && !line_break(items[j]); ++j) {
+    if (items[j].kind == ItemKind::Text && !strip_blanks(items[j].text).empty()) break;
+    if (input(items[j])) {
+      row = true;
+      break;
+    }
+  }
+  int fields_before = 0;
   for (std::size_t j = at; j-- > 0;) {
     const Item& it = items[j];
-    if (it.kind == ItemKind::FormFeed || it.kind == ItemKind::NewLine) break;
-    if (is_field(it.kind)) {
-      ++fields_between;
+    if (line_break(it)) break;
+    if (input(it)) {
+      ++fields_before;
       continue;
     }
     if (it.kind != ItemKind::Text) continue;
     const std::string_view text = strip_blanks(it.text);
     if (text.empty()) continue;
-    if (fields_between > 0) {
-      return std::string(text) + ", field " + std::to_string(fields_between + 1);
+    if (fields_before > 0 || row) {
+      return std::string(text) + ", field " + std::to_string(fields_before + 1);
     }
     // Text between two fields of one line ("to") names the second field
     // together with the first one's label.
-    if (j > 0 && is_field(items[j - 1].kind)) {
+    if (j > 0 && input(items[j - 1])) {
       return field_label(d, items[j - 1]) + " ... " + std::string(text);
     }
     return std::string(text);

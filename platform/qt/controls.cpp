@@ -17,6 +17,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 #include <QTextDocument>
+#include <QTimer>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -295,6 +296,18 @@ QWidget* LayoutWindow::make_field(const Item& it) {
   return e;
 }
 
+// Gives `e` the focus with its text selected, now and once more after the
+// events of a message that just closed (the window getting the focus back
+// would otherwise leave the selection behind).
+static void select_for_typing(QLineEdit* e) {
+  e->setFocus(Qt::OtherFocusReason);
+  e->selectAll();
+  QTimer::singleShot(0, e, [e] {
+    e->setFocus(Qt::OtherFocusReason);
+    e->selectAll();
+  });
+}
+
 bool LayoutWindow::has_ok_button() const {
   for (const Item& it : desc_.items) {
     if (it.kind == ItemKind::Button && it.button_number == 1 &&
@@ -316,8 +329,7 @@ void LayoutWindow::refuse_text(QLineEdit* e, const Item& it, const std::function
   }
   lib_.show_message(desc_.caption, message);
   if (closing_) return;
-  e->setFocus(Qt::OtherFocusReason);
-  e->selectAll();
+  select_for_typing(e);
 }
 
 bool LayoutWindow::fields_read() {
@@ -328,8 +340,7 @@ bool LayoutWindow::fields_read() {
     const layout::FieldReading r = layout::read_number_field(it, typed);
     if (r.ok) continue;
     lib_.show_message(desc_.caption, layout::refusal_message(desc_, it, typed, r));
-    e->setFocus(Qt::OtherFocusReason);
-    e->selectAll();
+    select_for_typing(e);
     return false;
   }
   return true;
@@ -338,8 +349,7 @@ bool LayoutWindow::fields_read() {
 bool LayoutWindow::select_field(const void* var) {
   auto* e = qobject_cast<QLineEdit*>(control_for(var));
   if (!e) return false;
-  e->setFocus(Qt::OtherFocusReason);
-  e->selectAll();
+  select_for_typing(e);
   return true;
 }
 
