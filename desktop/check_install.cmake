@@ -19,7 +19,7 @@ endforeach()
 
 # The installed programs run from there.
 execute_process(COMMAND "${PREFIX}/bin/spindra" --version RESULT_VARIABLE rc OUTPUT_VARIABLE out)
-if(NOT rc EQUAL 0 OR NOT out MATCHES "^Spindra Version")
+if(NOT rc EQUAL 0 OR NOT out MATCHES "^spindra \\(Spindra\\) ${VERSION}\n")
   message(FATAL_ERROR "bin/spindra --version gave ${rc}: ${out}")
 endif()
 execute_process(COMMAND "${PREFIX}/bin/spindra-calc" RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
