@@ -1072,8 +1072,14 @@ int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity) 
     double tau1 = 0.0;
     forced_shaft_limits(shaft, n, &tau1, nullptr);
     const double stress = forced_amplitude(ForcedKind::kStress, shaft, s, 0);
-    // Above lambda 1.05 no continuous running is permitted at all.
-    const double excess = tau1 > 0.0 ? stress / tau1 - 1.0 : 1.0;
+    // Above lambda 1.05 the engine does not run continuously: no limit, no
+    // barred range there.
+    if (tau1 <= 0.0) {
+      if (inside) close(prev_n);
+      prev_excess = -1.0;
+      continue;
+    }
+    const double excess = stress / tau1 - 1.0;
     const bool over = excess > 0.0;
     if (over && !inside) {
       inside = true;
