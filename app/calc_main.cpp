@@ -18,6 +18,7 @@
 #include "analysis/campbell.h"
 #include "analysis/frequency_analysis.h"
 #include "app/campbell_window.h"
+#include "app/command_line.h"
 #include "app/draw.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
@@ -37,15 +38,25 @@ namespace {
 
 using namespace spindra;
 
+// The options in short; the manual page spindra-calc(1) has them in full.
+void print_usage(std::FILE* to) {
+  std::fputs(
+      "Usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
+      "       spindra-calc --help | --version\n"
+      "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
+      "frequencies (mode number and vib/min).\n"
+      "  --campbell FILE  also write the Campbell diagram to FILE\n"
+      "  --picture FILE   also write the model drawing to FILE, with the mode\n"
+      "                   shape of the first listed mode, or of mode N with --mode N\n"
+      "  -h, --help       print this help and exit\n"
+      "  --version        print the version and exit\n"
+      "FILE is a picture: its extension svg, pdf or png chooses the kind.\n"
+      "Exit status: 0 done, 1 the model or a picture failed, 2 a bad command line.\n",
+      to);
+}
+
 int usage() {
-  std::fprintf(stderr,
-               "usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
-               "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
-               "frequencies (mode number and vib/min).\n"
-               "  --campbell FILE  also writes the Campbell diagram to FILE\n"
-               "  --picture FILE   also writes the model drawing to FILE, with the mode\n"
-               "                   shape of the first listed mode, or of mode N with --mode N\n"
-               "FILE is a picture: its extension svg, pdf or png chooses the kind.\n");
+  print_usage(stderr);
   return 2;
 }
 
@@ -167,12 +178,12 @@ bool write_pictures(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return usage();
-  const std::string_view first = argv[1];
-  if (first == "-h" || first == "--help") {
-    usage();
-    return 0;
+  for (int i = 1; i < argc; ++i) {  // --help and --version anywhere win
+    const std::string_view a = argv[i];
+    if (a == "-h" || a == "--help") return print_usage(stdout), 0;
+    if (a == "--version") return std::fputs(version_text("spindra-calc").c_str(), stdout), 0;
   }
+  if (argc < 2) return usage();
   const Options options = parse(argc, argv);
   if (options.model.empty()) {
     for (const std::string& e : options.errors) print_error(e);

@@ -5,8 +5,10 @@
 
 #include "analysis/eigen_solver.h"
 #include "analysis/frequency_analysis.h"
+#include "app/history.h"
 #include "app/model/store.h"
 #include "app/view.h"
+#include "app/model_commands.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
@@ -99,6 +101,7 @@ int IDRAW() {
   SYMBOL_SCALE(1.0f);
   DRAW_MODAL();
   publish_view();
+  if (IVALID == 1 && results_outdated == 1) draw_results_note();
   return 1;
 }
 
@@ -123,7 +126,7 @@ void DRAW_STIFF(int32_t I) {
     VECTO2(x2 - kGroundBar, y2, 0);
     VECTO2(x2 + kGroundBar, y2, 1);
   }
-  if (ISTIF_MODIFY == 1) SQUARE((x1 + x2) / 2.0f, (y1 + y2) / 2.0f);
+  if (ISTIF_MODIFY == 1 || INODE_DELETE == 1) SQUARE((x1 + x2) / 2.0f, (y1 + y2) / 2.0f);
 }
 
 void DRAW_GRID() {

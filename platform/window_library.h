@@ -128,6 +128,8 @@ class WindowLibrary {
   // wheel scrolls the region's picture as its scroll bars do.
   // "graphics_view_x", "graphics_view_y": the part of the region's picture
   // the region shows (see set_region_view).
+  // "graphics_mouse_released" is 1 in the event in which a button went up
+  // (the end of a drag) and 0 in every other.
   virtual int mouse_query(std::string_view name) = 0;
 
   // The picture of a graphics region may be larger than the region: it is

@@ -69,7 +69,8 @@ class Canvas {
 struct MouseState {
   int x = 0;
   int y = 0;
-  int flags = 0;  // 1 left, 2 right, 4 shift, 8 control
+  int flags = 0;          // 1 left, 2 right, 4 shift, 8 control
+  bool released = false;  // a button went up in this event
   int wheel = 0;  // wheel steps with the control key, away from the user positive
 };
 
@@ -95,7 +96,7 @@ class RegionWidget : public QWidget {
   void report_view();
 
  private:
-  void report(QMouseEvent* e, bool button_went_down);
+  void report(QMouseEvent* e, bool button_went_down, bool button_went_up = false);
   Canvas& canvas_;
   EventSink sink_;
   void* context_;

@@ -351,6 +351,7 @@ int QtWindowLibrary::mouse_query(std::string_view name) {
     if (!c) return 0;
     return name == "graphics_view_x" ? c->shown_x : c->shown_y;
   }
+  if (name == "graphics_mouse_released") return mouse_.released ? 1 : 0;
   throw LayoutError("unknown mouse query \"" + std::string(name) + "\"");
 }
 

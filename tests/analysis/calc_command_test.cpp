@@ -171,5 +171,27 @@ TEST_F(CalcCommand, MissingFileFolderAndUsage) {
   EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) != 0);
 }
 
+// Both programs answer --version with the one release number and --help with
+// their options on standard output, status 0, wherever the option stands.
+TEST_F(CalcCommand, VersionAndHelp) {
+  const fs::path spindra = calc_command().parent_path() / "spindra";
+  const std::string version = std::string(" (Spindra) ") + SPINDRA_VERSION + "\n";
+  const Outcome calc = run_calc(dir_, std::vector<std::string>{"model.rtm", "--version"});
+  EXPECT_EQ(calc.status, 0);
+  EXPECT_EQ(calc.out.rfind("spindra-calc" + version, 0), 0u) << calc.out;
+  const Outcome help = run_calc(dir_, std::vector<std::string>{"--mode", "2", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  for (const char* option : {"--campbell FILE", "--picture FILE", "--mode N", "--version"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  if (!fs::exists(spindra)) return;
+  const std::string command = "'" + spindra.string() + "' --version";
+  FILE* pipe = popen(command.c_str(), "r");
+  char line[200] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(std::string(line), "spindra" + version);
+}
+
 }  // namespace
 }  // namespace spindra

@@ -79,6 +79,7 @@ int MemoryWindowLibrary::mouse_query(std::string_view name) {
   if (name == "graphics_mouse_wheel") return mouse_wheel;
   if (name == "graphics_view_x") return view_x;
   if (name == "graphics_view_y") return view_y;
+  if (name == "graphics_mouse_released") return mouse_released;
   return 0;
 }
 

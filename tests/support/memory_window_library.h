@@ -66,6 +66,7 @@ class MemoryWindowLibrary : public NullWindowLibrary {
   // The region's picture and the part of it shown (set_region_view).
   int view_width = 0, view_height = 0, view_x = 0, view_y = 0;
   int view_sets = 0;
+  int mouse_released = 0;  // answer to "graphics_mouse_released"
   // Flags for the coming readings, one per query; mouse_flags once used up.
   std::deque<int> next_flags;
   std::vector<std::string> mouse_queries;
