@@ -116,6 +116,13 @@ int open_given_model() {
 
 }  // namespace
 
+void switch_modes_off() {
+  for (int32_t* f : kModeFlags) {
+    *f = 0;
+    WINDOW_UPDATE(*f);
+  }
+}
+
 int ITOGGLE_NODE() { return toggle(INODE_CREATE); }
 int ITOGGLE_STIF() { return toggle(ISTIF_CREATE); }
 int ITOGGLE_STIF_GROUND() { return toggle(ISTIF_CREATE_GROUND); }
