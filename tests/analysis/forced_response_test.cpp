@@ -157,11 +157,26 @@ std::vector<Complex> dense_solve(double speed, double order, double torque, doub
   return {x.data(), x.data() + n};
 }
 
-TEST_F(ForcedResponse, TreeSolverAgreesWithADenseSolve) {
+TEST_F(ForcedResponse, TreeSolverAgreesWithADenseSolveAlsoWithRings) {
   std::mt19937 rng(16);
   for (int trial = 0; trial < 12; ++trial) {
     const bool grounded = trial % 2 == 0;
     testing::make_tree(3 + trial * 8, rng, grounded);
+    // From the fifth trial on, a shaft beside shaft 1 and shafts that close
+    // rings.
+    for (int extra = 0; trial >= 4 && extra <= trial / 3; ++extra) {
+      std::uniform_int_distribution<int> node(1, NMASS);
+      int a = STIFF(1).nodes(1), b = STIFF(1).nodes(2);
+      if (extra > 0) {
+        a = node(rng);
+        b = node(rng);
+        if (a == b) continue;
+      }
+      ++NSTIF;
+      STIFF(NSTIF).nodes(1) = a;
+      STIFF(NSTIF).nodes(2) = b;
+      STIFF(NSTIF).stiff = testing::random_stiffness(rng);
+    }
     std::uniform_real_distribution<double> damping(0.0, 500.0);
     for (int j = 1; j <= NMASS; ++j) MASSES(j).dampex = trial % 3 == 0 ? 0.0 : damping(rng);
     for (int s = 1; s <= NSTIF; ++s) STIFF(s).dampin = damping(rng);
