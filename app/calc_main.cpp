@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "analysis/campbell.h"
+#include "analysis/forced_response.h"
 #include "analysis/frequency_analysis.h"
 #include "app/campbell_window.h"
 #include "app/command_line.h"
@@ -42,12 +43,16 @@ using namespace spindra;
 void print_usage(std::FILE* to) {
   std::fputs(
       "Usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
+      "                  [--forced OUT.csv [--misfire K:C]]\n"
       "       spindra-calc --help | --version\n"
       "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
       "frequencies (mode number and vib/min).\n"
       "  --campbell FILE  also write the Campbell diagram to FILE\n"
       "  --picture FILE   also write the model drawing to FILE, with the mode\n"
       "                   shape of the first listed mode, or of mode N with --mode N\n"
+      "  --forced OUT.csv also run the forced damped response: MODEL.frc beside the\n"
+      "                   model and every amplitude in OUT.csv\n"
+      "  --misfire K:C    with --forced, cylinder C of engine K gives no gas torque\n"
       "  -h, --help       print this help and exit\n"
       "  --version        print the version and exit\n"
       "FILE is a picture: its extension svg, pdf or png chooses the kind.\n"
@@ -69,6 +74,8 @@ struct Options {
   std::string campbell;
   std::string picture;
   int mode = 0;  // 0: the first listed mode
+  std::string forced;     // CSV of the forced response
+  ForcedRequest misfire;  // --misfire K:C
   std::vector<std::string> errors;
 };
 
@@ -85,6 +92,25 @@ void take_picture_name(Options& o, std::string_view option, const char* value,
   } else {
     name = value;
   }
+}
+
+// --forced OUT.csv and --misfire K:C (K the engine, C its cylinder).
+void take_forced_option(Options& o, std::string_view option, const char* value) {
+  if (option == "--forced") {
+    if (value == nullptr || value[0] == '\0')
+      o.errors.push_back("--forced needs the name of the CSV file to write.");
+    else
+      o.forced = value;
+    return;
+  }
+  int k = 0, c = 0, used = 0;
+  if (value == nullptr || std::sscanf(value, "%d:%d%n", &k, &c, &used) != 2 ||
+      value[used] != '\0' || k < 1 || k > kMaxEngines || c < 1) {
+    o.errors.push_back(std::string("--misfire ") + (value != nullptr ? value : "") +
+                       ": give the engine and the cylinder as K:C, e.g. 1:3.");
+    return;
+  }
+  o.misfire = ForcedRequest{k, c};
 }
 
 Options parse(int argc, char** argv) {
@@ -108,6 +134,9 @@ Options parse(int argc, char** argv) {
         o.mode = static_cast<int>(n);
       }
       if (has_value) ++i;
+    } else if (arg == "--forced" || arg == "--misfire") {
+      take_forced_option(o, arg, has_value ? next : nullptr);
+      if (has_value) ++i;
     } else if (arg.size() > 1 && arg[0] == '-') {
       o.errors.push_back(std::string(arg) + ": unknown option.");
     } else if (o.model.empty()) {
@@ -118,6 +147,8 @@ Options parse(int argc, char** argv) {
   }
   if (o.mode != 0 && o.picture.empty())
     o.errors.push_back("--mode chooses the mode shape of --picture; give --picture too.");
+  if (o.misfire.misfire_engine != 0 && o.forced.empty())
+    o.errors.push_back("--misfire chooses the misfiring cylinder of --forced; give --forced too.");
   return o;
 }
 
@@ -175,6 +206,24 @@ bool write_pictures(const Options& o) {
   return ok;
 }
 
+// Runs the forced response and writes its report and CSV; false after
+// printing what went wrong.
+bool write_forced(const Options& o) {
+  std::string message;
+  if (!run_forced_response(o.misfire, &message)) {
+    print_error(message);
+    return false;
+  }
+  if (!message.empty()) std::printf("Note: %s\n", message.c_str());
+  if (!write_forced_report(&message) || !write_forced_csv(o.forced, &message)) {
+    print_error(message);
+    return false;
+  }
+  std::printf("Forced response report: %s\n", forced_report_name().c_str());
+  std::printf("Forced response CSV: %s\n", o.forced.c_str());
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -220,5 +269,6 @@ int main(int argc, char** argv) {
   }
   const bool pictures =
       options.picture.empty() && options.campbell.empty() ? true : write_pictures(options);
-  return std::fflush(stdout) == 0 && pictures ? 0 : 1;
+  const bool forced = options.forced.empty() || write_forced(options);
+  return std::fflush(stdout) == 0 && pictures && forced ? 0 : 1;
 }
