@@ -684,7 +684,7 @@ void evaluate(const double* xr, const double* xi, int32_t blocks, double u, doub
 // step is added from the quadratic model).  `best` starts as the best sample.
 double extreme(const double* re, const double* im, const int32_t* m, int32_t count,
                const double* f, const double* d, int32_t ns, const int32_t* starts, int32_t nstart,
-               double sign, double best, double err, double scale, Scratch& s) {
+               double sign, double best, double err, double rise, double scale, Scratch& s) {
   const double h = 2.0 * kPi / ns;
   Candidate* cand = s.candidates.data();
   int nc = 0;
@@ -693,6 +693,9 @@ double extreme(const double* re, const double* im, const int32_t* m, int32_t cou
     const int jn = j + 1 == ns ? 0 : j + 1;
     const double s0 = sign * d[j] * h, s1 = sign * d[jn] * h;
     const double g0 = sign * f[j], g1 = sign * f[jn];
+    // The peak lies within half a step of an end, where f' = 0: it rises at
+    // most `rise` above that end.
+    if (std::max(g0, g1) + rise < best) continue;
     // H(t) = ((a t + b) t + c) t + g0 on t in [0, 1]; H'(t) = 3a t^2 + 2b t + c.
     const double a = 2.0 * (g0 - g1) + s0 + s1;
     const double b = 3.0 * (g1 - g0) - 2.0 * s0 - s1;
@@ -825,13 +828,15 @@ double half_range_of_samples(const double* re, const double* im, const int32_t* 
                              int32_t count, const double* samples, Scratch& s) {
   const int ns = s.m;
   const double h = 2.0 * kPi / ns;
-  double b4 = 0.0, scale = 0.0;
+  double b2 = 0.0, b4 = 0.0, scale = 0.0;
   for (int o = 0; o < count; ++o) {
     const double x = std::sqrt(re[o] * re[o] + im[o] * im[o]), mo = m[o];
     scale += x;
+    b2 += x * mo * mo;
     b4 += x * mo * mo * mo * mo;
   }
   const double err = (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300;
+  const double rise = 0.5 * b2 * (0.5 * h) * (0.5 * h) * 1.001 + 1.0e-300;
   for (int o = 0; o < count; ++o) {
     s.dense_re[static_cast<std::size_t>(m[o] - 1)] = re[o];
     s.dense_im[static_cast<std::size_t>(m[o] - 1)] = im[o];
@@ -858,9 +863,9 @@ double half_range_of_samples(const double* re, const double* im, const int32_t* 
     for (; r != 0; r &= r - 1) rises[nr++] = base + __builtin_ctzll(r);
     for (; f != 0; f &= f - 1) falls[nf++] = base + __builtin_ctzll(f);
   }
-  const double hi = extreme(re, im, m, count, samples, d, ns, rises, nr, 1.0, top, err, scale, s);
+  const double hi = extreme(re, im, m, count, samples, d, ns, rises, nr, 1.0, top, err, rise, scale, s);
   const double lo =
-      extreme(re, im, m, count, samples, d, ns, falls, nf, -1.0, -bottom, err, scale, s);
+      extreme(re, im, m, count, samples, d, ns, falls, nf, -1.0, -bottom, err, rise, scale, s);
   return 0.5 * (hi - lo);
 }
 
