@@ -20,6 +20,7 @@
 #include "app/campbell_window.h"
 #include "app/command_line.h"
 #include "app/draw.h"
+#include "app/forced_window.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
 #include "app/picture.h"
@@ -48,6 +49,9 @@ void print_usage(std::FILE* to) {
       "  --campbell FILE  also write the Campbell diagram to FILE\n"
       "  --picture FILE   also write the model drawing to FILE, with the mode\n"
       "                   shape of the first listed mode, or of mode N with --mode N\n"
+      "  --forced-picture FILE [--item shaft:S|inertia:I]\n"
+      "                   also write the forced response plot of the item (default:\n"
+      "                   the shaft most stressed relative to its limit) to FILE\n"
       "  -h, --help       print this help and exit\n"
       "  --version        print the version and exit\n"
       "FILE is a picture: its extension svg, pdf or png chooses the kind.\n"
@@ -69,6 +73,8 @@ struct Options {
   std::string campbell;
   std::string picture;
   int mode = 0;  // 0: the first listed mode
+  std::string forced_picture;
+  std::string item;  // "shaft:S" or "inertia:I"; empty: the default item
   std::vector<std::string> errors;
 };
 
@@ -96,6 +102,13 @@ Options parse(int argc, char** argv) {
     if (arg == "--campbell" || arg == "--picture") {
       take_picture_name(o, arg, next, arg == "--campbell" ? o.campbell : o.picture);
       if (has_value) ++i;
+    } else if (arg == "--forced-picture") {
+      take_picture_name(o, arg, next, o.forced_picture);
+      if (has_value) ++i;
+    } else if (arg == "--item") {
+      if (has_value) o.item = next;
+      if (!has_value) o.errors.push_back("--item needs shaft:S or inertia:I.");
+      if (has_value) ++i;
     } else if (arg == "--mode") {
       char* end = nullptr;
       const long n = has_value ? std::strtol(next, &end, 10) : 0;
@@ -118,6 +131,8 @@ Options parse(int argc, char** argv) {
   }
   if (o.mode != 0 && o.picture.empty())
     o.errors.push_back("--mode chooses the mode shape of --picture; give --picture too.");
+  if (!o.item.empty() && o.forced_picture.empty())
+    o.errors.push_back("--item chooses the item of --forced-picture; give --forced-picture too.");
   return o;
 }
 
@@ -171,6 +186,15 @@ bool write_pictures(const Options& o) {
       std::printf("Campbell diagram: %s\n", o.campbell.c_str());
     }
   }
+  if (!o.forced_picture.empty()) {
+    if ((forced_results_valid() == 0 && !run_forced_response(ForcedRequest{}, &message)) ||
+        !write_forced_picture(o.forced_picture, o.item, &message)) {
+      print_error(message);
+      ok = false;
+    } else {
+      std::printf("Forced response picture: %s\n", o.forced_picture.c_str());
+    }
+  }
   stop_headless_window_library();
   return ok;
 }
@@ -219,6 +243,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const bool pictures =
-      options.picture.empty() && options.campbell.empty() ? true : write_pictures(options);
+      options.picture.empty() && options.campbell.empty() && options.forced_picture.empty()
+          ? true
+          : write_pictures(options);
   return std::fflush(stdout) == 0 && pictures ? 0 : 1;
 }
