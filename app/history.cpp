@@ -26,6 +26,7 @@ struct ModelSnapshot {
   double ordmin = 1.0;
   double ordmax = 6.0;
   double ordstep = 1.0;
+  ForcedSweep sweep;
   int32_t ieng = 0;
   int32_t icyl = 0;
   ENGINE cre_engs;
@@ -36,13 +37,14 @@ struct ModelSnapshot {
 bool same_engine(const ENGINE& a, const ENGINE& b) {
   return a.ncyl == b.ncyl && a.ivee_engine == b.ivee_engine && a.nstroke == b.nstroke &&
          a.ifirord == b.ifirord && a.offset_angle == b.offset_angle && a.vee_angle == b.vee_angle &&
-         a.percent_torque == b.percent_torque && a.name == b.name;
+         a.percent_torque == b.percent_torque && a.name == b.name &&
+         a.excitation == b.excitation;
 }
 
 bool same_as_store(const ModelSnapshot& s) {
   if (s.nmass != NMASS || s.nstif != NSTIF || s.neng != NENG || s.ieng != IENG || s.icyl != ICYL ||
       !(s.title == TITLE) || s.conv_i != CONV_I || s.conv_s != CONV_S || s.ordmin != ORDMIN ||
-      s.ordmax != ORDMAX || s.ordstep != ORDSTEP) {
+      s.ordmax != ORDMAX || s.ordstep != ORDSTEP || !(s.sweep == forced_sweep)) {
     return false;
   }
   if (!(s.masses == MASSES) || !(s.stiff == STIFF)) return false;
@@ -65,6 +67,7 @@ void capture(ModelSnapshot& s) {
   s.ordmin = ORDMIN;
   s.ordmax = ORDMAX;
   s.ordstep = ORDSTEP;
+  s.sweep = forced_sweep;
   s.ieng = IENG;
   s.icyl = ICYL;
   s.cre_engs = CRE_ENGS;
@@ -83,6 +86,7 @@ void restore(const ModelSnapshot& s) {
   ORDMIN = s.ordmin;
   ORDMAX = s.ordmax;
   ORDSTEP = s.ordstep;
+  forced_sweep = s.sweep;
   IENG = s.ieng;
   ICYL = s.icyl;
   CRE_ENGS = s.cre_engs;

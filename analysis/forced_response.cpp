@@ -1,0 +1,943 @@
+#include "analysis/forced_response.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analysis/engine_orders.h"
+#include "analysis/frequency_analysis.h"
+#include "app/model/store.h"
+
+namespace spindra {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int32_t kMaxSweepSpeeds = 100000;
+// The results of a run are kept whole (every amplitude of every item, speed
+// and order); a run that would need more values than this is refused.
+constexpr double kMaxKeptValues = 6.0e7;
+
+// ---- The working data of a run ------------------------------------------------
+
+// One constant part of the torques on an inertia at one order: the complex
+// torque is gas_const + gas_load (N / N_rated)^load_exp + inertia Omega^2.
+struct ForceTerm {
+  int32_t node = 0;   // 0-based inertia
+  int32_t order = 0;  // 0-based order
+  double load_exp = 0.0;
+  double gc_re = 0.0, gc_im = 0.0;
+  double gl_re = 0.0, gl_im = 0.0;
+  double in_re = 0.0, in_im = 0.0;
+};
+
+struct Run {
+  int32_t valid = 0;
+  int32_t nmass = 0;
+  int32_t nstif = 0;
+  int32_t items = 0;  // angles 0..nmass-1, then torques nmass..nmass+nstif-1
+  ForcedRequest request;
+  ForcedSweep sweep;
+  std::vector<double> speeds;
+  std::vector<double> orders;
+  std::vector<int32_t> harmonic;  // order in units of the cycle: order * cycle / 360
+  double cycle = 360.0;           // degrees of crank angle of one cycle
+  std::vector<double> amp;        // ((s * (orders + 1) + o) * items + item), s 0-based
+  std::vector<int32_t> left_out;
+  std::vector<double> wp;         // section modulus per shaft (0-based), 0 without diameter
+
+  // The tree: nodes in breadth-first order from the roots, parent of each
+  // (-1 for a root), and per node the sums of the shafts to its parent and of
+  // everything on its diagonal.
+  std::vector<int32_t> bfs;
+  std::vector<int32_t> parent;
+  std::vector<double> edge_k, edge_c;
+  std::vector<double> diag_k, diag_c, inertia;
+  std::vector<ForceTerm> terms;
+  double eta = 0.0;
+};
+
+Run run;
+
+std::string number(double v) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%g", v);
+  return buffer;
+}
+
+std::string engine_label(int k) {
+  std::string label = "Engine " + std::to_string(k);
+  if (!ENGS(k).name.is_blank()) label += " (" + ENGS(k).name.str() + ")";
+  return label;
+}
+
+bool refuse(std::string* message, const std::string& text) {
+  if (message != nullptr) *message = text;
+  return false;
+}
+
+bool has_excitation(const ENGINE& e) {
+  return !(e.excitation == Excitation{});
+}
+
+// ---- Checks -------------------------------------------------------------------
+
+bool check_sweep(std::string* message) {
+  const ForcedSweep& w = forced_sweep;
+  if (w == ForcedSweep{})
+    return refuse(message, "The model has no speed sweep for the forced response: give the speed "
+                           "range, the rated speed and the loss factor (Sweep).");
+  const std::string range = "The forced-response sweep from " + number(w.n_from) + " to " +
+                            number(w.n_to) + " rev/min in steps of " + number(w.n_step);
+  if (!std::isfinite(w.n_from) || !std::isfinite(w.n_to) || !std::isfinite(w.n_step) ||
+      !std::isfinite(w.n_rated) || !std::isfinite(w.eta))
+    return refuse(message, range + " (rated speed " + number(w.n_rated) + ", loss factor " +
+                               number(w.eta) + ") holds a value that is not a number.");
+  if (w.n_to < w.n_from)
+    return refuse(message, range + " is reversed: the last speed is below the first.");
+  if (w.n_step <= 0.0)
+    return refuse(message, range + " never ends: the step must be greater than zero.");
+  const double count = std::floor((w.n_to - w.n_from) / w.n_step + 1e-9) + 1.0;
+  if (count > kMaxSweepSpeeds)
+    return refuse(message, range + " has " + number(count) + " speeds; at most " +
+                               std::to_string(kMaxSweepSpeeds) + " are calculated.");
+  if (w.n_to <= 0.0)
+    return refuse(message, range + " is empty: it has no speed above zero.");
+  if (w.n_rated <= 0.0)
+    return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
+                               " rev/min; it must be greater than zero.");
+  if (w.eta < 0.0)
+    return refuse(message, "The loss factor of the forced response is " + number(w.eta) +
+                               "; it must not be negative.");
+  return true;
+}
+
+bool check_excitation(int k, std::string* message) {
+  const ENGINE& e = ENGS(k);
+  const Excitation& x = e.excitation;
+  const std::string label = engine_label(k);
+  const double values[] = {x.bore, x.stroke, x.conrod, x.recip_mass, x.p_rated, x.load_exp};
+  for (double v : values)
+    if (!std::isfinite(v)) return refuse(message, label + ": an excitation value is not a number.");
+  if (x.bore <= 0.0)
+    return refuse(message, label + " has a bore of " + number(x.bore * 1000.0) +
+                               " mm; it must be greater than zero.");
+  if (x.stroke <= 0.0)
+    return refuse(message, label + " has a stroke of " + number(x.stroke * 1000.0) +
+                               " mm; it must be greater than zero.");
+  if (x.recip_mass < 0.0)
+    return refuse(message, label + " has a negative reciprocating mass of " +
+                               number(x.recip_mass) + " kg.");
+  if (x.recip_mass > 0.0 && x.conrod <= x.stroke / 2.0)
+    return refuse(message, label + " has a connecting rod of " + number(x.conrod * 1000.0) +
+                               " mm, not longer than the crank radius of " +
+                               number(x.stroke * 500.0) + " mm.");
+  if (x.p_rated < 0.0)
+    return refuse(message, label + " has a negative rated mean pressure of " +
+                               number(x.p_rated) + " bar.");
+  if (x.nharm < 0 || x.nharm > kMaxHarmonics)
+    return refuse(message, label + " has " + std::to_string(x.nharm) +
+                               " gas harmonics; 0 to " + std::to_string(kMaxHarmonics) +
+                               " are possible.");
+  for (int h = 1; h <= x.nharm; ++h) {
+    const Harmonic& g = x.harm(h);
+    const std::string row = label + ", harmonic " + std::to_string(h);
+    if (!std::isfinite(g.order) || !std::isfinite(g.a) || !std::isfinite(g.b) ||
+        !std::isfinite(g.phase))
+      return refuse(message, row + ": a value is not a number.");
+    if (g.order <= 0.0)
+      return refuse(message, row + " has order " + number(g.order) +
+                                 "; orders must be greater than zero.");
+    if (std::fabs(g.order * 2.0 - std::round(g.order * 2.0)) > 1e-9)
+      return refuse(message, row + " has order " + number(g.order) +
+                                 "; an engine cycle has only whole and half orders.");
+    for (int h2 = 1; h2 < h; ++h2) {
+      if (std::fabs(x.harm(h2).order - g.order) < 1e-9)
+        return refuse(message, label + " lists order " + number(g.order) + " twice (harmonics " +
+                                   std::to_string(h2) + " and " + std::to_string(h) + ").");
+    }
+  }
+  return true;
+}
+
+bool check_damping(std::string* message) {
+  bool any = forced_sweep.eta > 0.0;
+  for (int j = 1; j <= NMASS; ++j) {
+    const double c = MASSES(j).dampex;
+    if (!std::isfinite(c) || c < 0.0)
+      return refuse(message, "Inertia " + std::to_string(j) + " has an external damping of " +
+                                 number(c) + " N.m.s/rad; it must not be negative.");
+    any = any || c > 0.0;
+  }
+  for (int s = 1; s <= NSTIF; ++s) {
+    const double c = STIFF(s).dampin;
+    if (!std::isfinite(c) || c < 0.0)
+      return refuse(message, "Stiffness " + std::to_string(s) + " has an internal damping of " +
+                                 number(c) + " N.m.s/rad; it must not be negative.");
+    any = any || c > 0.0;
+  }
+  if (!any)
+    return refuse(message,
+                  "The model has no damping at all (no external damping on an inertia, no "
+                  "internal damping on a shaft and loss factor 0): the response at a resonance "
+                  "would be unbounded. Give damping or a loss factor.");
+  return true;
+}
+
+// ---- The tree -----------------------------------------------------------------
+
+// Orders the inertias breadth-first from a root in each part of the model
+// and sums the shafts to each node's parent; false when shafts close a ring.
+bool build_tree(std::string* message) {
+  const int n = NMASS;
+  std::vector<std::vector<std::pair<int, int>>> adj(static_cast<std::size_t>(n));
+  run.diag_k.assign(static_cast<std::size_t>(n), 0.0);
+  run.diag_c.assign(static_cast<std::size_t>(n), 0.0);
+  run.inertia.assign(static_cast<std::size_t>(n), 0.0);
+  for (int j = 0; j < n; ++j) {
+    run.inertia[static_cast<std::size_t>(j)] = MASSES(j + 1).amass;
+    run.diag_c[static_cast<std::size_t>(j)] = MASSES(j + 1).dampex;
+  }
+  for (int s = 1; s <= NSTIF; ++s) {
+    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
+    run.diag_k[static_cast<std::size_t>(a)] += STIFF(s).stiff;
+    run.diag_c[static_cast<std::size_t>(a)] += STIFF(s).dampin;
+    if (b < 0) continue;
+    run.diag_k[static_cast<std::size_t>(b)] += STIFF(s).stiff;
+    run.diag_c[static_cast<std::size_t>(b)] += STIFF(s).dampin;
+    adj[static_cast<std::size_t>(a)].emplace_back(b, s);
+    adj[static_cast<std::size_t>(b)].emplace_back(a, s);
+  }
+  run.bfs.clear();
+  run.parent.assign(static_cast<std::size_t>(n), -2);
+  run.edge_k.assign(static_cast<std::size_t>(n), 0.0);
+  run.edge_c.assign(static_cast<std::size_t>(n), 0.0);
+  for (int root = 0; root < n; ++root) {
+    if (run.parent[static_cast<std::size_t>(root)] != -2) continue;
+    run.parent[static_cast<std::size_t>(root)] = -1;
+    std::size_t head = run.bfs.size();
+    run.bfs.push_back(root);
+    while (head < run.bfs.size()) {
+      const int v = run.bfs[head++];
+      for (auto [w, s] : adj[static_cast<std::size_t>(v)]) {
+        const std::size_t wi = static_cast<std::size_t>(w);
+        if (w == run.parent[static_cast<std::size_t>(v)]) continue;
+        if (run.parent[wi] == -2) {
+          run.parent[wi] = v;
+          run.bfs.push_back(w);
+        } else if (run.parent[wi] != v) {
+          return refuse(message,
+                        "Stiffness " + std::to_string(s) + " closes a ring of shafts (inertia " +
+                            std::to_string(v + 1) + " and inertia " + std::to_string(w + 1) +
+                            " are joined another way as well); the forced response handles "
+                            "shaft systems whose branches do not meet again.");
+        }
+      }
+    }
+  }
+  // Shafts between a node and its parent (parallel shafts add up).
+  for (int s = 1; s <= NSTIF; ++s) {
+    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
+    if (b < 0) continue;
+    const int child = run.parent[static_cast<std::size_t>(a)] == b ? a : b;
+    run.edge_k[static_cast<std::size_t>(child)] += STIFF(s).stiff;
+    run.edge_c[static_cast<std::size_t>(child)] += STIFF(s).dampin;
+  }
+  return true;
+}
+
+// ---- Excitation ---------------------------------------------------------------
+
+// The engines' torques as constant terms per inertia and order.  Orders are
+// collected from the engines included, ascending.
+bool build_forces(const ForcedRequest& request, std::string* message) {
+  run.orders.clear();
+  run.left_out.clear();
+  std::vector<int> included;
+  for (int k = 1; k <= NENG; ++k) {
+    const ENGINE& e = ENGS(k);
+    if (e.ncyl <= 0) continue;
+    if (!has_excitation(e) || e.excitation.nharm == 0) {
+      run.left_out.push_back(k);
+      continue;
+    }
+    if (!check_excitation(k, message)) return false;
+    included.push_back(k);
+    for (int h = 1; h <= e.excitation.nharm; ++h) run.orders.push_back(e.excitation.harm(h).order);
+  }
+  if (request.misfire_engine != 0) {
+    const int k = request.misfire_engine;
+    if (k < 1 || k > NENG || ENGS(k).ncyl <= 0)
+      return refuse(message, "The misfire names engine " + std::to_string(k) +
+                                 ", which the model does not have.");
+    const int cylinders = ENGS(k).ncyl * (ENGS(k).ivee_engine == 1 ? 2 : 1);
+    if (request.misfire_cylinder < 1 || request.misfire_cylinder > cylinders)
+      return refuse(message, "The misfire names cylinder " +
+                                 std::to_string(request.misfire_cylinder) + " of " +
+                                 engine_label(k) + ", which has cylinders 1 to " +
+                                 std::to_string(cylinders) +
+                                 (cylinders > ENGS(k).ncyl ? " (the second bank numbered on)" : "") +
+                                 ".");
+    if (std::find(included.begin(), included.end(), k) == included.end())
+      return refuse(message, "The misfire names " + engine_label(k) +
+                                 ", which has no excitation data.");
+  }
+  if (included.empty()) {
+    std::string text = "No engine of the model has excitation data (bore, stroke, pressure and "
+                       "gas harmonics), so nothing excites the shafts.";
+    if (NENG == 0) text = "The model has no engine, so nothing excites the shafts.";
+    return refuse(message, text + " Enter the excitation of an engine (Excitation).");
+  }
+  std::sort(run.orders.begin(), run.orders.end());
+  run.orders.erase(std::unique(run.orders.begin(), run.orders.end(),
+                               [](double a, double b) { return std::fabs(a - b) < 1e-9; }),
+                   run.orders.end());
+  bool half = false;
+  for (int k : included) half = half || ENGS(k).nstroke == 4;
+  for (double o : run.orders) half = half || std::fabs(o - std::round(o)) > 1e-9;
+  run.cycle = half ? 720.0 : 360.0;
+  run.harmonic.clear();
+  for (double o : run.orders)
+    run.harmonic.push_back(static_cast<int32_t>(std::lround(o * run.cycle / 360.0)));
+
+  run.terms.clear();
+  for (int k : included) {
+    prepare_engine(k);
+    const ENGINE& e = ENGS(k);
+    const Excitation& x = e.excitation;
+    const double radius = x.stroke / 2.0;
+    const double per_bar = 1.0e5 * kPi / 4.0 * x.bore * x.bore * radius;  // N.m per bar
+    int whole_max = 0;
+    for (int h = 1; h <= x.nharm; ++h) {
+      const double o = x.harm(h).order;
+      if (std::fabs(o - std::round(o)) < 1e-9) whole_max = std::max(whole_max, static_cast<int>(std::lround(o)));
+    }
+    std::vector<double> inertia_c(static_cast<std::size_t>(whole_max) + 1, 0.0);
+    if (x.recip_mass > 0.0 && whole_max > 0)
+      inertia_torque_coefficients(radius / x.conrod, inertia_c.data() + 1, whole_max);
+    const double inertia_scale = x.recip_mass * radius * radius;
+    for (int j = 1; j <= NMASS; ++j) {
+      if (MASSES(j).icyleng_no(1) != k) continue;
+      const int c = MASSES(j).icyleng_no(2);
+      if (c < 1 || c > e.ncyl) continue;
+      const int banks = e.ivee_engine == 1 ? 2 : 1;
+      for (int h = 1; h <= x.nharm; ++h) {
+        const Harmonic& g = x.harm(h);
+        const int o = static_cast<int>(std::lower_bound(run.orders.begin(), run.orders.end(),
+                                                        g.order - 1e-9) -
+                                       run.orders.begin());
+        // Phasor sums over the cylinders of this inertia: e^(-i n phi).
+        double gas_re = 0.0, gas_im = 0.0, all_re = 0.0, all_im = 0.0;
+        for (int bank = 1; bank <= banks; ++bank) {
+          const double phi = bank == 1 ? e.angle(c) : second_bank_angle(e, e.angle(c));
+          const double turn = -g.order * phi * kPi / 180.0;
+          const double cr = std::cos(turn), ci = std::sin(turn);
+          all_re += cr;
+          all_im += ci;
+          const int number = bank == 1 ? c : e.ncyl + c;
+          if (request.misfire_engine == k && request.misfire_cylinder == number) continue;
+          gas_re += cr;
+          gas_im += ci;
+        }
+        // A sine of amplitude T and phase p is Re(-i T e^(i p) e^(i n theta)).
+        const double pr = std::cos(g.phase * kPi / 180.0), pi = std::sin(g.phase * kPi / 180.0);
+        const double ur = pi, ui = -pr;  // -i e^(i p)
+        ForceTerm t;
+        t.node = j - 1;
+        t.order = o;
+        t.load_exp = x.load_exp;
+        const double gc = g.a * per_bar, gl = g.b * x.p_rated * per_bar;
+        t.gc_re = gc * (ur * gas_re - ui * gas_im);
+        t.gc_im = gc * (ur * gas_im + ui * gas_re);
+        t.gl_re = gl * (ur * gas_re - ui * gas_im);
+        t.gl_im = gl * (ur * gas_im + ui * gas_re);
+        const long whole = std::lround(g.order);
+        if (std::fabs(g.order - static_cast<double>(whole)) < 1e-9 && whole <= whole_max) {
+          const double ci_n = inertia_scale * inertia_c[static_cast<std::size_t>(whole)];
+          t.in_re = ci_n * all_im;  // -i * all
+          t.in_im = -ci_n * all_re;
+        }
+        run.terms.push_back(t);
+      }
+    }
+  }
+  return true;
+}
+
+// ---- The solve and the synthesis ------------------------------------------------
+
+// Scratch of one speed: per node and order (order fastest).
+struct Scratch {
+  std::vector<double> d_re, d_im, f_re, f_im, t_re, t_im, x_re, x_im;
+  std::vector<double> y_re, y_im;  // per node and order: admittance to the parent
+  std::vector<double> cos_tab, sin_tab;  // per order and sample
+  std::vector<double> samples;           // per angle item and sample
+  std::vector<double> c_re, c_im;        // coefficients of one item
+  int32_t m = 0;                          // samples per cycle
+  int32_t top = 0;                        // highest harmonic
+  std::vector<double> zr, zi;             // powers of e^(i u) up to top
+  void size(int n, int o) {
+    const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
+    for (auto* v : {&d_re, &d_im, &f_re, &f_im, &t_re, &t_im, &x_re, &x_im, &y_re, &y_im})
+      v->assign(no, 0.0);
+    c_re.assign(static_cast<std::size_t>(o), 0.0);
+    c_im.assign(static_cast<std::size_t>(o), 0.0);
+  }
+};
+
+// Solves all orders at speed n (rev/min) into s.x_re / s.x_im.
+void solve_speed(double n, Scratch& s) {
+  const int nodes = run.nmass;
+  const int no = static_cast<int>(run.orders.size());
+  const double big_omega = 2.0 * kPi * n / 60.0;
+  const double eta = run.eta;
+  // Diagonals, admittances and torques.
+  for (int v = 0; v < nodes; ++v) {
+    const std::size_t vi = static_cast<std::size_t>(v);
+    const double dk = run.diag_k[vi], dc = run.diag_c[vi], j = run.inertia[vi];
+    const double ek = run.edge_k[vi], ec = run.edge_c[vi];
+    double* dre = &s.d_re[vi * no];
+    double* dim = &s.d_im[vi * no];
+    double* yre = &s.y_re[vi * no];
+    double* yim = &s.y_im[vi * no];
+    double* fre = &s.f_re[vi * no];
+    double* fim = &s.f_im[vi * no];
+    for (int o = 0; o < no; ++o) {
+      const double w = run.orders[static_cast<std::size_t>(o)] * big_omega;
+      dre[o] = dk - w * w * j;
+      dim[o] = eta * dk + w * dc;
+      yre[o] = ek;
+      yim[o] = eta * ek + w * ec;
+      fre[o] = 0.0;
+      fim[o] = 0.0;
+    }
+  }
+  const double ratio = n / run.sweep.n_rated;
+  const double omega2 = big_omega * big_omega;
+  for (const ForceTerm& t : run.terms) {
+    const double load = t.load_exp == 0.0 ? 1.0 : std::pow(ratio, t.load_exp);
+    const std::size_t i = static_cast<std::size_t>(t.node) * no + static_cast<std::size_t>(t.order);
+    s.f_re[i] += t.gc_re + t.gl_re * load + t.in_re * omega2;
+    s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
+  }
+  // Leaves first: fold each node into its parent.
+  for (int q = nodes - 1; q >= 0; --q) {
+    const int v = run.bfs[static_cast<std::size_t>(q)];
+    const int p = run.parent[static_cast<std::size_t>(v)];
+    const std::size_t vo = static_cast<std::size_t>(v) * no;
+    double* dre = &s.d_re[vo];
+    double* dim = &s.d_im[vo];
+    double* fre = &s.f_re[vo];
+    double* fim = &s.f_im[vo];
+    double* tre = &s.t_re[vo];
+    double* tim = &s.t_im[vo];
+    const double* yre = &s.y_re[vo];
+    const double* yim = &s.y_im[vo];
+    if (p < 0) {
+      for (int o = 0; o < no; ++o) {
+        const double inv = 1.0 / (dre[o] * dre[o] + dim[o] * dim[o]);
+        const double ir = dre[o] * inv, ii = -dim[o] * inv;
+        tre[o] = 0.0;
+        tim[o] = 0.0;
+        // g = F / D kept in f.
+        const double gr = fre[o] * ir - fim[o] * ii, gi = fre[o] * ii + fim[o] * ir;
+        fre[o] = gr;
+        fim[o] = gi;
+      }
+      continue;
+    }
+    const std::size_t po = static_cast<std::size_t>(p) * no;
+    double* pdre = &s.d_re[po];
+    double* pdim = &s.d_im[po];
+    double* pfre = &s.f_re[po];
+    double* pfim = &s.f_im[po];
+    for (int o = 0; o < no; ++o) {
+      const double inv = 1.0 / (dre[o] * dre[o] + dim[o] * dim[o]);
+      const double ir = dre[o] * inv, ii = -dim[o] * inv;
+      // t = y / D; the parent's diagonal loses y t, its torque gains t F.
+      const double tr = yre[o] * ir - yim[o] * ii, ti = yre[o] * ii + yim[o] * ir;
+      tre[o] = tr;
+      tim[o] = ti;
+      pdre[o] -= yre[o] * tr - yim[o] * ti;
+      pdim[o] -= yre[o] * ti + yim[o] * tr;
+      pfre[o] += tr * fre[o] - ti * fim[o];
+      pfim[o] += tr * fim[o] + ti * fre[o];
+      const double gr = fre[o] * ir - fim[o] * ii, gi = fre[o] * ii + fim[o] * ir;
+      fre[o] = gr;
+      fim[o] = gi;
+    }
+  }
+  // Roots first: x_v = F_v / D_v + t_v x_parent.
+  for (int q = 0; q < nodes; ++q) {
+    const int v = run.bfs[static_cast<std::size_t>(q)];
+    const int p = run.parent[static_cast<std::size_t>(v)];
+    const std::size_t vo = static_cast<std::size_t>(v) * no;
+    double* xre = &s.x_re[vo];
+    double* xim = &s.x_im[vo];
+    const double* fre = &s.f_re[vo];
+    const double* fim = &s.f_im[vo];
+    if (p < 0) {
+      for (int o = 0; o < no; ++o) {
+        xre[o] = fre[o];
+        xim[o] = fim[o];
+      }
+      continue;
+    }
+    const std::size_t po = static_cast<std::size_t>(p) * no;
+    const double* pxre = &s.x_re[po];
+    const double* pxim = &s.x_im[po];
+    const double* tre = &s.t_re[vo];
+    const double* tim = &s.t_im[vo];
+    for (int o = 0; o < no; ++o) {
+      xre[o] = fre[o] + tre[o] * pxre[o] - tim[o] * pxim[o];
+      xim[o] = fim[o] + tre[o] * pxim[o] + tim[o] * pxre[o];
+    }
+  }
+}
+
+// f, f' and f'' at u of f(u) = sum Re(x e^(i m u)); the powers of e^(i u)
+// are built by multiplication (`zr`, `zi` hold room for m up to `top`).
+void evaluate(const double* re, const double* im, const int32_t* m, int32_t count, int32_t top,
+              double* zr, double* zi, double u, double& f, double& f1, double& f2) {
+  const double c = std::cos(u), s = std::sin(u);
+  zr[0] = 1.0;
+  zi[0] = 0.0;
+  for (int k = 1; k <= top; ++k) {
+    zr[k] = zr[k - 1] * c - zi[k - 1] * s;
+    zi[k] = zr[k - 1] * s + zi[k - 1] * c;
+  }
+  f = f1 = f2 = 0.0;
+  for (int o = 0; o < count; ++o) {
+    const double a = re[o] * zr[m[o]] - im[o] * zi[m[o]];  // Re(x e^(i m u))
+    const double b = re[o] * zi[m[o]] + im[o] * zr[m[o]];  // Im(x e^(i m u))
+    const double mo = m[o];
+    f += a;
+    f1 -= mo * b;
+    f2 -= mo * mo * a;
+  }
+}
+
+// The largest value (sign +1) or the smallest (sign -1) of f.  The true
+// extreme lies within half a sample step of a sample no more than `margin`
+// (a bound of f'' times the half step squared) below the best sample; each
+// such sample's interval is searched by Newton steps on f' kept inside the
+// bracket of a sign change of f', with bisection as the fallback.
+double refine(const double* re, const double* im, const int32_t* m, int32_t count,
+              const double* samples, int32_t ns, double sign, int32_t top, double* zr,
+              double* zi) {
+  int best = 0;
+  for (int j = 1; j < ns; ++j)
+    if (sign * samples[j] > sign * samples[best]) best = j;
+  const double h = 2.0 * kPi / ns;
+  double bound = 0.0;  // sum |x| m^2 bounds |f''|
+  for (int o = 0; o < count; ++o)
+    bound += std::hypot(re[o], im[o]) * static_cast<double>(m[o]) * m[o];
+  const double margin = 0.5 * bound * (h / 2.0) * (h / 2.0) * 1.0001 + 1e-300;
+  const double floor = sign * samples[best] - margin;
+  double result = sign * samples[best];
+  double f = 0.0, f1 = 0.0, f2 = 0.0;
+  const auto at = [&](double u) {
+    evaluate(re, im, m, count, top, zr, zi, u, f, f1, f2);
+    f *= sign;
+    f1 *= sign;
+    f2 *= sign;
+    result = std::max(result, f);
+  };
+  for (int j = 0; j < ns; ++j) {
+    if (sign * samples[j] < floor) continue;
+    double lo = j * h - 0.5 * h, hi = j * h + 0.5 * h;
+    at(lo);
+    const double slope_lo = f1;
+    at(hi);
+    const double slope_hi = f1;
+    const bool bracket = slope_lo > 0.0 && slope_hi < 0.0;
+    double u = j * h;
+    for (int it = 0; it < 40; ++it) {
+      at(u);
+      if (bracket) {
+        if (f1 > 0.0) {
+          lo = u;
+        } else {
+          hi = u;
+        }
+      }
+      double next = f2 < 0.0 ? u - f1 / f2 : 0.5 * (lo + hi);
+      if (!(next > lo && next < hi)) {
+        if (!bracket) break;
+        next = 0.5 * (lo + hi);
+      }
+      const double step = next - u;
+      u = next;
+      if (std::fabs(step) < 1e-11 || hi - lo < 1e-11) {
+        at(u);
+        break;
+      }
+    }
+  }
+  return sign * result;
+}
+
+// The samples of f on the grid of s.m points.
+void sample(const double* re, const double* im, int32_t count, const Scratch& s, double* out) {
+  const int ns = s.m;
+  for (int j = 0; j < ns; ++j) out[j] = 0.0;
+  for (int o = 0; o < count; ++o) {
+    const double* c = &s.cos_tab[static_cast<std::size_t>(o) * ns];
+    const double* sn = &s.sin_tab[static_cast<std::size_t>(o) * ns];
+    const double a = re[o], b = im[o];
+    for (int j = 0; j < ns; ++j) out[j] += a * c[j] - b * sn[j];
+  }
+}
+
+double half_range_of_samples(const double* re, const double* im, const int32_t* m,
+                             int32_t count, const double* samples, Scratch& s) {
+  const double hi = refine(re, im, m, count, samples, s.m, 1.0, s.top, s.zr.data(), s.zi.data());
+  const double lo = refine(re, im, m, count, samples, s.m, -1.0, s.top, s.zr.data(), s.zi.data());
+  return 0.5 * (hi - lo);
+}
+
+void make_tables(Scratch& s, const int32_t* m, int32_t count) {
+  int32_t top = 1;
+  for (int o = 0; o < count; ++o) top = std::max(top, m[o]);
+  s.m = std::max(16, (4 * top + 3) / 4 * 4);
+  s.top = top;
+  s.zr.assign(static_cast<std::size_t>(top) + 1, 0.0);
+  s.zi.assign(static_cast<std::size_t>(top) + 1, 0.0);
+  s.cos_tab.assign(static_cast<std::size_t>(count) * s.m, 0.0);
+  s.sin_tab.assign(static_cast<std::size_t>(count) * s.m, 0.0);
+  for (int o = 0; o < count; ++o)
+    for (int j = 0; j < s.m; ++j) {
+      const double u = 2.0 * kPi * j / s.m;
+      s.cos_tab[static_cast<std::size_t>(o) * s.m + j] = std::cos(m[o] * u);
+      s.sin_tab[static_cast<std::size_t>(o) * s.m + j] = std::sin(m[o] * u);
+    }
+}
+
+std::size_t index(int32_t s, int32_t o, int32_t item) {
+  const std::size_t no = run.orders.size() + 1;
+  return (static_cast<std::size_t>(s) * no + static_cast<std::size_t>(o)) *
+             static_cast<std::size_t>(run.items) +
+         static_cast<std::size_t>(item);
+}
+
+// Amplitudes of every order and the synthesis of every item at speed s.
+void store_speed(int32_t sp, Scratch& s) {
+  const int no = static_cast<int>(run.orders.size());
+  const int nodes = run.nmass;
+  // Angles.
+  for (int v = 0; v < nodes; ++v) {
+    const double* xre = &s.x_re[static_cast<std::size_t>(v) * no];
+    const double* xim = &s.x_im[static_cast<std::size_t>(v) * no];
+    for (int o = 0; o < no; ++o) run.amp[index(sp, o + 1, v)] = std::hypot(xre[o], xim[o]);
+    double* smp = &s.samples[static_cast<std::size_t>(v) * s.m];
+    sample(xre, xim, no, s, smp);
+    run.amp[index(sp, 0, v)] = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+  }
+  // Elastic torques: the samples follow from the angles' samples.
+  std::vector<double>& tsmp = s.samples;
+  const std::size_t tail = static_cast<std::size_t>(nodes) * s.m;
+  for (int k = 0; k < run.nstif; ++k) {
+    const STIFFNESS& shaft = STIFF(k + 1);
+    const int a = shaft.nodes(1) - 1, b = shaft.nodes(2) - 1;
+    const double stiff = shaft.stiff;
+    const double* are = &s.x_re[static_cast<std::size_t>(a) * no];
+    const double* aim = &s.x_im[static_cast<std::size_t>(a) * no];
+    for (int o = 0; o < no; ++o) {
+      double r = are[o], i = aim[o];
+      if (b >= 0) {
+        r -= s.x_re[static_cast<std::size_t>(b) * no + o];
+        i -= s.x_im[static_cast<std::size_t>(b) * no + o];
+      }
+      s.c_re[static_cast<std::size_t>(o)] = stiff * r;
+      s.c_im[static_cast<std::size_t>(o)] = stiff * i;
+      run.amp[index(sp, o + 1, nodes + k)] = stiff * std::hypot(r, i);
+    }
+    const double* sa = &tsmp[static_cast<std::size_t>(a) * s.m];
+    double* out = &tsmp[tail];
+    if (b >= 0) {
+      const double* sb = &tsmp[static_cast<std::size_t>(b) * s.m];
+      for (int j = 0; j < s.m; ++j) out[j] = stiff * (sa[j] - sb[j]);
+    } else {
+      for (int j = 0; j < s.m; ++j) out[j] = stiff * sa[j];
+    }
+    run.amp[index(sp, 0, nodes + k)] =
+        half_range_of_samples(s.c_re.data(), s.c_im.data(), run.harmonic.data(), no, out, s);
+  }
+}
+
+double shaft_diameter_mm(int32_t shaft) {
+  return STIFF(shaft).diam * 1000.0;
+}
+
+}  // namespace
+
+// ---- The interface --------------------------------------------------------------
+
+void inertia_torque_coefficients(double lambda, double* c, int32_t count) {
+  // torque / (m R^2 Omega^2) = -g g' with g = x' / R, x the piston's travel.
+  constexpr int kPoints = 512;
+  for (int n = 0; n < count; ++n) c[n] = 0.0;
+  for (int j = 0; j < kPoints; ++j) {
+    const double t = 2.0 * kPi * j / kPoints;
+    const double sn = std::sin(t), cs = std::cos(t);
+    const double root = std::sqrt(1.0 - lambda * lambda * sn * sn);
+    const double q = sn * cs;
+    const double g = sn + lambda * q / root;
+    const double g1 = cs + lambda * (std::cos(2.0 * t) / root +
+                                     lambda * lambda * q * q / (root * root * root));
+    const double torque = -g * g1;
+    for (int n = 1; n <= count; ++n) c[n - 1] += torque * std::sin(n * t) * 2.0 / kPoints;
+  }
+}
+
+double half_range(const double* re, const double* im, const int32_t* m, int32_t count) {
+  Scratch s;
+  make_tables(s, m, count);
+  std::vector<double> samples(static_cast<std::size_t>(s.m));
+  sample(re, im, count, s, samples.data());
+  return half_range_of_samples(re, im, m, count, samples.data(), s);
+}
+
+void permissible_stresses(double uts, double ck, double d_mm, double lambda, double* tau1,
+                          double* tau2) {
+  double t1 = 0.0, t2 = 0.0;
+  if (uts > 0.0 && ck > 0.0 && d_mm > 0.0 && lambda >= 0.0) {
+    const double cd = 0.35 + 0.93 * std::pow(d_mm, -0.2);
+    const double base = (uts + 160.0) / 18.0 * ck * cd;
+    if (lambda < 0.9) {
+      t1 = base * (3.0 - 2.0 * lambda * lambda);
+    } else if (lambda <= 1.05) {
+      t1 = 1.38 * base;
+    }
+    if (lambda <= 0.8) t2 = 1.7 * t1 / std::sqrt(ck);
+  }
+  if (tau1 != nullptr) *tau1 = t1;
+  if (tau2 != nullptr) *tau2 = t2;
+}
+
+bool run_forced_response(const ForcedRequest& request, std::string* message) {
+  run.valid = 0;
+  run.amp.clear();
+  run.amp.shrink_to_fit();
+  if (!check_model_for_analysis(message)) return false;
+  if (!check_sweep(message) || !check_damping(message)) return false;
+  if (!build_forces(request, message)) return false;
+  if (!build_tree(message)) return false;
+
+  run.request = request;
+  run.sweep = forced_sweep;
+  run.eta = forced_sweep.eta;
+  run.nmass = NMASS;
+  run.nstif = NSTIF;
+  run.items = NMASS + NSTIF;
+  run.speeds.clear();
+  const ForcedSweep& w = forced_sweep;
+  const long count = static_cast<long>(std::floor((w.n_to - w.n_from) / w.n_step + 1e-9)) + 1;
+  for (long i = 0; i < count; ++i) {
+    const double n = w.n_from + static_cast<double>(i) * w.n_step;
+    if (n > 0.0) run.speeds.push_back(n);
+  }
+  if (run.speeds.empty())
+    return refuse(message, "The forced-response sweep has no speed above zero.");
+  const int no = static_cast<int>(run.orders.size());
+  const double values = static_cast<double>(run.speeds.size()) * (no + 1) * run.items;
+  if (values > kMaxKeptValues)
+    return refuse(message, "The forced response of " + std::to_string(run.speeds.size()) +
+                               " speeds, " + std::to_string(no) + " orders and " +
+                               std::to_string(run.items) +
+                               " inertias and shafts is too large to keep; take a larger "
+                               "speed step.");
+  run.wp.assign(static_cast<std::size_t>(NSTIF), 0.0);
+  for (int s = 1; s <= NSTIF; ++s) {
+    const double d = STIFF(s).diam, b = STIFF(s).bore;
+    if (d > 0.0) run.wp[static_cast<std::size_t>(s - 1)] = kPi * (d * d * d * d - b * b * b * b) / (16.0 * d);
+  }
+
+  run.amp.assign(static_cast<std::size_t>(values), 0.0);
+  Scratch s;
+  s.size(NMASS, no);
+  make_tables(s, run.harmonic.data(), no);
+  s.samples.assign(static_cast<std::size_t>(NMASS + 1) * s.m, 0.0);
+  for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
+    solve_speed(run.speeds[sp], s);
+    store_speed(static_cast<int32_t>(sp), s);
+  }
+  run.valid = 1;
+  if (message != nullptr) {
+    message->clear();
+    for (int k : run.left_out)
+      *message += engine_label(k) + " has no excitation data and is left out. ";
+    if (!message->empty()) message->pop_back();
+  }
+  return true;
+}
+
+int32_t forced_results_valid() {
+  // A model emptied or changed in size since the run no longer fits it.
+  return run.valid != 0 && run.nmass == NMASS && run.nstif == NSTIF ? 1 : 0;
+}
+
+int32_t forced_speed_count() {
+  return forced_results_valid() != 0 ? static_cast<int32_t>(run.speeds.size()) : 0;
+}
+
+double forced_speed(int32_t s) {
+  if (forced_results_valid() == 0 || s < 1 || s > forced_speed_count()) return 0.0;
+  return run.speeds[static_cast<std::size_t>(s - 1)];
+}
+
+int32_t forced_order_count() {
+  return forced_results_valid() != 0 ? static_cast<int32_t>(run.orders.size()) : 0;
+}
+
+double forced_order(int32_t o) {
+  if (forced_results_valid() == 0 || o < 1 || o > forced_order_count()) return 0.0;
+  return run.orders[static_cast<std::size_t>(o - 1)];
+}
+
+double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o) {
+  if (forced_results_valid() == 0 || s < 1 || s > forced_speed_count() || o < 0 || o > forced_order_count())
+    return 0.0;
+  if (kind == ForcedKind::kAngle) {
+    if (number < 1 || number > run.nmass) return 0.0;
+    return run.amp[index(s - 1, o, number - 1)];
+  }
+  if (number < 1 || number > run.nstif) return 0.0;
+  const double torque = run.amp[index(s - 1, o, run.nmass + number - 1)];
+  if (kind == ForcedKind::kTorque) return torque;
+  const double wp = run.wp[static_cast<std::size_t>(number - 1)];
+  return wp > 0.0 ? torque / wp / 1.0e6 : 0.0;
+}
+
+int32_t forced_engines_left_out(int32_t* out, int32_t capacity) {
+  const int32_t n = forced_results_valid() != 0 ? static_cast<int32_t>(run.left_out.size()) : 0;
+  for (int32_t i = 0; i < n && i < capacity; ++i) out[i] = run.left_out[static_cast<std::size_t>(i)];
+  return n;
+}
+
+ForcedPeak forced_peak(ForcedKind kind, int32_t number, int32_t o, double n_lo, double n_hi) {
+  ForcedPeak peak;
+  for (int32_t s = 1; s <= forced_speed_count(); ++s) {
+    const double n = forced_speed(s);
+    if (n < n_lo - 1e-9 || n > n_hi + 1e-9) continue;
+    const double v = forced_amplitude(kind, number, s, o);
+    if (peak.s == 0 || v > peak.value) {
+      peak.value = v;
+      peak.speed = n;
+      peak.s = s;
+    }
+  }
+  return peak;
+}
+
+std::string forced_order_text(int32_t o) {
+  if (o == 0) return "synth";
+  return number(forced_order(o));
+}
+
+double forced_section_modulus(int32_t shaft) {
+  if (shaft < 1 || shaft > NSTIF) return 0.0;
+  const double d = STIFF(shaft).diam, b = STIFF(shaft).bore;
+  return d > 0.0 ? kPi * (d * d * d * d - b * b * b * b) / (16.0 * d) : 0.0;
+}
+
+int32_t forced_shaft_has_limits(int32_t shaft) {
+  if (shaft < 1 || shaft > NSTIF) return 0;
+  return STIFF(shaft).uts > 0.0 && STIFF(shaft).diam > 0.0 ? 1 : 0;
+}
+
+void forced_shaft_limits(int32_t shaft, double n, double* tau1, double* tau2) {
+  if (forced_shaft_has_limits(shaft) == 0 || forced_sweep.n_rated <= 0.0) {
+    if (tau1 != nullptr) *tau1 = 0.0;
+    if (tau2 != nullptr) *tau2 = 0.0;
+    return;
+  }
+  const double ck = STIFF(shaft).ck > 0.0 ? STIFF(shaft).ck : 1.0;
+  permissible_stresses(STIFF(shaft).uts, ck, shaft_diameter_mm(shaft), n / forced_sweep.n_rated,
+                       tau1, tau2);
+}
+
+void forced_operating_range(double* from, double* to) {
+  double lo = 0.0, hi = 0.0;
+  if (forced_results_valid() != 0 && !run.speeds.empty()) {
+    lo = run.speeds.front();
+    hi = std::min(run.speeds.back(), 1.05 * run.sweep.n_rated);
+    if (hi < lo) hi = lo;
+  }
+  if (from != nullptr) *from = lo;
+  if (to != nullptr) *to = hi;
+}
+
+int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity) {
+  if (forced_shaft_has_limits(shaft) == 0) return 0;
+  int32_t count = 0;
+  bool inside = false;
+  double prev_n = 0.0, prev_excess = -1.0;
+  BarredRange range;
+  const auto close = [&](double end) {
+    range.to = end;
+    if (count < capacity && out != nullptr) out[count] = range;
+    ++count;
+    inside = false;
+  };
+  for (int32_t s = 1; s <= forced_speed_count(); ++s) {
+    const double n = forced_speed(s);
+    double tau1 = 0.0;
+    forced_shaft_limits(shaft, n, &tau1, nullptr);
+    const double stress = forced_amplitude(ForcedKind::kStress, shaft, s, 0);
+    // Above lambda 1.05 no continuous running is permitted at all.
+    const double excess = tau1 > 0.0 ? stress / tau1 - 1.0 : 1.0;
+    const bool over = excess > 0.0;
+    if (over && !inside) {
+      inside = true;
+      range = BarredRange{};
+      range.from = s == 1 ? n : prev_n + (n - prev_n) * (-prev_excess) / (excess - prev_excess);
+    }
+    if (inside && n / forced_sweep.n_rated > 0.8) range.above_08 = 1;
+    if (!over && inside)
+      close(prev_n + (n - prev_n) * prev_excess / (prev_excess - excess));
+    prev_n = n;
+    prev_excess = excess;
+  }
+  if (inside) close(prev_n);
+  return count;
+}
+
+int32_t forced_worst_shaft() {
+  if (forced_results_valid() == 0) return 0;
+  int32_t best = 0;
+  double best_value = -1.0;
+  int kind_rank = -1;  // 2 = ratio to tau1, 1 = stress, 0 = torque
+  for (int32_t k = 1; k <= run.nstif; ++k) {
+    int rank = 0;
+    double value = 0.0;
+    for (int32_t s = 1; s <= forced_speed_count(); ++s) {
+      double tau1 = 0.0;
+      forced_shaft_limits(k, forced_speed(s), &tau1, nullptr);
+      const double stress = forced_amplitude(ForcedKind::kStress, k, s, 0);
+      if (forced_shaft_has_limits(k) != 0) {
+        rank = 2;
+        value = std::max(value, tau1 > 0.0 ? stress / tau1 : 0.0);
+      } else if (run.wp[static_cast<std::size_t>(k - 1)] > 0.0) {
+        rank = 1;
+        value = std::max(value, stress);
+      } else {
+        value = std::max(value, forced_amplitude(ForcedKind::kTorque, k, s, 0));
+      }
+    }
+    if (rank > kind_rank || (rank == kind_rank && value > best_value)) {
+      best = k;
+      best_value = value;
+      kind_rank = rank;
+    }
+  }
+  return best;
+}
+
+ForcedRequest forced_last_request() {
+  return forced_results_valid() != 0 ? run.request : ForcedRequest{};
+}
+
+}  // namespace spindra
