@@ -6,6 +6,7 @@
 #include <string>
 
 #include "analysis/campbell.h"
+#include "app/history.h"
 #include "app/model/store.h"
 #include "app/picture.h"
 #include "graphics/display/display.h"
@@ -298,6 +299,12 @@ int DRAW_CAMPBELL() {
   draw_mode_lines();
   draw_order_lines();
   draw_crossings();
+  if (results_outdated == 1) {
+    COLOUR(4);
+    PLOT_TEXT("Results of the model before the last edit: Calculate again", kCampbellLeft, 7.0f,
+              1.5f, 2.25f, 0.0f);
+    COLOUR(kPenAxes);
+  }
   return 1;
 }
 

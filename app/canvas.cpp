@@ -9,6 +9,7 @@
 #include "app/draw.h"
 #include "app/engine_dialog.h"
 #include "app/model/store.h"
+#include "app/model_commands.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
@@ -221,6 +222,9 @@ int WINDOW_CALLBACK1() {
   int32_t irx = 0, iry = 0;
   float rx = 0.0f, ry = 0.0f;
   CURSI2(ch, irx, iry, rx, ry);
+  pointer_x = rx;
+  pointer_y = ry;
+  pointer_seen = 1;
   SNAP_TO(rx, ry);
   const int32_t inode = IFIND_NODE1(rx, ry);
   if (inode != 0) REASON = node_status_text(inode);
@@ -242,6 +246,10 @@ int WINDOW_CALLBACK1() {
     CREATE_NODE(as_right(ch), rx, ry);
   } else if (ISTIF_MODIFY != 0) {
     CREATE_STIF(as_right(ch), rx, ry);
+  } else if (INODE_DELETE != 0) {
+    delete_at(as_right(ch), rx, ry);
+  } else if (INODE_MOVE != 0) {
+    move_at(ch, rx, ry, window_library().mouse_query("graphics_mouse_released") != 0);
   }
   return 2;
 }

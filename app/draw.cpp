@@ -5,7 +5,9 @@
 
 #include "analysis/eigen_solver.h"
 #include "analysis/frequency_analysis.h"
+#include "app/history.h"
 #include "app/model/store.h"
+#include "app/model_commands.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
@@ -59,6 +61,7 @@ int IDRAW() {
   for (int32_t i = 1; i <= NSTIF; ++i) DRAW_STIFF(i);
   SYMBOL_SCALE(1.0f);
   DRAW_MODAL();
+  if (IVALID == 1 && results_outdated == 1) draw_results_note();
   return 1;
 }
 
@@ -83,7 +86,7 @@ void DRAW_STIFF(int32_t I) {
     VECTO2(x2 - kGroundBar, y2, 0);
     VECTO2(x2 + kGroundBar, y2, 1);
   }
-  if (ISTIF_MODIFY == 1) SQUARE((x1 + x2) / 2.0f, (y1 + y2) / 2.0f);
+  if (ISTIF_MODIFY == 1 || INODE_DELETE == 1) SQUARE((x1 + x2) / 2.0f, (y1 + y2) / 2.0f);
 }
 
 void DRAW_GRID() {

@@ -49,6 +49,7 @@ constexpr int32_t kOrderPens[] = {1, 2, 3, 6, 9, 8};
 // What the last run left: whether it ran, and its message (the refusal, or
 // notes on a successful run).
 bool run_ok = false;
+bool stale = false;  // the model was edited after the run
 std::string run_message;
 std::string report_note;
 
@@ -263,7 +264,7 @@ void draw_titles() {
     item += text;
   }
   PLOT_TEXT_C(item, 148.5f, 191.5f, kNumberWide, kNumberHigh, 0.0f);
-  if (results_outdated == 1) {
+  if (stale) {
     COLOUR(kPenTau1);
     PLOT_TEXT("Results of the model before the last edit: calculate again", kForcedLeft, 186.5f,
               kNoteWide, kNoteHigh, 0.0f);
@@ -437,7 +438,7 @@ void set_note() {
     const std::size_t nl = m.find('\n');
     if (nl != std::string::npos) m.replace(nl, std::string::npos, " ...");
     FORCED_NOTE = m;
-  } else if (results_outdated == 1) {
+  } else if (stale) {
     FORCED_NOTE = "These results are of the model before the last edit: press Recalculate.";
   } else if (!report_note.empty()) {
     FORCED_NOTE = report_note;
@@ -475,6 +476,7 @@ void run_now(bool keep_item) {
   request.misfire_cylinder = MISFIRE_ENGINE == 0 ? 0 : MISFIRE_CYLINDER;
   run_message.clear();
   report_note.clear();
+  stale = false;
   run_ok = run_forced_response(request, &run_message);
   fill_items();
   if (!run_ok) return;
@@ -772,6 +774,11 @@ void refresh_forced_window() {
   FORCED_STATUS = "";
   WINDOW_UPDATE(FORCED_STATUS);
   redraw_window();
+}
+
+void forced_results_mark_changed() {
+  if (results_outdated == 1) stale = true;
+  refresh_forced_window();
 }
 
 int FORCED_RESPONSE() {

@@ -57,6 +57,10 @@ int DRAW_FORCED();
 // Redraws the window, when open, after the results or the model's mark
 // changed (another model read: its results are gone).
 void refresh_forced_window();
+// The mark of results that belong to an earlier model changed: once the
+// model has been edited after the run, the window says so until the next
+// run (also when a later Frequencies clears the mark).
+void forced_results_mark_changed();
 
 // The item the plot shows, and choosing one (also in the window's list and
 // radio buttons); false when the item does not exist.

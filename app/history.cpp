@@ -99,6 +99,9 @@ int first = 0;
 int count = 0;
 int current = -1;  // the step the store holds
 int saved = -1;    // the step last read or saved; -1 when it was dropped
+// The model the shown results were computed from.
+ModelSnapshot analysed;
+bool have_analysed = false;
 
 ModelSnapshot& step(int i) {
   return ring[static_cast<std::size_t>((first + i) % kSteps)];
@@ -111,12 +114,29 @@ void set_flag(int32_t& flag, bool on) {
   WINDOW_UPDATE(flag);
 }
 
+// The results shown are out of date while the model differs from the one
+// they were computed from; with no results shown there is nothing to mark.
+void show_results_mark() {
+  const bool outdated = IVALID == 1 && have_analysed && !same_as_store(analysed);
+  if (results_outdated == (outdated ? 1 : 0)) return;
+  results_outdated = outdated ? 1 : 0;
+  WINDOW_UPDATE(results_outdated);
+  if (outdated) {
+    results_note = "Results are of the model before the last edit: Calculate again";
+  } else {
+    results_note.blank();
+  }
+  WINDOW_UPDATE(results_note);
+  if (results_mark_changed != nullptr) results_mark_changed();
+}
+
 void show_marks() {
   const bool changed = model_changed != (current != saved ? 1 : 0);
   set_flag(model_changed, current != saved);
   set_flag(can_undo, current > 0);
   set_flag(can_redo, current < count - 1);
   if (changed) show_caption();
+  show_results_mark();
 }
 
 }  // namespace
@@ -141,8 +161,15 @@ void start_history() {
   saved = 0;
   capture(step(0));
   model_file = FILIN.view();
+  have_analysed = false;
   show_marks();
   show_caption();
+}
+
+void note_analysis_run() {
+  capture(analysed);
+  have_analysed = true;
+  show_results_mark();
 }
 
 bool note_model_edit() {

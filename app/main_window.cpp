@@ -12,6 +12,7 @@
 #include "app/history.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
+#include "app/model_commands.h"
 #include "app/picture.h"
 #include "graphics/display/display.h"
 #include "platform/window_library.h"
@@ -20,9 +21,9 @@ namespace spindra {
 
 namespace {
 
-int32_t* const kModeFlags[] = {&INODE_CREATE, &ISTIF_CREATE,  &ISTIF_CREATE_GROUND,
-                               &IENGI_CREATE, &INODE_MODIFY,  &ISTIF_MODIFY,
-                               &ISTIF_MODIFY_GROUND, &IENGI_MODIFY};
+int32_t* const kModeFlags[] = {&INODE_CREATE, &ISTIF_CREATE, &ISTIF_CREATE_GROUND, &IENGI_CREATE,
+                               &INODE_MODIFY, &ISTIF_MODIFY, &ISTIF_MODIFY_GROUND, &IENGI_MODIFY,
+                               &INODE_DELETE, &INODE_MOVE};
 
 // What the status line says when a mode is switched on.
 struct ModeText {
@@ -37,6 +38,8 @@ const ModeText kModeTexts[] = {
     {&INODE_MODIFY, "Modify Node: pick the inertia to change"},
     {&ISTIF_MODIFY, "Modify Stiffness: pick the square of the stiffness to change"},
     {&IENGI_MODIFY, "Modify Engine: engines are re-defined through Create > Engine"},
+    {&INODE_DELETE, "Delete: click an inertia (its shafts go with it) or the square of a shaft"},
+    {&INODE_MOVE, "Move: drag an inertia to its new place"},
 };
 
 // Switches flag on or off and every other mode off, so that at most one
@@ -65,6 +68,15 @@ int canvas_callback() {
   const int result = WINDOW_CALLBACK1();
   note_model_edit();
   return result;
+}
+
+// The results shown became out of date, or up to date again: the drawing
+// and the windows of results show it.
+void show_results_mark_change() {
+  IDRAW();
+  for (int32_t k = 1; k <= NSELECT && k <= kMaxNodes; ++k) draw_pick_square(NODE_LIST(k), 2);
+  refresh_campbell_diagram();
+  forced_results_mark_changed();
 }
 
 int after_history_step() {
@@ -113,6 +125,13 @@ int ITOGGLE_ENGI() { return toggle(IENGI_CREATE); }
 int MTOGGLE_NODE() { return toggle(INODE_MODIFY); }
 int MTOGGLE_STIF() { return toggle(ISTIF_MODIFY); }
 int MTOGGLE_ENGI() { return toggle(IENGI_MODIFY); }
+int MTOGGLE_DELETE() { return toggle(INODE_DELETE); }
+int MTOGGLE_MOVE() { return toggle(INODE_MOVE); }
+
+int save_model() {
+  save_before_leaving();
+  return 1;
+}
 
 int undo_command() {
   if (undo_model_edit()) after_history_step();
@@ -183,6 +202,7 @@ int PROG10() {
   if (outcome != AnalysisOutcome::kRefused) {
     WINDOW_UPDATE(FREQS);
     WINDOW_UPDATE(IVALID);  // "Review List file" is available from now on
+    note_analysis_run();
     refresh_campbell_diagram();
   }
   if (outcome != AnalysisOutcome::kWritten)
@@ -304,6 +324,7 @@ int run_main_window(std::string_view model) {
   start_history();
   given_model = model;
   window_callback1 = canvas_callback;
+  results_mark_changed = show_results_mark_change;
   PICTURE_FILE = "Unnamed.svg";
   set_save_name_rule(DEFAULT_EXTENSION);  // the rule SAVE_FILE applies
 
@@ -312,17 +333,18 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("%co[check_on_focus_loss]&");
   WINDOW_PRINTF("%`ft@@&", {literal("Torsional Vibration files"), literal("*.rtm")});
   WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
-  WINDOW_PRINTF("%mn[&File[&Open Torsional vibration]]&",
-                {literal("FILE_OPENR"), bind(FILIN), call(READ_FILE)});
-  WINDOW_PRINTF("%mn[[&Save Torsional vibration,|]]&",
-                {literal("FILE_OPENW"), bind(FILIN), call(SAVE_FILE)});
+  WINDOW_PRINTF("%mn[&File[&New,&Open Torsional vibration]]&",
+                {call(new_model), literal("FILE_OPENR"), bind(FILIN), call(READ_FILE)});
+  WINDOW_PRINTF("%mn[[Sa&ve,&Save Torsional vibration,|]]&",
+                {call(save_model), literal("FILE_OPENW"), bind(FILIN), call(SAVE_FILE)});
   WINDOW_PRINTF("%mn[[~&Review List file,|]]&", {bind(IVALID), call(REVIEW)});
   WINDOW_PRINTF("%mn[[&Export Picture...,&Print...,|]]&",
                 {literal("FILE_OPENW"), bind(PICTURE_FILE), call(EXPORT_PICTURE),
                  call(PRINT_PICTURE)});
   WINDOW_PRINTF("%mn[[E&xit]]&", {literal("EXIT")});
-  WINDOW_PRINTF("%mn[&Edit[~&Undo,~&Redo]]&",
-                {bind(can_undo), call(undo_command), bind(can_redo), call(redo_command)});
+  WINDOW_PRINTF("%mn[&Edit[~&Undo,~&Redo,|,&Delete]]&",
+                {bind(can_undo), call(undo_command), bind(can_redo), call(redo_command),
+                 call(delete_under_pointer)});
   WINDOW_PRINTF("%mn[&Create[#&Node,&Stiffness[#&Node to node,#Node to &ground],#&Engine]]&",
                 {bind(INODE_CREATE), call(ITOGGLE_NODE), bind(ISTIF_CREATE), call(ITOGGLE_STIF),
                  bind(ISTIF_CREATE_GROUND), call(ITOGGLE_STIF_GROUND), bind(IENGI_CREATE),
@@ -330,18 +352,25 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("%mn[&Modify[#&Node,#&Stiffness,#&Engine]]&",
                 {bind(INODE_MODIFY), call(MTOGGLE_NODE), bind(ISTIF_MODIFY),
                  joined(MTOGGLE_STIF, IDRAW), bind(IENGI_MODIFY), call(MTOGGLE_ENGI)});
+  WINDOW_PRINTF("%mn[[|,#&Delete,#Mo&ve,|,&Title and Orders...]]&",
+                {bind(INODE_DELETE), joined(MTOGGLE_DELETE, IDRAW), bind(INODE_MOVE),
+                 call(MTOGGLE_MOVE), call(title_and_orders)});
   WINDOW_PRINTF("%mn[[|,E&xcitation...,Shaft &Limits...,Forced S&weep...]]&",
                 {call(EXCITATION_DIALOG), call(LIMITS_DIALOG), call(SWEEP_DIALOG)});
-  WINDOW_PRINTF("%8ga&", {bind(INODE_CREATE), bind(ISTIF_CREATE), bind(ISTIF_CREATE_GROUND),
-                          bind(IENGI_CREATE), bind(INODE_MODIFY), bind(ISTIF_MODIFY),
-                          bind(ISTIF_MODIFY_GROUND), bind(IENGI_MODIFY)});
+  WINDOW_PRINTF("%10ga&", {bind(INODE_CREATE), bind(ISTIF_CREATE), bind(ISTIF_CREATE_GROUND),
+                           bind(IENGI_CREATE), bind(INODE_MODIFY), bind(ISTIF_MODIFY),
+                           bind(ISTIF_MODIFY_GROUND), bind(IENGI_MODIFY), bind(INODE_DELETE),
+                           bind(INODE_MOVE)});
   WINDOW_PRINTF("%mn[&Draw]&", {call(IDRAW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Frequencies,Forced &Damped]]&",
                 {joined(PROG10, IDRAW), call(FORCED_DAMPED)});
   WINDOW_PRINTF("%mn[[~&Campbell Diagram]]&", {bind(IVALID), call(CAMPBELL_DIAGRAM)});
   WINDOW_PRINTF("%mn[&About]&", {call(ABOUT_FUNCTION)});
   WINDOW_PRINTF("%ks[&File/&Open Torsional vibration=Ctrl+O]&");
-  WINDOW_PRINTF("%ks[&File/&Save Torsional vibration=Ctrl+S]&");
+  WINDOW_PRINTF("%ks[&File/&New=Ctrl+N]&");
+  WINDOW_PRINTF("%ks[&File/Sa&ve=Ctrl+S]&");
+  WINDOW_PRINTF("%ks[&File/&Save Torsional vibration=Ctrl+Shift+S]&");
+  WINDOW_PRINTF("%ks[&Edit/&Delete=Del]&");
   WINDOW_PRINTF("%ks[&File/E&xit=Ctrl+Q]&");
   WINDOW_PRINTF("%ks[&Edit/&Undo=Ctrl+Z]&");
   WINDOW_PRINTF("%ks[&Edit/&Redo=Ctrl+Y;Ctrl+Shift+Z]&");
@@ -353,6 +382,7 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("  Frequency (vpm)%nl&");
   WINDOW_PRINTF("  %`bg[white]%12.10^ls&", {bind(FREQS), bind(ICURRENT_FREQ), call(IDRAW)});
   WINDOW_PRINTF(" %ff%`rs&", {bind(REASON)});
+  WINDOW_PRINTF(" %ff%`rs&", {bind(results_note)});
   WINDOW_PRINTF("%sc&", {call(IDRAW)});
   if (!given_model.empty()) WINDOW_PRINTF("%sc&", {call(open_given_model)});
   window_library().set_close_check(unsaved_work_check);

@@ -26,11 +26,16 @@ int ITOGGLE_ENGI();
 int MTOGGLE_NODE();
 int MTOGGLE_STIF();
 int MTOGGLE_ENGI();
+int MTOGGLE_DELETE();
+int MTOGGLE_MOVE();
 
 // File > Open and File > Save: read or write the model file named by FILIN;
 // a failure is shown in a message.  A model read in is drawn.  Return 1.
 int READ_FILE();
 int SAVE_FILE();
+// File > Save: writes the model to its own file; a model without one is
+// saved as File > Save Torsional vibration saves, after its file dialog.
+int save_model();
 
 // Calculate > Frequencies: runs the frequency analysis, refreshes the
 // frequency list and the Review List file item, and shows any refusal or

@@ -122,6 +122,8 @@ class WindowLibrary {
   // 8 control), "graphics_mouse_x", "graphics_mouse_y" (region pixels).  The
   // button bits are set only in the event in which a button went down; moves
   // (also with a button held) and releases report none.
+  // "graphics_mouse_released" is 1 in the event in which a button went up
+  // (the end of a drag) and 0 in every other.
   virtual int mouse_query(std::string_view name) = 0;
 
   virtual SystemFont get_system_font() = 0;

@@ -116,7 +116,7 @@ void RegionWidget::paintEvent(QPaintEvent* e) {
   p.drawImage(e->rect(), canvas_.image(), e->rect());
 }
 
-void RegionWidget::report(QMouseEvent* e, bool button_went_down) {
+void RegionWidget::report(QMouseEvent* e, bool button_went_down, bool button_went_up) {
   MouseState s;
   const QPoint at = e->position().toPoint();
   s.x = std::clamp(at.x(), 0, canvas_.image().width() - 1);
@@ -129,6 +129,7 @@ void RegionWidget::report(QMouseEvent* e, bool button_went_down) {
   if (b & Qt::RightButton) s.flags |= 2;
   if (e->modifiers() & Qt::ShiftModifier) s.flags |= 4;
   if (e->modifiers() & Qt::ControlModifier) s.flags |= 8;
+  s.released = button_went_up;
   sink_(context_, canvas_, s);
 }
 
@@ -136,7 +137,7 @@ void RegionWidget::mousePressEvent(QMouseEvent* e) {
   report(e, true);
 }
 void RegionWidget::mouseReleaseEvent(QMouseEvent* e) {
-  report(e, false);
+  report(e, false, true);
 }
 void RegionWidget::mouseDoubleClickEvent(QMouseEvent* e) {
   report(e, true);

@@ -56,7 +56,8 @@ class Canvas {
 struct MouseState {
   int x = 0;
   int y = 0;
-  int flags = 0;  // 1 left, 2 right, 4 shift, 8 control
+  int flags = 0;          // 1 left, 2 right, 4 shift, 8 control
+  bool released = false;  // a button went up in this event
 };
 
 class RegionWidget : public QWidget {
@@ -73,7 +74,7 @@ class RegionWidget : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:
-  void report(QMouseEvent* e, bool button_went_down);
+  void report(QMouseEvent* e, bool button_went_down, bool button_went_up = false);
   Canvas& canvas_;
   EventSink sink_;
   void* context_;

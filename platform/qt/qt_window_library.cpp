@@ -331,6 +331,7 @@ int QtWindowLibrary::mouse_query(std::string_view name) {
   if (name == "graphics_mouse_flags") return mouse_.flags;
   if (name == "graphics_mouse_x") return mouse_.x;
   if (name == "graphics_mouse_y") return mouse_.y;
+  if (name == "graphics_mouse_released") return mouse_.released ? 1 : 0;
   throw LayoutError("unknown mouse query \"" + std::string(name) + "\"");
 }
 

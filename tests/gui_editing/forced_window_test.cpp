@@ -136,6 +136,18 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kTorque, 1}));
     EXPECT_NE(image(), stress);
     EXPECT_EQ(FORCED_RUNS, runs + 1) << "no new solve for another item";
+
+    // An edit of the model: the window says its results are of the model
+    // before it, until Recalculate.
+    MASSES(2).amass = 31.0;
+    note_model_edit();
+    EXPECT_NE(FORCED_NOTE.str().find("before the last edit"), std::string::npos)
+        << FORCED_NOTE.str();
+    QAction* recalculate = menu_action(lib->top_window(), {"Ca&lculate", "&Recalculate"});
+    ASSERT_NE(recalculate, nullptr);
+    without_dialog([recalculate] { recalculate->trigger(); });
+    EXPECT_EQ(FORCED_RUNS, runs + 2);
+    EXPECT_EQ(FORCED_NOTE.str().find("before the last edit"), std::string::npos);
     EXPECT_EQ(lib->messages(), 0);
     close_forced_window();
   });

@@ -76,6 +76,7 @@ int MemoryWindowLibrary::mouse_query(std::string_view name) {
   }
   if (name == "graphics_mouse_x") return mouse_x;
   if (name == "graphics_mouse_y") return mouse_y;
+  if (name == "graphics_mouse_released") return mouse_released;
   return 0;
 }
 

@@ -59,6 +59,7 @@ class MemoryWindowLibrary : public NullWindowLibrary {
   int text_style = 0;
   double text_size = 0.0;
   int mouse_flags = 0, mouse_x = 0, mouse_y = 0;
+  int mouse_released = 0;  // answer to "graphics_mouse_released"
   // Flags for the coming readings, one per query; mouse_flags once used up.
   std::deque<int> next_flags;
   std::vector<std::string> mouse_queries;
