@@ -119,6 +119,15 @@ inline double forced_peak_speed(ForcedKind kind, int32_t number, int32_t o) {
   return forced_peak(kind, number, o, -1.0e300, 1.0e300).speed;
 }
 
+// Where the last run spent its time (processor seconds of the calling
+// thread): the solves of every speed and order, and the whole run (solves,
+// amplitudes and synthesis).
+struct ForcedTiming {
+  double solves = 0.0;
+  double total = 0.0;
+};
+ForcedTiming forced_last_timing();
+
 // The misfire of the last run (engine 0 = none).
 ForcedRequest forced_last_request();
 

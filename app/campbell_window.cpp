@@ -9,6 +9,7 @@
 #include "app/history.h"
 #include "app/model/store.h"
 #include "app/picture.h"
+#include "app/view.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
@@ -177,6 +178,7 @@ bool on_window_region() {
 // The kernel back on the main window's region.
 void back_to_main_region() {
   if (graph_window_open(1)) use_graph_window(1);
+  apply_view();  // with its window onto the model
 }
 
 int redraw_window() {

@@ -9,6 +9,7 @@
 #include "app/draw.h"
 #include "app/engine_dialog.h"
 #include "app/model/store.h"
+#include "app/view.h"
 #include "app/model_commands.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
@@ -218,6 +219,10 @@ void forget_picks() {
 }
 
 int WINDOW_CALLBACK1() {
+  // The kernel reads the pointer through the view; a zoom by the wheel or a
+  // pan by the scroll bars is all an event may be.
+  apply_view();
+  if (view_event()) return 2;
   char ch = kNoAction;
   int32_t irx = 0, iry = 0;
   float rx = 0.0f, ry = 0.0f;

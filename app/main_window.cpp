@@ -14,6 +14,7 @@
 #include "app/model/store.h"
 #include "app/model_commands.h"
 #include "app/picture.h"
+#include "app/view.h"
 #include "graphics/display/display.h"
 #include "platform/window_library.h"
 
@@ -118,6 +119,13 @@ int open_given_model() {
 
 }  // namespace
 
+void switch_modes_off() {
+  for (int32_t* f : kModeFlags) {
+    *f = 0;
+    WINDOW_UPDATE(*f);
+  }
+}
+
 int ITOGGLE_NODE() { return toggle(INODE_CREATE); }
 int ITOGGLE_STIF() { return toggle(ISTIF_CREATE); }
 int ITOGGLE_STIF_GROUND() { return toggle(ISTIF_CREATE_GROUND); }
@@ -181,6 +189,7 @@ int READ_FILE() {
   DEFAULT_EXTENSION(PICTURE_FILE, "svg", 0);
   refresh_campbell_diagram();
   refresh_forced_window();
+  view_for_new_model();
   IDRAW();
   return 1;
 }
@@ -315,6 +324,7 @@ int FORCED_DAMPED() {
 
 void start_up_state() {
   initialise_store();
+  reset_view();
   region = region_size_from_screen();
   FONT_SCALING = region.FONT_SCALING;
 }
@@ -345,6 +355,8 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("%mn[&Edit[~&Undo,~&Redo,|,&Delete]]&",
                 {bind(can_undo), call(undo_command), bind(can_redo), call(redo_command),
                  call(delete_under_pointer)});
+  WINDOW_PRINTF("%mn[&View[Zoom &In,Zoom &Out,&Fit Model]]&",
+                {call(ZOOM_IN), call(ZOOM_OUT), call(FIT_MODEL)});
   WINDOW_PRINTF("%mn[&Create[#&Node,&Stiffness[#&Node to node,#Node to &ground],#&Engine]]&",
                 {bind(INODE_CREATE), call(ITOGGLE_NODE), bind(ISTIF_CREATE), call(ITOGGLE_STIF),
                  bind(ISTIF_CREATE_GROUND), call(ITOGGLE_STIF_GROUND), bind(IENGI_CREATE),
@@ -375,6 +387,9 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("%ks[&Edit/&Undo=Ctrl+Z]&");
   WINDOW_PRINTF("%ks[&Edit/&Redo=Ctrl+Y;Ctrl+Shift+Z]&");
   WINDOW_PRINTF("%ks[Ca&lculate/&Frequencies=F5]&");
+  WINDOW_PRINTF("%ks[&View/Zoom &In=Ctrl++;Ctrl+=]&");
+  WINDOW_PRINTF("%ks[&View/Zoom &Out=Ctrl+-]&");
+  WINDOW_PRINTF("%ks[&View/&Fit Model=Ctrl+0]&");
   WINDOW_PRINTF("%bg[btnface]&");
   open_graphics_region(region.XRES, region.YRES);
   WINDOW_PRINTF("%co[check_on_focus_loss]&");

@@ -27,6 +27,8 @@ int MTOGGLE_NODE();
 int MTOGGLE_STIF();
 int MTOGGLE_ENGI();
 int MTOGGLE_DELETE();
+// Every command mode off, the menu's check marks with them.
+void switch_modes_off();
 int MTOGGLE_MOVE();
 
 // File > Open and File > Save: read or write the model file named by FILIN;

@@ -59,8 +59,11 @@ int accept_title_orders() {
 // engine with it.  True: delete.
 bool engine_goes_with(int32_t p, int32_t e) {
   WINDOW_PRINTF("%ca[Delete]%bg[grey]&");
-  WINDOW_PRINTF("Inertia %wd carries cylinder %wd of engine %wd.%nl&",
-                {value(p), value(MASSES(p).icyleng_no(2)), value(e)});
+  // The numbers are written into the text itself: %wd pads them with blanks.
+  const std::string carries = "Inertia " + std::to_string(p) + " carries cylinder " +
+                              std::to_string(MASSES(p).icyleng_no(2)) + " of engine " +
+                              std::to_string(e) + ".%nl&";
+  WINDOW_PRINTF(carries);
   WINDOW_PRINTF("Deleting it removes the whole engine; the engines above it move down.&");
   return WINDOW_PRINTF("%ff%nl%`tt[&Delete]%tt[&Cancel]") == 1;
 }
@@ -95,6 +98,8 @@ bool delete_near(float x, float y) {
 }
 
 int32_t moving = 0;  // the inertia being dragged in Modify > Move, 0 none
+float target_x = 0.0f;  // where it would go, mm
+float target_y = 0.0f;
 
 }  // namespace
 
@@ -112,6 +117,8 @@ int new_model() {
   IUNIT_INERT = 1;
   IUNIT_STIFF = 1;
   SET_UNITS();
+  // No command mode, as at start-up.
+  switch_modes_off();
   NSELECT = 0;
   NODE_LIST.fill(0);
   ILAST_VALID = 0;
@@ -197,6 +204,8 @@ void move_at(char CH, float RX, float RY, bool released) {
   if (CH == kLeftButton) {
     moving = IFIND_NODE1(RX, RY);
     if (moving == 0) return;
+    target_x = RX;
+    target_y = RY;
     draw_pick_square(moving, 2);
     show_status("Move " + inertia_label(moving) + ": release the button where it goes");
     return;
@@ -209,6 +218,18 @@ void move_at(char CH, float RX, float RY, bool released) {
   char where[64];
   std::snprintf(where, sizeof where, "x = %g, y = %g mm", RX, RY);
   if (!released) {
+    // The place it would go is marked while the button is held.
+    if (RX != target_x || RY != target_y) {
+      target_x = RX;
+      target_y = RY;
+      IDRAW();
+      draw_pick_square(moving, 2);
+      SYMBOL_SCALE(2.0f);
+      COLOUR(4);
+      SQUARE(RX, RY);
+      SYMBOL_SCALE(1.0f);
+      COLOUR(1);
+    }
     show_status("Move " + inertia_label(moving) + " to " + where);
     return;
   }
@@ -216,12 +237,12 @@ void move_at(char CH, float RX, float RY, bool released) {
   moving = 0;
   if (node.xy_node(1) == RX && node.xy_node(2) == RY) {
     IDRAW();
-    show_status(inertia_label(p) + " stays where it was");
+    show_status("Inertia " + std::to_string(p) + " stays where it was");
     return;
   }
   if (const int32_t other = node_at(RX, RY, p); other != 0) {
     IDRAW();
-    show_status(inertia_label(p) + " stays where it was");
+    show_status("Inertia " + std::to_string(p) + " stays where it was");
     window_library().show_message("Move", "Inertia " + std::to_string(p) + " cannot go to " +
                                               where + ": " + inertia_label(other) +
                                               " stands there.  It stays where it was.");

@@ -11,7 +11,8 @@
 namespace spindra {
 
 // File > New: after asking about unsaved work, the empty model of start-up
-// with the start-up snap, ortho, units and order range; the results, the
+// with the start-up snap, ortho, units and order range and no command mode
+// active; the results, the
 // picks and the status line are cleared as Open clears them, the model has no
 // file and a new undo history starts.  Returns 1.
 int new_model();

@@ -149,6 +149,7 @@ TEST_F(EverydayTest, NewAsksFirstThenGivesTheEmptyModelOfStartUp) {
   NSELECT = 1;
   NODE_LIST(1) = 1;
   REASON = "Node  1";
+  MTOGGLE_MOVE();
   then([](const Window& w) { return w.has("Unsaved") ? 3 : 1; });  // Cancel: nothing happens
   EXPECT_EQ(new_model(), 1);
   EXPECT_EQ(NMASS, 1);
@@ -162,6 +163,7 @@ TEST_F(EverydayTest, NewAsksFirstThenGivesTheEmptyModelOfStartUp) {
   EXPECT_EQ(IVALID, 0);
   EXPECT_TRUE(FREQS(1).is_blank());
   EXPECT_EQ(NSELECT, 0);
+  EXPECT_EQ(INODE_MOVE, 0) << "no command mode, as at start-up";
   EXPECT_TRUE(REASON.is_blank());
   EXPECT_TRUE(FILIN.is_blank() && model_file.is_blank());
   EXPECT_EQ(window_caption.str(), BANNER.trimmed());

@@ -1,7 +1,8 @@
 // Building a model by clicking in the real main window: inertias at snapped
 // and ortho-constrained positions, the status line, shafts, a shaft to
 // ground, and modifying an inertia and a stiffness in display units.
-#include <QScrollArea>
+#include <QAbstractScrollArea>
+#include <QScrollBar>
 #include <QScrollBar>
 
 #include "tests/gui_editing/gui_editing_support.h"
@@ -234,7 +235,7 @@ namespace {
 // click far in its corner still lands on its own paper position.
 TEST_F(GuiEditingTest, SmallWindowScrollsTheWholeRegion) {
   run([this] {
-    auto* area = qobject_cast<QScrollArea*>(region()->parentWidget()->parentWidget());
+    auto* area = qobject_cast<QAbstractScrollArea*>(region()->parentWidget()->parentWidget());
     ASSERT_NE(area, nullptr);
     main_->resize(320, 240);
     QApplication::processEvents();
