@@ -43,6 +43,12 @@ struct ForceTerm {
   double in_re = 0.0, in_im = 0.0;
 };
 
+// A shaft between two inertias of the core.
+struct CoreEdge {
+  int32_t a = 0, b = 0;  // places in the core
+  double k = 0.0, c = 0.0;
+};
+
 struct Run {
   int32_t valid = 0;
   int32_t nmass = 0;
@@ -58,13 +64,16 @@ struct Run {
   std::vector<int32_t> left_out;
   std::vector<double> wp;         // section modulus per shaft (0-based), 0 without diameter
 
-  // The tree: nodes in breadth-first order from the roots, parent of each
-  // (-1 for a root), and per node the sums of the shafts to its parent and of
-  // everything on its diagonal.
+  // The elimination: the peeled inertias, parents before children, the
+  // parent of each (-1 for a root), and per inertia the sums of the shafts to
+  // its parent and of everything on its diagonal.
   std::vector<int32_t> bfs;
   std::vector<int32_t> parent;
   std::vector<double> edge_k, edge_c;
   std::vector<double> diag_k, diag_c, inertia;
+  std::vector<int32_t> core;        // inertias on rings of shafts
+  std::vector<int32_t> core_index;  // per inertia, its place in the core or -1
+  std::vector<CoreEdge> core_edges;
   std::vector<ForceTerm> terms;
   double eta = 0.0;
   ForcedTiming timing;
@@ -199,14 +208,17 @@ bool check_damping(std::string* message) {
 
 // ---- The tree -----------------------------------------------------------------
 
-// Orders the inertias breadth-first from a root in each part of the model
-// and sums the shafts to each node's parent; false when shafts close a ring.
-bool build_tree(std::string* message) {
+// Orders the inertias for the elimination: leaves are peeled off one after
+// another, each folded later into the one neighbour it still has (its
+// parent); what cannot be peeled (inertias on closed rings of shafts) is
+// the core, solved densely.  Parallel shafts add up.
+void build_tree() {
   const int n = NMASS;
-  std::vector<std::vector<std::pair<int, int>>> adj(static_cast<std::size_t>(n));
-  run.diag_k.assign(static_cast<std::size_t>(n), 0.0);
-  run.diag_c.assign(static_cast<std::size_t>(n), 0.0);
-  run.inertia.assign(static_cast<std::size_t>(n), 0.0);
+  const std::size_t un = static_cast<std::size_t>(n);
+  std::vector<std::vector<int>> nbr(un);
+  run.diag_k.assign(un, 0.0);
+  run.diag_c.assign(un, 0.0);
+  run.inertia.assign(un, 0.0);
   for (int j = 0; j < n; ++j) {
     run.inertia[static_cast<std::size_t>(j)] = MASSES(j + 1).amass;
     run.diag_c[static_cast<std::size_t>(j)] = MASSES(j + 1).dampex;
@@ -218,45 +230,55 @@ bool build_tree(std::string* message) {
     if (b < 0) continue;
     run.diag_k[static_cast<std::size_t>(b)] += STIFF(s).stiff;
     run.diag_c[static_cast<std::size_t>(b)] += STIFF(s).dampin;
-    adj[static_cast<std::size_t>(a)].emplace_back(b, s);
-    adj[static_cast<std::size_t>(b)].emplace_back(a, s);
-  }
-  run.bfs.clear();
-  run.parent.assign(static_cast<std::size_t>(n), -2);
-  run.edge_k.assign(static_cast<std::size_t>(n), 0.0);
-  run.edge_c.assign(static_cast<std::size_t>(n), 0.0);
-  for (int root = 0; root < n; ++root) {
-    if (run.parent[static_cast<std::size_t>(root)] != -2) continue;
-    run.parent[static_cast<std::size_t>(root)] = -1;
-    std::size_t head = run.bfs.size();
-    run.bfs.push_back(root);
-    while (head < run.bfs.size()) {
-      const int v = run.bfs[head++];
-      for (auto [w, s] : adj[static_cast<std::size_t>(v)]) {
-        const std::size_t wi = static_cast<std::size_t>(w);
-        if (w == run.parent[static_cast<std::size_t>(v)]) continue;
-        if (run.parent[wi] == -2) {
-          run.parent[wi] = v;
-          run.bfs.push_back(w);
-        } else if (run.parent[wi] != v) {
-          return refuse(message,
-                        "Stiffness " + std::to_string(s) + " closes a ring of shafts (inertia " +
-                            std::to_string(v + 1) + " and inertia " + std::to_string(w + 1) +
-                            " are joined another way as well); the forced response handles "
-                            "shaft systems whose branches do not meet again.");
-        }
-      }
+    auto& na = nbr[static_cast<std::size_t>(a)];
+    if (std::find(na.begin(), na.end(), b) == na.end()) {
+      na.push_back(b);
+      nbr[static_cast<std::size_t>(b)].push_back(a);
     }
   }
-  // Shafts between a node and its parent (parallel shafts add up).
+  std::vector<int> degree(un), queue;
+  std::vector<char> removed(un, 0);
+  for (int v = 0; v < n; ++v) {
+    degree[static_cast<std::size_t>(v)] = static_cast<int>(nbr[static_cast<std::size_t>(v)].size());
+    if (degree[static_cast<std::size_t>(v)] <= 1) queue.push_back(v);
+  }
+  run.parent.assign(un, -1);
+  std::vector<int> peel;
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const int v = queue[head];
+    if (removed[static_cast<std::size_t>(v)] != 0) continue;
+    removed[static_cast<std::size_t>(v)] = 1;
+    peel.push_back(v);
+    for (int w : nbr[static_cast<std::size_t>(v)]) {
+      if (removed[static_cast<std::size_t>(w)] != 0) continue;
+      run.parent[static_cast<std::size_t>(v)] = w;
+      if (--degree[static_cast<std::size_t>(w)] <= 1) queue.push_back(w);
+    }
+  }
+  run.bfs.assign(peel.rbegin(), peel.rend());  // roots (and the core's neighbours) first
+  run.core.clear();
+  run.core_index.assign(un, -1);
+  for (int v = 0; v < n; ++v) {
+    if (removed[static_cast<std::size_t>(v)] != 0) continue;
+    run.core_index[static_cast<std::size_t>(v)] = static_cast<int>(run.core.size());
+    run.core.push_back(v);
+  }
+  run.edge_k.assign(un, 0.0);
+  run.edge_c.assign(un, 0.0);
+  run.core_edges.clear();
   for (int s = 1; s <= NSTIF; ++s) {
     const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
     if (b < 0) continue;
+    const int ca = run.core_index[static_cast<std::size_t>(a)];
+    const int cb = run.core_index[static_cast<std::size_t>(b)];
+    if (ca >= 0 && cb >= 0) {
+      run.core_edges.push_back({ca, cb, STIFF(s).stiff, STIFF(s).dampin});
+      continue;
+    }
     const int child = run.parent[static_cast<std::size_t>(a)] == b ? a : b;
     run.edge_k[static_cast<std::size_t>(child)] += STIFF(s).stiff;
     run.edge_c[static_cast<std::size_t>(child)] += STIFF(s).dampin;
   }
-  return true;
 }
 
 // ---- Excitation ---------------------------------------------------------------
@@ -398,6 +420,7 @@ struct Scratch {
   std::vector<uint64_t> rising_bits;     // 1 where the slope is positive
   std::vector<double> samples;           // per angle item and sample
   std::vector<double> c_re, c_im;        // coefficients of one item
+  std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
   int32_t m = 0;                          // samples per cycle
   int32_t top = 0;                        // highest harmonic
   int32_t blocks = 0;                     // harmonics 1..top in fours
@@ -408,8 +431,92 @@ struct Scratch {
       v->assign(no, 0.0);
     c_re.assign(static_cast<std::size_t>(o), 0.0);
     c_im.assign(static_cast<std::size_t>(o), 0.0);
+    const std::size_t c = run.core.size();
+    a_re.assign(c * c, 0.0);
+    a_im.assign(c * c, 0.0);
+    b_re.assign(c, 0.0);
+    b_im.assign(c, 0.0);
   }
 };
+
+// The core (inertias on rings of shafts), after every peeled inertia was
+// folded into it: a dense complex solve per order by Gaussian elimination
+// with the largest pivot of each column.
+void solve_core(double big_omega, Scratch& s) {
+  const int c = static_cast<int>(run.core.size());
+  if (c == 0) return;
+  const int no = static_cast<int>(run.orders.size());
+  const std::size_t uc = static_cast<std::size_t>(c);
+  double* are = s.a_re.data();
+  double* aim = s.a_im.data();
+  double* bre = s.b_re.data();
+  double* bim = s.b_im.data();
+  for (int o = 0; o < no; ++o) {
+    const double w = run.orders[static_cast<std::size_t>(o)] * big_omega;
+    std::fill(are, are + uc * uc, 0.0);
+    std::fill(aim, aim + uc * uc, 0.0);
+    for (int i = 0; i < c; ++i) {
+      const std::size_t vo = static_cast<std::size_t>(run.core[static_cast<std::size_t>(i)]) * no + o;
+      are[i * uc + i] = s.d_re[vo];
+      aim[i * uc + i] = s.d_im[vo];
+      bre[i] = s.f_re[vo];
+      bim[i] = s.f_im[vo];
+    }
+    for (const CoreEdge& e : run.core_edges) {
+      const double yr = e.k, yi = run.eta * e.k + w * e.c;
+      are[e.a * uc + e.b] -= yr;
+      aim[e.a * uc + e.b] -= yi;
+      are[e.b * uc + e.a] -= yr;
+      aim[e.b * uc + e.a] -= yi;
+    }
+    for (int k = 0; k < c; ++k) {
+      int pivot = k;
+      double size = 0.0;
+      for (int i = k; i < c; ++i) {
+        const double m = are[i * uc + k] * are[i * uc + k] + aim[i * uc + k] * aim[i * uc + k];
+        if (m > size) {
+          size = m;
+          pivot = i;
+        }
+      }
+      if (pivot != k) {
+        for (int j = 0; j < c; ++j) {
+          std::swap(are[k * uc + j], are[pivot * uc + j]);
+          std::swap(aim[k * uc + j], aim[pivot * uc + j]);
+        }
+        std::swap(bre[k], bre[pivot]);
+        std::swap(bim[k], bim[pivot]);
+      }
+      const double inv = 1.0 / std::max(size, 1e-300);
+      const double pr = are[k * uc + k] * inv, pi = -aim[k * uc + k] * inv;  // 1 / pivot
+      for (int i = k + 1; i < c; ++i) {
+        const double lr = are[i * uc + k] * pr - aim[i * uc + k] * pi;
+        const double li = are[i * uc + k] * pi + aim[i * uc + k] * pr;
+        if (lr == 0.0 && li == 0.0) continue;
+        for (int j = k + 1; j < c; ++j) {
+          are[i * uc + j] -= lr * are[k * uc + j] - li * aim[k * uc + j];
+          aim[i * uc + j] -= lr * aim[k * uc + j] + li * are[k * uc + j];
+        }
+        bre[i] -= lr * bre[k] - li * bim[k];
+        bim[i] -= lr * bim[k] + li * bre[k];
+      }
+    }
+    for (int k = c - 1; k >= 0; --k) {
+      double r = bre[k], i = bim[k];
+      for (int j = k + 1; j < c; ++j) {
+        r -= are[k * uc + j] * bre[j] - aim[k * uc + j] * bim[j];
+        i -= are[k * uc + j] * bim[j] + aim[k * uc + j] * bre[j];
+      }
+      const double dr = are[k * uc + k], di = aim[k * uc + k];
+      const double inv = 1.0 / std::max(dr * dr + di * di, 1e-300);
+      bre[k] = (r * dr + i * di) * inv;
+      bim[k] = (i * dr - r * di) * inv;
+      const std::size_t vo = static_cast<std::size_t>(run.core[static_cast<std::size_t>(k)]) * no + o;
+      s.x_re[vo] = bre[k];
+      s.x_im[vo] = bim[k];
+    }
+  }
+}
 
 // Solves all orders at speed n (rev/min) into s.x_re / s.x_im.
 SPINDRA_VECTOR_CLONES
@@ -448,7 +555,8 @@ void solve_speed(double n, Scratch& s) {
     s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
   }
   // Leaves first: fold each node into its parent.
-  for (int q = nodes - 1; q >= 0; --q) {
+  const int peeled = static_cast<int>(run.bfs.size());
+  for (int q = peeled - 1; q >= 0; --q) {
     const int v = run.bfs[static_cast<std::size_t>(q)];
     const int p = run.parent[static_cast<std::size_t>(v)];
     const std::size_t vo = static_cast<std::size_t>(v) * no;
@@ -494,8 +602,9 @@ void solve_speed(double n, Scratch& s) {
       fim[o] = gi;
     }
   }
+  solve_core(big_omega, s);
   // Roots first: x_v = F_v / D_v + t_v x_parent.
-  for (int q = 0; q < nodes; ++q) {
+  for (int q = 0; q < peeled; ++q) {
     const int v = run.bfs[static_cast<std::size_t>(q)];
     const int p = run.parent[static_cast<std::size_t>(v)];
     const std::size_t vo = static_cast<std::size_t>(v) * no;
@@ -897,7 +1006,7 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   if (!check_model_for_analysis(message)) return false;
   if (!check_sweep(message) || !check_damping(message)) return false;
   if (!build_forces(request, message)) return false;
-  if (!build_tree(message)) return false;
+  build_tree();
 
   run.request = request;
   run.sweep = forced_sweep;
