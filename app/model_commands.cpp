@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/campbell_window.h"
+#include "app/forced_window.h"
 #include "app/canvas.h"
 #include "app/dialogs.h"
 #include "app/draw.h"
@@ -137,6 +138,7 @@ int new_model() {
   WINDOW_UPDATE(REASON);
   start_history();
   refresh_campbell_diagram();
+  refresh_forced_window();
   IDRAW();
   return 1;
 }

@@ -131,6 +131,37 @@ TEST_F(CalcCommand, WritesPicturesAndRefusesBadOptions) {
   }
 }
 
+// The forced response plot of an item: the two-inertia system with one
+// two-stroke cylinder giving 1000 N.m at order 6, and limits on the shaft.
+TEST_F(CalcCommand, WritesTheForcedResponsePlotOfAnItem) {
+  const fs::path model = dir_ / "pair.rtm";
+  std::ofstream(model) << "Two inertias\n 2 1 1.0 1.0\n 1.0 6.0 1.0\n"
+                          " 80.0 105.0 10.0 0.0 1 1 'Engine'\n"
+                          " 200.0 105.0 30.0 0.0 0 0 'Generator'\n"
+                          " 1 2 1000000.0 200.0 0.08 0.0 'Shaft'\n 1\n 1 2 1 0 0.0 'Single'\n"
+                          "FORCED\n 300 900 2 900 0\n 0.2 0.2 0.4 0 10 0 1\n 6 3.18309886 0 0\n"
+                          " 1\n 1 600 1\n";
+  const std::string svg = (dir_ / "f.svg").string(), png = (dir_ / "g.png").string();
+  Outcome o = run_calc(dir_, {model.string(), "--forced-picture", svg});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("Forced response picture: " + svg), std::string::npos) << o.out;
+  EXPECT_GT(fs::file_size(svg), 5000u);
+  o = run_calc(dir_, {model.string(), "--forced-picture", png, "--item", "inertia:2"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(fs::exists(png));
+  for (const auto& [options, says] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--forced-picture", svg, "--item", "inertia:3"}, "--item inertia:3: name a shaft:S"},
+           {{"--forced-picture", svg, "--item", "shaft"}, "--item shaft: name a shaft:S"},
+           {{"--item", "shaft:1"}, "--item chooses the item of --forced-picture"},
+           {{"--forced-picture"}, "--forced-picture needs a picture file name"}}) {
+    std::vector<std::string> args{model.string()};
+    args.insert(args.end(), options.begin(), options.end());
+    o = run_calc(dir_, args);
+    EXPECT_NE(o.status, 0) << says;
+    EXPECT_NE(o.err.find(says), std::string::npos) << o.err;
+  }
+}
+
 // --forced: the report beside the model and the CSV, one row per speed,
 // item and order; refusals leave a non-zero status and a message.
 TEST_F(CalcCommand, ForcedResponseWritesTheReportAndTheCsv) {
