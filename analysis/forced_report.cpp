@@ -78,7 +78,7 @@ void write_data(Report& r) {
   forced_operating_range(&op_from, &op_to);
   r.line().text(" Speed sweep     ").f(w.n_from, 10, 2).text(" to").f(w.n_to, 10, 2);
   r.line().text(" rev/min in steps of").f(w.n_step, 9, 2).text(" rev/min (");
-  r.line().i(forced_speed_count(), 1).text(" speeds)");
+  r.line().text(std::to_string(forced_speed_count())).text(" speeds)");
   r.end();
   r.line().text(" Rated speed     ").f(w.n_rated, 10, 2).text(" rev/min     Operating range");
   r.line().f(op_from, 10, 2).text(" to").f(op_to, 10, 2).text(" rev/min (up to 1.05 x rated)");
@@ -98,7 +98,7 @@ void write_data(Report& r) {
     const ENGINE& e = ENGS(k);
     if (e.ncyl <= 0) continue;
     const Excitation& x = e.excitation;
-    r.room(6);
+    r.room(7);
     r.empty();
     r.line().text(" Engine").i(k, 3).text(engine_name(k)).text(":");
     r.line().i(e.ncyl * (e.ivee_engine == 1 ? 2 : 1), 3).text(" cylinders, ");
@@ -115,8 +115,10 @@ void write_data(Report& r) {
     r.end();
     r.line().text("   Bore").f(x.bore * 1000.0, 9, 1).text(" mm   Stroke").f(x.stroke * 1000.0, 9, 1);
     r.line().text(" mm   Rod").f(x.conrod * 1000.0, 9, 1).text(" mm   Recip. mass");
-    r.line().f(x.recip_mass, 9, 2).text(" kg   Rated pressure").f(x.p_rated, 8, 2);
-    r.line().text(" bar   Load exponent").f(x.load_exp, 6, 2);
+    r.line().f(x.recip_mass, 9, 2).text(" kg");
+    r.end();
+    r.line().text("   Rated mean indicated pressure").f(x.p_rated, 8, 2);
+    r.line().text(" bar   Load law (N / N rated) ^").f(x.load_exp, 5, 2);
     r.end();
     r.line().text("      Order     a bar     b       Phase deg");
     r.end();

@@ -1,8 +1,10 @@
 #include "analysis/forced_response.h"
 
 #include <algorithm>
+#include <ctime>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,14 @@ namespace spindra {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+
+// The sampling loops are also built for processors with AVX2 and FMA, chosen
+// when the program starts.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define SPINDRA_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define SPINDRA_VECTOR_CLONES
+#endif
 constexpr int32_t kMaxSweepSpeeds = 100000;
 // The results of a run are kept whole (every amplitude of every item, speed
 // and order); a run that would need more values than this is refused.
@@ -33,6 +43,12 @@ struct ForceTerm {
   double in_re = 0.0, in_im = 0.0;
 };
 
+// A shaft between two inertias of the core.
+struct CoreEdge {
+  int32_t a = 0, b = 0;  // places in the core
+  double k = 0.0, c = 0.0;
+};
+
 struct Run {
   int32_t valid = 0;
   int32_t nmass = 0;
@@ -48,15 +64,19 @@ struct Run {
   std::vector<int32_t> left_out;
   std::vector<double> wp;         // section modulus per shaft (0-based), 0 without diameter
 
-  // The tree: nodes in breadth-first order from the roots, parent of each
-  // (-1 for a root), and per node the sums of the shafts to its parent and of
-  // everything on its diagonal.
+  // The elimination: the peeled inertias, parents before children, the
+  // parent of each (-1 for a root), and per inertia the sums of the shafts to
+  // its parent and of everything on its diagonal.
   std::vector<int32_t> bfs;
   std::vector<int32_t> parent;
   std::vector<double> edge_k, edge_c;
   std::vector<double> diag_k, diag_c, inertia;
+  std::vector<int32_t> core;        // inertias on rings of shafts
+  std::vector<int32_t> core_index;  // per inertia, its place in the core or -1
+  std::vector<CoreEdge> core_edges;
   std::vector<ForceTerm> terms;
   double eta = 0.0;
+  ForcedTiming timing;
 };
 
 Run run;
@@ -188,14 +208,17 @@ bool check_damping(std::string* message) {
 
 // ---- The tree -----------------------------------------------------------------
 
-// Orders the inertias breadth-first from a root in each part of the model
-// and sums the shafts to each node's parent; false when shafts close a ring.
-bool build_tree(std::string* message) {
+// Orders the inertias for the elimination: leaves are peeled off one after
+// another, each folded later into the one neighbour it still has (its
+// parent); what cannot be peeled (inertias on closed rings of shafts) is
+// the core, solved densely.  Parallel shafts add up.
+void build_tree() {
   const int n = NMASS;
-  std::vector<std::vector<std::pair<int, int>>> adj(static_cast<std::size_t>(n));
-  run.diag_k.assign(static_cast<std::size_t>(n), 0.0);
-  run.diag_c.assign(static_cast<std::size_t>(n), 0.0);
-  run.inertia.assign(static_cast<std::size_t>(n), 0.0);
+  const std::size_t un = static_cast<std::size_t>(n);
+  std::vector<std::vector<int>> nbr(un);
+  run.diag_k.assign(un, 0.0);
+  run.diag_c.assign(un, 0.0);
+  run.inertia.assign(un, 0.0);
   for (int j = 0; j < n; ++j) {
     run.inertia[static_cast<std::size_t>(j)] = MASSES(j + 1).amass;
     run.diag_c[static_cast<std::size_t>(j)] = MASSES(j + 1).dampex;
@@ -207,45 +230,55 @@ bool build_tree(std::string* message) {
     if (b < 0) continue;
     run.diag_k[static_cast<std::size_t>(b)] += STIFF(s).stiff;
     run.diag_c[static_cast<std::size_t>(b)] += STIFF(s).dampin;
-    adj[static_cast<std::size_t>(a)].emplace_back(b, s);
-    adj[static_cast<std::size_t>(b)].emplace_back(a, s);
-  }
-  run.bfs.clear();
-  run.parent.assign(static_cast<std::size_t>(n), -2);
-  run.edge_k.assign(static_cast<std::size_t>(n), 0.0);
-  run.edge_c.assign(static_cast<std::size_t>(n), 0.0);
-  for (int root = 0; root < n; ++root) {
-    if (run.parent[static_cast<std::size_t>(root)] != -2) continue;
-    run.parent[static_cast<std::size_t>(root)] = -1;
-    std::size_t head = run.bfs.size();
-    run.bfs.push_back(root);
-    while (head < run.bfs.size()) {
-      const int v = run.bfs[head++];
-      for (auto [w, s] : adj[static_cast<std::size_t>(v)]) {
-        const std::size_t wi = static_cast<std::size_t>(w);
-        if (w == run.parent[static_cast<std::size_t>(v)]) continue;
-        if (run.parent[wi] == -2) {
-          run.parent[wi] = v;
-          run.bfs.push_back(w);
-        } else if (run.parent[wi] != v) {
-          return refuse(message,
-                        "Stiffness " + std::to_string(s) + " closes a ring of shafts (inertia " +
-                            std::to_string(v + 1) + " and inertia " + std::to_string(w + 1) +
-                            " are joined another way as well); the forced response handles "
-                            "shaft systems whose branches do not meet again.");
-        }
-      }
+    auto& na = nbr[static_cast<std::size_t>(a)];
+    if (std::find(na.begin(), na.end(), b) == na.end()) {
+      na.push_back(b);
+      nbr[static_cast<std::size_t>(b)].push_back(a);
     }
   }
-  // Shafts between a node and its parent (parallel shafts add up).
+  std::vector<int> degree(un), queue;
+  std::vector<char> removed(un, 0);
+  for (int v = 0; v < n; ++v) {
+    degree[static_cast<std::size_t>(v)] = static_cast<int>(nbr[static_cast<std::size_t>(v)].size());
+    if (degree[static_cast<std::size_t>(v)] <= 1) queue.push_back(v);
+  }
+  run.parent.assign(un, -1);
+  std::vector<int> peel;
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const int v = queue[head];
+    if (removed[static_cast<std::size_t>(v)] != 0) continue;
+    removed[static_cast<std::size_t>(v)] = 1;
+    peel.push_back(v);
+    for (int w : nbr[static_cast<std::size_t>(v)]) {
+      if (removed[static_cast<std::size_t>(w)] != 0) continue;
+      run.parent[static_cast<std::size_t>(v)] = w;
+      if (--degree[static_cast<std::size_t>(w)] <= 1) queue.push_back(w);
+    }
+  }
+  run.bfs.assign(peel.rbegin(), peel.rend());  // roots (and the core's neighbours) first
+  run.core.clear();
+  run.core_index.assign(un, -1);
+  for (int v = 0; v < n; ++v) {
+    if (removed[static_cast<std::size_t>(v)] != 0) continue;
+    run.core_index[static_cast<std::size_t>(v)] = static_cast<int>(run.core.size());
+    run.core.push_back(v);
+  }
+  run.edge_k.assign(un, 0.0);
+  run.edge_c.assign(un, 0.0);
+  run.core_edges.clear();
   for (int s = 1; s <= NSTIF; ++s) {
     const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
     if (b < 0) continue;
+    const int ca = run.core_index[static_cast<std::size_t>(a)];
+    const int cb = run.core_index[static_cast<std::size_t>(b)];
+    if (ca >= 0 && cb >= 0) {
+      run.core_edges.push_back({ca, cb, STIFF(s).stiff, STIFF(s).dampin});
+      continue;
+    }
     const int child = run.parent[static_cast<std::size_t>(a)] == b ? a : b;
     run.edge_k[static_cast<std::size_t>(child)] += STIFF(s).stiff;
     run.edge_c[static_cast<std::size_t>(child)] += STIFF(s).dampin;
   }
-  return true;
 }
 
 // ---- Excitation ---------------------------------------------------------------
@@ -368,26 +401,125 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
 
 // ---- The solve and the synthesis ------------------------------------------------
 
+// A sampled interval that holds a largest value, with the estimate of that
+// value from the cubic through the values and slopes at its ends.
+struct Candidate {
+  double estimate = 0.0;
+  double u = 0.0;
+  int32_t j = 0;
+};
+
 // Scratch of one speed: per node and order (order fastest).
 struct Scratch {
   std::vector<double> d_re, d_im, f_re, f_im, t_re, t_im, x_re, x_im;
   std::vector<double> y_re, y_im;  // per node and order: admittance to the parent
   std::vector<double> cos_tab, sin_tab;  // per order and sample
+  std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
+  std::vector<Candidate> candidates;
+  std::vector<int32_t> rises, falls;     // intervals where the slope changes sign
+  std::vector<uint64_t> rising_bits;     // 1 where the slope is positive
   std::vector<double> samples;           // per angle item and sample
   std::vector<double> c_re, c_im;        // coefficients of one item
+  std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
   int32_t m = 0;                          // samples per cycle
   int32_t top = 0;                        // highest harmonic
-  std::vector<double> zr, zi;             // powers of e^(i u) up to top
+  int32_t blocks = 0;                     // harmonics 1..top in fours
+  std::vector<double> dense_re, dense_im;  // the item's coefficients by harmonic
   void size(int n, int o) {
     const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
     for (auto* v : {&d_re, &d_im, &f_re, &f_im, &t_re, &t_im, &x_re, &x_im, &y_re, &y_im})
       v->assign(no, 0.0);
     c_re.assign(static_cast<std::size_t>(o), 0.0);
     c_im.assign(static_cast<std::size_t>(o), 0.0);
+    const std::size_t c = run.core.size();
+    a_re.assign(c * c, 0.0);
+    a_im.assign(c * c, 0.0);
+    b_re.assign(c, 0.0);
+    b_im.assign(c, 0.0);
   }
 };
 
+// The core (inertias on rings of shafts), after every peeled inertia was
+// folded into it: a dense complex solve per order by Gaussian elimination
+// with the largest pivot of each column.
+void solve_core(double big_omega, Scratch& s) {
+  const int c = static_cast<int>(run.core.size());
+  if (c == 0) return;
+  const int no = static_cast<int>(run.orders.size());
+  const std::size_t uc = static_cast<std::size_t>(c);
+  double* are = s.a_re.data();
+  double* aim = s.a_im.data();
+  double* bre = s.b_re.data();
+  double* bim = s.b_im.data();
+  for (int o = 0; o < no; ++o) {
+    const double w = run.orders[static_cast<std::size_t>(o)] * big_omega;
+    std::fill(are, are + uc * uc, 0.0);
+    std::fill(aim, aim + uc * uc, 0.0);
+    for (int i = 0; i < c; ++i) {
+      const std::size_t vo = static_cast<std::size_t>(run.core[static_cast<std::size_t>(i)]) * no + o;
+      are[i * uc + i] = s.d_re[vo];
+      aim[i * uc + i] = s.d_im[vo];
+      bre[i] = s.f_re[vo];
+      bim[i] = s.f_im[vo];
+    }
+    for (const CoreEdge& e : run.core_edges) {
+      const double yr = e.k, yi = run.eta * e.k + w * e.c;
+      are[e.a * uc + e.b] -= yr;
+      aim[e.a * uc + e.b] -= yi;
+      are[e.b * uc + e.a] -= yr;
+      aim[e.b * uc + e.a] -= yi;
+    }
+    for (int k = 0; k < c; ++k) {
+      int pivot = k;
+      double size = 0.0;
+      for (int i = k; i < c; ++i) {
+        const double m = are[i * uc + k] * are[i * uc + k] + aim[i * uc + k] * aim[i * uc + k];
+        if (m > size) {
+          size = m;
+          pivot = i;
+        }
+      }
+      if (pivot != k) {
+        for (int j = 0; j < c; ++j) {
+          std::swap(are[k * uc + j], are[pivot * uc + j]);
+          std::swap(aim[k * uc + j], aim[pivot * uc + j]);
+        }
+        std::swap(bre[k], bre[pivot]);
+        std::swap(bim[k], bim[pivot]);
+      }
+      const double inv = 1.0 / std::max(size, 1e-300);
+      const double pr = are[k * uc + k] * inv, pi = -aim[k * uc + k] * inv;  // 1 / pivot
+      for (int i = k + 1; i < c; ++i) {
+        const double lr = are[i * uc + k] * pr - aim[i * uc + k] * pi;
+        const double li = are[i * uc + k] * pi + aim[i * uc + k] * pr;
+        if (lr == 0.0 && li == 0.0) continue;
+        for (int j = k + 1; j < c; ++j) {
+          are[i * uc + j] -= lr * are[k * uc + j] - li * aim[k * uc + j];
+          aim[i * uc + j] -= lr * aim[k * uc + j] + li * are[k * uc + j];
+        }
+        bre[i] -= lr * bre[k] - li * bim[k];
+        bim[i] -= lr * bim[k] + li * bre[k];
+      }
+    }
+    for (int k = c - 1; k >= 0; --k) {
+      double r = bre[k], i = bim[k];
+      for (int j = k + 1; j < c; ++j) {
+        r -= are[k * uc + j] * bre[j] - aim[k * uc + j] * bim[j];
+        i -= are[k * uc + j] * bim[j] + aim[k * uc + j] * bre[j];
+      }
+      const double dr = are[k * uc + k], di = aim[k * uc + k];
+      const double inv = 1.0 / std::max(dr * dr + di * di, 1e-300);
+      bre[k] = (r * dr + i * di) * inv;
+      bim[k] = (i * dr - r * di) * inv;
+      const std::size_t vo = static_cast<std::size_t>(run.core[static_cast<std::size_t>(k)]) * no + o;
+      s.x_re[vo] = bre[k];
+      s.x_im[vo] = bim[k];
+    }
+  }
+}
+
 // Solves all orders at speed n (rev/min) into s.x_re / s.x_im.
+SPINDRA_VECTOR_CLONES
 void solve_speed(double n, Scratch& s) {
   const int nodes = run.nmass;
   const int no = static_cast<int>(run.orders.size());
@@ -398,12 +530,12 @@ void solve_speed(double n, Scratch& s) {
     const std::size_t vi = static_cast<std::size_t>(v);
     const double dk = run.diag_k[vi], dc = run.diag_c[vi], j = run.inertia[vi];
     const double ek = run.edge_k[vi], ec = run.edge_c[vi];
-    double* dre = &s.d_re[vi * no];
-    double* dim = &s.d_im[vi * no];
-    double* yre = &s.y_re[vi * no];
-    double* yim = &s.y_im[vi * no];
-    double* fre = &s.f_re[vi * no];
-    double* fim = &s.f_im[vi * no];
+    double* __restrict dre = &s.d_re[vi * no];
+    double* __restrict dim = &s.d_im[vi * no];
+    double* __restrict yre = &s.y_re[vi * no];
+    double* __restrict yim = &s.y_im[vi * no];
+    double* __restrict fre = &s.f_re[vi * no];
+    double* __restrict fim = &s.f_im[vi * no];
     for (int o = 0; o < no; ++o) {
       const double w = run.orders[static_cast<std::size_t>(o)] * big_omega;
       dre[o] = dk - w * w * j;
@@ -423,18 +555,19 @@ void solve_speed(double n, Scratch& s) {
     s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
   }
   // Leaves first: fold each node into its parent.
-  for (int q = nodes - 1; q >= 0; --q) {
+  const int peeled = static_cast<int>(run.bfs.size());
+  for (int q = peeled - 1; q >= 0; --q) {
     const int v = run.bfs[static_cast<std::size_t>(q)];
     const int p = run.parent[static_cast<std::size_t>(v)];
     const std::size_t vo = static_cast<std::size_t>(v) * no;
-    double* dre = &s.d_re[vo];
-    double* dim = &s.d_im[vo];
-    double* fre = &s.f_re[vo];
-    double* fim = &s.f_im[vo];
-    double* tre = &s.t_re[vo];
-    double* tim = &s.t_im[vo];
-    const double* yre = &s.y_re[vo];
-    const double* yim = &s.y_im[vo];
+    double* __restrict dre = &s.d_re[vo];
+    double* __restrict dim = &s.d_im[vo];
+    double* __restrict fre = &s.f_re[vo];
+    double* __restrict fim = &s.f_im[vo];
+    double* __restrict tre = &s.t_re[vo];
+    double* __restrict tim = &s.t_im[vo];
+    const double* __restrict yre = &s.y_re[vo];
+    const double* __restrict yim = &s.y_im[vo];
     if (p < 0) {
       for (int o = 0; o < no; ++o) {
         const double inv = 1.0 / (dre[o] * dre[o] + dim[o] * dim[o]);
@@ -449,10 +582,10 @@ void solve_speed(double n, Scratch& s) {
       continue;
     }
     const std::size_t po = static_cast<std::size_t>(p) * no;
-    double* pdre = &s.d_re[po];
-    double* pdim = &s.d_im[po];
-    double* pfre = &s.f_re[po];
-    double* pfim = &s.f_im[po];
+    double* __restrict pdre = &s.d_re[po];
+    double* __restrict pdim = &s.d_im[po];
+    double* __restrict pfre = &s.f_re[po];
+    double* __restrict pfim = &s.f_im[po];
     for (int o = 0; o < no; ++o) {
       const double inv = 1.0 / (dre[o] * dre[o] + dim[o] * dim[o]);
       const double ir = dre[o] * inv, ii = -dim[o] * inv;
@@ -469,15 +602,16 @@ void solve_speed(double n, Scratch& s) {
       fim[o] = gi;
     }
   }
+  solve_core(big_omega, s);
   // Roots first: x_v = F_v / D_v + t_v x_parent.
-  for (int q = 0; q < nodes; ++q) {
+  for (int q = 0; q < peeled; ++q) {
     const int v = run.bfs[static_cast<std::size_t>(q)];
     const int p = run.parent[static_cast<std::size_t>(v)];
     const std::size_t vo = static_cast<std::size_t>(v) * no;
-    double* xre = &s.x_re[vo];
-    double* xim = &s.x_im[vo];
-    const double* fre = &s.f_re[vo];
-    const double* fim = &s.f_im[vo];
+    double* __restrict xre = &s.x_re[vo];
+    double* __restrict xim = &s.x_im[vo];
+    const double* __restrict fre = &s.f_re[vo];
+    const double* __restrict fim = &s.f_im[vo];
     if (p < 0) {
       for (int o = 0; o < no; ++o) {
         xre[o] = fre[o];
@@ -486,10 +620,10 @@ void solve_speed(double n, Scratch& s) {
       continue;
     }
     const std::size_t po = static_cast<std::size_t>(p) * no;
-    const double* pxre = &s.x_re[po];
-    const double* pxim = &s.x_im[po];
-    const double* tre = &s.t_re[vo];
-    const double* tim = &s.t_im[vo];
+    const double* __restrict pxre = &s.x_re[po];
+    const double* __restrict pxim = &s.x_im[po];
+    const double* __restrict tre = &s.t_re[vo];
+    const double* __restrict tim = &s.t_im[vo];
     for (int o = 0; o < no; ++o) {
       xre[o] = fre[o] + tre[o] * pxre[o] - tim[o] * pxim[o];
       xim[o] = fim[o] + tre[o] * pxim[o] + tim[o] * pxre[o];
@@ -497,121 +631,266 @@ void solve_speed(double n, Scratch& s) {
   }
 }
 
-// f, f' and f'' at u of f(u) = sum Re(x e^(i m u)); the powers of e^(i u)
-// are built by multiplication (`zr`, `zi` hold room for m up to `top`).
-void evaluate(const double* re, const double* im, const int32_t* m, int32_t count, int32_t top,
-              double* zr, double* zi, double u, double& f, double& f1, double& f2) {
-  const double c = std::cos(u), s = std::sin(u);
-  zr[0] = 1.0;
-  zi[0] = 0.0;
-  for (int k = 1; k <= top; ++k) {
-    zr[k] = zr[k - 1] * c - zi[k - 1] * s;
-    zi[k] = zr[k - 1] * s + zi[k - 1] * c;
-  }
-  f = f1 = f2 = 0.0;
-  for (int o = 0; o < count; ++o) {
-    const double a = re[o] * zr[m[o]] - im[o] * zi[m[o]];  // Re(x e^(i m u))
-    const double b = re[o] * zi[m[o]] + im[o] * zr[m[o]];  // Im(x e^(i m u))
-    const double mo = m[o];
-    f += a;
-    f1 -= mo * b;
-    f2 -= mo * mo * a;
-  }
+// Four doubles processed together (one AVX register, or two SSE2 ones).
+using Lanes = double __attribute__((vector_size(32)));
+
+[[gnu::always_inline]] inline Lanes load(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
 }
 
-// The largest value (sign +1) or the smallest (sign -1) of f.  The true
-// extreme lies within half a sample step of a sample no more than `margin`
-// (a bound of f'' times the half step squared) below the best sample; each
-// such sample's interval is searched by Newton steps on f' kept inside the
-// bracket of a sign change of f', with bisection as the fallback.
-double refine(const double* re, const double* im, const int32_t* m, int32_t count,
-              const double* samples, int32_t ns, double sign, int32_t top, double* zr,
-              double* zi) {
-  int best = 0;
-  for (int j = 1; j < ns; ++j)
-    if (sign * samples[j] > sign * samples[best]) best = j;
+[[gnu::always_inline]] inline void store(double* p, Lanes v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+// f, f' and f'' at u of f(u) = sum_k Re((xr[k-1] + i xi[k-1]) e^(i k u)),
+// k = 1..4 blocks; the powers of e^(i u) go four at a time.
+SPINDRA_VECTOR_CLONES
+void evaluate(const double* xr, const double* xi, int32_t blocks, double u, double& f,
+              double& f1, double& f2) {
+  const double c = std::cos(u), s = std::sin(u);
+  const double c2 = c * c - s * s, s2 = 2.0 * s * c;
+  const double c3 = c2 * c - s2 * s, s3 = c2 * s + s2 * c;
+  const double c4 = c2 * c2 - s2 * s2, s4 = 2.0 * s2 * c2;
+  Lanes zr = {c, c2, c3, c4}, zi = {s, s2, s3, s4};
+  Lanes k = {1.0, 2.0, 3.0, 4.0};
+  Lanes v = {}, v1 = {}, v2 = {};
+  for (int q = 0; q < blocks; ++q) {
+    const Lanes ar = load(xr + 4 * q), ai = load(xi + 4 * q);
+    const Lanes a = ar * zr - ai * zi;  // Re(x e^(i k u))
+    const Lanes b = ar * zi + ai * zr;  // Im(x e^(i k u))
+    v += a;
+    v1 -= k * b;
+    v2 -= k * k * a;
+    const Lanes nr = zr * c4 - zi * s4;
+    zi = zr * s4 + zi * c4;
+    zr = nr;
+    k += 4.0;
+  }
+  f = (v[0] + v[1]) + (v[2] + v[3]);
+  f1 = (v1[0] + v1[1]) + (v1[2] + v1[3]);
+  f2 = (v2[0] + v2[1]) + (v2[2] + v2[3]);
+}
+
+// The largest value (sign +1) or the smallest (sign -1) of f near the
+// sampled intervals cand[0..nc) (each the start j of an interval where the
+// slope turns from rising to falling, for sign -1 the other way), from the
+// values f and slopes d at ns points over the cycle.  The cubic through each
+// interval's ends estimates its peak to within `err` (h^4 / 384 times a bound
+// of the fourth derivative); the intervals whose estimate can beat the best
+// value found are refined by Newton steps on f' until a step would gain less
+// than 1e-9 of `scale` or is shorter than 0.002 / top (the gain of that last
+// step is added from the quadratic model).  `best` starts as the best sample.
+double extreme(const double* re, const double* im, const int32_t* m, int32_t count,
+               const double* f, const double* d, int32_t ns, const int32_t* starts, int32_t nstart,
+               double sign, double best, double err, double rise, double scale, Scratch& s) {
   const double h = 2.0 * kPi / ns;
-  double bound = 0.0;  // sum |x| m^2 bounds |f''|
-  for (int o = 0; o < count; ++o)
-    bound += std::hypot(re[o], im[o]) * static_cast<double>(m[o]) * m[o];
-  const double margin = 0.5 * bound * (h / 2.0) * (h / 2.0) * 1.0001 + 1e-300;
-  const double floor = sign * samples[best] - margin;
-  double result = sign * samples[best];
-  double f = 0.0, f1 = 0.0, f2 = 0.0;
-  const auto at = [&](double u) {
-    evaluate(re, im, m, count, top, zr, zi, u, f, f1, f2);
-    f *= sign;
-    f1 *= sign;
-    f2 *= sign;
-    result = std::max(result, f);
-  };
-  for (int j = 0; j < ns; ++j) {
-    if (sign * samples[j] < floor) continue;
-    double lo = j * h - 0.5 * h, hi = j * h + 0.5 * h;
-    at(lo);
-    const double slope_lo = f1;
-    at(hi);
-    const double slope_hi = f1;
-    const bool bracket = slope_lo > 0.0 && slope_hi < 0.0;
-    double u = j * h;
-    for (int it = 0; it < 40; ++it) {
-      at(u);
-      if (bracket) {
-        if (f1 > 0.0) {
-          lo = u;
-        } else {
-          hi = u;
-        }
-      }
-      double next = f2 < 0.0 ? u - f1 / f2 : 0.5 * (lo + hi);
-      if (!(next > lo && next < hi)) {
-        if (!bracket) break;
-        next = 0.5 * (lo + hi);
-      }
-      const double step = next - u;
-      u = next;
-      if (std::fabs(step) < 1e-11 || hi - lo < 1e-11) {
-        at(u);
+  Candidate* cand = s.candidates.data();
+  int nc = 0;
+  for (int q = 0; q < nstart; ++q) {
+    const int j = starts[q];
+    const int jn = j + 1 == ns ? 0 : j + 1;
+    const double s0 = sign * d[j] * h, s1 = sign * d[jn] * h;
+    const double g0 = sign * f[j], g1 = sign * f[jn];
+    // The peak lies within half a step of an end, where f' = 0: it rises at
+    // most `rise` above that end.
+    if (std::max(g0, g1) + rise < best) continue;
+    // H(t) = ((a t + b) t + c) t + g0 on t in [0, 1]; H'(t) = 3a t^2 + 2b t + c.
+    const double a = 2.0 * (g0 - g1) + s0 + s1;
+    const double b = 3.0 * (g1 - g0) - 2.0 * s0 - s1;
+    const double c = s0;
+    const double r = std::sqrt(std::max(b * b - 3.0 * a * c, 0.0));
+    double t = r - b > 0.0 ? c / (r - b) : 1.0;  // the root where H'' = -2r < 0
+    t = std::clamp(t, 0.0, 1.0);
+    const double estimate = ((a * t + b) * t + c) * t + g0;
+    if (estimate + err < best) continue;
+    Candidate k;
+    k.estimate = estimate;
+    k.u = (j + t) * h;
+    k.j = j;
+    // Kept in descending order of the estimate.
+    int i = nc++;
+    while (i > 0 && cand[i - 1].estimate < k.estimate) {
+      cand[i] = cand[i - 1];
+      --i;
+    }
+    cand[i] = k;
+  }
+  const double enough = 1.0e-9 * scale;
+  for (int i = 0; i < nc; ++i) {
+    if (cand[i].estimate + err < best) break;
+    const double lo = cand[i].j * h, hi = lo + h;
+    double u = cand[i].u;
+    for (int it = 0; it < 12; ++it) {
+      double v = 0.0, v1 = 0.0, v2 = 0.0;
+      evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, u, v, v1, v2);
+      v *= sign;
+      v1 *= sign;
+      v2 *= sign;
+      best = std::max(best, v);
+      if (v2 >= 0.0) break;
+      const double step = -v1 / v2;
+      const double gain = 0.5 * v1 * v1 / -v2;
+      // A step this short is taken on the quadratic model alone: what it
+      // leaves out is below sum |x| (m step)^3 / 6, about 1e-9 of the scale.
+      if ((gain <= enough || std::fabs(step) * s.top <= 2.0e-3) && u + step >= lo &&
+          u + step <= hi) {
+        best = std::max(best, v + gain);
         break;
       }
+      u = std::clamp(u + step, lo, hi);
     }
   }
-  return sign * result;
+  return sign * best;
 }
 
-// The samples of f on the grid of s.m points.
-void sample(const double* re, const double* im, int32_t count, const Scratch& s, double* out) {
+// Values and slopes on the grid of s.m points (a multiple of 8) of f for
+// the coefficients (re, im) and of g for (re2, im2): f into out[0..m), f'
+// into out[m..2m), g and g' likewise into out2.  Eight samples of both stay
+// in registers across the orders, so each table entry is loaded once for
+// the two.  With out2 null only f is sampled.
+SPINDRA_VECTOR_CLONES
+void sample(const double* re, const double* im, const double* re2, const double* im2,
+            int32_t count, const Scratch& s, double* out, double* out2) {
   const int ns = s.m;
-  for (int j = 0; j < ns; ++j) out[j] = 0.0;
-  for (int o = 0; o < count; ++o) {
-    const double* c = &s.cos_tab[static_cast<std::size_t>(o) * ns];
-    const double* sn = &s.sin_tab[static_cast<std::size_t>(o) * ns];
-    const double a = re[o], b = im[o];
-    for (int j = 0; j < ns; ++j) out[j] += a * c[j] - b * sn[j];
+  const double* cos_tab = s.cos_tab.data();
+  const double* sin_tab = s.sin_tab.data();
+  const double* mcos_tab = s.mcos_tab.data();
+  const double* msin_tab = s.msin_tab.data();
+  for (int jb = 0; jb < ns; jb += 8) {
+    Lanes f0 = {}, f1 = {}, d0 = {}, d1 = {};
+    Lanes g0 = {}, g1 = {}, e0 = {}, e1 = {};
+    if (out2 == nullptr) {
+      for (int o = 0; o < count; ++o) {
+        const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
+        const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
+        f0 += a * load(cos_tab + at) - b * load(sin_tab + at);
+        f1 += a * load(cos_tab + at + 4) - b * load(sin_tab + at + 4);
+        d0 -= a * load(msin_tab + at) + b * load(mcos_tab + at);
+        d1 -= a * load(msin_tab + at + 4) + b * load(mcos_tab + at + 4);
+      }
+    } else {
+      for (int o = 0; o < count; ++o) {
+        const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
+        const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
+        const Lanes a2 = Lanes{} + re2[o], b2 = Lanes{} + im2[o];
+        const Lanes c0 = load(cos_tab + at), c1 = load(cos_tab + at + 4);
+        const Lanes s0 = load(sin_tab + at), s1 = load(sin_tab + at + 4);
+        f0 += a * c0 - b * s0;
+        f1 += a * c1 - b * s1;
+        g0 += a2 * c0 - b2 * s0;
+        g1 += a2 * c1 - b2 * s1;
+        const Lanes mc0 = load(mcos_tab + at), mc1 = load(mcos_tab + at + 4);
+        const Lanes ms0 = load(msin_tab + at), ms1 = load(msin_tab + at + 4);
+        d0 -= a * ms0 + b * mc0;
+        d1 -= a * ms1 + b * mc1;
+        e0 -= a2 * ms0 + b2 * mc0;
+        e1 -= a2 * ms1 + b2 * mc1;
+      }
+      store(out2 + jb, g0);
+      store(out2 + jb + 4, g1);
+      store(out2 + ns + jb, e0);
+      store(out2 + ns + jb + 4, e1);
+    }
+    store(out + jb, f0);
+    store(out + jb + 4, f1);
+    store(out + ns + jb, d0);
+    store(out + ns + jb + 4, d1);
+  }
+}
+
+// The largest and smallest of the values samples[0..ns) and the signs of
+// the slopes samples[ns..2ns) as bits (1 = rising), 64 to a word.
+SPINDRA_VECTOR_CLONES
+void scan(const double* samples, int ns, double& top, double& bottom, uint64_t* up) {
+  double hi[4] = {samples[0], samples[1], samples[2], samples[3]};
+  double lo[4] = {hi[0], hi[1], hi[2], hi[3]};
+  for (int j = 4; j < ns; j += 4) {
+    for (int k = 0; k < 4; ++k) {
+      const double v = samples[j + k];
+      hi[k] = v > hi[k] ? v : hi[k];
+      lo[k] = v < lo[k] ? v : lo[k];
+    }
+  }
+  top = std::max(std::max(hi[0], hi[1]), std::max(hi[2], hi[3]));
+  bottom = std::min(std::min(lo[0], lo[1]), std::min(lo[2], lo[3]));
+  const double* d = samples + ns;
+  for (int w = 0; w * 64 < ns; ++w) {
+    uint64_t bits = 0;
+    const int width = std::min(64, ns - w * 64);
+    for (int k = 0; k < width; ++k) bits |= static_cast<uint64_t>(d[w * 64 + k] > 0.0) << k;
+    up[w] = bits;
   }
 }
 
 double half_range_of_samples(const double* re, const double* im, const int32_t* m,
                              int32_t count, const double* samples, Scratch& s) {
-  const double hi = refine(re, im, m, count, samples, s.m, 1.0, s.top, s.zr.data(), s.zi.data());
-  const double lo = refine(re, im, m, count, samples, s.m, -1.0, s.top, s.zr.data(), s.zi.data());
+  const int ns = s.m;
+  const double h = 2.0 * kPi / ns;
+  double b2 = 0.0, b4 = 0.0, scale = 0.0;
+  for (int o = 0; o < count; ++o) {
+    const double x = std::sqrt(re[o] * re[o] + im[o] * im[o]), mo = m[o];
+    scale += x;
+    b2 += x * mo * mo;
+    b4 += x * mo * mo * mo * mo;
+  }
+  const double err = (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300;
+  const double rise = 0.5 * b2 * (0.5 * h) * (0.5 * h) * 1.001 + 1.0e-300;
+  for (int o = 0; o < count; ++o) {
+    s.dense_re[static_cast<std::size_t>(m[o] - 1)] = re[o];
+    s.dense_im[static_cast<std::size_t>(m[o] - 1)] = im[o];
+  }
+  double top = 0.0, bottom = 0.0;
+  const double* d = samples + ns;
+  uint64_t* up = s.rising_bits.data();
+  const int words = (ns + 63) / 64;
+  scan(samples, ns, top, bottom, up);
+  // The intervals where the slope changes sign: rising to falling holds a
+  // largest value, falling to rising a smallest.
+  int32_t* rises = s.rises.data();
+  int32_t* falls = s.falls.data();
+  int nr = 0, nf = 0;
+  for (int w = 0; w < words; ++w) {
+    const int base = w * 64;
+    const int width = std::min(64, ns - base);
+    // Bit j of `next` is the sign at sample j + 1 (the cycle closes).
+    uint64_t next = up[w] >> 1;
+    const uint64_t carry = w + 1 < words ? up[w + 1] & 1u : up[0] & 1u;
+    next |= carry << (width - 1);
+    const uint64_t mask = width == 64 ? ~uint64_t{0} : (uint64_t{1} << width) - 1;
+    uint64_t r = up[w] & ~next & mask, f = ~up[w] & next & mask;
+    for (; r != 0; r &= r - 1) rises[nr++] = base + __builtin_ctzll(r);
+    for (; f != 0; f &= f - 1) falls[nf++] = base + __builtin_ctzll(f);
+  }
+  const double hi = extreme(re, im, m, count, samples, d, ns, rises, nr, 1.0, top, err, rise, scale, s);
+  const double lo =
+      extreme(re, im, m, count, samples, d, ns, falls, nf, -1.0, -bottom, err, rise, scale, s);
   return 0.5 * (hi - lo);
 }
 
 void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   int32_t top = 1;
   for (int o = 0; o < count; ++o) top = std::max(top, m[o]);
-  s.m = std::max(16, (4 * top + 3) / 4 * 4);
+  s.m = std::max(16, (4 * top + 7) / 8 * 8);
   s.top = top;
-  s.zr.assign(static_cast<std::size_t>(top) + 1, 0.0);
-  s.zi.assign(static_cast<std::size_t>(top) + 1, 0.0);
-  s.cos_tab.assign(static_cast<std::size_t>(count) * s.m, 0.0);
-  s.sin_tab.assign(static_cast<std::size_t>(count) * s.m, 0.0);
+  s.blocks = (top + 3) / 4;
+  s.dense_re.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
+  s.dense_im.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
+  s.candidates.assign(static_cast<std::size_t>(s.m), Candidate{});
+  s.rises.assign(static_cast<std::size_t>(s.m) + 1, 0);
+  s.falls.assign(static_cast<std::size_t>(s.m) + 1, 0);
+  s.rising_bits.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  for (auto* v : {&s.cos_tab, &s.sin_tab, &s.mcos_tab, &s.msin_tab})
+    v->assign(static_cast<std::size_t>(count) * s.m, 0.0);
   for (int o = 0; o < count; ++o)
     for (int j = 0; j < s.m; ++j) {
       const double u = 2.0 * kPi * j / s.m;
-      s.cos_tab[static_cast<std::size_t>(o) * s.m + j] = std::cos(m[o] * u);
-      s.sin_tab[static_cast<std::size_t>(o) * s.m + j] = std::sin(m[o] * u);
+      const std::size_t at = static_cast<std::size_t>(o) * s.m + j;
+      s.cos_tab[at] = std::cos(m[o] * u);
+      s.sin_tab[at] = std::sin(m[o] * u);
+      s.mcos_tab[at] = m[o] * s.cos_tab[at];
+      s.msin_tab[at] = m[o] * s.sin_tab[at];
     }
 }
 
@@ -626,18 +905,26 @@ std::size_t index(int32_t s, int32_t o, int32_t item) {
 void store_speed(int32_t sp, Scratch& s) {
   const int no = static_cast<int>(run.orders.size());
   const int nodes = run.nmass;
-  // Angles.
+  // Angles, sampled two inertias at a time.
+  for (int v = 0; v < nodes; v += 2) {
+    const std::size_t v0 = static_cast<std::size_t>(v), v1 = v0 + 1;
+    const bool pair = v + 1 < nodes;
+    sample(&s.x_re[v0 * no], &s.x_im[v0 * no], pair ? &s.x_re[v1 * no] : nullptr,
+           pair ? &s.x_im[v1 * no] : nullptr, no, s, &s.samples[v0 * 2 * s.m],
+           pair ? &s.samples[v1 * 2 * s.m] : nullptr);
+  }
   for (int v = 0; v < nodes; ++v) {
     const double* xre = &s.x_re[static_cast<std::size_t>(v) * no];
     const double* xim = &s.x_im[static_cast<std::size_t>(v) * no];
-    for (int o = 0; o < no; ++o) run.amp[index(sp, o + 1, v)] = std::hypot(xre[o], xim[o]);
-    double* smp = &s.samples[static_cast<std::size_t>(v) * s.m];
-    sample(xre, xim, no, s, smp);
+    for (int o = 0; o < no; ++o)
+      run.amp[index(sp, o + 1, v)] = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+    const double* smp = &s.samples[static_cast<std::size_t>(v) * 2 * s.m];
     run.amp[index(sp, 0, v)] = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
   }
   // Elastic torques: the samples follow from the angles' samples.
   std::vector<double>& tsmp = s.samples;
-  const std::size_t tail = static_cast<std::size_t>(nodes) * s.m;
+  const std::size_t tail = static_cast<std::size_t>(nodes) * 2 * s.m;
+  const int width = 2 * s.m;
   for (int k = 0; k < run.nstif; ++k) {
     const STIFFNESS& shaft = STIFF(k + 1);
     const int a = shaft.nodes(1) - 1, b = shaft.nodes(2) - 1;
@@ -652,15 +939,15 @@ void store_speed(int32_t sp, Scratch& s) {
       }
       s.c_re[static_cast<std::size_t>(o)] = stiff * r;
       s.c_im[static_cast<std::size_t>(o)] = stiff * i;
-      run.amp[index(sp, o + 1, nodes + k)] = stiff * std::hypot(r, i);
+      run.amp[index(sp, o + 1, nodes + k)] = stiff * std::sqrt(r * r + i * i);
     }
-    const double* sa = &tsmp[static_cast<std::size_t>(a) * s.m];
+    const double* sa = &tsmp[static_cast<std::size_t>(a) * width];
     double* out = &tsmp[tail];
     if (b >= 0) {
-      const double* sb = &tsmp[static_cast<std::size_t>(b) * s.m];
-      for (int j = 0; j < s.m; ++j) out[j] = stiff * (sa[j] - sb[j]);
+      const double* sb = &tsmp[static_cast<std::size_t>(b) * width];
+      for (int j = 0; j < width; ++j) out[j] = stiff * (sa[j] - sb[j]);
     } else {
-      for (int j = 0; j < s.m; ++j) out[j] = stiff * sa[j];
+      for (int j = 0; j < width; ++j) out[j] = stiff * sa[j];
     }
     run.amp[index(sp, 0, nodes + k)] =
         half_range_of_samples(s.c_re.data(), s.c_im.data(), run.harmonic.data(), no, out, s);
@@ -695,8 +982,8 @@ void inertia_torque_coefficients(double lambda, double* c, int32_t count) {
 double half_range(const double* re, const double* im, const int32_t* m, int32_t count) {
   Scratch s;
   make_tables(s, m, count);
-  std::vector<double> samples(static_cast<std::size_t>(s.m));
-  sample(re, im, count, s, samples.data());
+  std::vector<double> samples(static_cast<std::size_t>(2 * s.m));
+  sample(re, im, nullptr, nullptr, count, s, samples.data(), nullptr);
   return half_range_of_samples(re, im, m, count, samples.data(), s);
 }
 
@@ -724,7 +1011,7 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   if (!check_model_for_analysis(message)) return false;
   if (!check_sweep(message) || !check_damping(message)) return false;
   if (!build_forces(request, message)) return false;
-  if (!build_tree(message)) return false;
+  build_tree();
 
   run.request = request;
   run.sweep = forced_sweep;
@@ -755,15 +1042,27 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
     if (d > 0.0) run.wp[static_cast<std::size_t>(s - 1)] = kPi * (d * d * d * d - b * b * b * b) / (16.0 * d);
   }
 
+  // Processor time of this thread: the machine may be busy with other work.
+  const auto now = [] {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+  };
+  const double start = now();
+  double solving = 0.0;
   run.amp.assign(static_cast<std::size_t>(values), 0.0);
   Scratch s;
   s.size(NMASS, no);
   make_tables(s, run.harmonic.data(), no);
-  s.samples.assign(static_cast<std::size_t>(NMASS + 1) * s.m, 0.0);
+  s.samples.assign(static_cast<std::size_t>(NMASS + 1) * 2 * s.m, 0.0);
   for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
+    const double before = now();
     solve_speed(run.speeds[sp], s);
+    solving += now() - before;
     store_speed(static_cast<int32_t>(sp), s);
   }
+  run.timing.solves = solving;
+  run.timing.total = now() - start;
   run.valid = 1;
   if (message != nullptr) {
     message->clear();
@@ -887,8 +1186,14 @@ int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity) 
     double tau1 = 0.0;
     forced_shaft_limits(shaft, n, &tau1, nullptr);
     const double stress = forced_amplitude(ForcedKind::kStress, shaft, s, 0);
-    // Above lambda 1.05 no continuous running is permitted at all.
-    const double excess = tau1 > 0.0 ? stress / tau1 - 1.0 : 1.0;
+    // Above lambda 1.05 the engine does not run continuously: no limit, no
+    // barred range there.
+    if (tau1 <= 0.0) {
+      if (inside) close(prev_n);
+      prev_excess = -1.0;
+      continue;
+    }
+    const double excess = stress / tau1 - 1.0;
     const bool over = excess > 0.0;
     if (over && !inside) {
       inside = true;
@@ -934,6 +1239,10 @@ int32_t forced_worst_shaft() {
     }
   }
   return best;
+}
+
+ForcedTiming forced_last_timing() {
+  return run.timing;
 }
 
 ForcedRequest forced_last_request() {

@@ -15,7 +15,9 @@
 namespace spindra {
 
 // What a run is asked for beyond the model: a misfiring cylinder gives no
-// gas torque (its inertia torque stays).  Engine 0 = no misfire.
+// gas torque (its inertia torque stays).  Engine 0 = no misfire.  The
+// cylinders of a vee engine's second bank are numbered on after the first
+// (ncyl + 1 to 2 ncyl, cylinder ncyl + c beside cylinder c).
 struct ForcedRequest {
   int32_t misfire_engine = 0;
   int32_t misfire_cylinder = 0;
@@ -118,6 +120,15 @@ int32_t forced_worst_shaft();
 inline double forced_peak_speed(ForcedKind kind, int32_t number, int32_t o) {
   return forced_peak(kind, number, o, -1.0e300, 1.0e300).speed;
 }
+
+// Where the last run spent its time (processor seconds of the calling
+// thread): the solves of every speed and order, and the whole run (solves,
+// amplitudes and synthesis).
+struct ForcedTiming {
+  double solves = 0.0;
+  double total = 0.0;
+};
+ForcedTiming forced_last_timing();
 
 // The misfire of the last run (engine 0 = none).
 ForcedRequest forced_last_request();

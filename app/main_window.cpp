@@ -7,6 +7,8 @@
 #include "app/campbell_window.h"
 #include "app/canvas.h"
 #include "app/draw.h"
+#include "app/forced_dialogs.h"
+#include "app/forced_window.h"
 #include "app/history.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
@@ -75,6 +77,7 @@ void show_results_mark_change() {
   IDRAW();
   for (int32_t k = 1; k <= NSELECT && k <= kMaxNodes; ++k) draw_pick_square(NODE_LIST(k), 2);
   refresh_campbell_diagram();
+  forced_results_mark_changed();
 }
 
 int after_history_step() {
@@ -185,6 +188,7 @@ int READ_FILE() {
   PICTURE_FILE = FILIN;
   DEFAULT_EXTENSION(PICTURE_FILE, "svg", 0);
   refresh_campbell_diagram();
+  refresh_forced_window();
   view_for_new_model();
   IDRAW();
   return 1;
@@ -217,29 +221,59 @@ int PROG10() {
 
 namespace {
 
-std::string list_path;  // the list file the viewer shows; read when it opens
-FileName130 list_pdf;   // the file of the viewer's Save as PDF...
+// A file the viewer shows (read when it opens) and the file of its Save as
+// PDF....
+struct ViewedFile {
+  std::string path;
+  FileName130 pdf;
+};
+ViewedFile list_view;    // the list file
+ViewedFile report_view;  // the report of the forced response
 
-int PRINT_LIST() {
+int print_viewed(const ViewedFile& v) {
   std::string message;
-  if (!window_library().print_text_file(list_path, PageKind::Printer, {}, &message) &&
+  if (!window_library().print_text_file(v.path, PageKind::Printer, {}, &message) &&
       !message.empty())
     window_library().show_message("Print", message);
   return 1;
 }
 
-int SAVE_LIST_PDF() {
-  DEFAULT_EXTENSION(list_pdf, "pdf", 1);
+int save_viewed_pdf(ViewedFile& v) {
+  DEFAULT_EXTENSION(v.pdf, "pdf", 1);
   PageKind kind = PageKind::Svg;
   std::string message;
-  if (!page_kind_of(list_pdf.trimmed(), kind) || kind != PageKind::Pdf) {
-    message = list_pdf.str() + ": the report is saved as PDF; give the file name the extension pdf.";
-  } else if (window_library().print_text_file(list_path, PageKind::Pdf, list_pdf.trimmed(),
-                                              &message)) {
+  if (!page_kind_of(v.pdf.trimmed(), kind) || kind != PageKind::Pdf) {
+    message = v.pdf.str() + ": the report is saved as PDF; give the file name the extension pdf.";
+  } else if (window_library().print_text_file(v.path, PageKind::Pdf, v.pdf.trimmed(), &message)) {
     return 1;
   }
   window_library().show_message("Save as PDF", message);
   return 1;
+}
+
+int PRINT_LIST() {
+  return print_viewed(list_view);
+}
+int SAVE_LIST_PDF() {
+  return save_viewed_pdf(list_view);
+}
+int PRINT_REPORT() {
+  return print_viewed(report_view);
+}
+int SAVE_REPORT_PDF() {
+  return save_viewed_pdf(report_view);
+}
+
+// Sets the file a viewer shows and the PDF name it offers; false (after
+// saying so) when the file is not there.
+bool view_file(ViewedFile& v, const std::string& path, const char* caption, const char* again) {
+  v.path = path;
+  v.pdf = path;
+  DEFAULT_EXTENSION(v.pdf, "pdf", 0);
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) return true;
+  window_library().show_message(caption, path + ": " + again);
+  return false;
 }
 
 }  // namespace
@@ -248,25 +282,44 @@ int REVIEW() {
   FixedText<132> name;
   name = FILOUT.view();
   DEFAULT_EXTENSION(name, "lis", 0);
-  std::string& path = list_path;
-  path = name.str();
-  list_pdf = name.view();
-  DEFAULT_EXTENSION(list_pdf, "pdf", 0);
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    window_library().show_message(
-        "Review List file", path + ": the list file is no longer there. Run Calculate > "
-                                   "Frequencies again to write it.");
+  if (!view_file(list_view, name.str(), "Review List file",
+                 "the list file is no longer there. Run Calculate > Frequencies again to write "
+                 "it.")) {
     return 1;
   }
+  const std::string& path = list_view.path;
   WINDOW_PRINTF("%ca[Kelvo - List file viewer]&");
   WINDOW_PRINTF("%es%mn[E&xit]%sc&", {literal("EXIT"), literal("edit_file"), literal(path)});
   WINDOW_PRINTF("%`ft@@&", {literal("PDF files"), literal("*.pdf")});
   WINDOW_PRINTF("%mn[&Print...,Save as &PDF...]&",
-                {call(PRINT_LIST), literal("FILE_OPENW"), bind(list_pdf), call(SAVE_LIST_PDF)});
+                {call(PRINT_LIST), literal("FILE_OPENW"), bind(list_view.pdf), call(SAVE_LIST_PDF)});
+  WINDOW_PRINTF("%mn[~&Forced Response Report]&",
+                {bind(FORCED_REPORT_VALID), call(review_forced_report)});
   WINDOW_PRINTF("%ww[no_border]%pv%fn[Courier New]%ts%126.30eb[vscrollbar,hscrollbar,read_only]",
                 {real_value(0.9), literal("*"), value(0)});
   return 1;
+}
+
+int review_forced_report() {
+  if (!view_file(report_view, forced_report_name(), "Forced Response Report",
+                 "the report is not there. Run Calculate > Forced Damped to write it.")) {
+    return 1;
+  }
+  const std::string& path = report_view.path;
+  WINDOW_PRINTF("%ca[Kelvo - List file viewer]&");
+  WINDOW_PRINTF("%es%mn[E&xit]%sc&", {literal("EXIT"), literal("edit_file"), literal(path)});
+  WINDOW_PRINTF("%`ft@@&", {literal("PDF files"), literal("*.pdf")});
+  WINDOW_PRINTF("%mn[&Print...,Save as &PDF...]&", {call(PRINT_REPORT), literal("FILE_OPENW"),
+                                                     bind(report_view.pdf), call(SAVE_REPORT_PDF)});
+  WINDOW_PRINTF("%ww[no_border]%pv%fn[Courier New]%ts%126.30eb[vscrollbar,hscrollbar,read_only]",
+                {real_value(0.9), literal("*"), value(0)});
+  return 1;
+}
+
+int FORCED_DAMPED() {
+  PROG10();
+  IDRAW();
+  return FORCED_RESPONSE();
 }
 
 void start_up_state() {
@@ -314,13 +367,15 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("%mn[[|,#&Delete,#Mo&ve,|,&Title and Orders...]]&",
                 {bind(INODE_DELETE), joined(MTOGGLE_DELETE, IDRAW), bind(INODE_MOVE),
                  call(MTOGGLE_MOVE), call(title_and_orders)});
+  WINDOW_PRINTF("%mn[[|,E&xcitation...,Shaft &Limits...,Forced S&weep...]]&",
+                {call(EXCITATION_DIALOG), call(LIMITS_DIALOG), call(SWEEP_DIALOG)});
   WINDOW_PRINTF("%10ga&", {bind(INODE_CREATE), bind(ISTIF_CREATE), bind(ISTIF_CREATE_GROUND),
                            bind(IENGI_CREATE), bind(INODE_MODIFY), bind(ISTIF_MODIFY),
                            bind(ISTIF_MODIFY_GROUND), bind(IENGI_MODIFY), bind(INODE_DELETE),
                            bind(INODE_MOVE)});
   WINDOW_PRINTF("%mn[&Draw]&", {call(IDRAW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Frequencies,Forced &Damped]]&",
-                {joined(PROG10, IDRAW), joined(PROG10, IDRAW)});
+                {joined(PROG10, IDRAW), call(FORCED_DAMPED)});
   WINDOW_PRINTF("%mn[[~&Campbell Diagram]]&", {bind(IVALID), call(CAMPBELL_DIAGRAM)});
   WINDOW_PRINTF("%mn[&About]&", {call(ABOUT_FUNCTION)});
   WINDOW_PRINTF("%ks[&File/&Open Torsional vibration=Ctrl+O]&");

@@ -3,6 +3,7 @@
 // viewer.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace spindra {
@@ -42,6 +43,9 @@ int save_model();
 // frequency list and the Review List file item, and shows any refusal or
 // failure in a message; returns 1.
 int PROG10();
+// Calculate > Forced Damped: the frequency analysis and the drawing exactly
+// as Frequencies, then the Forced Response window.  Returns 1.
+int FORCED_DAMPED();
 
 // Edit > Undo and Edit > Redo: the model of the step before (after) the
 // current one, redrawn.
@@ -55,5 +59,10 @@ int unsaved_work_check();
 int ABOUT_FUNCTION();
 // File > Review List file: the read-only viewer of the last list file.
 int REVIEW();
+// 1 while the report of the last forced response (MODEL.frc) is there; the
+// viewer's item for it is greyed otherwise.
+inline int32_t FORCED_REPORT_VALID = 0;
+// The viewer on that report.  Returns 1.
+int review_forced_report();
 
 }  // namespace spindra

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/campbell_window.h"
+#include "app/forced_window.h"
 #include "app/canvas.h"
 #include "app/dialogs.h"
 #include "app/draw.h"
@@ -85,15 +86,16 @@ void delete_inertia(int32_t p) {
 bool delete_near(float x, float y) {
   if (const int32_t p = IFIND_NODE1(x, y); p != 0) {
     delete_inertia(p);
-    return true;
-  }
-  if (const int32_t s = IFIND_STIFF(x, y); s != 0) {
+  } else if (const int32_t s = IFIND_STIFF(x, y); s != 0) {
     delete_stiffness(s);
     IDRAW();
     show_status("Deleted stiffness " + std::to_string(s));
-    return true;
+  } else {
+    return false;
   }
-  return false;
+  // The picks of a half-made stiffness stay marked under their new numbers.
+  for (int32_t k = 1; k <= NSELECT && k <= kMaxNodes; ++k) draw_pick_square(NODE_LIST(k), 2);
+  return true;
 }
 
 int32_t moving = 0;  // the inertia being dragged in Modify > Move, 0 none
@@ -136,6 +138,7 @@ int new_model() {
   WINDOW_UPDATE(REASON);
   start_history();
   refresh_campbell_diagram();
+  refresh_forced_window();
   IDRAW();
   return 1;
 }
@@ -209,6 +212,7 @@ void move_at(char CH, float RX, float RY, bool released) {
     return;
   }
   if (CH != kNoAction || !is_node(moving)) {
+    if (moving != 0) IDRAW();  // another button ends the drag: its marks go
     moving = 0;
     return;
   }

@@ -172,8 +172,8 @@ class WindowLibrary {
   // dialog: 1 goes on, 0 leaves the window and everything else as it is.
   // nullptr: no check.
   virtual void set_close_check(Callback check) = 0;
-  // The standard file dialog on its own, over the newest window and with its
-  // filters, for reading or for writing: writes the chosen path into the
+  // The standard file dialog on its own, over the active window (else the
+  // newest) and with its filters, for reading or for writing: writes the chosen path into the
   // blank-padded path[0..width) and returns true; false when it was
   // cancelled or the path does not fit (then nothing is written).
   virtual bool choose_file(bool for_writing, char* path, int width) = 0;

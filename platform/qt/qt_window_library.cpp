@@ -384,10 +384,17 @@ void QtWindowLibrary::show_message(std::string_view caption, std::string_view te
 }
 
 bool QtWindowLibrary::choose_file(bool for_writing, char* path, int width) {
+  const layout::Var target{layout::Var::Kind::Text, path, width, 1};
+  // The window the user works in (a key such as Ctrl+S was pressed there)
+  // offers its own filters, not those of a newer window beside it.
+  const QWidget* active = QApplication::activeWindow();
   for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-    if (*it && !(*it)->closing()) {
-      return (*it)->choose_path(!for_writing, layout::Var{layout::Var::Kind::Text, path, width, 1});
+    if (*it && !(*it)->closing() && (*it)->window() == active) {
+      return (*it)->choose_path(!for_writing, target);
     }
+  }
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if (*it && !(*it)->closing()) return (*it)->choose_path(!for_writing, target);
   }
   return false;
 }

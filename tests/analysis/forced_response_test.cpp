@@ -157,11 +157,26 @@ std::vector<Complex> dense_solve(double speed, double order, double torque, doub
   return {x.data(), x.data() + n};
 }
 
-TEST_F(ForcedResponse, TreeSolverAgreesWithADenseSolve) {
+TEST_F(ForcedResponse, TreeSolverAgreesWithADenseSolveAlsoWithRings) {
   std::mt19937 rng(16);
   for (int trial = 0; trial < 12; ++trial) {
     const bool grounded = trial % 2 == 0;
     testing::make_tree(3 + trial * 8, rng, grounded);
+    // From the fifth trial on, a shaft beside shaft 1 and shafts that close
+    // rings.
+    for (int extra = 0; trial >= 4 && extra <= trial / 3; ++extra) {
+      std::uniform_int_distribution<int> node(1, NMASS);
+      int a = STIFF(1).nodes(1), b = STIFF(1).nodes(2);
+      if (extra > 0) {
+        a = node(rng);
+        b = node(rng);
+        if (a == b) continue;
+      }
+      ++NSTIF;
+      STIFF(NSTIF).nodes(1) = a;
+      STIFF(NSTIF).nodes(2) = b;
+      STIFF(NSTIF).stiff = testing::random_stiffness(rng);
+    }
     std::uniform_real_distribution<double> damping(0.0, 500.0);
     for (int j = 1; j <= NMASS; ++j) MASSES(j).dampex = trial % 3 == 0 ? 0.0 : damping(rng);
     for (int s = 1; s <= NSTIF; ++s) STIFF(s).dampin = damping(rng);
@@ -238,8 +253,10 @@ TEST_F(ForcedResponse, HalfRangeIsAccurateOnRandomSums) {
     std::vector<double> re(count), im(count);
     std::vector<int32_t> m(count);
     for (int o = 0; o < count; ++o) {
-      re[o] = u(rng) * std::pow(0.7, o);
-      im[o] = u(rng) * std::pow(0.7, o);
+      // Odd trials: every order as strong as the first.
+      const double size = trial % 2 == 1 ? 1.0 : std::pow(0.7, o);
+      re[o] = u(rng) * size;
+      im[o] = u(rng) * size;
       m[o] = o + 1;
     }
     double hi = -1e300, lo = 1e300;
@@ -288,6 +305,39 @@ TEST_F(ForcedResponse, FollowsTheVectorSumAtALightlyDampedResonance) {
   for (int j = 1; j <= NMASS; ++j)
     EXPECT_NEAR(forced_amplitude(ForcedKind::kAngle, j, 1, 1) / theta1,
                 std::fabs(shape(j) / shape(reference)), 2e-3);
+}
+
+// Across the resonance of the two inertias the shaft's stress rises above
+// tau1: one barred range around the resonance, its ends where the stress
+// meets tau1, below 0.8 of the rated speed.
+TEST_F(ForcedResponse, BarredRangeAroundTheResonance) {
+  two_inertias();
+  STIFF(1).uts = 200.0;
+  STIFF(1).ck = 1.0;
+  excite(1, {{6.0, 1000.0, 0.0}});
+  forced_sweep = ForcedSweep{400.0, 800.0, 2.0, 1000.0, 0.0};
+  run_ok();
+  const double resonance = std::sqrt(1.0e6 / 7.5) / 6.0 * 60.0 / (2.0 * kPi);
+  BarredRange ranges[4];
+  ASSERT_EQ(forced_barred_ranges(1, ranges, 4), 1);
+  EXPECT_LT(ranges[0].from, resonance);
+  EXPECT_GT(ranges[0].to, resonance);
+  EXPECT_EQ(ranges[0].above_08, 0);
+  for (double end : {ranges[0].from, ranges[0].to}) {
+    const int s = static_cast<int>(std::lround((end - 400.0) / 2.0)) + 1;
+    double tau1 = 0.0;
+    forced_shaft_limits(1, forced_speed(s), &tau1, nullptr);
+    EXPECT_NEAR(forced_amplitude(ForcedKind::kStress, 1, s, 0) / tau1, 1.0, 0.05) << end;
+  }
+  const ForcedPeak peak = forced_peak(ForcedKind::kTorque, 1, 0, 0.0, 1e9);
+  EXPECT_NEAR(peak.speed, resonance, 2.0);
+  EXPECT_EQ(forced_worst_shaft(), 1);
+  double from = 0.0, to = 0.0;
+  forced_operating_range(&from, &to);
+  EXPECT_EQ(from, 400.0);
+  EXPECT_EQ(to, 800.0);
+  EXPECT_EQ(forced_order_text(1), "6");
+  EXPECT_EQ(forced_order_text(0), "synth");
 }
 
 TEST_F(ForcedResponse, MisfireTakesOnlyTheGasTorqueOfOneCylinder) {

@@ -266,6 +266,31 @@ void expect_consistent() {
   for (int k = 1; k <= NSELECT; ++k) EXPECT_TRUE(is_node(NODE_LIST(k)));
 }
 
+// The sweep, an engine's excitation and a shaft's limits are edits of the
+// model: each is a step of the history and marks the model changed.
+TEST_F(EverydayTest, ForcedResponseDataIsUndoneLikeAnyEdit) {
+  put_node(1, 50, 100);
+  put_stiff(1, 1, 0);
+  NENG = 1;
+  ENGS(1).ncyl = 1;
+  note_model_edit();
+  forced_sweep = ForcedSweep{300.0, 1500.0, 5.0, 1200.0, 0.02};
+  ASSERT_TRUE(note_model_edit());
+  ENGS(1).excitation.bore = 0.25;
+  ASSERT_TRUE(note_model_edit());
+  STIFF(1).uts = 600.0;
+  ASSERT_TRUE(note_model_edit());
+  EXPECT_EQ(model_changed, 1);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_EQ(STIFF(1).uts, 0.0);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_EQ(ENGS(1).excitation.bore, 0.0);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_TRUE(forced_sweep == ForcedSweep{});
+  ASSERT_TRUE(redo_model_edit());
+  EXPECT_EQ(forced_sweep.n_rated, 1200.0);
+}
+
 TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   chain_with_engines();
   NSELECT = 2;
