@@ -511,7 +511,9 @@ void run_now(bool keep_item) {
   fill_items();
   if (!run_ok) return;
   std::string message;
-  if (write_forced_report(&message)) {
+  FORCED_REPORT_VALID = write_forced_report(&message) ? 1 : 0;
+  WINDOW_UPDATE(FORCED_REPORT_VALID);
+  if (FORCED_REPORT_VALID == 1) {
     report_note = "Report: " + forced_report_name();
     if (!run_message.empty()) report_note = run_message + "  " + report_note;
   } else {
@@ -800,6 +802,10 @@ int DRAW_FORCED() {
 }
 
 void refresh_forced_window() {
+  if (forced_results_valid() == 0 && FORCED_REPORT_VALID == 1) {
+    FORCED_REPORT_VALID = 0;  // the report is of another model
+    WINDOW_UPDATE(FORCED_REPORT_VALID);
+  }
   if (!graph_window_open(kSlot)) return;
   if (run_ok && !forced_results_valid()) run_ok = false;  // another model: its results are gone
   if (!run_ok) fill_items();
