@@ -15,7 +15,9 @@
 namespace spindra {
 
 // What a run is asked for beyond the model: a misfiring cylinder gives no
-// gas torque (its inertia torque stays).  Engine 0 = no misfire.
+// gas torque (its inertia torque stays).  Engine 0 = no misfire.  The
+// cylinders of a vee engine's second bank are numbered on after the first
+// (ncyl + 1 to 2 ncyl, cylinder ncyl + c beside cylinder c).
 struct ForcedRequest {
   int32_t misfire_engine = 0;
   int32_t misfire_cylinder = 0;

@@ -59,6 +59,7 @@ set(expected
     usr/share/man/man1/spindra.1.gz usr/share/man/man1/spindra-calc.1.gz
     usr/share/spindra/examples/diesel-generator.rtm
     usr/share/spindra/examples/marine-propulsion.rtm
+    usr/share/spindra/examples/diesel-pressure-curve.csv
     usr/share/doc/spindra/copyright usr/share/doc/spindra/README.md)
 foreach(f ${expected})
   string(REPLACE "+" "\\+" pattern "${f}")
