@@ -407,7 +407,10 @@ int EXCITATION_DIALOG() {
                   {bind(b.p_rated)});
     WINDOW_PRINTF("%ffLoad exponent %ta%`bg[white]%12rf (0 generator at constant load, 2 propeller)&",
                   {bind(b.load_exp)});
-    WINDOW_PRINTF("%ff%nlGas harmonics: Tn = a + b p(N) bar, torque Tn sin(n theta + phase)&");
+    // A positioned line ends the column of the fields above, so the table
+    // below does not widen it.
+    WINDOW_PRINTF("%ff%`apGas harmonics: Tn = a + b p(N) bar, torque Tn sin(n theta + phase)&",
+                  {value(0), real_value(0.0)});
     WINDOW_PRINTF("%ff%fn[Courier New]   Order            a            b     Phase&");
     WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&", {bind(b.rows), bind(b.row), call(ROW_PICKED)});
     WINDOW_PRINTF("%ffSelected row: order %`bg[white]%^8rf  a %`bg[white]%^8rf bar  b %`bg[white]"
@@ -449,7 +452,7 @@ int LIMITS_DIALOG() {
   }
   for (int c = 1; c <= kCkChoices; ++c) {
     char text[64];
-    std::snprintf(text, sizeof text, "%-34s %.2f", kCkDesigns[c - 1].name, kCkDesigns[c - 1].ck);
+    std::snprintf(text, sizeof text, "%-36s %.2f", kCkDesigns[c - 1].name, kCkDesigns[c - 1].ck);
     b.names(c) = text;
   }
   b.shaft = std::clamp(b.shaft, 1, shafts);
@@ -461,9 +464,11 @@ int LIMITS_DIALOG() {
                   {value(1), value(shafts), bind(b.shaft), call(SHAFT_PICKED), bind(b.shaft_text)});
     WINDOW_PRINTF("%ffTensile strength %ta%`bg[white]%^12rf MPa (0: no limits)&",
                   {bind(b.uts_field), call(LIMIT_EDITED)});
-    WINDOW_PRINTF("%ffDesign of the section&");
-    WINDOW_PRINTF("%ff%`bg[white]%44.9^ls&", {bind(b.names), bind(b.choice), call(DESIGN_PICKED)});
-    WINDOW_PRINTF("%ffFactor ck %ta%`bg[white]%^12rf&", {bind(b.ck_field), call(LIMIT_EDITED)});
+    WINDOW_PRINTF("%ffFactor ck %ta%`bg[white]%^12rf (by the design of the section below)&",
+                  {bind(b.ck_field), call(LIMIT_EDITED)});
+    WINDOW_PRINTF("%ff%`apDesign of the section&", {value(0), real_value(0.0)});
+    WINDOW_PRINTF("%ff%fn[Courier New]%`bg[white]%44.9^ls%fn[Arial]&",
+                  {bind(b.names), bind(b.choice), call(DESIGN_PICKED)});
     WINDOW_PRINTF("%ff%`rs&", {bind(b.preview)});
     if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
     keep_limits();

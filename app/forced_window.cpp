@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "analysis/campbell.h"
@@ -146,11 +147,15 @@ void frame_plot() {
     case ForcedKind::kStress:
       unit_name = "MPa";
       if (plot_has_limits()) {
+        // The axis reaches the lowest tau1 of the sweep, so that the margin
+        // shows where it is smallest; higher limits run off the top.
+        double lowest = 0.0;
         for (int32_t s = 1; s <= ns; ++s) {
           double t1 = 0.0, t2 = 0.0;
           limits_at(s, &t1, &t2);
-          top = std::max(top, t1);
+          if (t1 > 0.0 && (lowest == 0.0 || t1 < lowest)) lowest = t1;
         }
+        top = std::max(top, lowest);
       }
       break;
     case ForcedKind::kTorque:
@@ -251,7 +256,10 @@ void draw_titles() {
   const std::string_view model = TITLE.trimmed();
   std::snprintf(title, sizeof title, "Forced response%s%.*s", model.empty() ? "" : " - ",
                 static_cast<int>(model.size()), model.data());
-  PLOT_TEXT_C(title, 148.5f, 198.0f, kTitleWide, kTitleHigh, 0.0f);
+  // A long title is set smaller so that it stays on the paper (the pitch
+  // is 1.5 character widths).
+  const float wide = std::min(kTitleWide, 285.0f / (1.5f * static_cast<float>(std::strlen(title))));
+  PLOT_TEXT_C(title, 148.5f, 198.0f, wide, kTitleHigh * wide / kTitleWide, 0.0f);
   std::string item = item_name(plot_item);
   item += plot_item.kind == ForcedKind::kStress   ? ": stress"
           : plot_item.kind == ForcedKind::kTorque ? ": torque"
@@ -308,19 +316,26 @@ void draw_limit(bool second, const char* label) {
   }
 }
 
+// A label of an order's peak: where, and how high the peak is.
+struct PeakLabel {
+  int32_t o;
+  float x, y;
+  double v;
+};
+constexpr int kMaxPeakLabels = 256;
+
 void draw_orders() {
   const int32_t no = forced_order_count();
   const int32_t ns = forced_speed_count();
+  PeakLabel peaks[kMaxPeakLabels];
+  int n = 0;
+  const double reach = kLabelSpacing * (speed_hi - speed_lo);
   for (int32_t o = 1; o <= no; ++o) {
     COLOUR(kOrderPens[(o - 1) % std::size(kOrderPens)]);
     draw_curve(o);
-    // Each resonance peak of the order is labelled: the local maxima that
-    // reach a share of the axis, the highest one within a stretch of the
-    // speed axis.
-    COLOUR(kPenAxes);
-    const std::string label = forced_order_text(o);
-    const double reach = kLabelSpacing * (speed_hi - speed_lo);
-    for (int32_t s = 1; s <= ns; ++s) {
+    // The peaks of the order: the local maxima that reach a share of the
+    // axis, the highest one within a stretch of the speed axis.
+    for (int32_t s = 1; s <= ns && n < kMaxPeakLabels; ++s) {
       const double v = amplitude(s, o);
       if (v < kLabelShare * amp_top) continue;
       bool highest = true;
@@ -328,15 +343,30 @@ void draw_orders() {
         highest = amplitude(t, o) < v;
       for (int32_t t = s + 1; t <= ns && forced_speed(t) - forced_speed(s) <= reach && highest; ++t)
         highest = amplitude(t, o) <= v;
-      if (!highest) continue;
-      PLOT_TEXT_C(label, forced_x(forced_speed(s)), forced_y(v) + 2.2f, kNumberWide * 0.8f,
-                  kNumberHigh * 0.8f, 0.0f);
+      if (highest) peaks[n++] = {o, forced_x(forced_speed(s)), forced_y(v) + 2.2f, v};
     }
   }
   COLOUR(kPenSynth);
   wide_pen(3);
   draw_curve(0);
   SET_LINE_WIDTH(-1);
+  // The labels, highest peaks first; one that would cover a label already
+  // placed is left out.
+  std::sort(peaks, peaks + n, [](const PeakLabel& a, const PeakLabel& b) { return a.v > b.v; });
+  COLOUR(kPenAxes);
+  for (int i = 0; i < n; ++i) {
+    bool free = true;
+    for (int j = 0; j < i && free; ++j) {
+      free = peaks[j].o < 0 || std::fabs(peaks[j].x - peaks[i].x) > 5.0f ||
+             std::fabs(peaks[j].y - peaks[i].y) > 2.5f;
+    }
+    if (!free) {
+      peaks[i].o = -1;  // not placed: covers nothing
+      continue;
+    }
+    PLOT_TEXT_C(forced_order_text(peaks[i].o), peaks[i].x, peaks[i].y, kNumberWide * 0.8f,
+                kNumberHigh * 0.8f, 0.0f);
+  }
 }
 
 void draw_legend(const std::string& barred) {
@@ -481,7 +511,9 @@ void run_now(bool keep_item) {
   fill_items();
   if (!run_ok) return;
   std::string message;
-  if (write_forced_report(&message)) {
+  FORCED_REPORT_VALID = write_forced_report(&message) ? 1 : 0;
+  WINDOW_UPDATE(FORCED_REPORT_VALID);
+  if (FORCED_REPORT_VALID == 1) {
     report_note = "Report: " + forced_report_name();
     if (!run_message.empty()) report_note = run_message + "  " + report_note;
   } else {
@@ -555,11 +587,13 @@ void open_window() {
   window_callback3 = FORCED_MOUSE;
 
   // The region keeps the paper's proportions and leaves room for the list
-  // beside it.
+  // beside it and the lines below it on the screen.
   const RegionSize main = region_size_from_screen();
-  int32_t height = static_cast<int32_t>(main.YRES * 0.75);
+  WindowLibrary& lib = window_library();
+  int32_t height = static_cast<int32_t>(
+      std::min(main.YRES * 0.75, lib.screen_height() * 0.58));
   int32_t width = static_cast<int32_t>(height * 297.0 / 210.0);
-  const int32_t room = std::max(main.XRES - 280, 200);
+  const int32_t room = std::max(std::min(main.XRES, lib.screen_width() - 330), 200);
   if (width > room) {
     width = room;
     height = static_cast<int32_t>(width * 210.0 / 297.0);
@@ -768,6 +802,10 @@ int DRAW_FORCED() {
 }
 
 void refresh_forced_window() {
+  if (forced_results_valid() == 0 && FORCED_REPORT_VALID == 1) {
+    FORCED_REPORT_VALID = 0;  // the report is of another model
+    WINDOW_UPDATE(FORCED_REPORT_VALID);
+  }
   if (!graph_window_open(kSlot)) return;
   if (run_ok && !forced_results_valid()) run_ok = false;  // another model: its results are gone
   if (!run_ok) fill_items();

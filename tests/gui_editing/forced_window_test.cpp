@@ -3,6 +3,7 @@
 // draws; another item is drawn from the results in hand; a model without
 // forced-response data opens the window saying what is missing.
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QRadioButton>
 
@@ -96,6 +97,19 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kStress, 1}))
         << "the shaft most stressed relative to tau1 is shown first";
     EXPECT_EQ(FORCED_NOTE.trimmed(), "Report: " + dir_.filePath("pair.frc").toStdString());
+    // The list file viewer shows the report.
+    QWidget* forced = lib->top_window();
+    QAction* review = menu_action(forced, {"&File", "&Review Report"});
+    ASSERT_NE(review, nullptr);
+    EXPECT_TRUE(review->isEnabled());
+    without_dialog([review] { review->trigger(); });
+    QWidget* viewer = lib->top_window();
+    ASSERT_NE(viewer, forced);
+    EXPECT_EQ(viewer->windowTitle(), "Kelvo - List file viewer");
+    auto* text = viewer->findChild<QPlainTextEdit*>();
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(text->toPlainText().indexOf("Synthesized vibratory stress"), -1);
+    viewer->close();
 
     // The bold synthesis, the tau1 (red) and tau2 (magenta) lines and the
     // hatching of the barred range round the resonance are drawn.
