@@ -15,7 +15,9 @@
 namespace spindra {
 
 // What a run is asked for beyond the model: a misfiring cylinder gives no
-// gas torque (its inertia torque stays).  Engine 0 = no misfire.
+// gas torque (its inertia torque stays).  Engine 0 = no misfire.  The
+// cylinders of a vee engine's second bank are numbered on after the first
+// (ncyl + 1 to 2 ncyl, cylinder ncyl + c beside cylinder c).
 struct ForcedRequest {
   int32_t misfire_engine = 0;
   int32_t misfire_cylinder = 0;
@@ -61,5 +63,96 @@ int32_t forced_engines_left_out(int32_t* out, int32_t capacity);
 // tau2 for passing through a barred range (0 above lambda 0.8).
 void permissible_stresses(double uts, double ck, double d_mm, double lambda, double* tau1,
                           double* tau2);
+
+}  // namespace spindra
+
+// ---- Helpers for the report, the window and the batch command -------------
+
+namespace spindra {
+
+// Largest amplitude of an item for order o (0 = synthesised) over the
+// speeds from n_lo to n_hi (rev/min, inclusive): the value and the speed
+// (sweep index s, 0 when no speed of the sweep lies in the range).
+struct ForcedPeak {
+  double value = 0.0;
+  double speed = 0.0;
+  int32_t s = 0;
+};
+ForcedPeak forced_peak(ForcedKind kind, int32_t number, int32_t o, double n_lo, double n_hi);
+
+// The order o as written in the harmonic tables: "0.5", "6", "synth" for 0.
+std::string forced_order_text(int32_t o);
+
+// Polar section modulus pi (D^4 - d^4) / (16 D) of shaft `shaft`, m^3; 0
+// when the shaft has no diameter.
+double forced_section_modulus(int32_t shaft);
+
+// 1 when shaft `shaft` has limits (tensile strength and a diameter).
+int32_t forced_shaft_has_limits(int32_t shaft);
+
+// tau1 and tau2 (MPa) of shaft `shaft` at engine speed n (rev/min) with the
+// rated speed of the model's sweep; both 0 for a shaft without limits.
+void forced_shaft_limits(int32_t shaft, double n, double* tau1, double* tau2);
+
+// The operating range of the last run (rev/min): from the start of the
+// sweep up to 1.05 times the rated speed (the end of continuous running
+// under the rules), cut to the sweep.
+void forced_operating_range(double* from, double* to);
+
+// Barred speed ranges of shaft `shaft`: where the synthesised stress exceeds
+// tau1 (ends interpolated between the speeds of the sweep).  `above_08` is 1
+// when the range reaches above lambda 0.8, where no barred range is
+// permitted.  Returns how many ranges there are (at most `capacity` filled).
+struct BarredRange {
+  double from = 0.0;
+  double to = 0.0;
+  int32_t above_08 = 0;
+};
+int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity);
+
+// The shaft whose synthesised stress is largest relative to tau1 (shafts
+// with limits), else the one with the largest synthesised stress, else the
+// one with the largest synthesised torque; 0 without results.
+int32_t forced_worst_shaft();
+
+// The speed of the sweep at which order o (0 = synthesised) peaks for an
+// item: forced_peak over the whole sweep.
+inline double forced_peak_speed(ForcedKind kind, int32_t number, int32_t o) {
+  return forced_peak(kind, number, o, -1.0e300, 1.0e300).speed;
+}
+
+// Where the last run spent its time (processor seconds of the calling
+// thread): the solves of every speed and order, and the whole run (solves,
+// amplitudes and synthesis).
+struct ForcedTiming {
+  double solves = 0.0;
+  double total = 0.0;
+};
+ForcedTiming forced_last_timing();
+
+// The misfire of the last run (engine 0 = none).
+ForcedRequest forced_last_request();
+
+// The report file beside the list file: the model file's name (or
+// Unnamed) with the extension "frc".
+std::string forced_report_name();
+
+// Writes the report of the last run to forced_report_name(); false with a
+// message when it cannot be written.
+bool write_forced_report(std::string* message);
+
+// Writes the CSV "speed_rpm,kind,number,order,amplitude" of the last run to
+// `path`; false with a message when it cannot be written.
+bool write_forced_csv(const std::string& path, std::string* message);
+
+// Half range (max - min) / 2 over u in [0, 2 pi) of
+// f(u) = sum_o Re(x_o exp(i m_o u)), x_o = (re[o], im[o]), o = 0..count-1,
+// m_o > 0 whole numbers; accurate to 1e-7 of sum |x_o|.
+double half_range(const double* re, const double* im, const int32_t* m, int32_t count);
+
+// Sine coefficients c_n (n = 1..count) of the reciprocating inertia torque
+// of the slider crank per unit m R^2 Omega^2, for crank radius / rod
+// length lambda: torque = m R^2 Omega^2 sum c_n sin(n theta).
+void inertia_torque_coefficients(double lambda, double* c, int32_t count);
 
 }  // namespace spindra

@@ -16,9 +16,12 @@
 #include <vector>
 
 #include "analysis/campbell.h"
+#include "analysis/forced_response.h"
 #include "analysis/frequency_analysis.h"
 #include "app/campbell_window.h"
+#include "app/command_line.h"
 #include "app/draw.h"
+#include "app/forced_window.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
 #include "app/picture.h"
@@ -37,15 +40,34 @@ namespace {
 
 using namespace spindra;
 
+// The options in short; the manual page spindra-calc(1) has them in full.
+void print_usage(std::FILE* to) {
+  std::fputs(
+      "Usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
+      "                  [--forced OUT.csv [--misfire K:C]]\n"
+      "                  [--forced-picture FILE [--item shaft:S|inertia:I]]\n"
+      "       spindra-calc --help | --version\n"
+      "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
+      "frequencies (mode number and vib/min).\n"
+      "  --campbell FILE  also write the Campbell diagram to FILE\n"
+      "  --picture FILE   also write the model drawing to FILE, with the mode\n"
+      "                   shape of the first listed mode, or of mode N with --mode N\n"
+      "  --forced-picture FILE [--item shaft:S|inertia:I]\n"
+      "                   also write the forced response plot of the item (default:\n"
+      "                   the shaft most stressed relative to its limit) to FILE\n"
+      "  --forced OUT.csv also run the forced damped response: MODEL.frc beside the\n"
+      "                   model and every amplitude in OUT.csv\n"
+      "  --misfire K:C    with --forced or --forced-picture, cylinder C of engine K\n"
+      "                   gives no gas torque\n"
+      "  -h, --help       print this help and exit\n"
+      "  --version        print the version and exit\n"
+      "FILE is a picture: its extension svg, pdf or png chooses the kind.\n"
+      "Exit status: 0 done, 1 the model or a picture failed, 2 a bad command line.\n",
+      to);
+}
+
 int usage() {
-  std::fprintf(stderr,
-               "usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
-               "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
-               "frequencies (mode number and vib/min).\n"
-               "  --campbell FILE  also writes the Campbell diagram to FILE\n"
-               "  --picture FILE   also writes the model drawing to FILE, with the mode\n"
-               "                   shape of the first listed mode, or of mode N with --mode N\n"
-               "FILE is a picture: its extension svg, pdf or png chooses the kind.\n");
+  print_usage(stderr);
   return 2;
 }
 
@@ -58,6 +80,10 @@ struct Options {
   std::string campbell;
   std::string picture;
   int mode = 0;  // 0: the first listed mode
+  std::string forced_picture;
+  std::string item;  // "shaft:S" or "inertia:I"; empty: the default item
+  std::string forced;     // CSV of the forced response
+  ForcedRequest misfire;  // --misfire K:C
   std::vector<std::string> errors;
 };
 
@@ -76,6 +102,25 @@ void take_picture_name(Options& o, std::string_view option, const char* value,
   }
 }
 
+// --forced OUT.csv and --misfire K:C (K the engine, C its cylinder).
+void take_forced_option(Options& o, std::string_view option, const char* value) {
+  if (option == "--forced") {
+    if (value == nullptr || value[0] == '\0')
+      o.errors.push_back("--forced needs the name of the CSV file to write.");
+    else
+      o.forced = value;
+    return;
+  }
+  int k = 0, c = 0, used = 0;
+  if (value == nullptr || std::sscanf(value, "%d:%d%n", &k, &c, &used) != 2 ||
+      value[used] != '\0' || k < 1 || k > kMaxEngines || c < 1) {
+    o.errors.push_back(std::string("--misfire ") + (value != nullptr ? value : "") +
+                       ": give the engine and the cylinder as K:C, e.g. 1:3.");
+    return;
+  }
+  o.misfire = ForcedRequest{k, c};
+}
+
 Options parse(int argc, char** argv) {
   Options o;
   for (int i = 1; i < argc; ++i) {
@@ -84,6 +129,13 @@ Options parse(int argc, char** argv) {
     const bool has_value = next != nullptr && !(next[0] == '-' && next[1] == '-');
     if (arg == "--campbell" || arg == "--picture") {
       take_picture_name(o, arg, next, arg == "--campbell" ? o.campbell : o.picture);
+      if (has_value) ++i;
+    } else if (arg == "--forced-picture") {
+      take_picture_name(o, arg, next, o.forced_picture);
+      if (has_value) ++i;
+    } else if (arg == "--item") {
+      if (has_value) o.item = next;
+      if (!has_value) o.errors.push_back("--item needs shaft:S or inertia:I.");
       if (has_value) ++i;
     } else if (arg == "--mode") {
       char* end = nullptr;
@@ -97,6 +149,9 @@ Options parse(int argc, char** argv) {
         o.mode = static_cast<int>(n);
       }
       if (has_value) ++i;
+    } else if (arg == "--forced" || arg == "--misfire") {
+      take_forced_option(o, arg, has_value ? next : nullptr);
+      if (has_value) ++i;
     } else if (arg.size() > 1 && arg[0] == '-') {
       o.errors.push_back(std::string(arg) + ": unknown option.");
     } else if (o.model.empty()) {
@@ -107,6 +162,12 @@ Options parse(int argc, char** argv) {
   }
   if (o.mode != 0 && o.picture.empty())
     o.errors.push_back("--mode chooses the mode shape of --picture; give --picture too.");
+  if (o.misfire.misfire_engine != 0 && o.forced.empty() && o.forced_picture.empty())
+    o.errors.push_back(
+        "--misfire chooses the misfiring cylinder of --forced and --forced-picture; give "
+        "--forced too.");
+  if (!o.item.empty() && o.forced_picture.empty())
+    o.errors.push_back("--item chooses the item of --forced-picture; give --forced-picture too.");
   return o;
 }
 
@@ -160,19 +221,46 @@ bool write_pictures(const Options& o) {
       std::printf("Campbell diagram: %s\n", o.campbell.c_str());
     }
   }
+  if (!o.forced_picture.empty()) {
+    if ((forced_results_valid() == 0 && !run_forced_response(o.misfire, &message)) ||
+        !write_forced_picture(o.forced_picture, o.item, &message)) {
+      print_error(message);
+      ok = false;
+    } else {
+      std::printf("Forced response picture: %s\n", o.forced_picture.c_str());
+    }
+  }
   stop_headless_window_library();
   return ok;
+}
+
+// Runs the forced response and writes its report and CSV; false after
+// printing what went wrong.
+bool write_forced(const Options& o) {
+  std::string message;
+  if (!run_forced_response(o.misfire, &message)) {
+    print_error(message);
+    return false;
+  }
+  if (!message.empty()) std::printf("Note: %s\n", message.c_str());
+  if (!write_forced_report(&message) || !write_forced_csv(o.forced, &message)) {
+    print_error(message);
+    return false;
+  }
+  std::printf("Forced response report: %s\n", forced_report_name().c_str());
+  std::printf("Forced response CSV: %s\n", o.forced.c_str());
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return usage();
-  const std::string_view first = argv[1];
-  if (first == "-h" || first == "--help") {
-    usage();
-    return 0;
+  for (int i = 1; i < argc; ++i) {  // --help and --version anywhere win
+    const std::string_view a = argv[i];
+    if (a == "-h" || a == "--help") return print_usage(stdout), 0;
+    if (a == "--version") return std::fputs(version_text("spindra-calc").c_str(), stdout), 0;
   }
+  if (argc < 2) return usage();
   const Options options = parse(argc, argv);
   if (options.model.empty()) {
     for (const std::string& e : options.errors) print_error(e);
@@ -207,7 +295,10 @@ int main(int argc, char** argv) {
     for (const std::string& e : options.errors) print_error(e);
     return 2;
   }
-  const bool pictures =
-      options.picture.empty() && options.campbell.empty() ? true : write_pictures(options);
-  return std::fflush(stdout) == 0 && pictures ? 0 : 1;
+  const bool no_pictures =
+      options.picture.empty() && options.campbell.empty() && options.forced_picture.empty();
+  // The forced response first, so that a picture of it shows the same run.
+  const bool forced = options.forced.empty() || write_forced(options);
+  const bool pictures = no_pictures ? true : write_pictures(options);
+  return std::fflush(stdout) == 0 && pictures && forced ? 0 : 1;
 }

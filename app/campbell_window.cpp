@@ -6,8 +6,10 @@
 #include <string>
 
 #include "analysis/campbell.h"
+#include "app/history.h"
 #include "app/model/store.h"
 #include "app/picture.h"
+#include "app/view.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
@@ -176,6 +178,7 @@ bool on_window_region() {
 // The kernel back on the main window's region.
 void back_to_main_region() {
   if (graph_window_open(1)) use_graph_window(1);
+  apply_view();  // with its window onto the model
 }
 
 int redraw_window() {
@@ -298,6 +301,12 @@ int DRAW_CAMPBELL() {
   draw_mode_lines();
   draw_order_lines();
   draw_crossings();
+  if (results_outdated == 1) {
+    COLOUR(4);
+    PLOT_TEXT("Results of the model before the last edit: Calculate again", kCampbellLeft, 7.0f,
+              1.5f, 2.25f, 0.0f);
+    COLOUR(kPenAxes);
+  }
   return 1;
 }
 

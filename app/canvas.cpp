@@ -9,6 +9,8 @@
 #include "app/draw.h"
 #include "app/engine_dialog.h"
 #include "app/model/store.h"
+#include "app/view.h"
+#include "app/model_commands.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
@@ -217,10 +219,17 @@ void forget_picks() {
 }
 
 int WINDOW_CALLBACK1() {
+  // The kernel reads the pointer through the view; a zoom by the wheel or a
+  // pan by the scroll bars is all an event may be.
+  apply_view();
+  if (view_event()) return 2;
   char ch = kNoAction;
   int32_t irx = 0, iry = 0;
   float rx = 0.0f, ry = 0.0f;
   CURSI2(ch, irx, iry, rx, ry);
+  pointer_x = rx;
+  pointer_y = ry;
+  pointer_seen = 1;
   SNAP_TO(rx, ry);
   const int32_t inode = IFIND_NODE1(rx, ry);
   if (inode != 0) REASON = node_status_text(inode);
@@ -242,6 +251,10 @@ int WINDOW_CALLBACK1() {
     CREATE_NODE(as_right(ch), rx, ry);
   } else if (ISTIF_MODIFY != 0) {
     CREATE_STIF(as_right(ch), rx, ry);
+  } else if (INODE_DELETE != 0) {
+    delete_at(as_right(ch), rx, ry);
+  } else if (INODE_MOVE != 0) {
+    move_at(ch, rx, ry, window_library().mouse_query("graphics_mouse_released") != 0);
   }
   return 2;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace spindra {
 
@@ -16,5 +17,12 @@ struct CommandLine {
 // anywhere wins; "--" ends the options; an unknown option or a second model
 // file refuses the command line.
 CommandLine parse_command_line(int argc, const char* const* argv);
+
+// The release number, such as "1.0.0", set once for the whole build.
+const char* release_version();
+
+// What --version prints for the named program: "spindra-calc (Spindra) 1.0.0"
+// and a line on the licence.
+std::string version_text(std::string_view program);
 
 }  // namespace spindra

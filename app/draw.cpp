@@ -5,7 +5,10 @@
 
 #include "analysis/eigen_solver.h"
 #include "analysis/frequency_analysis.h"
+#include "app/history.h"
 #include "app/model/store.h"
+#include "app/view.h"
+#include "app/model_commands.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
@@ -24,14 +27,55 @@ constexpr float kGroundBar = 3.0f;  // half-length of the ground bar
 float node_x(int32_t i) { return static_cast<float>(MASSES(i).xy_node(1)); }
 float node_y(int32_t i) { return static_cast<float>(MASSES(i).xy_node(2)); }
 
+// Zoomed out, a dot at every grid point would grey the whole region (and
+// take long): the dots keep at least kMinDotPixels apart by showing only
+// every 2nd, 5th, 10th, 20th, ... grid point, all of them on the grid.
+constexpr double kMinDotPixels = 10.0;
+
+void draw_sparse_grid(float rx1, float ry1, float rx2, float ry2) {
+  if (!(SNAP_SIZE > 0.0)) return;
+  const double pixels = SNAP_SIZE * VIEW_ZOOM * std::min(gsl::RQX, gsl::RQY);
+  double step = SNAP_SIZE;
+  for (double decade = 1.0; pixels * decade < 1.0e12; decade *= 10.0) {
+    double found = 0.0;
+    for (double k : {1.0, 2.0, 5.0}) {
+      if (pixels * decade * k >= kMinDotPixels) {
+        found = k;
+        break;
+      }
+    }
+    if (found > 0.0) {
+      step = SNAP_SIZE * decade * found;
+      break;
+    }
+  }
+  const double x0 = nint(rx1 / step) * step;
+  const double y0 = nint(ry1 / step) * step;
+  const int n = static_cast<int>((rx2 - rx1) / step + 1.0);
+  const int m = static_cast<int>((ry2 - ry1) / step + 1.0);
+  COLOUR(1);
+  for (int j = 0; j < m; ++j) {
+    const float y = static_cast<float>(y0 + j * step);
+    for (int i = 0; i < n; ++i) {
+      const float x = static_cast<float>(x0 + i * step);
+      VECTO2(x, y, 0);
+      VECTO2(x, y, 1);
+    }
+  }
+}
+
 }  // namespace
 
 void draw_inertia_symbol(int32_t I) {
   const float x = node_x(I);
   const float y = node_y(I);
   COLOUR(4);
+  // Zoomed out, the squares shrink with the drawing down to half their size,
+  // so that inertias close together keep apart.
+  const float k = VIEW_ZOOM < 1.0 ? static_cast<float>(std::max(0.5, VIEW_ZOOM)) : 1.0f;
+  if (k != 1.0f) SYMBOL_SCALE(k);
   SQUARE(x, y);
-  SYMBOL_SCALE(2.0f);
+  SYMBOL_SCALE(2.0f * k);
   SQUARE(x, y - kHalfBar);
   SQUARE(x, y + kHalfBar);
   VECTO2(x, y - kHalfBar, 1);
@@ -48,6 +92,7 @@ void draw_cylinder_label(int32_t I) {
 }
 
 int IDRAW() {
+  apply_view();
   window_library().clear_screen();
   DRAW_GRID();
   for (int32_t i = 1; i <= NMASS; ++i) {
@@ -59,6 +104,8 @@ int IDRAW() {
   for (int32_t i = 1; i <= NSTIF; ++i) DRAW_STIFF(i);
   SYMBOL_SCALE(1.0f);
   DRAW_MODAL();
+  publish_view();
+  if (IVALID == 1 && results_outdated == 1) draw_results_note();
   return 1;
 }
 
@@ -83,12 +130,16 @@ void DRAW_STIFF(int32_t I) {
     VECTO2(x2 - kGroundBar, y2, 0);
     VECTO2(x2 + kGroundBar, y2, 1);
   }
-  if (ISTIF_MODIFY == 1) SQUARE((x1 + x2) / 2.0f, (y1 + y2) / 2.0f);
+  if (ISTIF_MODIFY == 1 || INODE_DELETE == 1) SQUARE((x1 + x2) / 2.0f, (y1 + y2) / 2.0f);
 }
 
 void DRAW_GRID() {
   float rx1, ry1, rx2, ry2;
   SCREEN_EXTENT(rx1, ry1, rx2, ry2);
+  if (VIEW_ZOOM < 1.0) {
+    draw_sparse_grid(rx1, ry1, rx2, ry2);
+    return;
+  }
   const float x0 = static_cast<float>(nint(rx1 / SNAP_SIZE) * SNAP_SIZE);
   const float y0 = static_cast<float>(nint(ry1 / SNAP_SIZE) * SNAP_SIZE);
   const int n = static_cast<int>((rx2 - rx1) / SNAP_SIZE + 1.0);

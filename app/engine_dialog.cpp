@@ -103,6 +103,7 @@ void open_engine_dialog() {
   if (!(NENG < kMaxEngines || IENG > 0)) return;
   if (IENG > 0) abandon_definition();
   IENG = std::clamp(NENG + 1, 1, kMaxEngines);
+  CRE_ENGS.excitation = Excitation{};  // a new engine has no excitation data yet
   CRE_ENGS.ifirord(1) = 1;
   CRE_ENGS.ncyl = std::clamp(CRE_ENGS.ncyl, 1, kMaxDialogCylinders);
   ISET_FIRANG();
@@ -159,6 +160,9 @@ void place_cylinder(float RX, float RY) {
       abandon_definition();
       return;
     }
+    // The engine drawn over the old one takes its place, and its excitation
+    // unless it has one already.
+    if (CRE_ENGS.excitation == Excitation{}) CRE_ENGS.excitation = ENGS(e).excitation;
     DELETE_ENGINE(e);
     IENG = IENG - 1;
     IDRAW();

@@ -26,6 +26,7 @@ struct ModelSnapshot {
   double ordmin = 1.0;
   double ordmax = 6.0;
   double ordstep = 1.0;
+  ForcedSweep sweep;
   int32_t ieng = 0;
   int32_t icyl = 0;
   ENGINE cre_engs;
@@ -36,13 +37,14 @@ struct ModelSnapshot {
 bool same_engine(const ENGINE& a, const ENGINE& b) {
   return a.ncyl == b.ncyl && a.ivee_engine == b.ivee_engine && a.nstroke == b.nstroke &&
          a.ifirord == b.ifirord && a.offset_angle == b.offset_angle && a.vee_angle == b.vee_angle &&
-         a.percent_torque == b.percent_torque && a.name == b.name;
+         a.percent_torque == b.percent_torque && a.name == b.name &&
+         a.excitation == b.excitation;
 }
 
 bool same_as_store(const ModelSnapshot& s) {
   if (s.nmass != NMASS || s.nstif != NSTIF || s.neng != NENG || s.ieng != IENG || s.icyl != ICYL ||
       !(s.title == TITLE) || s.conv_i != CONV_I || s.conv_s != CONV_S || s.ordmin != ORDMIN ||
-      s.ordmax != ORDMAX || s.ordstep != ORDSTEP) {
+      s.ordmax != ORDMAX || s.ordstep != ORDSTEP || !(s.sweep == forced_sweep)) {
     return false;
   }
   if (!(s.masses == MASSES) || !(s.stiff == STIFF)) return false;
@@ -65,6 +67,7 @@ void capture(ModelSnapshot& s) {
   s.ordmin = ORDMIN;
   s.ordmax = ORDMAX;
   s.ordstep = ORDSTEP;
+  s.sweep = forced_sweep;
   s.ieng = IENG;
   s.icyl = ICYL;
   s.cre_engs = CRE_ENGS;
@@ -83,6 +86,7 @@ void restore(const ModelSnapshot& s) {
   ORDMIN = s.ordmin;
   ORDMAX = s.ordmax;
   ORDSTEP = s.ordstep;
+  forced_sweep = s.sweep;
   IENG = s.ieng;
   ICYL = s.icyl;
   CRE_ENGS = s.cre_engs;
@@ -95,6 +99,9 @@ int first = 0;
 int count = 0;
 int current = -1;  // the step the store holds
 int saved = -1;    // the step last read or saved; -1 when it was dropped
+// The model the shown results were computed from.
+ModelSnapshot analysed;
+bool have_analysed = false;
 
 ModelSnapshot& step(int i) {
   return ring[static_cast<std::size_t>((first + i) % kSteps)];
@@ -107,12 +114,29 @@ void set_flag(int32_t& flag, bool on) {
   WINDOW_UPDATE(flag);
 }
 
+// The results shown are out of date while the model differs from the one
+// they were computed from; with no results shown there is nothing to mark.
+void show_results_mark() {
+  const bool outdated = IVALID == 1 && have_analysed && !same_as_store(analysed);
+  if (results_outdated == (outdated ? 1 : 0)) return;
+  results_outdated = outdated ? 1 : 0;
+  WINDOW_UPDATE(results_outdated);
+  if (outdated) {
+    results_note = "Results are of the model before the last edit: Calculate again";
+  } else {
+    results_note.blank();
+  }
+  WINDOW_UPDATE(results_note);
+  if (results_mark_changed != nullptr) results_mark_changed();
+}
+
 void show_marks() {
   const bool changed = model_changed != (current != saved ? 1 : 0);
   set_flag(model_changed, current != saved);
   set_flag(can_undo, current > 0);
   set_flag(can_redo, current < count - 1);
   if (changed) show_caption();
+  show_results_mark();
 }
 
 }  // namespace
@@ -137,8 +161,15 @@ void start_history() {
   saved = 0;
   capture(step(0));
   model_file = FILIN.view();
+  have_analysed = false;
   show_marks();
   show_caption();
+}
+
+void note_analysis_run() {
+  capture(analysed);
+  have_analysed = true;
+  show_results_mark();
 }
 
 bool note_model_edit() {

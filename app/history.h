@@ -39,9 +39,20 @@ inline FixedText<200> window_caption;
 // when none.
 inline FixedText<130> model_file;
 
+// The line of the main window that says so while results_outdated is 1;
+// blank otherwise.
+inline FixedText<80> results_note;
+// Run when results_outdated changes (the main window redraws the model and
+// every window that shows results); nullptr: nothing.
+inline void (*results_mark_changed)() = nullptr;
+
 // Starts a new history whose only step is the model in memory, taken as read
-// or saved (start-up and a successful Open); the model file is FILIN then.
+// or saved (start-up, Open and New); the model file is FILIN then.  No results
+// are of this model's past: results_outdated is 0.
 void start_history();
+// An analysis has just put its results in the store: they belong to the
+// model in memory, so results_outdated is 0 until the model differs from it.
+void note_analysis_run();
 // Records the model as a new step when it differs from the current step;
 // steps that could have been redone are dropped.  True when it recorded one.
 bool note_model_edit();

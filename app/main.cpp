@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication app(argc, argv);  // takes the toolkit's own options out of argv
-  QApplication::setDesktopFileName(QStringLiteral("spindra"));
+  QApplication::setDesktopFileName(QStringLiteral("io.github.spindra.Spindra"));
   const CommandLine line = spindra::parse_command_line(argc, argv);
   if (line.action == CommandLine::Action::Refuse) {
     std::fputs(line.message.c_str(), stderr);

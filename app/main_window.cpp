@@ -7,10 +7,14 @@
 #include "app/campbell_window.h"
 #include "app/canvas.h"
 #include "app/draw.h"
+#include "app/forced_dialogs.h"
+#include "app/forced_window.h"
 #include "app/history.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
+#include "app/model_commands.h"
 #include "app/picture.h"
+#include "app/view.h"
 #include "graphics/display/display.h"
 #include "platform/window_library.h"
 
@@ -18,9 +22,9 @@ namespace spindra {
 
 namespace {
 
-int32_t* const kModeFlags[] = {&INODE_CREATE, &ISTIF_CREATE,  &ISTIF_CREATE_GROUND,
-                               &IENGI_CREATE, &INODE_MODIFY,  &ISTIF_MODIFY,
-                               &ISTIF_MODIFY_GROUND, &IENGI_MODIFY};
+int32_t* const kModeFlags[] = {&INODE_CREATE, &ISTIF_CREATE, &ISTIF_CREATE_GROUND, &IENGI_CREATE,
+                               &INODE_MODIFY, &ISTIF_MODIFY, &ISTIF_MODIFY_GROUND, &IENGI_MODIFY,
+                               &INODE_DELETE, &INODE_MOVE};
 
 // What the status line says when a mode is switched on.
 struct ModeText {
@@ -35,6 +39,8 @@ const ModeText kModeTexts[] = {
     {&INODE_MODIFY, "Modify Node: pick the inertia to change"},
     {&ISTIF_MODIFY, "Modify Stiffness: pick the square of the stiffness to change"},
     {&IENGI_MODIFY, "Modify Engine: engines are re-defined through Create > Engine"},
+    {&INODE_DELETE, "Delete: click an inertia (its shafts go with it) or the square of a shaft"},
+    {&INODE_MOVE, "Move: drag an inertia to its new place"},
 };
 
 // Switches flag on or off and every other mode off, so that at most one
@@ -63,6 +69,15 @@ int canvas_callback() {
   const int result = WINDOW_CALLBACK1();
   note_model_edit();
   return result;
+}
+
+// The results shown became out of date, or up to date again: the drawing
+// and the windows of results show it.
+void show_results_mark_change() {
+  IDRAW();
+  for (int32_t k = 1; k <= NSELECT && k <= kMaxNodes; ++k) draw_pick_square(NODE_LIST(k), 2);
+  refresh_campbell_diagram();
+  forced_results_mark_changed();
 }
 
 int after_history_step() {
@@ -104,6 +119,13 @@ int open_given_model() {
 
 }  // namespace
 
+void switch_modes_off() {
+  for (int32_t* f : kModeFlags) {
+    *f = 0;
+    WINDOW_UPDATE(*f);
+  }
+}
+
 int ITOGGLE_NODE() { return toggle(INODE_CREATE); }
 int ITOGGLE_STIF() { return toggle(ISTIF_CREATE); }
 int ITOGGLE_STIF_GROUND() { return toggle(ISTIF_CREATE_GROUND); }
@@ -111,6 +133,13 @@ int ITOGGLE_ENGI() { return toggle(IENGI_CREATE); }
 int MTOGGLE_NODE() { return toggle(INODE_MODIFY); }
 int MTOGGLE_STIF() { return toggle(ISTIF_MODIFY); }
 int MTOGGLE_ENGI() { return toggle(IENGI_MODIFY); }
+int MTOGGLE_DELETE() { return toggle(INODE_DELETE); }
+int MTOGGLE_MOVE() { return toggle(INODE_MOVE); }
+
+int save_model() {
+  save_before_leaving();
+  return 1;
+}
 
 int undo_command() {
   if (undo_model_edit()) after_history_step();
@@ -159,6 +188,8 @@ int READ_FILE() {
   PICTURE_FILE = FILIN;
   DEFAULT_EXTENSION(PICTURE_FILE, "svg", 0);
   refresh_campbell_diagram();
+  refresh_forced_window();
+  view_for_new_model();
   IDRAW();
   return 1;
 }
@@ -183,6 +214,7 @@ int PROG10() {
   if (outcome != AnalysisOutcome::kRefused) {
     WINDOW_UPDATE(FREQS);
     WINDOW_UPDATE(IVALID);  // "Review List file" is available from now on
+    note_analysis_run();
     refresh_campbell_diagram();
   }
   if (outcome != AnalysisOutcome::kWritten)
@@ -192,29 +224,59 @@ int PROG10() {
 
 namespace {
 
-std::string list_path;  // the list file the viewer shows; read when it opens
-FileName130 list_pdf;   // the file of the viewer's Save as PDF...
+// A file the viewer shows (read when it opens) and the file of its Save as
+// PDF....
+struct ViewedFile {
+  std::string path;
+  FileName130 pdf;
+};
+ViewedFile list_view;    // the list file
+ViewedFile report_view;  // the report of the forced response
 
-int PRINT_LIST() {
+int print_viewed(const ViewedFile& v) {
   std::string message;
-  if (!window_library().print_text_file(list_path, PageKind::Printer, {}, &message) &&
+  if (!window_library().print_text_file(v.path, PageKind::Printer, {}, &message) &&
       !message.empty())
     window_library().show_message("Print", message);
   return 1;
 }
 
-int SAVE_LIST_PDF() {
-  DEFAULT_EXTENSION(list_pdf, "pdf", 1);
+int save_viewed_pdf(ViewedFile& v) {
+  DEFAULT_EXTENSION(v.pdf, "pdf", 1);
   PageKind kind = PageKind::Svg;
   std::string message;
-  if (!page_kind_of(list_pdf.trimmed(), kind) || kind != PageKind::Pdf) {
-    message = list_pdf.str() + ": the report is saved as PDF; give the file name the extension pdf.";
-  } else if (window_library().print_text_file(list_path, PageKind::Pdf, list_pdf.trimmed(),
-                                              &message)) {
+  if (!page_kind_of(v.pdf.trimmed(), kind) || kind != PageKind::Pdf) {
+    message = v.pdf.str() + ": the report is saved as PDF; give the file name the extension pdf.";
+  } else if (window_library().print_text_file(v.path, PageKind::Pdf, v.pdf.trimmed(), &message)) {
     return 1;
   }
   window_library().show_message("Save as PDF", message);
   return 1;
+}
+
+int PRINT_LIST() {
+  return print_viewed(list_view);
+}
+int SAVE_LIST_PDF() {
+  return save_viewed_pdf(list_view);
+}
+int PRINT_REPORT() {
+  return print_viewed(report_view);
+}
+int SAVE_REPORT_PDF() {
+  return save_viewed_pdf(report_view);
+}
+
+// Sets the file a viewer shows and the PDF name it offers; false (after
+// saying so) when the file is not there.
+bool view_file(ViewedFile& v, const std::string& path, const char* caption, const char* again) {
+  v.path = path;
+  v.pdf = path;
+  DEFAULT_EXTENSION(v.pdf, "pdf", 0);
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) return true;
+  window_library().show_message(caption, path + ": " + again);
+  return false;
 }
 
 }  // namespace
@@ -223,29 +285,49 @@ int REVIEW() {
   FixedText<132> name;
   name = FILOUT.view();
   DEFAULT_EXTENSION(name, "lis", 0);
-  std::string& path = list_path;
-  path = name.str();
-  list_pdf = name.view();
-  DEFAULT_EXTENSION(list_pdf, "pdf", 0);
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    window_library().show_message(
-        "Review List file", path + ": the list file is no longer there. Run Calculate > "
-                                   "Frequencies again to write it.");
+  if (!view_file(list_view, name.str(), "Review List file",
+                 "the list file is no longer there. Run Calculate > Frequencies again to write "
+                 "it.")) {
     return 1;
   }
+  const std::string& path = list_view.path;
   WINDOW_PRINTF("%ca[Kelvo - List file viewer]&");
   WINDOW_PRINTF("%es%mn[E&xit]%sc&", {literal("EXIT"), literal("edit_file"), literal(path)});
   WINDOW_PRINTF("%`ft@@&", {literal("PDF files"), literal("*.pdf")});
   WINDOW_PRINTF("%mn[&Print...,Save as &PDF...]&",
-                {call(PRINT_LIST), literal("FILE_OPENW"), bind(list_pdf), call(SAVE_LIST_PDF)});
+                {call(PRINT_LIST), literal("FILE_OPENW"), bind(list_view.pdf), call(SAVE_LIST_PDF)});
+  WINDOW_PRINTF("%mn[~&Forced Response Report]&",
+                {bind(FORCED_REPORT_VALID), call(review_forced_report)});
   WINDOW_PRINTF("%ww[no_border]%pv%fn[Courier New]%ts%126.30eb[vscrollbar,hscrollbar,read_only]",
                 {real_value(0.9), literal("*"), value(0)});
   return 1;
 }
 
+int review_forced_report() {
+  if (!view_file(report_view, forced_report_name(), "Forced Response Report",
+                 "the report is not there. Run Calculate > Forced Damped to write it.")) {
+    return 1;
+  }
+  const std::string& path = report_view.path;
+  WINDOW_PRINTF("%ca[Kelvo - List file viewer]&");
+  WINDOW_PRINTF("%es%mn[E&xit]%sc&", {literal("EXIT"), literal("edit_file"), literal(path)});
+  WINDOW_PRINTF("%`ft@@&", {literal("PDF files"), literal("*.pdf")});
+  WINDOW_PRINTF("%mn[&Print...,Save as &PDF...]&", {call(PRINT_REPORT), literal("FILE_OPENW"),
+                                                     bind(report_view.pdf), call(SAVE_REPORT_PDF)});
+  WINDOW_PRINTF("%ww[no_border]%pv%fn[Courier New]%ts%126.30eb[vscrollbar,hscrollbar,read_only]",
+                {real_value(0.9), literal("*"), value(0)});
+  return 1;
+}
+
+int FORCED_DAMPED() {
+  PROG10();
+  IDRAW();
+  return FORCED_RESPONSE();
+}
+
 void start_up_state() {
   initialise_store();
+  reset_view();
   region = region_size_from_screen();
   FONT_SCALING = region.FONT_SCALING;
 }
@@ -255,6 +337,7 @@ int run_main_window(std::string_view model) {
   start_history();
   given_model = model;
   window_callback1 = canvas_callback;
+  results_mark_changed = show_results_mark_change;
   PICTURE_FILE = "Unnamed.svg";
   set_save_name_rule(DEFAULT_EXTENSION);  // the rule SAVE_FILE applies
 
@@ -263,17 +346,20 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("%co[check_on_focus_loss]&");
   WINDOW_PRINTF("%`ft@@&", {literal("Torsional Vibration files"), literal("*.rtm")});
   WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
-  WINDOW_PRINTF("%mn[&File[&Open Torsional vibration]]&",
-                {literal("FILE_OPENR"), bind(FILIN), call(READ_FILE)});
-  WINDOW_PRINTF("%mn[[&Save Torsional vibration,|]]&",
-                {literal("FILE_OPENW"), bind(FILIN), call(SAVE_FILE)});
+  WINDOW_PRINTF("%mn[&File[&New,&Open Torsional vibration]]&",
+                {call(new_model), literal("FILE_OPENR"), bind(FILIN), call(READ_FILE)});
+  WINDOW_PRINTF("%mn[[Sa&ve,&Save Torsional vibration,|]]&",
+                {call(save_model), literal("FILE_OPENW"), bind(FILIN), call(SAVE_FILE)});
   WINDOW_PRINTF("%mn[[~&Review List file,|]]&", {bind(IVALID), call(REVIEW)});
   WINDOW_PRINTF("%mn[[&Export Picture...,&Print...,|]]&",
                 {literal("FILE_OPENW"), bind(PICTURE_FILE), call(EXPORT_PICTURE),
                  call(PRINT_PICTURE)});
   WINDOW_PRINTF("%mn[[E&xit]]&", {literal("EXIT")});
-  WINDOW_PRINTF("%mn[&Edit[~&Undo,~&Redo]]&",
-                {bind(can_undo), call(undo_command), bind(can_redo), call(redo_command)});
+  WINDOW_PRINTF("%mn[&Edit[~&Undo,~&Redo,|,&Delete]]&",
+                {bind(can_undo), call(undo_command), bind(can_redo), call(redo_command),
+                 call(delete_under_pointer)});
+  WINDOW_PRINTF("%mn[&View[Zoom &In,Zoom &Out,&Fit Model]]&",
+                {call(ZOOM_IN), call(ZOOM_OUT), call(FIT_MODEL)});
   WINDOW_PRINTF("%mn[&Create[#&Node,&Stiffness[#&Node to node,#Node to &ground],#&Engine]]&",
                 {bind(INODE_CREATE), call(ITOGGLE_NODE), bind(ISTIF_CREATE), call(ITOGGLE_STIF),
                  bind(ISTIF_CREATE_GROUND), call(ITOGGLE_STIF_GROUND), bind(IENGI_CREATE),
@@ -281,20 +367,32 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("%mn[&Modify[#&Node,#&Stiffness,#&Engine]]&",
                 {bind(INODE_MODIFY), call(MTOGGLE_NODE), bind(ISTIF_MODIFY),
                  joined(MTOGGLE_STIF, IDRAW), bind(IENGI_MODIFY), call(MTOGGLE_ENGI)});
-  WINDOW_PRINTF("%8ga&", {bind(INODE_CREATE), bind(ISTIF_CREATE), bind(ISTIF_CREATE_GROUND),
-                          bind(IENGI_CREATE), bind(INODE_MODIFY), bind(ISTIF_MODIFY),
-                          bind(ISTIF_MODIFY_GROUND), bind(IENGI_MODIFY)});
+  WINDOW_PRINTF("%mn[[|,#&Delete,#Mo&ve,|,&Title and Orders...]]&",
+                {bind(INODE_DELETE), joined(MTOGGLE_DELETE, IDRAW), bind(INODE_MOVE),
+                 call(MTOGGLE_MOVE), call(title_and_orders)});
+  WINDOW_PRINTF("%mn[[|,E&xcitation...,Shaft &Limits...,Forced S&weep...]]&",
+                {call(EXCITATION_DIALOG), call(LIMITS_DIALOG), call(SWEEP_DIALOG)});
+  WINDOW_PRINTF("%10ga&", {bind(INODE_CREATE), bind(ISTIF_CREATE), bind(ISTIF_CREATE_GROUND),
+                           bind(IENGI_CREATE), bind(INODE_MODIFY), bind(ISTIF_MODIFY),
+                           bind(ISTIF_MODIFY_GROUND), bind(IENGI_MODIFY), bind(INODE_DELETE),
+                           bind(INODE_MOVE)});
   WINDOW_PRINTF("%mn[&Draw]&", {call(IDRAW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Frequencies,Forced &Damped]]&",
-                {joined(PROG10, IDRAW), joined(PROG10, IDRAW)});
+                {joined(PROG10, IDRAW), call(FORCED_DAMPED)});
   WINDOW_PRINTF("%mn[[~&Campbell Diagram]]&", {bind(IVALID), call(CAMPBELL_DIAGRAM)});
   WINDOW_PRINTF("%mn[&About]&", {call(ABOUT_FUNCTION)});
   WINDOW_PRINTF("%ks[&File/&Open Torsional vibration=Ctrl+O]&");
-  WINDOW_PRINTF("%ks[&File/&Save Torsional vibration=Ctrl+S]&");
+  WINDOW_PRINTF("%ks[&File/&New=Ctrl+N]&");
+  WINDOW_PRINTF("%ks[&File/Sa&ve=Ctrl+S]&");
+  WINDOW_PRINTF("%ks[&File/&Save Torsional vibration=Ctrl+Shift+S]&");
+  WINDOW_PRINTF("%ks[&Edit/&Delete=Del]&");
   WINDOW_PRINTF("%ks[&File/E&xit=Ctrl+Q]&");
   WINDOW_PRINTF("%ks[&Edit/&Undo=Ctrl+Z]&");
   WINDOW_PRINTF("%ks[&Edit/&Redo=Ctrl+Y;Ctrl+Shift+Z]&");
   WINDOW_PRINTF("%ks[Ca&lculate/&Frequencies=F5]&");
+  WINDOW_PRINTF("%ks[&View/Zoom &In=Ctrl++;Ctrl+=]&");
+  WINDOW_PRINTF("%ks[&View/Zoom &Out=Ctrl+-]&");
+  WINDOW_PRINTF("%ks[&View/&Fit Model=Ctrl+0]&");
   WINDOW_PRINTF("%bg[btnface]&");
   open_graphics_region(region.XRES, region.YRES);
   WINDOW_PRINTF("%co[check_on_focus_loss]&");
@@ -302,6 +400,7 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("  Frequency (vpm)%nl&");
   WINDOW_PRINTF("  %`bg[white]%12.10^ls&", {bind(FREQS), bind(ICURRENT_FREQ), call(IDRAW)});
   WINDOW_PRINTF(" %ff%`rs&", {bind(REASON)});
+  WINDOW_PRINTF(" %ff%`rs&", {bind(results_note)});
   WINDOW_PRINTF("%sc&", {call(IDRAW)});
   if (!given_model.empty()) WINDOW_PRINTF("%sc&", {call(open_given_model)});
   window_library().set_close_check(unsaved_work_check);

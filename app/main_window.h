@@ -3,6 +3,7 @@
 // viewer.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace spindra {
@@ -25,16 +26,26 @@ int ITOGGLE_ENGI();
 int MTOGGLE_NODE();
 int MTOGGLE_STIF();
 int MTOGGLE_ENGI();
+int MTOGGLE_DELETE();
+// Every command mode off, the menu's check marks with them.
+void switch_modes_off();
+int MTOGGLE_MOVE();
 
 // File > Open and File > Save: read or write the model file named by FILIN;
 // a failure is shown in a message.  A model read in is drawn.  Return 1.
 int READ_FILE();
 int SAVE_FILE();
+// File > Save: writes the model to its own file; a model without one is
+// saved as File > Save Torsional vibration saves, after its file dialog.
+int save_model();
 
 // Calculate > Frequencies: runs the frequency analysis, refreshes the
 // frequency list and the Review List file item, and shows any refusal or
 // failure in a message; returns 1.
 int PROG10();
+// Calculate > Forced Damped: the frequency analysis and the drawing exactly
+// as Frequencies, then the Forced Response window.  Returns 1.
+int FORCED_DAMPED();
 
 // Edit > Undo and Edit > Redo: the model of the step before (after) the
 // current one, redrawn.
@@ -48,5 +59,10 @@ int unsaved_work_check();
 int ABOUT_FUNCTION();
 // File > Review List file: the read-only viewer of the last list file.
 int REVIEW();
+// 1 while the report of the last forced response (MODEL.frc) is there; the
+// viewer's item for it is greyed otherwise.
+inline int32_t FORCED_REPORT_VALID = 0;
+// The viewer on that report.  Returns 1.
+int review_forced_report();
 
 }  // namespace spindra

@@ -3,6 +3,7 @@
 #include "app/draw.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
+#include "app/view.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 
@@ -18,6 +19,7 @@ bool draw_on_page(PageKind kind, std::string_view path, int (*draw)(), std::stri
   draw();
   const bool written = lib.close_page(message);
   if (graph_window_open(slot)) use_graph_window(slot);
+  if (slot == 1) apply_view();  // the main region's window onto the model
   return written;
 }
 

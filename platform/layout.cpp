@@ -694,7 +694,8 @@ class LayoutParser::PieceReader {
   void code_ks() {
     allow("", false);
     const std::string text = bracket_text();
-    const std::size_t eq = text.rfind('=');
+    // The keys may hold "=" (Ctrl+=); a menu label does not.
+    const std::size_t eq = text.find('=');
     if (eq == std::string::npos || eq == 0 || eq + 1 == text.size()) {
       fail("a shortcut is given as [menu/item=keys]");
     }

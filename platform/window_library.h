@@ -122,7 +122,25 @@ class WindowLibrary {
   // 8 control), "graphics_mouse_x", "graphics_mouse_y" (region pixels).  The
   // button bits are set only in the event in which a button went down; moves
   // (also with a button held) and releases report none.
+  // "graphics_mouse_wheel": the steps the wheel turned with the control key
+  // held, positive away from the user, in the event of that turn (which has
+  // no button bits); 0 in every other event.  Without the control key the
+  // wheel scrolls the region's picture as its scroll bars do.
+  // "graphics_view_x", "graphics_view_y": the part of the region's picture
+  // the region shows (see set_region_view).
+  // "graphics_mouse_released" is 1 in the event in which a button went up
+  // (the end of a drag) and 0 in every other.
   virtual int mouse_query(std::string_view name) = 0;
+
+  // The picture of a graphics region may be larger than the region: it is
+  // `width` x `height` pixels, and the region shows the part of it whose top
+  // left corner is (x, y).  The region's scroll bars reach the whole
+  // picture; when the user moves them to another part, the region's mouse
+  // callback runs with the pointer where it last was and no button, and the
+  // queries "graphics_view_x" and "graphics_view_y" give the part the
+  // program is now to draw.  A picture no larger than the region (as until
+  // this is called) scrolls only when the window is smaller than the region.
+  virtual void set_region_view(int handle, int width, int height, int x, int y) = 0;
 
   virtual SystemFont get_system_font() = 0;
   virtual int screen_width() = 0;
@@ -162,8 +180,8 @@ class WindowLibrary {
   // Selects the text of the field bound to `var` in the newest window that
   // has one and gives it the focus, so the user can type over it.
   virtual void select_field(const void* var) = 0;
-  // The standard file dialog on its own, over the newest window and with its
-  // filters, for reading or for writing: writes the chosen path into the
+  // The standard file dialog on its own, over the active window (else the
+  // newest) and with its filters, for reading or for writing: writes the chosen path into the
   // blank-padded path[0..width) and returns true; false when it was
   // cancelled or the path does not fit (then nothing is written).
   virtual bool choose_file(bool for_writing, char* path, int width) = 0;
@@ -213,6 +231,7 @@ class NullWindowLibrary : public WindowLibrary {
   void set_line_width(int) override {}
   void set_text_attribute(int, double, double, double) override {}
   int mouse_query(std::string_view) override { return 0; }
+  void set_region_view(int, int, int, int, int) override {}
   SystemFont get_system_font() override { return {16, "Arial"}; }
   int screen_width() override { return 1280; }
   int screen_height() override { return 1024; }

@@ -1,5 +1,6 @@
 // Writes the sample models of examples/ through the program's own model file
 // writer:  spindra-make-examples EXAMPLES_FOLDER
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -50,6 +51,31 @@ void add_engine(const std::vector<int>& nodes, const std::vector<int>& firing_or
   }
 }
 
+// The gas harmonics of a medium-speed four-stroke diesel engine, orders 0.5
+// to 12: the tangential pressure amplitude Tn (bar) at a mean indicated
+// pressure of 20 bar and its phase (degrees).  About an eighth of each is the
+// compression and friction part that does not follow the load (a); the rest
+// grows with the mean pressure (b per bar).
+void four_stroke_harmonics(Excitation& x) {
+  const double tn[24] = {3.2, 4.6, 5.1,  4.5,  3.8,  3.2,  2.6,  2.1,  1.7,  1.38, 1.12, 0.92,
+                         0.75, 0.61, 0.50, 0.41, 0.34, 0.28, 0.23, 0.19, 0.16, 0.13, 0.11, 0.09};
+  const double phase[24] = {55,  70,  85,  95,  105, 115, 122, 128, 134, 139, 144, 148,
+                            152, 156, 159, 162, 165, 168, 170, 172, 174, 176, 178, 180};
+  x.nharm = 24;
+  for (int h = 1; h <= 24; ++h) {
+    Harmonic& g = x.harm(h);
+    g.order = 0.5 * h;
+    g.a = std::round(0.12 * tn[h - 1] * 1000.0) / 1000.0;
+    g.b = std::round(0.88 * tn[h - 1] / 20.0 * 100000.0) / 100000.0;
+    g.phase = phase[h - 1];
+  }
+}
+
+void limits(int shaft, double uts, double ck) {
+  STIFF(shaft).uts = uts;
+  STIFF(shaft).ck = ck;
+}
+
 void start(const char* title) {
   initialise_store();
   TITLE = title;
@@ -90,6 +116,24 @@ bool diesel_generator(const std::string& folder) {
   add_shaft(cylinders[5], flywheel, 4.2e6, 120.0, 0.0, "Crank flange");
   add_shaft(flywheel, generator, 1.5e5, 0.0, 0.0, "Flexible coupl.");
   add_engine(cylinders, {1, 5, 3, 6, 2, 4}, 4, 0, 0.0, "6L diesel");
+  // Forced response: a 50 Hz set at 1500 rev/min under constant load; the
+  // viscous damper on the crank nose, friction at the cylinders, the rubber
+  // coupling's damping and a loss factor of 0.02 in the steel.
+  MASSES(damper).dampex = 800.0;
+  for (int c : cylinders) MASSES(c).dampex = 30.0;
+  STIFF(8).dampin = 200.0;
+  forced_sweep = ForcedSweep{300.0, 1650.0, 5.0, 1500.0, 0.02};
+  Excitation& x = ENGS(1).excitation;
+  x.bore = 0.17;
+  x.stroke = 0.21;
+  x.conrod = 0.42;
+  x.recip_mass = 11.5;
+  x.p_rated = 22.0;
+  x.load_exp = 0.0;
+  four_stroke_harmonics(x);
+  limits(1, 800.0, 1.0);
+  for (int s = 2; s <= 6; ++s) limits(s, 800.0, 1.0);
+  limits(7, 700.0, 1.0);
   return save(folder, "diesel-generator.rtm");
 }
 
@@ -112,6 +156,27 @@ bool marine_propulsion(const std::string& folder) {
   add_shaft(shaft, propeller, 1.9e6, 200.0, 60.0, "Tail shaft");
   add_shaft(propeller, 0, 3.0e5, 0.0, 0.0, "Shaft brake");
   add_engine(throws, {1, 5, 3, 6, 2, 4}, 4, 1, 60.0, "V12 main engine");
+  // Forced response: a fixed-pitch propeller (load with the square of the
+  // speed) rated at 1200 rev/min; the propeller's damping in the water,
+  // friction at the cylinders, the elastic coupling's damping and a loss
+  // factor of 0.02.  Limits on the crank flange, the intermediate shaft and
+  // the propeller (tail) shaft.
+  MASSES(damper).dampex = 400.0;
+  for (int c : throws) MASSES(c).dampex = 50.0;
+  MASSES(propeller).dampex = 1500.0;
+  STIFF(8).dampin = 600.0;
+  forced_sweep = ForcedSweep{300.0, 1300.0, 5.0, 1200.0, 0.02};
+  Excitation& x = ENGS(1).excitation;
+  x.bore = 0.19;
+  x.stroke = 0.23;
+  x.conrod = 0.46;
+  x.recip_mass = 15.0;
+  x.p_rated = 24.0;
+  x.load_exp = 2.0;
+  four_stroke_harmonics(x);
+  limits(7, 800.0, 1.0);
+  limits(9, 600.0, 1.0);
+  limits(10, 600.0, 0.55);
   return save(folder, "marine-propulsion.rtm");
 }
 
@@ -127,11 +192,25 @@ bool branched_drive(const std::string& folder) {
   return save(folder, "branched-drive.rtm");
 }
 
+// A shaft line far longer than the paper: 100 inertias 20 mm apart, 2 m in
+// all, which opens fitted to the window.
+bool long_chain(const std::string& folder) {
+  start("Long shaft line: 100 inertias at 20 mm spacing");
+  int last = 0;
+  for (int i = 1; i <= 100; ++i) {
+    const double inertia = i == 1 ? 5.0 : (i == 100 ? 40.0 : 0.8);
+    const int node = add_node(20.0 * i, 105, inertia, ("Disc " + std::to_string(i)).c_str());
+    if (last != 0) add_shaft(last, node, 3.0e6, 120.0, 0.0, "Line shaft");
+    last = node;
+  }
+  return save(folder, "long-chain.rtm");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : "examples";
   const bool ok = free_free_rotor(folder) && diesel_generator(folder) &&
-                  marine_propulsion(folder) && branched_drive(folder);
+                  marine_propulsion(folder) && branched_drive(folder) && long_chain(folder);
   return ok ? 0 : 1;
 }

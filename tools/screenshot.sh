@@ -6,6 +6,11 @@
 # speed range 0 to 4000 rev/min and the operating range 1350 to 1650 rev/min,
 # rests the mouse on the crossing of order 3 with mode 3 and saves the
 # Campbell window instead (default OUT docs/campbell.png).
+# With VIEW=forced it goes on to Calculate > Forced Damped, clicks the
+# window points listed in FORCED_POINTS ("x,y x,y", none by default), rests
+# the mouse on FORCED_HOVER (default: the synthesised stress of the diesel
+# generator set at 1000 rev/min) and saves the Forced Response window
+# (default OUT docs/forced-response.png).
 # Needs the packages xvfb, xdotool and imagemagick.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,6 +18,7 @@ model=$(realpath "${1:-$root/examples/diesel-generator.rtm}")
 view=${VIEW:-main}
 default_out=$root/docs/main-window.png
 [ "$view" != campbell ] || default_out=$root/docs/campbell.png
+[ "$view" != forced ] || default_out=$root/docs/forced-response.png
 out=$(realpath -m "${2:-$default_out}")
 program=${SPINDRA:-$root/build/spindra}
 scale=${MODE_SCALE:-20}
@@ -66,13 +72,31 @@ run() {
       sleep 0.5
     done
     xdotool mousemove 530 631; sleep 0.3; xdotool mousemove 531 632; sleep 0.5
+  elif [ "$view" = forced ]; then
+    # Calculate > Forced Damped, the second item of the menu
+    xdotool key alt+l
+    sleep 0.5
+    xdotool key Down Return
+    sleep 3
+    window=$(xdotool search --name "^Forced Response" | head -n 1)
+    xdotool windowfocus --sync "$window"
+    local x y
+    for point in ${FORCED_POINTS:-}; do
+      x=${point%,*}; y=${point#*,}
+      xdotool mousemove --window "$window" "$x" "$y" click 1
+      sleep 0.5
+    done
+    x=${FORCED_HOVER%,*}; y=${FORCED_HOVER#*,}
+    xdotool mousemove --window "$window" "$x" "$y"; sleep 0.3
+    xdotool mousemove --window "$window" "$((x + 1))" "$y"; sleep 0.5
   fi
   import -window "$window" "$out"
 }
 if [ "${SPINDRA_INSIDE_XVFB:-}" = 1 ]; then
   run
 else
-  export scale scale_x scale_y view
+  export scale scale_x scale_y view FORCED_POINTS="${FORCED_POINTS:-}" \
+    FORCED_HOVER="${FORCED_HOVER:-431,299}"
   SPINDRA_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$model" "$out"
   echo "wrote $out"
 fi

@@ -65,6 +65,7 @@ struct ScratchModel {
   Table<NODE, 1, kMaxNodes> masses;
   Table<STIFFNESS, 1, kMaxStiffnesses> stiff;
   Table<ENGINE, 1, kMaxEngines> engs;
+  ForcedSweep sweep;
 };
 
 struct ReadFailure {
@@ -178,6 +179,26 @@ class RecordReader {
     }
     after_value();
     name = value;
+  }
+
+  // After the last record: true, with the line taken, when the next line
+  // that is not blank holds `word` alone; otherwise nothing is taken.
+  bool take_word_line(std::string_view word) {
+    if (in_record_) {
+      ++line_;
+      col_ = 0;
+    }
+    in_record_ = false;
+    std::size_t l = line_;
+    while (l < lines_.size() && lines_[l].find_first_not_of(" \t") == std::string_view::npos) ++l;
+    if (l >= lines_.size()) return false;
+    std::string_view line = lines_[l];
+    line.remove_prefix(line.find_first_not_of(" \t"));
+    line = line.substr(0, line.find_last_not_of(" \t") + 1);
+    if (line != word) return false;
+    line_ = l + 1;
+    col_ = 0;
+    return true;
   }
 
   // The field the last read asked for, for messages.
@@ -325,8 +346,8 @@ void parse_nodes_and_shafts(RecordReader& in, ScratchModel& m) {
 // Engines: the file may end before the engine count or inside an engine
 // record.  Engines read in full stay; an engine cut off by the end of the
 // file, and every slot after it, is left blank, so nothing of the model held
-// before survives in them.
-void parse_engines(RecordReader& in, ScratchModel& m) {
+// before survives in them.  True when every engine record was read.
+bool parse_engines(RecordReader& in, ScratchModel& m) {
   for (auto& e : m.engs) e = ENGINE{};
   m.neng = 0;
   try {
@@ -334,7 +355,7 @@ void parse_engines(RecordReader& in, ScratchModel& m) {
     m.neng = in.read_int("the number of engines");
   } catch (const EndOfFile&) {
     m.neng = 0;
-    return;
+    return false;
   }
   check_range(in, m.neng, 0, kMaxEngines);
   for (int i = 1; i <= m.neng; ++i) {
@@ -351,9 +372,62 @@ void parse_engines(RecordReader& in, ScratchModel& m) {
       e.vee_angle = in.read_real("the vee angle" + of);
       in.read_name(e.name, "the name" + of);
     } catch (const EndOfFile&) {
-      return;
+      return false;
     }
     m.engs(i) = e;
+  }
+  return true;
+}
+
+// The forced-response section after the engine records: the word FORCED
+// alone on its line, the sweep, the excitation of every engine slot
+// 1..NENG and the limits of the shafts.  A file without it has no
+// forced-response data.
+void parse_forced(RecordReader& in, ScratchModel& m) {
+  m.sweep = ForcedSweep{};
+  for (auto& s : m.stiff) s.uts = s.ck = 0.0;
+  if (!in.take_word_line("FORCED")) return;
+  in.begin_record();
+  m.sweep.n_from = in.read_real("the first speed of the forced-response sweep");
+  m.sweep.n_to = in.read_real("the last speed of the forced-response sweep");
+  m.sweep.n_step = in.read_real("the speed step of the forced-response sweep");
+  m.sweep.n_rated = in.read_real("the rated speed of the forced response");
+  m.sweep.eta = in.read_real("the loss factor of the forced response");
+  for (int k = 1; k <= m.neng; ++k) {
+    Excitation& x = m.engs(k).excitation;
+    const std::string of = " of the excitation of engine " + std::to_string(k);
+    in.begin_record();
+    x.bore = in.read_real("the bore" + of);
+    x.stroke = in.read_real("the stroke" + of);
+    x.conrod = in.read_real("the connecting-rod length" + of);
+    x.recip_mass = in.read_real("the reciprocating mass" + of);
+    x.p_rated = in.read_real("the rated mean pressure" + of);
+    x.load_exp = in.read_real("the load exponent" + of);
+    x.nharm = in.read_int("the number of gas harmonics" + of);
+    check_range(in, x.nharm, 0, kMaxHarmonics);
+    for (int h = 1; h <= x.nharm; ++h) {
+      Harmonic& g = x.harm(h);
+      const std::string row = " of gas harmonic " + std::to_string(h) + " of engine " +
+                              std::to_string(k);
+      in.begin_record();
+      g.order = in.read_real("the order" + row);
+      g.a = in.read_real("the constant part a" + row);
+      g.b = in.read_real("the load part b" + row);
+      g.phase = in.read_real("the phase" + row);
+    }
+  }
+  in.begin_record();
+  const int32_t nlim = in.read_int("the number of shaft limits");
+  check_range(in, nlim, 0, m.nstif);
+  for (int i = 1; i <= nlim; ++i) {
+    const std::string of = " of shaft limit " + std::to_string(i);
+    in.begin_record();
+    const int32_t s = in.read_int("the stiffness number" + of);
+    if (s < 1 || s > m.nstif)
+      in.fail(in.field(), "there is no stiffness " + std::to_string(s) + " (the model has " +
+                              std::to_string(m.nstif) + ")");
+    m.stiff(s).uts = in.read_real("the tensile strength" + of);
+    m.stiff(s).ck = in.read_real("the factor ck" + of);
   }
 }
 
@@ -365,7 +439,17 @@ void parse_model(std::string_view text, std::string_view file_name, ScratchModel
     throw ReadFailure{std::string(file_name) + ", line " + std::to_string(in.line_number()) +
                       ": the file ends before " + in.field() + "; the model is incomplete."};
   }
-  parse_engines(in, m);
+  const bool complete = parse_engines(in, m);
+  for (auto& s : m.stiff) s.uts = s.ck = 0.0;
+  m.sweep = ForcedSweep{};
+  if (!complete) return;
+  try {
+    parse_forced(in, m);
+  } catch (const EndOfFile&) {
+    throw ReadFailure{std::string(file_name) + ", line " + std::to_string(in.line_number()) +
+                      ": the file ends before " + in.field() +
+                      "; the forced-response section is incomplete."};
+  }
 }
 
 // The file name of the last model read or saved successfully.  A failed Open
@@ -475,6 +559,38 @@ bool replace_file(std::string path, std::string_view text, std::string& reason) 
   return ok;
 }
 
+// The forced-response section, only when the model has forced-response data.
+void write_forced_section(std::string& out, int neng) {
+  bool any = !(forced_sweep == ForcedSweep{});
+  int nlim = 0;
+  for (int k = 1; k <= neng; ++k) any = any || !(ENGS(k).excitation == Excitation{});
+  for (int s = 1; s <= NSTIF; ++s)
+    if (STIFF(s).uts != 0.0 || STIFF(s).ck != 0.0) ++nlim;
+  if (!any && nlim == 0) return;
+  const ForcedSweep& w = forced_sweep;
+  out += "FORCED\n";
+  out += ' ' + real_text(w.n_from) + ' ' + real_text(w.n_to) + ' ' + real_text(w.n_step) + ' ' +
+         real_text(w.n_rated) + ' ' + real_text(w.eta) + '\n';
+  for (int k = 1; k <= neng; ++k) {
+    const Excitation& x = ENGS(k).excitation;
+    const int nharm = std::clamp(x.nharm, 0, kMaxHarmonics);
+    out += ' ' + real_text(x.bore) + ' ' + real_text(x.stroke) + ' ' + real_text(x.conrod) + ' ' +
+           real_text(x.recip_mass) + ' ' + real_text(x.p_rated) + ' ' + real_text(x.load_exp) +
+           ' ' + std::to_string(nharm) + '\n';
+    for (int h = 1; h <= nharm; ++h) {
+      const Harmonic& g = x.harm(h);
+      out += ' ' + real_text(g.order) + ' ' + real_text(g.a) + ' ' + real_text(g.b) + ' ' +
+             real_text(g.phase) + '\n';
+    }
+  }
+  out += ' ' + std::to_string(nlim) + '\n';
+  for (int s = 1; s <= NSTIF; ++s) {
+    if (STIFF(s).uts == 0.0 && STIFF(s).ck == 0.0) continue;
+    out += ' ' + std::to_string(s) + ' ' + real_text(STIFF(s).uts) + ' ' + real_text(STIFF(s).ck) +
+           '\n';
+  }
+}
+
 }  // namespace
 
 bool load_model_text(std::string_view text, std::string_view file_name, std::string* error) {
@@ -500,6 +616,7 @@ bool load_model_text(std::string_view text, std::string_view file_name, std::str
   STIFF = scratch->stiff;
   ENGS = scratch->engs;
   NENG = scratch->neng;
+  forced_sweep = scratch->sweep;
   for (auto& f : FREQS) f.blank();
   IVALID = 0;
   return true;
@@ -577,6 +694,7 @@ std::string model_text() {
     out += ' ' + std::to_string(e.ivee_engine) + ' ' + real_text(e.vee_angle) + quoted(e.name) +
            '\n';
   }
+  write_forced_section(out, neng);
   return out;
 }
 

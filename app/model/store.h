@@ -133,6 +133,8 @@ inline int32_t INODE_MODIFY = 0;
 inline int32_t ISTIF_MODIFY = 0;
 inline int32_t ISTIF_MODIFY_GROUND = 0;
 inline int32_t IENGI_MODIFY = 0;
+inline int32_t INODE_DELETE = 0;  // Modify > Delete: a click deletes an inertia or shaft
+inline int32_t INODE_MOVE = 0;    // Modify > Move: dragging an inertia moves it
 inline int32_t NSELECT = 0;
 inline Table<int32_t, 1, kMaxNodes> NODE_LIST;
 inline double SNAP_SIZE = 5.0;

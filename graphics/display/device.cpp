@@ -50,6 +50,9 @@ int region1_mouse() {
 int region2_mouse() {
   return window_callback2 ? window_callback2() : 2;
 }
+int region3_mouse() {
+  return window_callback3 ? window_callback3() : 2;
+}
 
 int32_t* handle_of(int32_t slot) {
   switch (slot) {
@@ -82,7 +85,7 @@ Callback callback_of(int32_t slot) {
     case 2:
       return region2_mouse;
     case 3:
-      return WINDOW_CALLBACK3;
+      return region3_mouse;
     default:
       return WINDOW_CALLBACK4;
   }
@@ -128,6 +131,7 @@ bool screen_holds(int32_t width, int32_t height) {
 
 Callback window_callback1 = default_mouse_callback;
 Callback window_callback2 = nullptr;
+Callback window_callback3 = nullptr;
 int WINDOW_CALLBACK2() {
   return 2;
 }

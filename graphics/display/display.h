@@ -47,6 +47,8 @@ extern int32_t NHORZ, NVERT;           // printable page of a printer device, pi
 extern Callback window_callback1;
 // The same for graphics region 2 (nullptr: its events are answered with 2).
 extern Callback window_callback2;
+// The same for graphics region 3.
+extern Callback window_callback3;
 int WINDOW_CALLBACK2();
 int WINDOW_CALLBACK3();
 int WINDOW_CALLBACK4();

@@ -534,30 +534,15 @@ QWidget* LayoutWindow::make_button(const Item& it) {
   return b;
 }
 
-namespace {
-
-// The region in a scroll area: it shows whole while the window has room for
-// it, and in a smaller window scroll bars reach all of it.  The region keeps
-// its own pixels, so mouse positions map as before.
-class RegionScroller : public QScrollArea {
- public:
-  using QScrollArea::QScrollArea;
-  QSize sizeHint() const override {
-    const int frame = 2 * frameWidth();
-    return widget() ? widget()->size() + QSize(frame, frame) : QScrollArea::sizeHint();
-  }
-  QSize minimumSizeHint() const override { return {80, 60}; }
-};
-
-}  // namespace
-
 QWidget* LayoutWindow::make_region(Canvas* canvas) {
   canvas->owner = this;
-  auto* area = new RegionScroller(this);
+  // The region in a scroll area: it shows whole while the window has room
+  // for it, and in a smaller window scroll bars reach all of it; they also
+  // pan over a picture larger than the region (a zoomed model).
+  auto* area = new RegionScroller(
+      new RegionWidget(*canvas, &QtWindowLibrary::mouse_sink, &lib_), this);
   area->setFrameShape(QFrame::NoFrame);
   area->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-  area->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  area->setWidget(new RegionWidget(*canvas, &QtWindowLibrary::mouse_sink, &lib_, area));
   return area;
 }
 

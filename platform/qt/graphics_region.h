@@ -5,6 +5,7 @@
 // canvas, so nothing drawn is lost when the window is covered or resized.
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
@@ -12,6 +13,8 @@
 #include "platform/layout.h"
 
 namespace spindra::qt {
+
+class RegionScroller;
 
 // Colour number 0 to 15 of the standard palette (15 white, the background).
 QRgb palette_colour(int index);
@@ -35,6 +38,16 @@ class Canvas {
   void pixel(int x, int y, int colour);
   void fill(int x1, int y1, int x2, int y2, int colour);
 
+  // The picture the region shows a part of (set_region_view): its size and
+  // the part the program drew; a size of 0 is the region itself.  `shown_x`
+  // and `shown_y` are the part the scroll bars show now.
+  struct Picture {
+    int width = 0, height = 0, x = 0, y = 0;
+  };
+  Picture picture;
+  int shown_x = 0, shown_y = 0;
+  QPointer<RegionScroller> scroller;
+
   void set_widget(QWidget* w) { widget_ = w; }
   void painted() { repaint_pending_ = false; }
   QWidget* widget() const { return widget_; }
@@ -56,7 +69,9 @@ class Canvas {
 struct MouseState {
   int x = 0;
   int y = 0;
-  int flags = 0;  // 1 left, 2 right, 4 shift, 8 control
+  int flags = 0;          // 1 left, 2 right, 4 shift, 8 control
+  bool released = false;  // a button went up in this event
+  int wheel = 0;  // wheel steps with the control key, away from the user positive
 };
 
 class RegionWidget : public QWidget {
@@ -71,12 +86,47 @@ class RegionWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  // With the control key the wheel zooms (an event for the program); without
+  // it the event goes on to the scroll area, which scrolls.
+  void wheelEvent(QWheelEvent* e) override;
+
+ public:
+  // An event for the program that the part of the picture shown changed:
+  // the pointer where it last was, no button.
+  void report_view();
 
  private:
-  void report(QMouseEvent* e, bool button_went_down);
+  void report(QMouseEvent* e, bool button_went_down, bool button_went_up = false);
   Canvas& canvas_;
   EventSink sink_;
   void* context_;
+  QPoint last_;         // pointer of the last event reported
+  int wheel_rest_ = 0;  // wheel turn short of a whole step
+};
+
+// The region in a scroll area whose scroll bars reach the whole picture of
+// the region (Canvas::picture).  The region keeps its pixels: it is moved
+// only where the window is smaller than the region; beyond that the scroll
+// bars ask the program to draw another part of the picture in it.
+class RegionScroller : public QAbstractScrollArea {
+ public:
+  RegionScroller(RegionWidget* region, QWidget* parent);
+  // Takes the canvas's picture: ranges and positions of the scroll bars.
+  void take_picture();
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return {80, 60}; }
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  // Places the region for the scroll bars' values; reports a change of the
+  // part shown to the program.
+  void place(bool report);
+  void set_ranges();
+  RegionWidget* region_;
+  bool taking_ = false;
 };
 
 }  // namespace spindra::qt

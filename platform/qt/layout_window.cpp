@@ -48,6 +48,13 @@ LayoutWindow::LayoutWindow(QtWindowLibrary& library, layout::WindowDescription d
 }
 
 LayoutWindow::~LayoutWindow() {
+  // A window that goes without being closed (the library ends first) is
+  // closed for the program too: its control variables say so.
+  if (!closing_) {
+    for (int32_t* c : desc_.controls) {
+      if (*c < 0) *c = 0;
+    }
+  }
   lib_.window_closed(this);
 }
 

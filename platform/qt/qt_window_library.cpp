@@ -326,13 +326,34 @@ bool QtWindowLibrary::print_text_file(std::string_view file, PageKind kind, std:
 void QtWindowLibrary::mouse_sink(void* self, Canvas& canvas, const MouseState& state) {
   auto* lib = static_cast<QtWindowLibrary*>(self);
   lib->mouse_ = state;
+  lib->mouse_canvas_ = canvas.handle();
   lib->run(canvas.callback());
+}
+
+void QtWindowLibrary::set_region_view(int handle, int width, int height, int x, int y) {
+  Canvas* c = canvas(handle);
+  if (!c) return;
+  c->picture = {width, height, x, y};
+  if (c->scroller) {
+    c->scroller->take_picture();
+  } else {
+    c->shown_x = x;
+    c->shown_y = y;
+  }
 }
 
 int QtWindowLibrary::mouse_query(std::string_view name) {
   if (name == "graphics_mouse_flags") return mouse_.flags;
   if (name == "graphics_mouse_x") return mouse_.x;
   if (name == "graphics_mouse_y") return mouse_.y;
+  if (name == "graphics_mouse_wheel") return mouse_.wheel;
+  if (name == "graphics_view_x" || name == "graphics_view_y") {
+    const Canvas* c = canvas(mouse_canvas_);
+    if (!c) c = current_;
+    if (!c) return 0;
+    return name == "graphics_view_x" ? c->shown_x : c->shown_y;
+  }
+  if (name == "graphics_mouse_released") return mouse_.released ? 1 : 0;
   throw LayoutError("unknown mouse query \"" + std::string(name) + "\"");
 }
 
@@ -365,10 +386,17 @@ void QtWindowLibrary::show_message(std::string_view caption, std::string_view te
 }
 
 bool QtWindowLibrary::choose_file(bool for_writing, char* path, int width) {
+  const layout::Var target{layout::Var::Kind::Text, path, width, 1};
+  // The window the user works in (a key such as Ctrl+S was pressed there)
+  // offers its own filters, not those of a newer window beside it.
+  const QWidget* active = QApplication::activeWindow();
   for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-    if (*it && !(*it)->closing()) {
-      return (*it)->choose_path(!for_writing, layout::Var{layout::Var::Kind::Text, path, width, 1});
+    if (*it && !(*it)->closing() && (*it)->window() == active) {
+      return (*it)->choose_path(!for_writing, target);
     }
+  }
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if (*it && !(*it)->closing()) return (*it)->choose_path(!for_writing, target);
   }
   return false;
 }

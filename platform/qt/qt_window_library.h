@@ -43,6 +43,7 @@ class QtWindowLibrary : public WindowLibrary {
   void set_line_width(int width) override;
   void set_text_attribute(int style, double size, double a, double b) override {}
   int mouse_query(std::string_view name) override;
+  void set_region_view(int handle, int width, int height, int x, int y) override;
   SystemFont get_system_font() override;
   int screen_width() override;
   int screen_height() override;
@@ -101,6 +102,7 @@ class QtWindowLibrary : public WindowLibrary {
   std::unique_ptr<Page> page_;  // the open page: drawing goes there
   int line_width_ = 1;
   MouseState mouse_;
+  int mouse_canvas_ = 0;  // region of the last mouse event
   std::vector<QPointer<LayoutWindow>> windows_;
   int loops_ = 0;
   int messages_ = 0;

@@ -131,6 +131,98 @@ TEST_F(CalcCommand, WritesPicturesAndRefusesBadOptions) {
   }
 }
 
+// The forced response plot of an item: the two-inertia system with one
+// two-stroke cylinder giving 1000 N.m at order 6, and limits on the shaft.
+TEST_F(CalcCommand, WritesTheForcedResponsePlotOfAnItem) {
+  const fs::path model = dir_ / "pair.rtm";
+  std::ofstream(model) << "Two inertias\n 2 1 1.0 1.0\n 1.0 6.0 1.0\n"
+                          " 80.0 105.0 10.0 0.0 1 1 'Engine'\n"
+                          " 200.0 105.0 30.0 0.0 0 0 'Generator'\n"
+                          " 1 2 1000000.0 200.0 0.08 0.0 'Shaft'\n 1\n 1 2 1 0 0.0 'Single'\n"
+                          "FORCED\n 300 900 2 900 0\n 0.2 0.2 0.4 0 10 0 1\n 6 3.18309886 0 0\n"
+                          " 1\n 1 600 1\n";
+  const std::string svg = (dir_ / "f.svg").string(), png = (dir_ / "g.png").string();
+  Outcome o = run_calc(dir_, {model.string(), "--forced-picture", svg});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("Forced response picture: " + svg), std::string::npos) << o.out;
+  EXPECT_GT(fs::file_size(svg), 5000u);
+  o = run_calc(dir_, {model.string(), "--forced-picture", png, "--item", "inertia:2"});
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_TRUE(fs::exists(png));
+  for (const auto& [options, says] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--forced-picture", svg, "--item", "inertia:3"}, "--item inertia:3: name a shaft:S"},
+           {{"--forced-picture", svg, "--item", "shaft"}, "--item shaft: name a shaft:S"},
+           {{"--item", "shaft:1"}, "--item chooses the item of --forced-picture"},
+           {{"--forced-picture"}, "--forced-picture needs a picture file name"}}) {
+    std::vector<std::string> args{model.string()};
+    args.insert(args.end(), options.begin(), options.end());
+    o = run_calc(dir_, args);
+    EXPECT_NE(o.status, 0) << says;
+    EXPECT_NE(o.err.find(says), std::string::npos) << o.err;
+  }
+}
+
+// --forced: the report beside the model and the CSV, one row per speed,
+// item and order; refusals leave a non-zero status and a message.
+TEST_F(CalcCommand, ForcedResponseWritesTheReportAndTheCsv) {
+  const fs::path model = dir_ / "diesel.rtm";
+  fs::copy_file(SPINDRA_SOURCE_DIR "/examples/diesel-generator.rtm", model);
+  const std::string csv = (dir_ / "forced.csv").string();
+  Outcome o = run_calc(dir_, {model.string(), "--forced", csv, "--misfire", "1:3"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.err, "");
+  EXPECT_NE(o.out.find("Forced response report: " + (dir_ / "diesel.frc").string()),
+            std::string::npos)
+      << o.out;
+  const std::vector<std::string> report = read_lines((dir_ / "diesel.frc").string());
+  ASSERT_GT(report.size(), 50u);
+  bool misfire = false, table = false;
+  for (const std::string& line : report) {
+    EXPECT_LE(line.size(), 132u) << line;
+    misfire = misfire || line.find("engine 1, cylinder 3: no gas torque") != std::string::npos;
+    table = table || line.find("Synthesized vibratory stress") != std::string::npos;
+  }
+  EXPECT_TRUE(misfire);
+  EXPECT_TRUE(table);
+
+  const std::vector<std::string> rows = read_lines(csv);
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows[0], "speed_rpm,kind,number,order,amplitude");
+  // 271 speeds; 9 angles, 8 torques and 7 stresses; 24 orders and the synthesis.
+  EXPECT_EQ(rows.size(), 1u + 271u * (9 + 8 + 7) * 25);
+  EXPECT_EQ(rows[1].rfind("300,angle,1,0.5,", 0), 0u) << rows[1];
+  EXPECT_EQ(rows[25].rfind("300,angle,1,synth,", 0), 0u) << rows[25];
+  EXPECT_EQ(rows[9 * 25 + 1].rfind("300,torque,1,0.5,", 0), 0u) << rows[9 * 25 + 1];
+  EXPECT_EQ(rows[17 * 25 + 12].rfind("300,stress,1,6,", 0), 0u) << rows[17 * 25 + 12];
+  EXPECT_EQ(rows.back().rfind("1650,stress,7,synth,", 0), 0u) << rows.back();
+
+  const std::string missing = (dir_ / "none.csv").string();
+  struct Refusal {
+    std::vector<std::string> options;
+    const char* says;
+  };
+  const Refusal refusals[] = {
+      {{"--forced", missing, "--misfire", "1:7"}, "cylinder 7 of Engine 1 (6L diesel)"},
+      {{"--forced", missing, "--misfire", "x"}, "--misfire x: give the engine and the cylinder"},
+      {{"--misfire", "1:2"}, "give --forced too"},
+      {{"--forced"}, "--forced needs the name of the CSV file"},
+  };
+  for (const Refusal& r : refusals) {
+    std::vector<std::string> args{model.string()};
+    args.insert(args.end(), r.options.begin(), r.options.end());
+    o = run_calc(dir_, args);
+    EXPECT_NE(o.status, 0) << r.says;
+    EXPECT_NE(o.err.find(r.says), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(missing)) << r.says;
+  }
+  // A model without forced-response data is refused by --forced.
+  const fs::path plain = dir_ / "plain.rtm";
+  fs::copy_file(SPINDRA_SOURCE_DIR "/examples/branched-drive.rtm", plain);
+  o = run_calc(dir_, {plain.string(), "--forced", missing});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("no speed sweep"), std::string::npos) << o.err;
+}
+
 // A hub at rest between two equal branches, written as in the issue report;
 // the stiffness of the last shaft optionally with a bare signed exponent.
 std::string symmetric_pair(const char* ground_stiffness) {
@@ -169,6 +261,28 @@ TEST_F(CalcCommand, MissingFileFolderAndUsage) {
   const std::string command = "'" + calc_command().string() + "' >/dev/null 2>&1";
   const int raw = std::system(command.c_str());
   EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) != 0);
+}
+
+// Both programs answer --version with the one release number and --help with
+// their options on standard output, status 0, wherever the option stands.
+TEST_F(CalcCommand, VersionAndHelp) {
+  const fs::path spindra = calc_command().parent_path() / "spindra";
+  const std::string version = std::string(" (Spindra) ") + SPINDRA_VERSION + "\n";
+  const Outcome calc = run_calc(dir_, std::vector<std::string>{"model.rtm", "--version"});
+  EXPECT_EQ(calc.status, 0);
+  EXPECT_EQ(calc.out.rfind("spindra-calc" + version, 0), 0u) << calc.out;
+  const Outcome help = run_calc(dir_, std::vector<std::string>{"--mode", "2", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  for (const char* option : {"--campbell FILE", "--picture FILE", "--mode N", "--version"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  if (!fs::exists(spindra)) return;
+  const std::string command = "'" + spindra.string() + "' --version";
+  FILE* pipe = popen(command.c_str(), "r");
+  char line[200] = {};
+  ASSERT_NE(std::fgets(line, sizeof line, pipe), nullptr);
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_EQ(std::string(line), "spindra" + version);
 }
 
 }  // namespace

@@ -1,6 +1,12 @@
 // The canvas: status text, snap and ortho, hit tests and the dispatch of
 // mouse events to the command modes.
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "app/history.h"
+#include "app/model/model_file.h"
+#include "app/picture.h"
 #include "tests/editing/editing_support.h"
 
 namespace spindra::editing_test {
@@ -210,6 +216,197 @@ TEST_F(CanvasTest, HistoryKeepsAHundredStepsAndMarksTheSavedOne) {
   ASSERT_TRUE(note_model_edit());
   EXPECT_EQ(can_redo, 0);
   EXPECT_FALSE(redo_model_edit());
+}
+
+}  // namespace
+}  // namespace spindra::editing_test
+
+namespace spindra::editing_test {
+namespace {
+
+// The view: zoom, fit and pan change the window onto the user coordinates;
+// the mouse reads through the same window, so picking takes the same pixels
+// and snapping the same user grid at any zoom.
+class ViewTest : public EditingTest {
+ protected:
+  // Region pixel (origin top left) of a user point through the view.
+  static void user_pixel(double x, double y, int& px, int& py) {
+    float xp = 0.0f, yp = 0.0f;
+    GIVE_PAPER(static_cast<float>(x), static_cast<float>(y), xp, yp);
+    int32_t ix = 0, iy = 0;
+    CURGSL(xp, yp, ix, iy);
+    px = ix;
+    py = display::IVSIZE - iy;
+  }
+  // One mouse event at a region pixel; `wheel` control-wheel steps.
+  void at_pixel(int px, int py, int flags, int wheel = 0) {
+    lib.mouse_x = px;
+    lib.mouse_y = py;
+    lib.mouse_flags = flags;
+    lib.mouse_wheel = wheel;
+    EXPECT_EQ(window_callback1(), 2);
+    lib.mouse_flags = 0;
+    lib.mouse_wheel = 0;
+  }
+  // The node the status line names after the pointer rests dx pixels right
+  // of node n, or 0.
+  int node_named_beside(int n, int dx) {
+    int px, py;
+    user_pixel(MASSES(n).xy_node(1), MASSES(n).xy_node(2), px, py);
+    REASON.blank();
+    at_pixel(px + dx, py, 0);
+    return REASON.is_blank() ? 0 : std::stoi(REASON.str().substr(4, 3));
+  }
+  // User point at a region pixel, as the kernel reads it.
+  static void user_at(int px, int py, float& x, float& y) {
+    float xp = 0.0f, yp = 0.0f;
+    CRUGSL(px, display::IVSIZE - py, xp, yp);
+    TMQWRL(gsl::RQMAT2.data(), xp, yp, x, y);
+  }
+};
+
+TEST_F(ViewTest, PickingTakesTheSamePixelsAtZoomOneAndFour) {
+  ISNAP_MODE = 0;  // the pointer itself, not the grid point next to it
+  IORTHO_MODE = 0;
+  put_node(1, 150, 105);  // by the middle of the paper, where Zoom In zooms
+  put_node(2, 170, 105);
+  const int offsets[] = {0, 10, 14, 16, -30};
+  int picked_at_1[5];
+  IDRAW();
+  for (int k = 0; k < 5; ++k) picked_at_1[k] = node_named_beside(1, offsets[k]);
+  EXPECT_EQ(picked_at_1[0], 1);
+  EXPECT_EQ(picked_at_1[2], 1);  // 7 mm: inside 0.025 of the 297 mm shown
+  EXPECT_EQ(picked_at_1[3], 0);  // 8 mm: outside
+
+  ZOOM_IN();
+  ZOOM_IN();
+  EXPECT_EQ(VIEW_ZOOM, 4.0);
+  float rx1, ry1, rx2, ry2;
+  SCREEN_EXTENT(rx1, ry1, rx2, ry2);
+  EXPECT_FLOAT_EQ(rx2 - rx1, 297.0f / 4.0f);
+  for (int k = 0; k < 5; ++k)
+    EXPECT_EQ(node_named_beside(1, offsets[k]), picked_at_1[k]) << offsets[k] << " pixels";
+  // The model is drawn through the view: node 1 in the middle, 4 times as
+  // far from node 2 in pixels.
+  int x1, y1, x2, y2;
+  user_pixel(150, 105, x1, y1);
+  user_pixel(170, 105, x2, y2);
+  EXPECT_EQ(x2 - x1, 4 * 40);
+  EXPECT_EQ(lib.pixel(x1, y1), 4);
+}
+
+TEST_F(ViewTest, CreateAtAZoomLandsOnTheSnappedUserPoint) {
+  VIEW_ZOOM = 8.0;
+  VIEW_X0 = 1000.0;
+  VIEW_Y0 = -20.0;
+  IDRAW();
+  ITOGGLE_NODE();
+  ILAST_VALID = 0;
+  int px, py;
+  user_pixel(1011.4, -7.8, px, py);
+  then_ok();
+  at_pixel(px, py, 0);
+  at_pixel(px, py, 1);
+  ASSERT_EQ(NMASS, 1);
+  EXPECT_EQ(MASSES(1).xy_node(1), 1010.0);
+  EXPECT_EQ(MASSES(1).xy_node(2), -10.0);
+  // The grid dots sit on the snap points through the view.
+  user_pixel(1015, 0, px, py);
+  EXPECT_EQ(lib.pixel(px, py), 1);
+}
+
+TEST_F(ViewTest, WheelZoomsAboutThePointerAndScrollBarsPan) {
+  put_node(1, 100, 100);
+  IDRAW();
+  const int px = 400, py = 100;
+  float x0, y0;
+  user_at(px, py, x0, y0);
+  at_pixel(px, py, 8, 2);  // two steps away from the user: twice the zoom
+  EXPECT_EQ(VIEW_ZOOM, 2.0);
+  float x, y;
+  user_at(px, py, x, y);
+  EXPECT_NEAR(x, x0, 0.5f / 4);  // within a pixel at 4 pixels a millimetre
+  EXPECT_NEAR(y, y0, 0.5f / 4);
+  at_pixel(px, py, 8, -2);
+  EXPECT_EQ(VIEW_ZOOM, 1.0);
+  EXPECT_EQ(NMASS, 1);
+
+  // Zoomed in, the scroll bars reach the whole paper around the part shown.
+  reset_view();
+  ZOOM_IN();
+  ZOOM_IN();
+  EXPECT_EQ(lib.view_width, 4 * kWidth);
+  EXPECT_EQ(lib.view_height, 4 * kHeight);
+  const int x_shown = lib.view_x;
+  const double left = VIEW_X0;
+  lib.view_x = x_shown + 80;  // 80 pixels = 10 mm at zoom 4
+  const int sets = lib.view_sets;
+  at_pixel(px, py, 0);
+  EXPECT_NEAR(VIEW_X0, left + 10.0, 1e-9);
+  EXPECT_EQ(lib.view_sets, sets + 1);
+  EXPECT_EQ(lib.view_x, x_shown + 80);
+  lib.view_y += 40;  // down the picture: 5 mm lower
+  const double bottom = VIEW_Y0;
+  at_pixel(px, py, 0);
+  EXPECT_NEAR(VIEW_Y0, bottom - 5.0, 1e-9);
+}
+
+TEST_F(ViewTest, OpenFitsAModelOffThePaperAndKeepsOneOnIt) {
+  const std::string base = (std::filesystem::temp_directory_path() /
+                            ("spindra-view-" + std::to_string(::getpid())))
+                               .string();
+  for (int i = 1; i <= 100; ++i) put_node(i, 20.0 * i, 105);
+  for (int i = 1; i < 100; ++i) put_stiff(i, i, i + 1);
+  FILIN = base + "-chain.rtm";
+  std::string error;
+  ASSERT_TRUE(write_model_file(&error)) << error;
+  initialise_store();
+  FILIN = base + "-chain.rtm";
+  READ_FILE();
+  ASSERT_EQ(NMASS, 100) << lib.last_message;
+  EXPECT_LT(VIEW_ZOOM, 0.2);
+  // Every inertia is drawn inside the region, none on its border.
+  for (int i = 1; i <= 100; ++i) {
+    int px, py;
+    user_pixel(20.0 * i, 115, px, py);  // on its bar, above the shaft line
+    ASSERT_GT(px, 0);
+    ASSERT_LT(px, kWidth - 1);
+    EXPECT_EQ(lib.pixel(px, py), 4) << "node " << i;
+  }
+  // The dots of the grid keep apart rather than grey the region.
+  EXPECT_LT(lib.count(1), kWidth * kHeight / 16);
+  // Print and Export Picture draw the same window: the page shows node 100
+  // as far right on the page as the region does.
+  lib.page_lines.clear();
+  std::string message;
+  ASSERT_TRUE(export_picture(base + ".svg", IDRAW, &message)) << message;
+  int right_page = 0;
+  for (const auto& l : lib.page_lines)
+    if (l.colour == 4) right_page = std::max(right_page, l.x1);
+  int px, py;
+  user_pixel(2000, 105, px, py);
+  EXPECT_NEAR(right_page / static_cast<double>(lib.page.width), px / double(kWidth), 0.01);
+
+  // A model on the paper opens as it always did, also after a zoom.
+  ZOOM_IN();
+  initialise_store();
+  put_node(1, 5, 5);
+  put_node(2, 290, 205);
+  FILIN = base + "-fits.rtm";
+  ASSERT_TRUE(write_model_file(&error)) << error;
+  initialise_store();
+  FILIN = base + "-fits.rtm";
+  READ_FILE();
+  ASSERT_EQ(NMASS, 2) << lib.last_message;
+  EXPECT_EQ(VIEW_ZOOM, 1.0);
+  EXPECT_EQ(VIEW_X0, 0.0);
+  const std::vector<int> opened = lib.pixels;
+  reset_view();
+  IDRAW();
+  EXPECT_EQ(lib.pixels, opened);
+  std::filesystem::remove(base + "-chain.rtm");
+  std::filesystem::remove(base + "-fits.rtm");
+  std::filesystem::remove(base + ".svg");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "app/engine_dialog.h"
 #include "app/main_window.h"
 #include "app/model/store.h"
+#include "app/view.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "tests/support/memory_window_library.h"
@@ -139,6 +140,7 @@ class EditingTest : public ::testing::Test {
   void SetUp() override {
     set_window_library(&lib);
     initialise_store();
+    reset_view();
     dialog_buffers() = DialogBuffers{};
     open_graphics_region(kWidth, kHeight);
     lib.drop_open_window();

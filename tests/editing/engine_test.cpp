@@ -207,6 +207,7 @@ TEST_F(EngineTest, RedefiningThroughAnotherEngineRenumbers) {
   place(90, 100);
   place(120, 100);
   ASSERT_EQ(NENG, 2);
+  ENGS(1).excitation.bore = 0.2;  // carried over to the engine drawn over it
   define(3);
   EXPECT_EQ(IENG, 3);
   place(150, 100);
@@ -233,6 +234,10 @@ TEST_F(EngineTest, RedefiningThroughAnotherEngineRenumbers) {
   EXPECT_EQ(NENG, 2);
   EXPECT_EQ(IENG, 0);
   EXPECT_EQ(ENGS(2).ncyl, 3);
+  EXPECT_EQ(ENGS(2).excitation.bore, 0.2);
+  EXPECT_EQ(ENGS(1).excitation.bore, 0.0);
+  define(2);
+  EXPECT_EQ(CRE_ENGS.excitation.bore, 0.0) << "a new engine starts without excitation";
 }
 
 TEST_F(EngineTest, DefinitionSurvivesLeavingTheModeAndRightClickAbandonsIt) {

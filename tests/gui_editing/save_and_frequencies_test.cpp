@@ -149,7 +149,7 @@ TEST_F(GuiEditingTest, CommandLineModelUndoRedoAndShortcuts) {
         key(Qt::Key_O, Qt::ControlModifier);
         EXPECT_EQ(mode, QFileDialog::AcceptOpen);
         answer_file_dialog({}, &mode);
-        key(Qt::Key_S, Qt::ControlModifier);
+        key(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         EXPECT_EQ(mode, QFileDialog::AcceptSave);
         key(Qt::Key_F5);
         ASSERT_EQ(IVALID, 1);

@@ -155,6 +155,48 @@ TEST_F(ModelFileTest, SaveThenOpenGivesBackEveryCarriedField) {
   EXPECT_EQ(FILOUT.str(), (dir_ / "rig.lis").string());
 }
 
+TEST_F(ModelFileTest, ForcedResponseDataRoundTrip) {
+  make_model();
+  EXPECT_EQ(model_text().find("FORCED"), std::string::npos);  // no data, no section
+  forced_sweep = ForcedSweep{300.0, 1200.0, 2.5, 1000.0 / 3.0, 0.02};
+  Excitation& x = ENGS(1).excitation;
+  x.bore = 0.23;
+  x.stroke = 0.31;
+  x.conrod = 0.7;
+  x.recip_mass = 61.5;
+  x.p_rated = 21.0;
+  x.load_exp = 2.0;
+  x.nharm = 3;
+  x.harm(1) = Harmonic{0.5, 0.1, 0.0321, 12.5};
+  x.harm(2) = Harmonic{1.0, 0.0, 0.0287, -3.0};
+  x.harm(3) = Harmonic{6.0, 0.01, 1.0 / 7.0, 90.0};
+  STIFF(1).uts = 650.0;
+  STIFF(1).ck = 0.45;
+  STIFF(3).ck = 1.0;
+  const std::string text = model_text();
+  EXPECT_NE(text.find("\nFORCED\n 300.0 1200.0 2.5 "), std::string::npos) << text;
+  const auto stiff = STIFF;
+  const auto engs = ENGS;
+  const ForcedSweep sweep = forced_sweep;
+  initialise_store();
+  std::string error;
+  ASSERT_TRUE(load_model_text(text, "rig.rtm", &error)) << error;
+  EXPECT_TRUE(stiff == STIFF);
+  EXPECT_TRUE(engs == ENGS);
+  EXPECT_TRUE(sweep == forced_sweep);
+  EXPECT_EQ(model_text(), text);
+  // The section may run over lines and follow blank lines; a file without it
+  // leaves no forced data behind.
+  ASSERT_TRUE(load_model_text("T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\n\n  FORCED \n100 200\n10 150\n"
+                              "0.02\n 0\n",
+                              "free.rtm", &error))
+      << error;
+  EXPECT_EQ(forced_sweep.n_rated, 150.0);
+  EXPECT_EQ(forced_sweep.eta, 0.02);
+  ASSERT_TRUE(load_model_text("T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\n", "old.rtm", &error));
+  EXPECT_TRUE(forced_sweep == ForcedSweep{});
+}
+
 TEST_F(ModelFileTest, OpenVoidsTheResultsOfTheLastAnalysis) {
   make_model();
   FILIN = (dir_ / "m").string();
@@ -315,7 +357,21 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"T\n1 0 1 .+3\n", "'.+3' is not a number"},
         BadFile{"T\n1 0 1 1.5-3-4\n", "'1.5-3-4' is not a number"},
         BadFile{"T\n1+1 0 1 1\n", "'1+1' is not a whole number"},
-        BadFile{"T\n+-1 0 1 1\n", "'+-1' is not a whole number"}));
+        BadFile{"T\n+-1 0 1 1\n", "'+-1' is not a whole number"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nFORCED\n100 200 x 150 0.02\n",
+                "line 7, the speed step of the forced-response sweep: 'x' is not a number"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 1 1 'a'\n1\n1 2 1 0 0.0 'e'\nFORCED\n"
+                "100 200 10 150 0.02\n0.2 0.3 0.6 10 20 0 49\n",
+                "line 9, the number of gas harmonics of the excitation of engine 1: 49 is outside"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 1 1 'a'\n1\n1 2 1 0 0.0 'e'\nFORCED\n"
+                "100 200 10 150 0.02\n0.2 0.3 0.6 10 20 0 1\n6 0 q 0\n",
+                "line 10, the load part b of gas harmonic 1 of engine 1: 'q' is not a number"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nFORCED\n100 200 10 150 0.02\n",
+                "ends before the number of shaft limits; the forced-response section is "
+                "incomplete"},
+        BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nFORCED\n"
+                "100 200 10 150 0.02\n1\n2 600 1\n",
+                "line 10, the stiffness number of shaft limit 1: there is no stiffness 2"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;

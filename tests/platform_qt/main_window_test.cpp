@@ -232,6 +232,32 @@ TEST_F(QtLibraryTest, OpenAndSaveFileActions) {
   EXPECT_EQ(steps, (std::vector<std::string>{"open", "open", "save", "save"}));
 }
 
+// File > Save of a model without a file asks over the window it was chosen
+// in, with that window's file types, even while a newer window is open.
+TEST_F(QtLibraryTest, SaveDialogOffersTheFileTypesOfTheActiveWindow) {
+  later([this] {
+    QWidget* main = top();
+    WINDOW_PRINTF("%ca[Pictures only]%`ft@@&", {literal("Pictures"), literal("*.svg")});
+    WINDOW_PRINTF("%ww");
+    QWidget* other = top();
+    ASSERT_NE(other, main);
+    QApplication::setActiveWindow(main);
+    QStringList filters;
+    later([&filters] {
+      auto* fd = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(fd, nullptr);
+      filters = fd->nameFilters();
+      fd->reject();
+    });
+    menu_action(main, {"&File", "Sa&ve"})->trigger();
+    EXPECT_TRUE(filters.contains("Torsional Vibration files (*.rtm)"))
+        << filters.join(";").toStdString();
+    other->close();
+    main->close();
+  });
+  run_main_window();
+}
+
 TEST_F(QtLibraryTest, ListViewerShowsTheFileAndClosesByExitOrEscape) {
   QTemporaryDir dir;
   const QString path = dir.filePath("shaft.lis");

@@ -187,13 +187,14 @@ TEST_F(QtLibraryTest, SelectionSwitchesBetweenRegions) {
 TEST_F(QtLibraryTest, MouseEventsRunTheCallbackWithTheNamedQueries) {
   Region r;
   struct Reading {
-    int flags, x, y;
+    int flags, x, y, released;
     bool operator==(const Reading&) const = default;
   };
   std::vector<Reading> seen;
   hooks()["mouse"] = [&, this] {
     seen.push_back({lib->mouse_query("graphics_mouse_flags"), lib->mouse_query("graphics_mouse_x"),
-                    lib->mouse_query("graphics_mouse_y")});
+                    lib->mouse_query("graphics_mouse_y"),
+                    lib->mouse_query("graphics_mouse_released")});
   };
   later([&, this] {
     QWidget* w = lib->region_widget(r.handle);
@@ -214,8 +215,10 @@ TEST_F(QtLibraryTest, MouseEventsRunTheCallbackWithTheNamedQueries) {
   });
   for (const auto& p : region_pieces(r, true)) lib->window_printf(p.text, p.args);
   lib->window_printf("%ww", {});
-  const std::vector<Reading> expect = {{1 | 4, 5, 7}, {4, 5, 7},   {2 | 8, 39, 0}, {3, 39, 29},
-                                       {0, 12, 13},   {0, 12, 13}, {0, 39, 0}};
+  // Releases, and only they, say so: the end of a drag.
+  const std::vector<Reading> expect = {{1 | 4, 5, 7, 0},   {4, 5, 7, 1},   {2 | 8, 39, 0, 0},
+                                       {3, 39, 29, 0},     {0, 12, 13, 0}, {0, 12, 13, 1},
+                                       {0, 39, 0, 0}};
   EXPECT_EQ(seen, expect);
   EXPECT_EQ(call_log().size(), expect.size());
 }

@@ -76,7 +76,19 @@ int MemoryWindowLibrary::mouse_query(std::string_view name) {
   }
   if (name == "graphics_mouse_x") return mouse_x;
   if (name == "graphics_mouse_y") return mouse_y;
+  if (name == "graphics_mouse_wheel") return mouse_wheel;
+  if (name == "graphics_view_x") return view_x;
+  if (name == "graphics_view_y") return view_y;
+  if (name == "graphics_mouse_released") return mouse_released;
   return 0;
+}
+
+void MemoryWindowLibrary::set_region_view(int, int w, int h, int x, int y) {
+  view_width = w;
+  view_height = h;
+  view_x = x;
+  view_y = y;
+  ++view_sets;
 }
 
 int MemoryWindowLibrary::pixel(int x, int y) const {

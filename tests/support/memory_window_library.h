@@ -35,6 +35,9 @@ class MemoryWindowLibrary : public NullWindowLibrary {
   void set_line_width(int width) override { line_width = width; }
   void set_text_attribute(int style, double size, double a, double b) override;
   int mouse_query(std::string_view name) override;
+  // Keeps the picture and the part shown; the part is what the view queries
+  // answer until a test moves it as the scroll bars would.
+  void set_region_view(int handle, int width, int height, int x, int y) override;
   SystemFont get_system_font() override { return font; }
   int screen_width() override { return screen_w; }
   int screen_height() override { return screen_h; }
@@ -59,6 +62,11 @@ class MemoryWindowLibrary : public NullWindowLibrary {
   int text_style = 0;
   double text_size = 0.0;
   int mouse_flags = 0, mouse_x = 0, mouse_y = 0;
+  int mouse_wheel = 0;  // control-wheel steps of the next readings
+  // The region's picture and the part of it shown (set_region_view).
+  int view_width = 0, view_height = 0, view_x = 0, view_y = 0;
+  int view_sets = 0;
+  int mouse_released = 0;  // answer to "graphics_mouse_released"
   // Flags for the coming readings, one per query; mouse_flags once used up.
   std::deque<int> next_flags;
   std::vector<std::string> mouse_queries;

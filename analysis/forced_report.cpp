@@ -1,0 +1,343 @@
+// The forced-response report MODEL.frc (132 columns, in the list file's
+// style) and the CSV of every amplitude.
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "analysis/forced_response.h"
+#include "analysis/frequency_analysis.h"
+#include "analysis/list_file.h"
+#include "app/model/calndr.h"
+#include "app/model/model_file.h"
+#include "app/model/store.h"
+
+namespace spindra {
+
+namespace {
+
+constexpr int kLinesPerPage = 60;
+
+class Report {
+ public:
+  explicit Report(ListFile& out) : out_(out) {}
+
+  void heading() {
+    ++page_;
+    out_.text("1");
+    out_.end_line();
+    for (int l = 2; l <= 7; ++l) out_.empty_line();
+    out_.blanks(30)
+        .text("Harbrook Vibration Engineering")
+        .text(" - Forced Damped Response - Ver 1.0");
+    out_.blanks(8).text("Page: ").i(page_, 3);
+    out_.end_line();
+    const int i2 = LENGET(TITLE.view());
+    out_.blanks(std::max((132 - i2) / 2, 1)).text(TITLE.trimmed());
+    out_.end_line();
+    out_.blanks(40).text("Date: ").text(date_.view()).text("                    Time: ");
+    out_.text(time_.view());
+    out_.end_line();
+    out_.empty_line();
+    lines_ = 12;
+  }
+
+  // Starts a new page when fewer than `needed` lines are left on this one.
+  void room(int needed) {
+    if (lines_ + needed > kLinesPerPage) heading();
+  }
+
+  ListFile& line() { return out_; }
+  void end() {
+    out_.end_line();
+    ++lines_;
+  }
+  void empty() {
+    out_.empty_line();
+    ++lines_;
+  }
+
+  DateText date_;
+  TimeText time_;
+
+ private:
+  ListFile& out_;
+  int page_ = 0;
+  int lines_ = 0;
+};
+
+std::string engine_name(int k) {
+  return ENGS(k).name.is_blank() ? std::string() : " (" + ENGS(k).name.str() + ")";
+}
+
+void write_data(Report& r) {
+  const ForcedSweep& w = forced_sweep;
+  double op_from = 0.0, op_to = 0.0;
+  forced_operating_range(&op_from, &op_to);
+  r.line().text(" Speed sweep     ").f(w.n_from, 10, 2).text(" to").f(w.n_to, 10, 2);
+  r.line().text(" rev/min in steps of").f(w.n_step, 9, 2).text(" rev/min (");
+  r.line().text(std::to_string(forced_speed_count())).text(" speeds)");
+  r.end();
+  r.line().text(" Rated speed     ").f(w.n_rated, 10, 2).text(" rev/min     Operating range");
+  r.line().f(op_from, 10, 2).text(" to").f(op_to, 10, 2).text(" rev/min (up to 1.05 x rated)");
+  r.end();
+  r.line().text(" Loss factor     ").f(w.eta, 10, 4);
+  r.end();
+  const ForcedRequest misfire = forced_last_request();
+  r.line().text(" Misfire          ");
+  if (misfire.misfire_engine == 0) {
+    r.line().text("none");
+  } else {
+    r.line().text("engine ").i(misfire.misfire_engine, 1).text(", cylinder ");
+    r.line().i(misfire.misfire_cylinder, 1).text(": no gas torque, inertia torque kept");
+  }
+  r.end();
+  for (int k = 1; k <= NENG; ++k) {
+    const ENGINE& e = ENGS(k);
+    if (e.ncyl <= 0) continue;
+    const Excitation& x = e.excitation;
+    r.room(7);
+    r.empty();
+    r.line().text(" Engine").i(k, 3).text(engine_name(k)).text(":");
+    r.line().i(e.ncyl * (e.ivee_engine == 1 ? 2 : 1), 3).text(" cylinders, ");
+    r.line().i(e.nstroke, 1).text("-stroke");
+    bool left_out = false;
+    int32_t list[kMaxEngines];
+    const int32_t n = forced_engines_left_out(list, kMaxEngines);
+    for (int32_t i = 0; i < n; ++i) left_out = left_out || list[i] == k;
+    if (left_out) {
+      r.line().text("; no excitation data, left out");
+      r.end();
+      continue;
+    }
+    r.end();
+    r.line()
+        .text("   Bore")
+        .f(x.bore * 1000.0, 9, 1)
+        .text(" mm   Stroke")
+        .f(x.stroke * 1000.0, 9, 1);
+    r.line().text(" mm   Rod").f(x.conrod * 1000.0, 9, 1).text(" mm   Recip. mass");
+    r.line().f(x.recip_mass, 9, 2).text(" kg");
+    r.end();
+    r.line().text("   Rated mean indicated pressure").f(x.p_rated, 8, 2);
+    r.line().text(" bar   Load law (N / N rated) ^").f(x.load_exp, 5, 2);
+    r.end();
+    r.line().text("      Order     a bar     b       Phase deg");
+    r.end();
+    for (int h = 1; h <= x.nharm; ++h) {
+      r.room(1);
+      const Harmonic& g = x.harm(h);
+      r.line().f(g.order, 11, 1).f(g.a, 10, 4).f(g.b, 10, 5).f(g.phase, 10, 2);
+      r.end();
+    }
+  }
+  r.room(4);
+  r.empty();
+  r.line().text(" Shaft limits: tensile strength and factor ck");
+  r.end();
+  bool any = false;
+  for (int s = 1; s <= NSTIF; ++s) {
+    if (forced_shaft_has_limits(s) == 0) continue;
+    any = true;
+    r.room(1);
+    r.line().i(s, 7).blanks(2).text(STIFF(s).name.view()).f(STIFF(s).diam * 1000.0, 9, 2);
+    r.line().text(" mm  UTS").f(STIFF(s).uts, 8, 1).text(" MPa  ck").f(STIFF(s).ck, 6, 2);
+    r.end();
+  }
+  if (!any) {
+    r.line().text("   none: no stress is judged");
+    r.end();
+  }
+}
+
+void write_shaft_table(Report& r) {
+  double op_from = 0.0, op_to = 0.0;
+  forced_operating_range(&op_from, &op_to);
+  r.heading();
+  r.line().text(" Synthesized vibratory stress (half range, all orders in phase)");
+  r.end();
+  r.empty();
+  r.line().text("Stiffness  Stiffness        Shaft Dia.  Max stress   Speed   Max in oper.  Speed");
+  r.line().text("   Tau1      Tau2    Ratio   Max torque  Speed");
+  r.end();
+  r.line().text(" Number     Descrip             mm         MPa        rpm        MPa       rpm ");
+  r.line().text("    MPa       MPa    to Tau1     kN.m      rpm");
+  r.end();
+  r.empty();
+  for (int s = 1; s <= NSTIF; ++s) {
+    r.room(1);
+    r.line().i(s, 5).blanks(6).text(STIFF(s).name.view());
+    const ForcedPeak torque = forced_peak(ForcedKind::kTorque, s, 0, -1e300, 1e300);
+    if (STIFF(s).diam > 0.0) {
+      const ForcedPeak all = forced_peak(ForcedKind::kStress, s, 0, -1e300, 1e300);
+      const ForcedPeak oper = forced_peak(ForcedKind::kStress, s, 0, op_from, op_to);
+      r.line().f(STIFF(s).diam * 1000.0, 11, 2).f(all.value, 12, 3).f(all.speed, 10, 1);
+      if (oper.s != 0) {
+        r.line().f(oper.value, 12, 3).f(oper.speed, 10, 1);
+      } else {
+        r.line().blanks(22);
+      }
+      if (forced_shaft_has_limits(s) != 0 && oper.s != 0) {
+        double tau1 = 0.0, tau2 = 0.0;
+        forced_shaft_limits(s, oper.speed, &tau1, &tau2);
+        r.line().f(tau1, 10, 2);
+        if (tau2 > 0.0) {
+          r.line().f(tau2, 10, 2);
+        } else {
+          r.line().blanks(10);
+        }
+        if (tau1 > 0.0) {
+          r.line().f(oper.value / tau1, 9, 3);
+        } else {
+          r.line().blanks(9);
+        }
+      } else {
+        r.line().blanks(29);
+      }
+    } else {
+      r.line().blanks(11 + 22 + 22 + 29);
+    }
+    r.line().f(torque.value / 1000.0, 12, 3).f(torque.speed, 9, 1);
+    r.line().pad_to(132);
+    r.end();
+  }
+}
+
+void write_barred_ranges(Report& r) {
+  r.room(5);
+  r.empty();
+  r.line().text(" Barred speed ranges (synthesized stress above Tau1)");
+  r.end();
+  bool any_limits = false, any = false;
+  for (int s = 1; s <= NSTIF; ++s) {
+    if (forced_shaft_has_limits(s) == 0) continue;
+    any_limits = true;
+    BarredRange ranges[64];
+    const int32_t n = forced_barred_ranges(s, ranges, 64);
+    for (int32_t i = 0; i < n && i < 64; ++i) {
+      any = true;
+      r.room(1);
+      r.line().i(s, 5).blanks(6).text(STIFF(s).name.view());
+      r.line().f(ranges[i].from, 12, 1).text(" to").f(ranges[i].to, 10, 1).text(" rpm");
+      if (ranges[i].above_08 != 0)
+        r.line().text("   reaches above 0.8 x rated speed: not permitted");
+      r.end();
+    }
+  }
+  if (!any_limits) {
+    r.line().text("   no shaft has limits");
+    r.end();
+  } else if (!any) {
+    r.line().text("   none");
+    r.end();
+  }
+}
+
+void write_order_tables(Report& r) {
+  const int no = forced_order_count();
+  for (int s = 1; s <= NSTIF; ++s) {
+    const bool stress = STIFF(s).diam > 0.0;
+    r.room(no + 5);
+    r.empty();
+    r.line().text(" Stiffness").i(s, 4).blanks(2).text(STIFF(s).name.view());
+    r.line().text("   largest amplitude of each order");
+    r.end();
+    r.line().blanks(10).text("   Order   Torque     Speed");
+    if (stress) r.line().text("     Stress");
+    r.end();
+    r.line().blanks(10).text("            kN.m       rpm");
+    if (stress) r.line().text("       MPa");
+    r.end();
+    for (int o = 0; o <= no; ++o) {
+      const int oo = o == no ? 0 : o + 1;
+      const ForcedPeak t = forced_peak(ForcedKind::kTorque, s, oo, -1e300, 1e300);
+      r.line().blanks(10);
+      if (oo == 0) {
+        r.line().text("   synth");
+      } else {
+        r.line().f(forced_order(oo), 8, 1);
+      }
+      r.line().f(t.value / 1000.0, 10, 3).f(t.speed, 10, 1);
+      if (stress) r.line().f(forced_amplitude(ForcedKind::kStress, s, t.s, oo), 11, 3);
+      r.end();
+    }
+  }
+}
+
+}  // namespace
+
+std::string forced_report_name() {
+  FileName130 name = FILIN;
+  if (name.is_blank()) name = "Unnamed";
+  DEFAULT_EXTENSION(name, "frc", 0);
+  return std::string(name.trimmed());
+}
+
+bool write_forced_report(std::string* message) {
+  if (forced_results_valid() == 0) {
+    if (message != nullptr) *message = "There are no forced-response results to report.";
+    return false;
+  }
+  const std::string path = forced_report_name();
+  ListFile out;
+  if (!out.open(path.c_str())) {
+    if (message != nullptr)
+      *message = "The report " + path + " could not be created: " + std::strerror(errno) + ".";
+    return false;
+  }
+  Report r(out);
+  CALNDR(r.date_, r.time_);
+  r.heading();
+  write_data(r);
+  write_shaft_table(r);
+  write_barred_ranges(r);
+  write_order_tables(r);
+  if (!out.close()) {
+    if (message != nullptr)
+      *message = "The report " + path + " could not be written completely (is the disk full?).";
+    return false;
+  }
+  return true;
+}
+
+bool write_forced_csv(const std::string& path, std::string* message) {
+  if (forced_results_valid() == 0) {
+    if (message != nullptr) *message = "There are no forced-response results to write.";
+    return false;
+  }
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  if (file == nullptr) {
+    if (message != nullptr)
+      *message = path + ": the file could not be created (" + std::strerror(errno) + ").";
+    return false;
+  }
+  const int no = forced_order_count();
+  std::vector<std::string> order_text;
+  for (int o = 0; o <= no; ++o) order_text.push_back(forced_order_text(o == no ? 0 : o + 1));
+  std::fputs("speed_rpm,kind,number,order,amplitude\n", file);
+  const auto rows = [&](double speed, int s, const char* kind, ForcedKind k, int number) {
+    for (int o = 0; o <= no; ++o) {
+      const int oo = o == no ? 0 : o + 1;
+      std::fprintf(file, "%.10g,%s,%d,%s,%.10g\n", speed, kind, number,
+                   order_text[static_cast<std::size_t>(o)].c_str(),
+                   forced_amplitude(k, number, s, oo));
+    }
+  };
+  for (int s = 1; s <= forced_speed_count(); ++s) {
+    const double n = forced_speed(s);
+    for (int j = 1; j <= NMASS; ++j) rows(n, s, "angle", ForcedKind::kAngle, j);
+    for (int k = 1; k <= NSTIF; ++k) rows(n, s, "torque", ForcedKind::kTorque, k);
+    for (int k = 1; k <= NSTIF; ++k)
+      if (STIFF(k).diam > 0.0) rows(n, s, "stress", ForcedKind::kStress, k);
+  }
+  const bool ok = std::ferror(file) == 0;
+  if (std::fclose(file) != 0 || !ok) {
+    if (message != nullptr) *message = path + ": the file could not be written completely.";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace spindra

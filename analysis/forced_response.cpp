@@ -1,0 +1,1264 @@
+#include "analysis/forced_response.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "analysis/engine_orders.h"
+#include "analysis/frequency_analysis.h"
+#include "app/model/store.h"
+
+namespace spindra {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The solve and sampling loops are also built for processors with AVX2 and
+// FMA; the loader picks the build that suits the processor.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
+#define SPINDRA_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#else
+#define SPINDRA_VECTOR_CLONES
+#endif
+
+constexpr int32_t kMaxSweepSpeeds = 100000;
+// Orders above this excite nothing a shaft line responds to; the cycle is
+// sampled four times per period of the highest order.
+constexpr double kMaxOrder = 100.0;
+// The results of a run are kept whole (every amplitude of every item, speed
+// and order); a run that would need more values than this is refused.
+constexpr double kMaxKeptValues = 6.0e7;
+
+// ---- The working data of a run ------------------------------------------------
+
+// One constant part of the torques on an inertia at one order: the complex
+// torque is gas_const + gas_load (N / N_rated)^load_exp + inertia Omega^2.
+struct ForceTerm {
+  int32_t node = 0;   // 0-based inertia
+  int32_t order = 0;  // 0-based order
+  double load_exp = 0.0;
+  double gc_re = 0.0, gc_im = 0.0;
+  double gl_re = 0.0, gl_im = 0.0;
+  double in_re = 0.0, in_im = 0.0;
+};
+
+// A shaft between two inertias of the core.
+struct CoreEdge {
+  int32_t a = 0, b = 0;  // places in the core
+  double k = 0.0, c = 0.0;
+};
+
+struct Run {
+  int32_t valid = 0;
+  int32_t nmass = 0;
+  int32_t nstif = 0;
+  int32_t items = 0;  // angles 0..nmass-1, then torques nmass..nmass+nstif-1
+  ForcedRequest request;
+  ForcedSweep sweep;
+  std::vector<double> speeds;
+  std::vector<double> orders;
+  std::vector<int32_t> harmonic;  // order in units of the cycle: order * cycle / 360
+  double cycle = 360.0;           // degrees of crank angle of one cycle
+  std::vector<double> amp;        // ((s * (orders + 1) + o) * items + item), s 0-based
+  std::vector<int32_t> left_out;
+  std::vector<double> wp;  // section modulus per shaft (0-based), 0 without diameter
+
+  // The elimination: the peeled inertias, parents before children, the
+  // parent of each (-1 for a root), and per inertia the sums of the shafts to
+  // its parent and of everything on its diagonal.
+  std::vector<int32_t> peeled;
+  std::vector<int32_t> parent;
+  std::vector<double> edge_k, edge_c;
+  std::vector<double> diag_k, diag_c, inertia;
+  std::vector<int32_t> core;        // inertias on rings of shafts
+  std::vector<int32_t> core_index;  // per inertia, its place in the core or -1
+  std::vector<CoreEdge> core_edges;
+  std::vector<ForceTerm> terms;
+  double eta = 0.0;
+  ForcedTiming timing;
+};
+
+Run run;
+
+std::string number(double v) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%g", v);
+  return buffer;
+}
+
+std::string engine_label(int k) {
+  std::string label = "Engine " + std::to_string(k);
+  if (!ENGS(k).name.is_blank()) label += " (" + ENGS(k).name.str() + ")";
+  return label;
+}
+
+bool refuse(std::string* message, const std::string& text) {
+  if (message != nullptr) *message = text;
+  return false;
+}
+
+bool has_excitation(const ENGINE& e) {
+  return !(e.excitation == Excitation{});
+}
+
+// ---- Checks -------------------------------------------------------------------
+
+bool check_sweep(std::string* message) {
+  const ForcedSweep& w = forced_sweep;
+  if (w == ForcedSweep{})
+    return refuse(message,
+                  "The model has no speed sweep for the forced response: give the speed "
+                  "range, the rated speed and the loss factor (Sweep).");
+  const std::string range = "The forced-response sweep from " + number(w.n_from) + " to " +
+                            number(w.n_to) + " rev/min in steps of " + number(w.n_step);
+  if (!std::isfinite(w.n_from) || !std::isfinite(w.n_to) || !std::isfinite(w.n_step) ||
+      !std::isfinite(w.n_rated) || !std::isfinite(w.eta))
+    return refuse(message, range + " (rated speed " + number(w.n_rated) + ", loss factor " +
+                               number(w.eta) + ") holds a value that is not a number.");
+  if (w.n_to < w.n_from)
+    return refuse(message, range + " is reversed: the last speed is below the first.");
+  if (w.n_step <= 0.0)
+    return refuse(message, range + " never ends: the step must be greater than zero.");
+  const double count = std::floor((w.n_to - w.n_from) / w.n_step + 1e-9) + 1.0;
+  if (count > kMaxSweepSpeeds)
+    return refuse(message, range + " has " + number(count) + " speeds; at most " +
+                               std::to_string(kMaxSweepSpeeds) + " are calculated.");
+  if (w.n_to <= 0.0) return refuse(message, range + " is empty: it has no speed above zero.");
+  if (w.n_rated <= 0.0)
+    return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
+                               " rev/min; it must be greater than zero.");
+  if (w.eta < 0.0)
+    return refuse(message, "The loss factor of the forced response is " + number(w.eta) +
+                               "; it must not be negative.");
+  return true;
+}
+
+bool check_excitation(int k, std::string* message) {
+  const ENGINE& e = ENGS(k);
+  const Excitation& x = e.excitation;
+  const std::string label = engine_label(k);
+  const double values[] = {x.bore, x.stroke, x.conrod, x.recip_mass, x.p_rated, x.load_exp};
+  for (double v : values)
+    if (!std::isfinite(v)) return refuse(message, label + ": an excitation value is not a number.");
+  if (x.bore <= 0.0)
+    return refuse(message, label + " has a bore of " + number(x.bore * 1000.0) +
+                               " mm; it must be greater than zero.");
+  if (x.stroke <= 0.0)
+    return refuse(message, label + " has a stroke of " + number(x.stroke * 1000.0) +
+                               " mm; it must be greater than zero.");
+  if (x.recip_mass < 0.0)
+    return refuse(message,
+                  label + " has a negative reciprocating mass of " + number(x.recip_mass) + " kg.");
+  if (x.recip_mass > 0.0 && x.conrod <= x.stroke / 2.0)
+    return refuse(message, label + " has a connecting rod of " + number(x.conrod * 1000.0) +
+                               " mm, not longer than the crank radius of " +
+                               number(x.stroke * 500.0) + " mm.");
+  if (x.p_rated < 0.0)
+    return refuse(message,
+                  label + " has a negative rated mean pressure of " + number(x.p_rated) + " bar.");
+  if (x.nharm < 0 || x.nharm > kMaxHarmonics)
+    return refuse(message, label + " has " + std::to_string(x.nharm) + " gas harmonics; 0 to " +
+                               std::to_string(kMaxHarmonics) + " are possible.");
+  for (int h = 1; h <= x.nharm; ++h) {
+    const Harmonic& g = x.harm(h);
+    const std::string row = label + ", harmonic " + std::to_string(h);
+    if (!std::isfinite(g.order) || !std::isfinite(g.a) || !std::isfinite(g.b) ||
+        !std::isfinite(g.phase))
+      return refuse(message, row + ": a value is not a number.");
+    if (g.order <= 0.0)
+      return refuse(message,
+                    row + " has order " + number(g.order) + "; orders must be greater than zero.");
+    if (g.order > kMaxOrder)
+      return refuse(message, row + " has order " + number(g.order) + "; orders up to " +
+                                 number(kMaxOrder) + " are calculated.");
+    if (std::fabs(g.order * 2.0 - std::round(g.order * 2.0)) > 1e-9)
+      return refuse(message, row + " has order " + number(g.order) +
+                                 "; an engine cycle has only whole and half orders.");
+    for (int h2 = 1; h2 < h; ++h2) {
+      if (std::fabs(x.harm(h2).order - g.order) < 1e-9)
+        return refuse(message, label + " lists order " + number(g.order) + " twice (harmonics " +
+                                   std::to_string(h2) + " and " + std::to_string(h) + ").");
+    }
+  }
+  return true;
+}
+
+bool check_damping(std::string* message) {
+  bool any = forced_sweep.eta > 0.0;
+  for (int j = 1; j <= NMASS; ++j) {
+    const double c = MASSES(j).dampex;
+    if (!std::isfinite(c) || c < 0.0)
+      return refuse(message, "Inertia " + std::to_string(j) + " has an external damping of " +
+                                 number(c) + " N.m.s/rad; it must not be negative.");
+    any = any || c > 0.0;
+  }
+  for (int s = 1; s <= NSTIF; ++s) {
+    const double c = STIFF(s).dampin;
+    if (!std::isfinite(c) || c < 0.0)
+      return refuse(message, "Stiffness " + std::to_string(s) + " has an internal damping of " +
+                                 number(c) + " N.m.s/rad; it must not be negative.");
+    any = any || c > 0.0;
+  }
+  if (!any)
+    return refuse(message,
+                  "The model has no damping at all (no external damping on an inertia, no "
+                  "internal damping on a shaft and loss factor 0): the response at a resonance "
+                  "would be unbounded. Give damping or a loss factor.");
+  return true;
+}
+
+// ---- The tree -----------------------------------------------------------------
+
+// Orders the inertias for the elimination: leaves are peeled off one after
+// another, each folded later into the one neighbour it still has (its
+// parent); what cannot be peeled (inertias on closed rings of shafts) is
+// the core, solved densely.  Parallel shafts add up.
+void build_tree() {
+  const int n = NMASS;
+  const std::size_t un = static_cast<std::size_t>(n);
+  std::vector<std::vector<int>> nbr(un);
+  run.diag_k.assign(un, 0.0);
+  run.diag_c.assign(un, 0.0);
+  run.inertia.assign(un, 0.0);
+  for (int j = 0; j < n; ++j) {
+    run.inertia[static_cast<std::size_t>(j)] = MASSES(j + 1).amass;
+    run.diag_c[static_cast<std::size_t>(j)] = MASSES(j + 1).dampex;
+  }
+  for (int s = 1; s <= NSTIF; ++s) {
+    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
+    run.diag_k[static_cast<std::size_t>(a)] += STIFF(s).stiff;
+    run.diag_c[static_cast<std::size_t>(a)] += STIFF(s).dampin;
+    if (b < 0) continue;
+    run.diag_k[static_cast<std::size_t>(b)] += STIFF(s).stiff;
+    run.diag_c[static_cast<std::size_t>(b)] += STIFF(s).dampin;
+    auto& na = nbr[static_cast<std::size_t>(a)];
+    if (std::find(na.begin(), na.end(), b) == na.end()) {
+      na.push_back(b);
+      nbr[static_cast<std::size_t>(b)].push_back(a);
+    }
+  }
+  std::vector<int> degree(un), queue;
+  std::vector<char> removed(un, 0);
+  for (int v = 0; v < n; ++v) {
+    degree[static_cast<std::size_t>(v)] = static_cast<int>(nbr[static_cast<std::size_t>(v)].size());
+    if (degree[static_cast<std::size_t>(v)] <= 1) queue.push_back(v);
+  }
+  run.parent.assign(un, -1);
+  std::vector<int> peel;
+  for (std::size_t head = 0; head < queue.size(); ++head) {
+    const int v = queue[head];
+    if (removed[static_cast<std::size_t>(v)] != 0) continue;
+    removed[static_cast<std::size_t>(v)] = 1;
+    peel.push_back(v);
+    for (int w : nbr[static_cast<std::size_t>(v)]) {
+      if (removed[static_cast<std::size_t>(w)] != 0) continue;
+      run.parent[static_cast<std::size_t>(v)] = w;
+      if (--degree[static_cast<std::size_t>(w)] <= 1) queue.push_back(w);
+    }
+  }
+  run.peeled.assign(peel.rbegin(), peel.rend());  // roots (and the core's neighbours) first
+  run.core.clear();
+  run.core_index.assign(un, -1);
+  for (int v = 0; v < n; ++v) {
+    if (removed[static_cast<std::size_t>(v)] != 0) continue;
+    run.core_index[static_cast<std::size_t>(v)] = static_cast<int>(run.core.size());
+    run.core.push_back(v);
+  }
+  run.edge_k.assign(un, 0.0);
+  run.edge_c.assign(un, 0.0);
+  run.core_edges.clear();
+  for (int s = 1; s <= NSTIF; ++s) {
+    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
+    if (b < 0) continue;
+    const int ca = run.core_index[static_cast<std::size_t>(a)];
+    const int cb = run.core_index[static_cast<std::size_t>(b)];
+    if (ca >= 0 && cb >= 0) {
+      run.core_edges.push_back({ca, cb, STIFF(s).stiff, STIFF(s).dampin});
+      continue;
+    }
+    const int child = run.parent[static_cast<std::size_t>(a)] == b ? a : b;
+    run.edge_k[static_cast<std::size_t>(child)] += STIFF(s).stiff;
+    run.edge_c[static_cast<std::size_t>(child)] += STIFF(s).dampin;
+  }
+}
+
+// ---- Excitation ---------------------------------------------------------------
+
+// The engines' torques as constant terms per inertia and order.  Orders are
+// collected from the engines included, ascending.
+bool build_forces(const ForcedRequest& request, std::string* message) {
+  run.orders.clear();
+  run.left_out.clear();
+  std::vector<int> included;
+  for (int k = 1; k <= NENG; ++k) {
+    const ENGINE& e = ENGS(k);
+    if (e.ncyl <= 0) continue;
+    if (!has_excitation(e) || e.excitation.nharm == 0) {
+      run.left_out.push_back(k);
+      continue;
+    }
+    if (!check_excitation(k, message)) return false;
+    included.push_back(k);
+    for (int h = 1; h <= e.excitation.nharm; ++h) run.orders.push_back(e.excitation.harm(h).order);
+  }
+  if (request.misfire_engine != 0) {
+    const int k = request.misfire_engine;
+    if (k < 1 || k > NENG || ENGS(k).ncyl <= 0)
+      return refuse(message, "The misfire names engine " + std::to_string(k) +
+                                 ", which the model does not have.");
+    const int cylinders = ENGS(k).ncyl * (ENGS(k).ivee_engine == 1 ? 2 : 1);
+    if (request.misfire_cylinder < 1 || request.misfire_cylinder > cylinders)
+      return refuse(message,
+                    "The misfire names cylinder " + std::to_string(request.misfire_cylinder) +
+                        " of " + engine_label(k) + ", which has cylinders 1 to " +
+                        std::to_string(cylinders) +
+                        (cylinders > ENGS(k).ncyl ? " (the second bank numbered on)" : "") + ".");
+    if (std::find(included.begin(), included.end(), k) == included.end())
+      return refuse(message,
+                    "The misfire names " + engine_label(k) + ", which has no excitation data.");
+  }
+  if (included.empty()) {
+    std::string text =
+        "No engine of the model has excitation data (bore, stroke, pressure and "
+        "gas harmonics), so nothing excites the shafts.";
+    if (NENG == 0) text = "The model has no engine, so nothing excites the shafts.";
+    return refuse(message, text + " Enter the excitation of an engine (Excitation).");
+  }
+  std::sort(run.orders.begin(), run.orders.end());
+  run.orders.erase(std::unique(run.orders.begin(), run.orders.end(),
+                               [](double a, double b) { return std::fabs(a - b) < 1e-9; }),
+                   run.orders.end());
+  bool half = false;
+  for (int k : included) half = half || ENGS(k).nstroke == 4;
+  for (double o : run.orders) half = half || std::fabs(o - std::round(o)) > 1e-9;
+  run.cycle = half ? 720.0 : 360.0;
+  run.harmonic.clear();
+  for (double o : run.orders)
+    run.harmonic.push_back(static_cast<int32_t>(std::lround(o * run.cycle / 360.0)));
+
+  run.terms.clear();
+  for (int k : included) {
+    prepare_engine(k);
+    const ENGINE& e = ENGS(k);
+    const Excitation& x = e.excitation;
+    const double radius = x.stroke / 2.0;
+    const double per_bar = 1.0e5 * kPi / 4.0 * x.bore * x.bore * radius;  // N.m per bar
+    int whole_max = 0;
+    for (int h = 1; h <= x.nharm; ++h) {
+      const double o = x.harm(h).order;
+      if (std::fabs(o - std::round(o)) < 1e-9)
+        whole_max = std::max(whole_max, static_cast<int>(std::lround(o)));
+    }
+    std::vector<double> inertia_c(static_cast<std::size_t>(whole_max) + 1, 0.0);
+    if (x.recip_mass > 0.0 && whole_max > 0)
+      inertia_torque_coefficients(radius / x.conrod, inertia_c.data() + 1, whole_max);
+    const double inertia_scale = x.recip_mass * radius * radius;
+    for (int j = 1; j <= NMASS; ++j) {
+      if (MASSES(j).icyleng_no(1) != k) continue;
+      const int c = MASSES(j).icyleng_no(2);
+      if (c < 1 || c > e.ncyl) continue;
+      const int banks = e.ivee_engine == 1 ? 2 : 1;
+      for (int h = 1; h <= x.nharm; ++h) {
+        const Harmonic& g = x.harm(h);
+        const int o = static_cast<int>(
+            std::lower_bound(run.orders.begin(), run.orders.end(), g.order - 1e-9) -
+            run.orders.begin());
+        // Phasor sums over the cylinders of this inertia: e^(-i n phi).
+        double gas_re = 0.0, gas_im = 0.0, all_re = 0.0, all_im = 0.0;
+        for (int bank = 1; bank <= banks; ++bank) {
+          const double phi = bank == 1 ? e.angle(c) : second_bank_angle(e, e.angle(c));
+          const double turn = -g.order * phi * kPi / 180.0;
+          const double cr = std::cos(turn), ci = std::sin(turn);
+          all_re += cr;
+          all_im += ci;
+          const int number = bank == 1 ? c : e.ncyl + c;
+          if (request.misfire_engine == k && request.misfire_cylinder == number) continue;
+          gas_re += cr;
+          gas_im += ci;
+        }
+        // A sine of amplitude T and phase p is Re(-i T e^(i p) e^(i n theta)).
+        const double pr = std::cos(g.phase * kPi / 180.0), pi = std::sin(g.phase * kPi / 180.0);
+        const double ur = pi, ui = -pr;  // -i e^(i p)
+        ForceTerm t;
+        t.node = j - 1;
+        t.order = o;
+        t.load_exp = x.load_exp;
+        const double gc = g.a * per_bar, gl = g.b * x.p_rated * per_bar;
+        t.gc_re = gc * (ur * gas_re - ui * gas_im);
+        t.gc_im = gc * (ur * gas_im + ui * gas_re);
+        t.gl_re = gl * (ur * gas_re - ui * gas_im);
+        t.gl_im = gl * (ur * gas_im + ui * gas_re);
+        const long whole = std::lround(g.order);
+        if (std::fabs(g.order - static_cast<double>(whole)) < 1e-9 && whole <= whole_max) {
+          const double ci_n = inertia_scale * inertia_c[static_cast<std::size_t>(whole)];
+          t.in_re = ci_n * all_im;  // -i * all
+          t.in_im = -ci_n * all_re;
+        }
+        run.terms.push_back(t);
+      }
+    }
+  }
+  return true;
+}
+
+// ---- The solve and the synthesis ------------------------------------------------
+
+// A sampled interval that holds a largest value, with the estimate of that
+// value from the cubic through the values and slopes at its ends.
+struct Candidate {
+  double estimate = 0.0;
+  double u = 0.0;
+  int32_t j = 0;
+};
+
+// Scratch of one speed: per node and order (order fastest).
+struct Scratch {
+  std::vector<double> d_re, d_im, f_re, f_im, t_re, t_im, x_re, x_im;
+  std::vector<double> y_re, y_im;          // per node and order: admittance to the parent
+  std::vector<double> cos_tab, sin_tab;    // per order and sample
+  std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
+  std::vector<Candidate> candidates;
+  std::vector<int32_t> rises, falls;           // intervals where the slope changes sign
+  std::vector<uint64_t> rising_bits;           // 1 where the slope is positive
+  std::vector<double> samples;                 // per angle item and sample
+  std::vector<double> c_re, c_im;              // coefficients of one item
+  std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
+  int32_t m = 0;                               // samples per cycle
+  int32_t top = 0;                             // highest harmonic
+  int32_t blocks = 0;                          // harmonics 1..top in fours
+  std::vector<double> dense_re, dense_im;      // the item's coefficients by harmonic
+  void size(int n, int o) {
+    const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
+    for (auto* v : {&d_re, &d_im, &f_re, &f_im, &t_re, &t_im, &x_re, &x_im, &y_re, &y_im})
+      v->assign(no, 0.0);
+    c_re.assign(static_cast<std::size_t>(o), 0.0);
+    c_im.assign(static_cast<std::size_t>(o), 0.0);
+    const std::size_t c = run.core.size();
+    a_re.assign(c * c, 0.0);
+    a_im.assign(c * c, 0.0);
+    b_re.assign(c, 0.0);
+    b_im.assign(c, 0.0);
+  }
+};
+
+// The core (inertias on rings of shafts), after every peeled inertia was
+// folded into it: a dense complex solve per order by Gaussian elimination
+// with the largest pivot of each column.
+void solve_core(double big_omega, Scratch& s) {
+  const int c = static_cast<int>(run.core.size());
+  if (c == 0) return;
+  const int no = static_cast<int>(run.orders.size());
+  const std::size_t uc = static_cast<std::size_t>(c);
+  double* are = s.a_re.data();
+  double* aim = s.a_im.data();
+  double* bre = s.b_re.data();
+  double* bim = s.b_im.data();
+  for (int o = 0; o < no; ++o) {
+    const double w = run.orders[static_cast<std::size_t>(o)] * big_omega;
+    std::fill(are, are + uc * uc, 0.0);
+    std::fill(aim, aim + uc * uc, 0.0);
+    for (int i = 0; i < c; ++i) {
+      const std::size_t vo =
+          static_cast<std::size_t>(run.core[static_cast<std::size_t>(i)]) * no + o;
+      are[i * uc + i] = s.d_re[vo];
+      aim[i * uc + i] = s.d_im[vo];
+      bre[i] = s.f_re[vo];
+      bim[i] = s.f_im[vo];
+    }
+    for (const CoreEdge& e : run.core_edges) {
+      const double yr = e.k, yi = run.eta * e.k + w * e.c;
+      are[e.a * uc + e.b] -= yr;
+      aim[e.a * uc + e.b] -= yi;
+      are[e.b * uc + e.a] -= yr;
+      aim[e.b * uc + e.a] -= yi;
+    }
+    for (int k = 0; k < c; ++k) {
+      int pivot = k;
+      double size = 0.0;
+      for (int i = k; i < c; ++i) {
+        const double m = are[i * uc + k] * are[i * uc + k] + aim[i * uc + k] * aim[i * uc + k];
+        if (m > size) {
+          size = m;
+          pivot = i;
+        }
+      }
+      if (pivot != k) {
+        for (int j = 0; j < c; ++j) {
+          std::swap(are[k * uc + j], are[pivot * uc + j]);
+          std::swap(aim[k * uc + j], aim[pivot * uc + j]);
+        }
+        std::swap(bre[k], bre[pivot]);
+        std::swap(bim[k], bim[pivot]);
+      }
+      const double inv = 1.0 / std::max(size, 1e-300);
+      const double pr = are[k * uc + k] * inv, pi = -aim[k * uc + k] * inv;  // 1 / pivot
+      for (int i = k + 1; i < c; ++i) {
+        const double lr = are[i * uc + k] * pr - aim[i * uc + k] * pi;
+        const double li = are[i * uc + k] * pi + aim[i * uc + k] * pr;
+        if (lr == 0.0 && li == 0.0) continue;
+        for (int j = k + 1; j < c; ++j) {
+          are[i * uc + j] -= lr * are[k * uc + j] - li * aim[k * uc + j];
+          aim[i * uc + j] -= lr * aim[k * uc + j] + li * are[k * uc + j];
+        }
+        bre[i] -= lr * bre[k] - li * bim[k];
+        bim[i] -= lr * bim[k] + li * bre[k];
+      }
+    }
+    for (int k = c - 1; k >= 0; --k) {
+      double r = bre[k], i = bim[k];
+      for (int j = k + 1; j < c; ++j) {
+        r -= are[k * uc + j] * bre[j] - aim[k * uc + j] * bim[j];
+        i -= are[k * uc + j] * bim[j] + aim[k * uc + j] * bre[j];
+      }
+      const double dr = are[k * uc + k], di = aim[k * uc + k];
+      const double inv = 1.0 / std::max(dr * dr + di * di, 1e-300);
+      bre[k] = (r * dr + i * di) * inv;
+      bim[k] = (i * dr - r * di) * inv;
+      const std::size_t vo =
+          static_cast<std::size_t>(run.core[static_cast<std::size_t>(k)]) * no + o;
+      s.x_re[vo] = bre[k];
+      s.x_im[vo] = bim[k];
+    }
+  }
+}
+
+// Solves all orders at speed n (rev/min) into s.x_re / s.x_im.
+SPINDRA_VECTOR_CLONES
+void solve_speed(double n, Scratch& s) {
+  const int nodes = run.nmass;
+  const int no = static_cast<int>(run.orders.size());
+  const double big_omega = 2.0 * kPi * n / 60.0;
+  const double eta = run.eta;
+  // Diagonals, admittances and torques.
+  for (int v = 0; v < nodes; ++v) {
+    const std::size_t vi = static_cast<std::size_t>(v);
+    const double dk = run.diag_k[vi], dc = run.diag_c[vi], j = run.inertia[vi];
+    const double ek = run.edge_k[vi], ec = run.edge_c[vi];
+    double* __restrict dre = &s.d_re[vi * no];
+    double* __restrict dim = &s.d_im[vi * no];
+    double* __restrict yre = &s.y_re[vi * no];
+    double* __restrict yim = &s.y_im[vi * no];
+    double* __restrict fre = &s.f_re[vi * no];
+    double* __restrict fim = &s.f_im[vi * no];
+    for (int o = 0; o < no; ++o) {
+      const double w = run.orders[static_cast<std::size_t>(o)] * big_omega;
+      dre[o] = dk - w * w * j;
+      dim[o] = eta * dk + w * dc;
+      yre[o] = ek;
+      yim[o] = eta * ek + w * ec;
+      fre[o] = 0.0;
+      fim[o] = 0.0;
+    }
+  }
+  const double ratio = n / run.sweep.n_rated;
+  const double omega2 = big_omega * big_omega;
+  for (const ForceTerm& t : run.terms) {
+    const double load = t.load_exp == 0.0 ? 1.0 : std::pow(ratio, t.load_exp);
+    const std::size_t i = static_cast<std::size_t>(t.node) * no + static_cast<std::size_t>(t.order);
+    s.f_re[i] += t.gc_re + t.gl_re * load + t.in_re * omega2;
+    s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
+  }
+  // Leaves first: fold each node into its parent.
+  const int peeled = static_cast<int>(run.peeled.size());
+  for (int q = peeled - 1; q >= 0; --q) {
+    const int v = run.peeled[static_cast<std::size_t>(q)];
+    const int p = run.parent[static_cast<std::size_t>(v)];
+    const std::size_t vo = static_cast<std::size_t>(v) * no;
+    double* __restrict dre = &s.d_re[vo];
+    double* __restrict dim = &s.d_im[vo];
+    double* __restrict fre = &s.f_re[vo];
+    double* __restrict fim = &s.f_im[vo];
+    double* __restrict tre = &s.t_re[vo];
+    double* __restrict tim = &s.t_im[vo];
+    const double* __restrict yre = &s.y_re[vo];
+    const double* __restrict yim = &s.y_im[vo];
+    if (p < 0) {
+      for (int o = 0; o < no; ++o) {
+        const double inv = 1.0 / (dre[o] * dre[o] + dim[o] * dim[o]);
+        const double ir = dre[o] * inv, ii = -dim[o] * inv;
+        tre[o] = 0.0;
+        tim[o] = 0.0;
+        // g = F / D kept in f.
+        const double gr = fre[o] * ir - fim[o] * ii, gi = fre[o] * ii + fim[o] * ir;
+        fre[o] = gr;
+        fim[o] = gi;
+      }
+      continue;
+    }
+    const std::size_t po = static_cast<std::size_t>(p) * no;
+    double* __restrict pdre = &s.d_re[po];
+    double* __restrict pdim = &s.d_im[po];
+    double* __restrict pfre = &s.f_re[po];
+    double* __restrict pfim = &s.f_im[po];
+    for (int o = 0; o < no; ++o) {
+      const double inv = 1.0 / (dre[o] * dre[o] + dim[o] * dim[o]);
+      const double ir = dre[o] * inv, ii = -dim[o] * inv;
+      // t = y / D; the parent's diagonal loses y t, its torque gains t F.
+      const double tr = yre[o] * ir - yim[o] * ii, ti = yre[o] * ii + yim[o] * ir;
+      tre[o] = tr;
+      tim[o] = ti;
+      pdre[o] -= yre[o] * tr - yim[o] * ti;
+      pdim[o] -= yre[o] * ti + yim[o] * tr;
+      pfre[o] += tr * fre[o] - ti * fim[o];
+      pfim[o] += tr * fim[o] + ti * fre[o];
+      const double gr = fre[o] * ir - fim[o] * ii, gi = fre[o] * ii + fim[o] * ir;
+      fre[o] = gr;
+      fim[o] = gi;
+    }
+  }
+  solve_core(big_omega, s);
+  // Roots first: x_v = F_v / D_v + t_v x_parent.
+  for (int q = 0; q < peeled; ++q) {
+    const int v = run.peeled[static_cast<std::size_t>(q)];
+    const int p = run.parent[static_cast<std::size_t>(v)];
+    const std::size_t vo = static_cast<std::size_t>(v) * no;
+    double* __restrict xre = &s.x_re[vo];
+    double* __restrict xim = &s.x_im[vo];
+    const double* __restrict fre = &s.f_re[vo];
+    const double* __restrict fim = &s.f_im[vo];
+    if (p < 0) {
+      for (int o = 0; o < no; ++o) {
+        xre[o] = fre[o];
+        xim[o] = fim[o];
+      }
+      continue;
+    }
+    const std::size_t po = static_cast<std::size_t>(p) * no;
+    const double* __restrict pxre = &s.x_re[po];
+    const double* __restrict pxim = &s.x_im[po];
+    const double* __restrict tre = &s.t_re[vo];
+    const double* __restrict tim = &s.t_im[vo];
+    for (int o = 0; o < no; ++o) {
+      xre[o] = fre[o] + tre[o] * pxre[o] - tim[o] * pxim[o];
+      xim[o] = fim[o] + tre[o] * pxim[o] + tim[o] * pxre[o];
+    }
+  }
+}
+
+// Four doubles processed together (one AVX register, or two SSE2 ones).
+using Lanes = double __attribute__((vector_size(32)));
+
+[[gnu::always_inline]] inline Lanes load(const double* p) {
+  Lanes v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+[[gnu::always_inline]] inline void store(double* p, Lanes v) {
+  std::memcpy(p, &v, sizeof v);
+}
+
+// f, f' and f'' at u of f(u) = sum_k Re((xr[k-1] + i xi[k-1]) e^(i k u)),
+// k = 1..4 blocks; the powers of e^(i u) go four at a time.
+SPINDRA_VECTOR_CLONES
+void evaluate(const double* xr, const double* xi, int32_t blocks, double u, double& f, double& f1,
+              double& f2) {
+  const double c = std::cos(u), s = std::sin(u);
+  const double c2 = c * c - s * s, s2 = 2.0 * s * c;
+  const double c3 = c2 * c - s2 * s, s3 = c2 * s + s2 * c;
+  const double c4 = c2 * c2 - s2 * s2, s4 = 2.0 * s2 * c2;
+  Lanes zr = {c, c2, c3, c4}, zi = {s, s2, s3, s4};
+  Lanes k = {1.0, 2.0, 3.0, 4.0};
+  Lanes v = {}, v1 = {}, v2 = {};
+  for (int q = 0; q < blocks; ++q) {
+    const Lanes ar = load(xr + 4 * q), ai = load(xi + 4 * q);
+    const Lanes a = ar * zr - ai * zi;  // Re(x e^(i k u))
+    const Lanes b = ar * zi + ai * zr;  // Im(x e^(i k u))
+    v += a;
+    v1 -= k * b;
+    v2 -= k * k * a;
+    const Lanes nr = zr * c4 - zi * s4;
+    zi = zr * s4 + zi * c4;
+    zr = nr;
+    k += 4.0;
+  }
+  f = (v[0] + v[1]) + (v[2] + v[3]);
+  f1 = (v1[0] + v1[1]) + (v1[2] + v1[3]);
+  f2 = (v2[0] + v2[1]) + (v2[2] + v2[3]);
+}
+
+// The largest value (sign +1) or the smallest (sign -1) of f near the
+// sampled intervals cand[0..nc) (each the start j of an interval where the
+// slope turns from rising to falling, for sign -1 the other way), from the
+// values f and slopes d at ns points over the cycle.  The cubic through each
+// interval's ends estimates its peak to within `err` (h^4 / 384 times a bound
+// of the fourth derivative); the intervals whose estimate can beat the best
+// value found are refined by Newton steps on f' until a step would gain less
+// than 1e-9 of `scale` or is shorter than 0.002 / top (the gain of that last
+// step is added from the quadratic model).  `best` starts as the best sample.
+double extreme(const double* re, const double* im, const int32_t* m, int32_t count, const double* f,
+               const double* d, int32_t ns, const int32_t* starts, int32_t nstart, double sign,
+               double best, double err, double rise, double scale, Scratch& s) {
+  const double h = 2.0 * kPi / ns;
+  Candidate* cand = s.candidates.data();
+  int nc = 0;
+  for (int q = 0; q < nstart; ++q) {
+    const int j = starts[q];
+    const int jn = j + 1 == ns ? 0 : j + 1;
+    const double s0 = sign * d[j] * h, s1 = sign * d[jn] * h;
+    const double g0 = sign * f[j], g1 = sign * f[jn];
+    // The peak lies within half a step of an end, where f' = 0: it rises at
+    // most `rise` above that end.
+    if (std::max(g0, g1) + rise < best) continue;
+    // H(t) = ((a t + b) t + c) t + g0 on t in [0, 1]; H'(t) = 3a t^2 + 2b t + c.
+    const double a = 2.0 * (g0 - g1) + s0 + s1;
+    const double b = 3.0 * (g1 - g0) - 2.0 * s0 - s1;
+    const double c = s0;
+    const double r = std::sqrt(std::max(b * b - 3.0 * a * c, 0.0));
+    double t = r - b > 0.0 ? c / (r - b) : 1.0;  // the root where H'' = -2r < 0
+    t = std::clamp(t, 0.0, 1.0);
+    const double estimate = ((a * t + b) * t + c) * t + g0;
+    if (estimate + err < best) continue;
+    Candidate k;
+    k.estimate = estimate;
+    k.u = (j + t) * h;
+    k.j = j;
+    // Kept in descending order of the estimate.
+    int i = nc++;
+    while (i > 0 && cand[i - 1].estimate < k.estimate) {
+      cand[i] = cand[i - 1];
+      --i;
+    }
+    cand[i] = k;
+  }
+  const double enough = 1.0e-9 * scale;
+  for (int i = 0; i < nc; ++i) {
+    if (cand[i].estimate + err < best) break;
+    const double lo = cand[i].j * h, hi = lo + h;
+    double u = cand[i].u;
+    for (int it = 0; it < 12; ++it) {
+      double v = 0.0, v1 = 0.0, v2 = 0.0;
+      evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, u, v, v1, v2);
+      v *= sign;
+      v1 *= sign;
+      v2 *= sign;
+      best = std::max(best, v);
+      if (v2 >= 0.0) break;
+      const double step = -v1 / v2;
+      const double gain = 0.5 * v1 * v1 / -v2;
+      // A step this short is taken on the quadratic model alone: what it
+      // leaves out is below sum |x| (m step)^3 / 6, about 1e-9 of the scale.
+      if ((gain <= enough || std::fabs(step) * s.top <= 2.0e-3) && u + step >= lo &&
+          u + step <= hi) {
+        best = std::max(best, v + gain);
+        break;
+      }
+      u = std::clamp(u + step, lo, hi);
+    }
+  }
+  return sign * best;
+}
+
+// Values and slopes on the grid of s.m points (a multiple of 8) of f for
+// the coefficients (re, im) and of g for (re2, im2): f into out[0..m), f'
+// into out[m..2m), g and g' likewise into out2.  Eight samples of both stay
+// in registers across the orders, so each table entry is loaded once for
+// the two.  With out2 null only f is sampled.
+SPINDRA_VECTOR_CLONES
+void sample(const double* re, const double* im, const double* re2, const double* im2, int32_t count,
+            const Scratch& s, double* out, double* out2) {
+  const int ns = s.m;
+  const double* cos_tab = s.cos_tab.data();
+  const double* sin_tab = s.sin_tab.data();
+  const double* mcos_tab = s.mcos_tab.data();
+  const double* msin_tab = s.msin_tab.data();
+  for (int jb = 0; jb < ns; jb += 8) {
+    Lanes f0 = {}, f1 = {}, d0 = {}, d1 = {};
+    Lanes g0 = {}, g1 = {}, e0 = {}, e1 = {};
+    if (out2 == nullptr) {
+      for (int o = 0; o < count; ++o) {
+        const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
+        const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
+        f0 += a * load(cos_tab + at) - b * load(sin_tab + at);
+        f1 += a * load(cos_tab + at + 4) - b * load(sin_tab + at + 4);
+        d0 -= a * load(msin_tab + at) + b * load(mcos_tab + at);
+        d1 -= a * load(msin_tab + at + 4) + b * load(mcos_tab + at + 4);
+      }
+    } else {
+      for (int o = 0; o < count; ++o) {
+        const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
+        const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
+        const Lanes a2 = Lanes{} + re2[o], b2 = Lanes{} + im2[o];
+        const Lanes c0 = load(cos_tab + at), c1 = load(cos_tab + at + 4);
+        const Lanes s0 = load(sin_tab + at), s1 = load(sin_tab + at + 4);
+        f0 += a * c0 - b * s0;
+        f1 += a * c1 - b * s1;
+        g0 += a2 * c0 - b2 * s0;
+        g1 += a2 * c1 - b2 * s1;
+        const Lanes mc0 = load(mcos_tab + at), mc1 = load(mcos_tab + at + 4);
+        const Lanes ms0 = load(msin_tab + at), ms1 = load(msin_tab + at + 4);
+        d0 -= a * ms0 + b * mc0;
+        d1 -= a * ms1 + b * mc1;
+        e0 -= a2 * ms0 + b2 * mc0;
+        e1 -= a2 * ms1 + b2 * mc1;
+      }
+      store(out2 + jb, g0);
+      store(out2 + jb + 4, g1);
+      store(out2 + ns + jb, e0);
+      store(out2 + ns + jb + 4, e1);
+    }
+    store(out + jb, f0);
+    store(out + jb + 4, f1);
+    store(out + ns + jb, d0);
+    store(out + ns + jb + 4, d1);
+  }
+}
+
+// The largest and smallest of the values samples[0..ns) and the signs of
+// the slopes samples[ns..2ns) as bits (1 = rising), 64 to a word.
+SPINDRA_VECTOR_CLONES
+void scan(const double* samples, int ns, double& top, double& bottom, uint64_t* up) {
+  double hi[4] = {samples[0], samples[1], samples[2], samples[3]};
+  double lo[4] = {hi[0], hi[1], hi[2], hi[3]};
+  for (int j = 4; j < ns; j += 4) {
+    for (int k = 0; k < 4; ++k) {
+      const double v = samples[j + k];
+      hi[k] = v > hi[k] ? v : hi[k];
+      lo[k] = v < lo[k] ? v : lo[k];
+    }
+  }
+  top = std::max(std::max(hi[0], hi[1]), std::max(hi[2], hi[3]));
+  bottom = std::min(std::min(lo[0], lo[1]), std::min(lo[2], lo[3]));
+  const double* d = samples + ns;
+  for (int w = 0; w * 64 < ns; ++w) {
+    uint64_t bits = 0;
+    const int width = std::min(64, ns - w * 64);
+    for (int k = 0; k < width; ++k) bits |= static_cast<uint64_t>(d[w * 64 + k] > 0.0) << k;
+    up[w] = bits;
+  }
+}
+
+double half_range_of_samples(const double* re, const double* im, const int32_t* m, int32_t count,
+                             const double* samples, Scratch& s) {
+  const int ns = s.m;
+  const double h = 2.0 * kPi / ns;
+  double b2 = 0.0, b4 = 0.0, scale = 0.0;
+  for (int o = 0; o < count; ++o) {
+    const double x = std::sqrt(re[o] * re[o] + im[o] * im[o]), mo = m[o];
+    scale += x;
+    b2 += x * mo * mo;
+    b4 += x * mo * mo * mo * mo;
+  }
+  const double err = (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300;
+  const double rise = 0.5 * b2 * (0.5 * h) * (0.5 * h) * 1.001 + 1.0e-300;
+  for (int o = 0; o < count; ++o) {
+    s.dense_re[static_cast<std::size_t>(m[o] - 1)] = re[o];
+    s.dense_im[static_cast<std::size_t>(m[o] - 1)] = im[o];
+  }
+  double top = 0.0, bottom = 0.0;
+  const double* d = samples + ns;
+  uint64_t* up = s.rising_bits.data();
+  const int words = (ns + 63) / 64;
+  scan(samples, ns, top, bottom, up);
+  // The intervals where the slope changes sign: rising to falling holds a
+  // largest value, falling to rising a smallest.
+  int32_t* rises = s.rises.data();
+  int32_t* falls = s.falls.data();
+  int nr = 0, nf = 0;
+  for (int w = 0; w < words; ++w) {
+    const int base = w * 64;
+    const int width = std::min(64, ns - base);
+    // Bit j of `next` is the sign at sample j + 1 (the cycle closes).
+    uint64_t next = up[w] >> 1;
+    const uint64_t carry = w + 1 < words ? up[w + 1] & 1u : up[0] & 1u;
+    next |= carry << (width - 1);
+    const uint64_t mask = width == 64 ? ~uint64_t{0} : (uint64_t{1} << width) - 1;
+    uint64_t r = up[w] & ~next & mask, f = ~up[w] & next & mask;
+    for (; r != 0; r &= r - 1) rises[nr++] = base + __builtin_ctzll(r);
+    for (; f != 0; f &= f - 1) falls[nf++] = base + __builtin_ctzll(f);
+  }
+  const double hi =
+      extreme(re, im, m, count, samples, d, ns, rises, nr, 1.0, top, err, rise, scale, s);
+  const double lo =
+      extreme(re, im, m, count, samples, d, ns, falls, nf, -1.0, -bottom, err, rise, scale, s);
+  return 0.5 * (hi - lo);
+}
+
+void make_tables(Scratch& s, const int32_t* m, int32_t count) {
+  int32_t top = 1;
+  for (int o = 0; o < count; ++o) top = std::max(top, m[o]);
+  s.m = std::max(16, (4 * top + 7) / 8 * 8);
+  s.top = top;
+  s.blocks = (top + 3) / 4;
+  s.dense_re.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
+  s.dense_im.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
+  s.candidates.assign(static_cast<std::size_t>(s.m), Candidate{});
+  s.rises.assign(static_cast<std::size_t>(s.m) + 1, 0);
+  s.falls.assign(static_cast<std::size_t>(s.m) + 1, 0);
+  s.rising_bits.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  for (auto* v : {&s.cos_tab, &s.sin_tab, &s.mcos_tab, &s.msin_tab})
+    v->assign(static_cast<std::size_t>(count) * s.m, 0.0);
+  for (int o = 0; o < count; ++o)
+    for (int j = 0; j < s.m; ++j) {
+      const double u = 2.0 * kPi * j / s.m;
+      const std::size_t at = static_cast<std::size_t>(o) * s.m + j;
+      s.cos_tab[at] = std::cos(m[o] * u);
+      s.sin_tab[at] = std::sin(m[o] * u);
+      s.mcos_tab[at] = m[o] * s.cos_tab[at];
+      s.msin_tab[at] = m[o] * s.sin_tab[at];
+    }
+}
+
+std::size_t index(int32_t s, int32_t o, int32_t item) {
+  const std::size_t no = run.orders.size() + 1;
+  return (static_cast<std::size_t>(s) * no + static_cast<std::size_t>(o)) *
+             static_cast<std::size_t>(run.items) +
+         static_cast<std::size_t>(item);
+}
+
+// Amplitudes of every order and the synthesis of every item at speed s.
+void store_speed(int32_t sp, Scratch& s) {
+  const int no = static_cast<int>(run.orders.size());
+  const int nodes = run.nmass;
+  // Angles, sampled two inertias at a time.
+  for (int v = 0; v < nodes; v += 2) {
+    const std::size_t v0 = static_cast<std::size_t>(v), v1 = v0 + 1;
+    const bool pair = v + 1 < nodes;
+    sample(&s.x_re[v0 * no], &s.x_im[v0 * no], pair ? &s.x_re[v1 * no] : nullptr,
+           pair ? &s.x_im[v1 * no] : nullptr, no, s, &s.samples[v0 * 2 * s.m],
+           pair ? &s.samples[v1 * 2 * s.m] : nullptr);
+  }
+  for (int v = 0; v < nodes; ++v) {
+    const double* xre = &s.x_re[static_cast<std::size_t>(v) * no];
+    const double* xim = &s.x_im[static_cast<std::size_t>(v) * no];
+    for (int o = 0; o < no; ++o)
+      run.amp[index(sp, o + 1, v)] = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+    const double* smp = &s.samples[static_cast<std::size_t>(v) * 2 * s.m];
+    run.amp[index(sp, 0, v)] = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+  }
+  // Elastic torques: the samples follow from the angles' samples.
+  std::vector<double>& tsmp = s.samples;
+  const std::size_t tail = static_cast<std::size_t>(nodes) * 2 * s.m;
+  const int width = 2 * s.m;
+  for (int k = 0; k < run.nstif; ++k) {
+    const STIFFNESS& shaft = STIFF(k + 1);
+    const int a = shaft.nodes(1) - 1, b = shaft.nodes(2) - 1;
+    const double stiff = shaft.stiff;
+    const double* are = &s.x_re[static_cast<std::size_t>(a) * no];
+    const double* aim = &s.x_im[static_cast<std::size_t>(a) * no];
+    for (int o = 0; o < no; ++o) {
+      double r = are[o], i = aim[o];
+      if (b >= 0) {
+        r -= s.x_re[static_cast<std::size_t>(b) * no + o];
+        i -= s.x_im[static_cast<std::size_t>(b) * no + o];
+      }
+      s.c_re[static_cast<std::size_t>(o)] = stiff * r;
+      s.c_im[static_cast<std::size_t>(o)] = stiff * i;
+      run.amp[index(sp, o + 1, nodes + k)] = stiff * std::sqrt(r * r + i * i);
+    }
+    const double* sa = &tsmp[static_cast<std::size_t>(a) * width];
+    double* out = &tsmp[tail];
+    if (b >= 0) {
+      const double* sb = &tsmp[static_cast<std::size_t>(b) * width];
+      for (int j = 0; j < width; ++j) out[j] = stiff * (sa[j] - sb[j]);
+    } else {
+      for (int j = 0; j < width; ++j) out[j] = stiff * sa[j];
+    }
+    run.amp[index(sp, 0, nodes + k)] =
+        half_range_of_samples(s.c_re.data(), s.c_im.data(), run.harmonic.data(), no, out, s);
+  }
+}
+
+double shaft_diameter_mm(int32_t shaft) {
+  return STIFF(shaft).diam * 1000.0;
+}
+
+}  // namespace
+
+// ---- The interface --------------------------------------------------------------
+
+void inertia_torque_coefficients(double lambda, double* c, int32_t count) {
+  // torque / (m R^2 Omega^2) = -g g' with g = x' / R, x the piston's travel.
+  constexpr int kPoints = 512;
+  for (int n = 0; n < count; ++n) c[n] = 0.0;
+  for (int j = 0; j < kPoints; ++j) {
+    const double t = 2.0 * kPi * j / kPoints;
+    const double sn = std::sin(t), cs = std::cos(t);
+    const double root = std::sqrt(1.0 - lambda * lambda * sn * sn);
+    const double q = sn * cs;
+    const double g = sn + lambda * q / root;
+    const double g1 =
+        cs + lambda * (std::cos(2.0 * t) / root + lambda * lambda * q * q / (root * root * root));
+    const double torque = -g * g1;
+    for (int n = 1; n <= count; ++n) c[n - 1] += torque * std::sin(n * t) * 2.0 / kPoints;
+  }
+}
+
+double half_range(const double* re, const double* im, const int32_t* m, int32_t count) {
+  Scratch s;
+  make_tables(s, m, count);
+  std::vector<double> samples(static_cast<std::size_t>(2 * s.m));
+  sample(re, im, nullptr, nullptr, count, s, samples.data(), nullptr);
+  return half_range_of_samples(re, im, m, count, samples.data(), s);
+}
+
+void permissible_stresses(double uts, double ck, double d_mm, double lambda, double* tau1,
+                          double* tau2) {
+  double t1 = 0.0, t2 = 0.0;
+  if (uts > 0.0 && ck > 0.0 && d_mm > 0.0 && lambda >= 0.0) {
+    const double cd = 0.35 + 0.93 * std::pow(d_mm, -0.2);
+    const double base = (uts + 160.0) / 18.0 * ck * cd;
+    if (lambda < 0.9) {
+      t1 = base * (3.0 - 2.0 * lambda * lambda);
+    } else if (lambda <= 1.05) {
+      t1 = 1.38 * base;
+    }
+    if (lambda <= 0.8) t2 = 1.7 * t1 / std::sqrt(ck);
+  }
+  if (tau1 != nullptr) *tau1 = t1;
+  if (tau2 != nullptr) *tau2 = t2;
+}
+
+bool run_forced_response(const ForcedRequest& request, std::string* message) {
+  run.valid = 0;
+  run.amp.clear();
+  run.amp.shrink_to_fit();
+  if (!check_model_for_analysis(message)) return false;
+  if (!check_sweep(message) || !check_damping(message)) return false;
+  if (!build_forces(request, message)) return false;
+  build_tree();
+
+  run.request = request;
+  run.sweep = forced_sweep;
+  run.eta = forced_sweep.eta;
+  run.nmass = NMASS;
+  run.nstif = NSTIF;
+  run.items = NMASS + NSTIF;
+  run.speeds.clear();
+  const ForcedSweep& w = forced_sweep;
+  const long count = static_cast<long>(std::floor((w.n_to - w.n_from) / w.n_step + 1e-9)) + 1;
+  for (long i = 0; i < count; ++i) {
+    const double n = w.n_from + static_cast<double>(i) * w.n_step;
+    if (n > 0.0) run.speeds.push_back(n);
+  }
+  if (run.speeds.empty())
+    return refuse(message, "The forced-response sweep has no speed above zero.");
+  const int no = static_cast<int>(run.orders.size());
+  const double values = static_cast<double>(run.speeds.size()) * (no + 1) * run.items;
+  if (values > kMaxKeptValues)
+    return refuse(message, "The forced response of " + std::to_string(run.speeds.size()) +
+                               " speeds, " + std::to_string(no) + " orders and " +
+                               std::to_string(run.items) +
+                               " inertias and shafts is too large to keep; take a larger "
+                               "speed step.");
+  run.wp.assign(static_cast<std::size_t>(NSTIF), 0.0);
+  for (int s = 1; s <= NSTIF; ++s) {
+    const double d = STIFF(s).diam, b = STIFF(s).bore;
+    if (d > 0.0)
+      run.wp[static_cast<std::size_t>(s - 1)] = kPi * (d * d * d * d - b * b * b * b) / (16.0 * d);
+  }
+
+  // Processor time of this thread: the machine may be busy with other work.
+  const auto now = [] {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+  };
+  const double start = now();
+  double solving = 0.0;
+  run.amp.assign(static_cast<std::size_t>(values), 0.0);
+  Scratch s;
+  s.size(NMASS, no);
+  make_tables(s, run.harmonic.data(), no);
+  s.samples.assign(static_cast<std::size_t>(NMASS + 1) * 2 * s.m, 0.0);
+  for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
+    const double before = now();
+    solve_speed(run.speeds[sp], s);
+    solving += now() - before;
+    store_speed(static_cast<int32_t>(sp), s);
+  }
+  run.timing.solves = solving;
+  run.timing.total = now() - start;
+  run.valid = 1;
+  if (message != nullptr) {
+    message->clear();
+    for (int k : run.left_out)
+      *message += engine_label(k) + " has no excitation data and is left out. ";
+    if (!message->empty()) message->pop_back();
+  }
+  return true;
+}
+
+int32_t forced_results_valid() {
+  // A model emptied or changed in size since the run no longer fits it.
+  return run.valid != 0 && run.nmass == NMASS && run.nstif == NSTIF ? 1 : 0;
+}
+
+int32_t forced_speed_count() {
+  return forced_results_valid() != 0 ? static_cast<int32_t>(run.speeds.size()) : 0;
+}
+
+double forced_speed(int32_t s) {
+  if (forced_results_valid() == 0 || s < 1 || s > forced_speed_count()) return 0.0;
+  return run.speeds[static_cast<std::size_t>(s - 1)];
+}
+
+int32_t forced_order_count() {
+  return forced_results_valid() != 0 ? static_cast<int32_t>(run.orders.size()) : 0;
+}
+
+double forced_order(int32_t o) {
+  if (forced_results_valid() == 0 || o < 1 || o > forced_order_count()) return 0.0;
+  return run.orders[static_cast<std::size_t>(o - 1)];
+}
+
+double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o) {
+  if (forced_results_valid() == 0 || s < 1 || s > forced_speed_count() || o < 0 ||
+      o > forced_order_count())
+    return 0.0;
+  if (kind == ForcedKind::kAngle) {
+    if (number < 1 || number > run.nmass) return 0.0;
+    return run.amp[index(s - 1, o, number - 1)];
+  }
+  if (number < 1 || number > run.nstif) return 0.0;
+  const double torque = run.amp[index(s - 1, o, run.nmass + number - 1)];
+  if (kind == ForcedKind::kTorque) return torque;
+  const double wp = run.wp[static_cast<std::size_t>(number - 1)];
+  return wp > 0.0 ? torque / wp / 1.0e6 : 0.0;
+}
+
+int32_t forced_engines_left_out(int32_t* out, int32_t capacity) {
+  const int32_t n = forced_results_valid() != 0 ? static_cast<int32_t>(run.left_out.size()) : 0;
+  for (int32_t i = 0; i < n && i < capacity; ++i)
+    out[i] = run.left_out[static_cast<std::size_t>(i)];
+  return n;
+}
+
+ForcedPeak forced_peak(ForcedKind kind, int32_t number, int32_t o, double n_lo, double n_hi) {
+  ForcedPeak peak;
+  for (int32_t s = 1; s <= forced_speed_count(); ++s) {
+    const double n = forced_speed(s);
+    if (n < n_lo - 1e-9 || n > n_hi + 1e-9) continue;
+    const double v = forced_amplitude(kind, number, s, o);
+    if (peak.s == 0 || v > peak.value) {
+      peak.value = v;
+      peak.speed = n;
+      peak.s = s;
+    }
+  }
+  return peak;
+}
+
+std::string forced_order_text(int32_t o) {
+  if (o == 0) return "synth";
+  return number(forced_order(o));
+}
+
+double forced_section_modulus(int32_t shaft) {
+  if (shaft < 1 || shaft > NSTIF) return 0.0;
+  const double d = STIFF(shaft).diam, b = STIFF(shaft).bore;
+  return d > 0.0 ? kPi * (d * d * d * d - b * b * b * b) / (16.0 * d) : 0.0;
+}
+
+int32_t forced_shaft_has_limits(int32_t shaft) {
+  if (shaft < 1 || shaft > NSTIF) return 0;
+  return STIFF(shaft).uts > 0.0 && STIFF(shaft).diam > 0.0 ? 1 : 0;
+}
+
+void forced_shaft_limits(int32_t shaft, double n, double* tau1, double* tau2) {
+  if (forced_shaft_has_limits(shaft) == 0 || forced_sweep.n_rated <= 0.0) {
+    if (tau1 != nullptr) *tau1 = 0.0;
+    if (tau2 != nullptr) *tau2 = 0.0;
+    return;
+  }
+  const double ck = STIFF(shaft).ck > 0.0 ? STIFF(shaft).ck : 1.0;
+  permissible_stresses(STIFF(shaft).uts, ck, shaft_diameter_mm(shaft), n / forced_sweep.n_rated,
+                       tau1, tau2);
+}
+
+void forced_operating_range(double* from, double* to) {
+  double lo = 0.0, hi = 0.0;
+  if (forced_results_valid() != 0 && !run.speeds.empty()) {
+    lo = run.speeds.front();
+    hi = std::min(run.speeds.back(), 1.05 * run.sweep.n_rated);
+    if (hi < lo) hi = lo;
+  }
+  if (from != nullptr) *from = lo;
+  if (to != nullptr) *to = hi;
+}
+
+int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity) {
+  if (forced_shaft_has_limits(shaft) == 0) return 0;
+  int32_t count = 0;
+  bool inside = false;
+  double prev_n = 0.0, prev_excess = -1.0;
+  BarredRange range;
+  const auto close = [&](double end) {
+    range.to = end;
+    if (count < capacity && out != nullptr) out[count] = range;
+    ++count;
+    inside = false;
+  };
+  for (int32_t s = 1; s <= forced_speed_count(); ++s) {
+    const double n = forced_speed(s);
+    double tau1 = 0.0;
+    forced_shaft_limits(shaft, n, &tau1, nullptr);
+    const double stress = forced_amplitude(ForcedKind::kStress, shaft, s, 0);
+    // Above lambda 1.05 the engine does not run continuously: no limit, no
+    // barred range there.
+    if (tau1 <= 0.0) {
+      if (inside) close(prev_n);
+      prev_excess = -1.0;
+      continue;
+    }
+    const double excess = stress / tau1 - 1.0;
+    const bool over = excess > 0.0;
+    if (over && !inside) {
+      inside = true;
+      range = BarredRange{};
+      range.from = s == 1 ? n : prev_n + (n - prev_n) * (-prev_excess) / (excess - prev_excess);
+    }
+    if (inside && n / forced_sweep.n_rated > 0.8) range.above_08 = 1;
+    if (!over && inside) close(prev_n + (n - prev_n) * prev_excess / (prev_excess - excess));
+    prev_n = n;
+    prev_excess = excess;
+  }
+  if (inside) close(prev_n);
+  return count;
+}
+
+int32_t forced_worst_shaft() {
+  if (forced_results_valid() == 0) return 0;
+  int32_t best = 0;
+  double best_value = -1.0;
+  int kind_rank = -1;  // 2 = ratio to tau1, 1 = stress, 0 = torque
+  for (int32_t k = 1; k <= run.nstif; ++k) {
+    int rank = 0;
+    double value = 0.0;
+    for (int32_t s = 1; s <= forced_speed_count(); ++s) {
+      double tau1 = 0.0;
+      forced_shaft_limits(k, forced_speed(s), &tau1, nullptr);
+      const double stress = forced_amplitude(ForcedKind::kStress, k, s, 0);
+      if (forced_shaft_has_limits(k) != 0) {
+        rank = 2;
+        value = std::max(value, tau1 > 0.0 ? stress / tau1 : 0.0);
+      } else if (run.wp[static_cast<std::size_t>(k - 1)] > 0.0) {
+        rank = 1;
+        value = std::max(value, stress);
+      } else {
+        value = std::max(value, forced_amplitude(ForcedKind::kTorque, k, s, 0));
+      }
+    }
+    if (rank > kind_rank || (rank == kind_rank && value > best_value)) {
+      best = k;
+      best_value = value;
+      kind_rank = rank;
+    }
+  }
+  return best;
+}
+
+ForcedTiming forced_last_timing() {
+  return run.timing;
+}
+
+ForcedRequest forced_last_request() {
+  return forced_results_valid() != 0 ? run.request : ForcedRequest{};
+}
+
+}  // namespace spindra

@@ -1,0 +1,521 @@
+#include "app/forced_dialogs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analysis/forced_response.h"
+#include "analysis/pressure_curve.h"
+#include "app/history.h"
+#include "platform/window_library.h"
+
+namespace spindra {
+
+namespace {
+
+constexpr double kMm = 1000.0;        // m to mm
+constexpr double kHighestOrder = 24.0;  // orders a pressure curve fills the table up to
+constexpr int32_t kMaxSweepSpeeds = 100000;
+
+bool finite_non_negative(double v) {
+  return std::isfinite(v) && v >= 0.0;
+}
+
+std::string number_text(double v) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
+}
+
+// ---- Excitation -------------------------------------------------------------
+
+struct ExcitationBuffers {
+  Table<Excitation, 1, kMaxEngines> work;
+  int32_t engine = 1;  // the engine field
+  int32_t shown = 1;   // the engine whose values the fields hold
+  FixedText<64> engine_text;
+  double bore_mm = 0.0;
+  double stroke_mm = 0.0;
+  double rod_mm = 0.0;
+  double mass = 0.0;
+  double p_rated = 0.0;
+  double load_exp = 0.0;
+  Table<FixedText<52>, 1, kMaxHarmonics> rows;
+  int32_t row = 0;
+  double order = 0.0;
+  double a = 0.0;
+  double b = 0.0;
+  double phase = 0.0;
+  FileName130 curve;
+  FixedText<100> status;
+};
+
+ExcitationBuffers& ex() {
+  static ExcitationBuffers buffers;
+  return buffers;
+}
+
+void show_status(const std::string& text) {
+  ex().status = text;
+  WINDOW_UPDATE(ex().status);
+}
+
+void show_rows() {
+  ExcitationBuffers& b = ex();
+  const Excitation& e = b.work(b.shown);
+  char text[80];
+  for (int32_t i = 1; i <= kMaxHarmonics; ++i) {
+    if (i <= e.nharm) {
+      const Harmonic& h = e.harm(i);
+      std::snprintf(text, sizeof text, "%7g %12.5g %12.5g %9.2f", h.order, h.a, h.b, h.phase);
+      b.rows(i) = text;
+    } else {
+      b.rows(i).blank();
+    }
+  }
+  if (b.row > e.nharm) b.row = e.nharm;
+  WINDOW_UPDATE(b.rows);
+  WINDOW_UPDATE(b.row);
+}
+
+// The row fields from the selected row (zeros when none).
+void show_row_fields() {
+  ExcitationBuffers& b = ex();
+  const Excitation& e = b.work(b.shown);
+  const Harmonic h = b.row >= 1 && b.row <= e.nharm ? e.harm(b.row) : Harmonic{};
+  b.order = h.order;
+  b.a = h.a;
+  b.b = h.b;
+  b.phase = h.phase;
+  for (const double* v : {&b.order, &b.a, &b.b, &b.phase}) WINDOW_UPDATE(*v);
+}
+
+void load_engine(int32_t k) {
+  ExcitationBuffers& b = ex();
+  b.shown = k;
+  const Excitation& e = b.work(k);
+  b.bore_mm = e.bore * kMm;
+  b.stroke_mm = e.stroke * kMm;
+  b.rod_mm = e.conrod * kMm;
+  b.mass = e.recip_mass;
+  b.p_rated = e.p_rated;
+  b.load_exp = e.load_exp;
+  const ENGINE& g = ENGS(k);
+  const std::string_view name = g.name.trimmed();
+  char text[96];
+  std::snprintf(text, sizeof text, "%.*s%s%d cylinders, %s", static_cast<int>(name.size()),
+                name.data(), name.empty() ? "" : ": ", g.ncyl,
+                g.nstroke == 4 ? "four-stroke" : "two-stroke");
+  b.engine_text = text;
+  b.row = e.nharm > 0 ? 1 : 0;
+  for (const double* v : {&b.bore_mm, &b.stroke_mm, &b.rod_mm, &b.mass, &b.p_rated, &b.load_exp})
+    WINDOW_UPDATE(*v);
+  WINDOW_UPDATE(b.engine_text);
+  show_rows();
+  show_row_fields();
+}
+
+// The scalar fields into the engine they show.
+void keep_fields() {
+  ExcitationBuffers& b = ex();
+  Excitation& e = b.work(b.shown);
+  e.bore = b.bore_mm / kMm;
+  e.stroke = b.stroke_mm / kMm;
+  e.conrod = b.rod_mm / kMm;
+  e.recip_mass = b.mass;
+  e.p_rated = b.p_rated;
+  e.load_exp = b.load_exp;
+}
+
+int ENGINE_PICKED() {
+  ExcitationBuffers& b = ex();
+  keep_fields();
+  b.engine = std::clamp(b.engine, 1, std::max(1, std::min(NENG, kMaxEngines)));
+  WINDOW_UPDATE(b.engine);
+  load_engine(b.engine);
+  show_status("");
+  return 1;
+}
+
+int ROW_PICKED() {
+  show_row_fields();
+  return 1;
+}
+
+int ROW_EDITED() {
+  ExcitationBuffers& b = ex();
+  Excitation& e = b.work(b.shown);
+  if (b.row < 1 || b.row > e.nharm) {
+    show_status("Pick a row of the table, or add one, before typing its values.");
+    return 1;
+  }
+  e.harm(b.row) = Harmonic{b.order, b.a, b.b, b.phase};
+  show_rows();
+  show_status("");
+  return 1;
+}
+
+int ADD_ROW() {
+  ExcitationBuffers& b = ex();
+  Excitation& e = b.work(b.shown);
+  if (e.nharm >= kMaxHarmonics) {
+    show_status("The table is full: " + std::to_string(kMaxHarmonics) + " orders.");
+    return 1;
+  }
+  const double step = ENGS(b.shown).nstroke == 4 ? 0.5 : 1.0;
+  double top = 0.0;
+  for (int32_t i = 1; i <= e.nharm; ++i) top = std::max(top, e.harm(i).order);
+  e.nharm += 1;
+  e.harm(e.nharm) = Harmonic{top + step, 0.0, 0.0, 0.0};
+  b.row = e.nharm;
+  show_rows();
+  show_row_fields();
+  show_status("Row added: type its order, a, b and phase.");
+  return 1;
+}
+
+int REMOVE_ROW() {
+  ExcitationBuffers& b = ex();
+  Excitation& e = b.work(b.shown);
+  if (b.row < 1 || b.row > e.nharm) {
+    show_status("Pick the row to remove first.");
+    return 1;
+  }
+  for (int32_t i = b.row; i < e.nharm; ++i) e.harm(i) = e.harm(i + 1);
+  e.harm(e.nharm) = Harmonic{};
+  e.nharm -= 1;
+  b.row = std::min(b.row, e.nharm);
+  show_rows();
+  show_row_fields();
+  show_status("");
+  return 1;
+}
+
+int IMPORT_CURVE() {
+  ExcitationBuffers& b = ex();
+  keep_fields();
+  if (!window_library().choose_file(false, b.curve.data(), b.curve.width())) return 1;
+  std::string message;
+  if (!import_pressure_curve(b.curve.str(), ENGS(b.shown).nstroke, b.work(b.shown), &message)) {
+    window_library().show_message("Import pressure curve", message);
+    return 1;
+  }
+  b.row = b.work(b.shown).nharm > 0 ? 1 : 0;
+  show_rows();
+  show_row_fields();
+  show_status("The table holds the " + std::to_string(b.work(b.shown).nharm) +
+              " harmonics of the curve.");
+  return 1;
+}
+
+// What is wrong with the excitation of engine k; empty when nothing.
+std::string excitation_error(int32_t k, const Excitation& e) {
+  const std::string engine = "Engine " + std::to_string(k) + ": ";
+  for (double v : {e.bore, e.stroke, e.conrod, e.recip_mass, e.p_rated, e.load_exp}) {
+    if (!finite_non_negative(v)) return engine + "the sizes, mass, pressure and exponent are numbers of 0 or more.";
+  }
+  for (int32_t i = 1; i <= e.nharm; ++i) {
+    const Harmonic& h = e.harm(i);
+    if (!(h.order > 0.0) || !std::isfinite(h.order))
+      return engine + "row " + std::to_string(i) + " has the order " + number_text(h.order) +
+             "; an order is above 0.";
+    if (!std::isfinite(h.a) || !std::isfinite(h.b) || !std::isfinite(h.phase))
+      return engine + "row " + std::to_string(i) + " has a value that is no number.";
+    for (int32_t j = 1; j < i; ++j) {
+      if (e.harm(j).order == h.order)
+        return engine + "the order " + number_text(h.order) + " is listed twice (rows " +
+               std::to_string(j) + " and " + std::to_string(i) + ").";
+    }
+  }
+  const bool used = e.nharm > 0 || e.recip_mass > 0.0;
+  if (used && (!(e.bore > 0.0) || !(e.stroke > 0.0) || !(e.conrod > e.stroke / 2.0)))
+    return engine +
+           "the torques need the bore, the stroke and a connecting rod longer than half the "
+           "stroke.";
+  bool uses_load = false;
+  for (int32_t i = 1; i <= e.nharm; ++i) uses_load = uses_load || e.harm(i).b != 0.0;
+  if (uses_load && !(e.p_rated > 0.0))
+    return engine + "the b column scales with the rated pressure; enter it.";
+  return {};
+}
+
+// ---- Limits -----------------------------------------------------------------
+
+struct LimitsBuffers {
+  Table<double, 1, kMaxStiffnesses> uts;
+  Table<double, 1, kMaxStiffnesses> ck;
+  int32_t shaft = 1;
+  int32_t shown = 1;
+  FixedText<64> shaft_text;
+  double uts_field = 0.0;
+  double ck_field = 1.0;
+  Table<FixedText<40>, 1, kCkChoices> names;
+  int32_t choice = 1;
+  FixedText<100> preview;
+};
+
+LimitsBuffers& lim() {
+  static LimitsBuffers buffers;
+  return buffers;
+}
+
+void show_preview() {
+  LimitsBuffers& b = lim();
+  const STIFFNESS& s = STIFF(b.shown);
+  char text[128];
+  if (!(s.diam > 0.0)) {
+    b.preview = "The shaft has no diameter: stresses and limits need one (Modify > Stiffness).";
+  } else if (!(b.uts_field > 0.0) || !(b.ck_field > 0.0)) {
+    b.preview = "No limits: enter the tensile strength and choose the design.";
+  } else {
+    double t1r = 0.0, t2 = 0.0, t1 = 0.0, t08 = 0.0;
+    permissible_stresses(b.uts_field, b.ck_field, s.diam * kMm, 1.0, &t1r, &t2);
+    permissible_stresses(b.uts_field, b.ck_field, s.diam * kMm, 0.8, &t1, &t08);
+    std::snprintf(text, sizeof text,
+                  "tau1 %.2f MPa at the rated speed; at 0.8 of it tau1 %.2f, tau2 %.2f MPa", t1r,
+                  t1, t08);
+    b.preview = text;
+  }
+  WINDOW_UPDATE(b.preview);
+}
+
+void load_shaft(int32_t i) {
+  LimitsBuffers& b = lim();
+  b.shown = i;
+  b.uts_field = b.uts(i);
+  b.ck_field = b.ck(i) > 0.0 ? b.ck(i) : 1.0;
+  const STIFFNESS& s = STIFF(i);
+  const std::string_view name = s.name.trimmed();
+  char text[96];
+  if (s.diam > 0.0) {
+    std::snprintf(text, sizeof text, "%.*s%sdiameter %g mm", static_cast<int>(name.size()),
+                  name.data(), name.empty() ? "" : ", ", s.diam * kMm);
+  } else {
+    std::snprintf(text, sizeof text, "%.*s%sno diameter", static_cast<int>(name.size()),
+                  name.data(), name.empty() ? "" : ", ");
+  }
+  b.shaft_text = text;
+  // The design that gives the factor; the first that does when several do.
+  b.choice = 0;
+  for (int c = kCkChoices; c >= 1; --c) {
+    if (std::fabs(kCkDesigns[c - 1].ck - b.ck_field) < 1e-9) b.choice = c;
+  }
+  for (const double* v : {&b.uts_field, &b.ck_field}) WINDOW_UPDATE(*v);
+  WINDOW_UPDATE(b.shaft_text);
+  WINDOW_UPDATE(b.choice);
+  show_preview();
+}
+
+void keep_limits() {
+  LimitsBuffers& b = lim();
+  b.uts(b.shown) = b.uts_field;
+  b.ck(b.shown) = b.ck_field;
+}
+
+int SHAFT_PICKED() {
+  LimitsBuffers& b = lim();
+  keep_limits();
+  b.shaft = std::clamp(b.shaft, 1, std::max(1, std::min(NSTIF, kMaxStiffnesses)));
+  WINDOW_UPDATE(b.shaft);
+  load_shaft(b.shaft);
+  return 1;
+}
+
+int DESIGN_PICKED() {
+  LimitsBuffers& b = lim();
+  if (b.choice >= 1 && b.choice <= kCkChoices) {
+    b.ck_field = kCkDesigns[b.choice - 1].ck;
+    WINDOW_UPDATE(b.ck_field);
+  }
+  show_preview();
+  return 1;
+}
+
+int LIMIT_EDITED() {
+  show_preview();
+  return 1;
+}
+
+// ---- Sweep ------------------------------------------------------------------
+
+std::string sweep_error(const ForcedSweep& w) {
+  for (double v : {w.n_from, w.n_to, w.n_step, w.n_rated, w.eta}) {
+    if (!std::isfinite(v)) return "Every value of the sweep is a number.";
+  }
+  if (!(w.n_to > w.n_from))
+    return "The sweep runs from a lower to a higher speed: 'to' must be above 'from'.";
+  if (!(w.n_to > 0.0)) return "The sweep needs speeds above 0 rev/min.";
+  if (!(w.n_step > 0.0)) return "The step of the sweep is above 0 rev/min.";
+  if ((w.n_to - w.n_from) / w.n_step + 1.0 > kMaxSweepSpeeds)
+    return "The sweep has more than " + std::to_string(kMaxSweepSpeeds) +
+           " speeds; take a larger step.";
+  if (!(w.n_rated > 0.0)) return "The rated speed (MCR) is above 0 rev/min.";
+  if (w.eta < 0.0) return "The loss factor is 0 or more.";
+  return {};
+}
+
+}  // namespace
+
+bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation& e,
+                           std::string* message) {
+  if (!(e.p_rated > 0.0)) {
+    *message = "Enter the rated pressure first: the table holds b = Tn / p_rated.";
+    return false;
+  }
+  PressureCurve curve;
+  std::vector<PressureHarmonic> harmonics;
+  if (!read_pressure_curve(path, &curve, message) ||
+      !pressure_harmonics(curve, path, nstroke == 4 ? 4 : 2, e.stroke, e.conrod, kHighestOrder,
+                          kMaxHarmonics, &harmonics, message)) {
+    return false;
+  }
+  for (int32_t i = 1; i <= kMaxHarmonics; ++i) e.harm(i) = Harmonic{};
+  e.nharm = static_cast<int32_t>(harmonics.size());
+  for (int32_t i = 1; i <= e.nharm; ++i) {
+    const PressureHarmonic& h = harmonics[static_cast<std::size_t>(i - 1)];
+    e.harm(i) = Harmonic{h.order, 0.0, h.amplitude / e.p_rated, h.phase};
+  }
+  return true;
+}
+
+int EXCITATION_DIALOG() {
+  if (NENG < 1) {
+    window_library().show_message(
+        "Excitation", "The model has no engine. Define one with Create > Engine first.");
+    return 1;
+  }
+  ExcitationBuffers& b = ex();
+  const int32_t engines = std::min(NENG, kMaxEngines);
+  for (int32_t k = 1; k <= kMaxEngines; ++k) b.work(k) = k <= engines ? ENGS(k).excitation : Excitation{};
+  b.engine = std::clamp(b.engine, 1, engines);
+  b.status.blank();
+  load_engine(b.engine);
+  for (;;) {
+    WINDOW_PRINTF("%ca[Excitation]%bg[grey]&");
+    WINDOW_PRINTF("%`ft@@&", {literal("Pressure curves"), literal("*.csv *.txt")});
+    WINDOW_PRINTF("%co[check_on_focus_loss]&");
+    WINDOW_PRINTF("%ffEngine %ta%`bg[white]%il%^4rd%`il  %`40rs&",
+                  {value(1), value(engines), bind(b.engine), call(ENGINE_PICKED),
+                   bind(b.engine_text)});
+    WINDOW_PRINTF("%ffBore %ta%`bg[white]%12rf mm&", {bind(b.bore_mm)});
+    WINDOW_PRINTF("%ffStroke %ta%`bg[white]%12rf mm&", {bind(b.stroke_mm)});
+    WINDOW_PRINTF("%ffConnecting rod %ta%`bg[white]%12rf mm (centre to centre)&", {bind(b.rod_mm)});
+    WINDOW_PRINTF("%ffReciprocating mass %ta%`bg[white]%12rf kg per cylinder&", {bind(b.mass)});
+    WINDOW_PRINTF("%ffRated pressure %ta%`bg[white]%12rf bar (mean indicated, at the rated speed)&",
+                  {bind(b.p_rated)});
+    WINDOW_PRINTF("%ffLoad exponent %ta%`bg[white]%12rf (0 generator at constant load, 2 propeller)&",
+                  {bind(b.load_exp)});
+    // A positioned line ends the column of the fields above, so the table
+    // below does not widen it.
+    WINDOW_PRINTF("%ff%`apGas harmonics: Tn = a + b p(N) bar, torque Tn sin(n theta + phase)&",
+                  {value(0), real_value(0.0)});
+    WINDOW_PRINTF("%ff%fn[Courier New]   Order            a            b     Phase&");
+    WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&", {bind(b.rows), bind(b.row), call(ROW_PICKED)});
+    WINDOW_PRINTF("%ffSelected row: order %`bg[white]%^8rf  a %`bg[white]%^8rf bar  b %`bg[white]"
+                  "%^8rf per bar  phase %`bg[white]%^8rf deg&",
+                  {bind(b.order), call(ROW_EDITED), bind(b.a), call(ROW_EDITED), bind(b.b),
+                   call(ROW_EDITED), bind(b.phase), call(ROW_EDITED)});
+    WINDOW_PRINTF("%ff%^12tt[&Add row] %^12tt[&Remove row]  %^26tt[&Import pressure curve...]&",
+                  {call(ADD_ROW), call(REMOVE_ROW), call(IMPORT_CURVE)});
+    WINDOW_PRINTF("%ff%`rs&", {bind(b.status)});
+    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
+    keep_fields();
+    std::string error;
+    for (int32_t k = 1; k <= engines && error.empty(); ++k) {
+      error = excitation_error(k, b.work(k));
+      if (!error.empty() && k != b.shown) {
+        b.engine = k;
+        load_engine(k);
+      }
+    }
+    if (error.empty()) break;
+    window_library().show_message("Excitation", error + "\nNothing has been changed yet.");
+  }
+  for (int32_t k = 1; k <= engines; ++k) ENGS(k).excitation = b.work(k);
+  note_model_edit();
+  return 1;
+}
+
+int LIMITS_DIALOG() {
+  if (NSTIF < 1) {
+    window_library().show_message("Shaft Limits",
+                                  "The model has no shaft. Create the stiffnesses first.");
+    return 1;
+  }
+  LimitsBuffers& b = lim();
+  const int32_t shafts = std::min(NSTIF, kMaxStiffnesses);
+  for (int32_t i = 1; i <= kMaxStiffnesses; ++i) {
+    b.uts(i) = i <= shafts ? STIFF(i).uts : 0.0;
+    b.ck(i) = i <= shafts ? STIFF(i).ck : 0.0;
+  }
+  for (int c = 1; c <= kCkChoices; ++c) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%-36s %.2f", kCkDesigns[c - 1].name, kCkDesigns[c - 1].ck);
+    b.names(c) = text;
+  }
+  b.shaft = std::clamp(b.shaft, 1, shafts);
+  load_shaft(b.shaft);
+  for (;;) {
+    WINDOW_PRINTF("%ca[Shaft Limits]%bg[grey]&");
+    WINDOW_PRINTF("%co[check_on_focus_loss]&");
+    WINDOW_PRINTF("%ffShaft %ta%`bg[white]%il%^4rd%`il  %`40rs&",
+                  {value(1), value(shafts), bind(b.shaft), call(SHAFT_PICKED), bind(b.shaft_text)});
+    WINDOW_PRINTF("%ffTensile strength %ta%`bg[white]%^12rf MPa (0: no limits)&",
+                  {bind(b.uts_field), call(LIMIT_EDITED)});
+    WINDOW_PRINTF("%ffFactor ck %ta%`bg[white]%^12rf (by the design of the section below)&",
+                  {bind(b.ck_field), call(LIMIT_EDITED)});
+    WINDOW_PRINTF("%ff%`apDesign of the section&", {value(0), real_value(0.0)});
+    WINDOW_PRINTF("%ff%fn[Courier New]%`bg[white]%44.9^ls%fn[Arial]&",
+                  {bind(b.names), bind(b.choice), call(DESIGN_PICKED)});
+    WINDOW_PRINTF("%ff%`rs&", {bind(b.preview)});
+    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
+    keep_limits();
+    std::string error;
+    for (int32_t i = 1; i <= shafts && error.empty(); ++i) {
+      if (!finite_non_negative(b.uts(i))) {
+        error = "Shaft " + std::to_string(i) + ": the tensile strength is 0 or more (MPa).";
+      } else if (b.uts(i) > 0.0 && !(b.ck(i) > 0.0 && b.ck(i) <= 1.0)) {
+        error = "Shaft " + std::to_string(i) + ": the factor ck is above 0 and at most 1.";
+      }
+      if (!error.empty() && i != b.shown) {
+        b.shaft = i;
+        load_shaft(i);
+      }
+    }
+    if (error.empty()) break;
+    window_library().show_message("Shaft Limits", error + "\nNothing has been changed yet.");
+  }
+  for (int32_t i = 1; i <= shafts; ++i) {
+    STIFF(i).uts = b.uts(i);
+    // Without a strength the factor stays as it was: no limits, no change.
+    if (b.uts(i) > 0.0) STIFF(i).ck = b.ck(i);
+  }
+  note_model_edit();
+  return 1;
+}
+
+int SWEEP_DIALOG() {
+  ForcedSweep w = forced_sweep;
+  if (w == ForcedSweep{}) w.eta = kDefaultLossFactor;
+  for (;;) {
+    WINDOW_PRINTF("%ca[Forced Response Sweep]%bg[grey]&");
+    WINDOW_PRINTF("%ffSpeed from %ta%`bg[white]%12rf rev/min&", {bind(w.n_from)});
+    WINDOW_PRINTF("%ffSpeed to %ta%`bg[white]%12rf rev/min&", {bind(w.n_to)});
+    WINDOW_PRINTF("%ffStep %ta%`bg[white]%12rf rev/min&", {bind(w.n_step)});
+    WINDOW_PRINTF("%ffRated speed (MCR) %ta%`bg[white]%12rf rev/min&", {bind(w.n_rated)});
+    WINDOW_PRINTF("%ffLoss factor %ta%`bg[white]%12rf added to every shaft (damping + factor x "
+                  "stiffness / omega)&",
+                  {bind(w.eta)});
+    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
+    const std::string error = sweep_error(w);
+    if (error.empty()) break;
+    window_library().show_message("Forced Response Sweep", error + "\nNothing has been changed yet.");
+  }
+  forced_sweep = w;
+  note_model_edit();
+  return 1;
+}
+
+}  // namespace spindra

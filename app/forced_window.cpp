@@ -1,0 +1,862 @@
+#include "app/forced_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "analysis/campbell.h"
+#include "app/draw.h"
+#include "app/forced_dialogs.h"
+#include "app/history.h"
+#include "app/main_window.h"
+#include "app/picture.h"
+#include "graphics/display/display.h"
+#include "graphics/kernel/kernel.h"
+#include "graphics/text/symbols.h"
+#include "platform/window_library.h"
+
+namespace spindra {
+
+namespace {
+
+constexpr int32_t kSlot = 3;  // the display layer's region slot of the window
+constexpr float kTickLength = 1.5f;
+constexpr float kNumberWide = 1.8f;  // tick and curve labels, mm
+constexpr float kNumberHigh = 2.7f;
+constexpr float kTitleWide = 2.4f;
+constexpr float kTitleHigh = 3.6f;
+constexpr float kNoteWide = 1.5f;  // legend and notes
+constexpr float kNoteHigh = 2.25f;
+constexpr float kHoverReach = 2.5f;  // mm from a curve that the mouse may rest
+constexpr float kHatchStep = 2.5f;   // mm between the hatch lines of a barred range
+// Peaks lower than this share of the axis go unlabelled, and of two peaks of
+// one order closer than this share of the speed axis only the higher one is.
+constexpr double kLabelShare = 0.03;
+constexpr double kLabelSpacing = 0.05;
+constexpr int32_t kMaxBarred = 64;
+
+// Pens: axes and text, the synthesis, the limits, the operating range and
+// the hatching of barred ranges; the orders take their pens in turn.
+constexpr int32_t kPenAxes = 0;
+constexpr int32_t kPenSynth = 0;
+constexpr int32_t kPenTau1 = 4;
+constexpr int32_t kPenTau2 = 5;
+constexpr int32_t kPenOperating = 14;
+constexpr int32_t kPenBarred = 12;
+constexpr int32_t kOrderPens[] = {1, 2, 3, 6, 9, 8};
+
+// What the last run left: whether it ran, and its message (the refusal, or
+// notes on a successful run).
+bool run_ok = false;
+bool stale = false;  // the model was edited after the run
+std::string run_message;
+std::string report_note;
+
+// The plot in hand: its item, speed range, axis top (in the unit shown) and
+// the factor from the analysis's unit to the unit shown.
+ForcedItem plot_item;
+double speed_lo = 0.0;
+double speed_hi = 1.0;
+double amp_top = 1.0;
+double unit_factor = 1.0;
+const char* unit_name = "MPa";
+
+// Shafts at the head of the list, then inertias; the counts of the list
+// in hand.
+int32_t listed_shafts = 0;
+int32_t listed_inertias = 0;
+
+void line(float x1, float y1, float x2, float y2) {
+  VECTO2(x1, y1, 0);
+  VECTO2(x2, y2, 1);
+}
+
+void clip_to(float left, float right, float bottom, float top) {
+  gsl::RQLCLX = left;
+  gsl::RQMCLX = right;
+  gsl::RQLCLY = bottom;
+  gsl::RQMCLY = top;
+}
+
+void clip_to_plot(bool plot) {
+  if (plot) {
+    clip_to(kForcedLeft, kForcedRight, kForcedBottom, kForcedTop);
+  } else {
+    clip_to(gsl::RQMINX, gsl::RQMAXX, gsl::RQMINY, gsl::RQMAXY);
+  }
+}
+
+int32_t decimals_of(double step) {
+  if (step >= 1.0) return -1;
+  return std::min(3, static_cast<int32_t>(std::ceil(-std::log10(step) - 1e-9)));
+}
+
+// Line width of the current device times n.
+void wide_pen(int32_t n) {
+  int32_t d = 1;
+  GET_LINE_WIDTH_DEFAULT(d);
+  SET_LINE_WIDTH(n * std::max(1, std::abs(d)));
+}
+
+bool shaft_has_diameter(int32_t shaft) {
+  return shaft >= 1 && shaft <= NSTIF && STIFF(shaft).diam > 0.0;
+}
+
+std::string item_name(ForcedItem item) {
+  char text[80];
+  if (item.kind == ForcedKind::kAngle) {
+    std::snprintf(text, sizeof text, "Inertia %d", item.number);
+    const std::string_view name = MASSES(item.number).name.trimmed();
+    return std::string(text) + (name.empty() ? "" : " " + std::string(name));
+  }
+  std::snprintf(text, sizeof text, "Shaft %d", item.number);
+  const std::string_view name = STIFF(item.number).name.trimmed();
+  return std::string(text) + (name.empty() ? "" : " " + std::string(name));
+}
+
+double amplitude(int32_t s, int32_t o) {
+  return forced_amplitude(plot_item.kind, plot_item.number, s, o) * unit_factor;
+}
+
+// tau1 and tau2 of the plotted shaft at sweep speed s (0 when it has none).
+void limits_at(int32_t s, double* tau1, double* tau2) {
+  *tau1 = 0.0;
+  *tau2 = 0.0;
+  if (plot_item.kind != ForcedKind::kStress) return;
+  forced_shaft_limits(plot_item.number, forced_speed(s), tau1, tau2);
+}
+
+bool plot_has_limits() {
+  return plot_item.kind == ForcedKind::kStress && forced_shaft_has_limits(plot_item.number) == 1;
+}
+
+// Sets the speed range, the unit and the axis top for the item in hand.
+void frame_plot() {
+  const int32_t ns = forced_speed_count();
+  speed_lo = ns > 0 ? forced_speed(1) : 0.0;
+  speed_hi = ns > 0 ? forced_speed(ns) : 1.0;
+  if (!(speed_hi > speed_lo)) speed_hi = speed_lo + 1.0;
+  double top = 0.0;
+  unit_factor = 1.0;
+  for (int32_t s = 1; s <= ns; ++s) {
+    for (int32_t o = 0; o <= forced_order_count(); ++o) top = std::max(top, amplitude(s, o));
+  }
+  switch (plot_item.kind) {
+    case ForcedKind::kStress:
+      unit_name = "MPa";
+      if (plot_has_limits()) {
+        // The axis reaches the lowest tau1 of the sweep, so that the margin
+        // shows where it is smallest; higher limits run off the top.
+        double lowest = 0.0;
+        for (int32_t s = 1; s <= ns; ++s) {
+          double t1 = 0.0, t2 = 0.0;
+          limits_at(s, &t1, &t2);
+          if (t1 > 0.0 && (lowest == 0.0 || t1 < lowest)) lowest = t1;
+        }
+        top = std::max(top, lowest);
+      }
+      break;
+    case ForcedKind::kTorque:
+      unit_name = "N.m";
+      if (top >= 1.0e4) {
+        unit_factor = 1.0e-3;
+        top *= 1.0e-3;
+        unit_name = "kN.m";
+      }
+      break;
+    case ForcedKind::kAngle:
+      unit_factor = 1.0e3;
+      top *= 1.0e3;
+      unit_name = "mrad";
+      break;
+  }
+  if (!(top > 0.0) || !std::isfinite(top)) top = 1.0;
+  const double step = round_step(top * 1.05, 8);
+  amp_top = round_up(top * 1.05, step);
+}
+
+void draw_operating_range() {
+  double from = 0.0, to = 0.0;
+  forced_operating_range(&from, &to);
+  from = std::max(from, speed_lo);
+  to = std::min(to, speed_hi);
+  if (!(to > from)) return;
+  COLOUR(kPenOperating);
+  gsl::IQBLOK = 1;
+  VECTO2(forced_x(from), kForcedBottom, 0);
+  VECTO2(forced_x(to), kForcedTop, 1);
+  gsl::IQBLOK = 0;
+}
+
+// The barred ranges of the plotted shaft: hatched, and labelled at the top
+// of the plot; the text of the legend line is returned.
+std::string draw_barred_ranges() {
+  if (!plot_has_limits()) return {};
+  BarredRange ranges[kMaxBarred];
+  const int32_t n = std::min(forced_barred_ranges(plot_item.number, ranges, kMaxBarred), kMaxBarred);
+  std::string legend;
+  char text[120];
+  for (int32_t i = 0; i < n; ++i) {
+    const float x1 = forced_x(std::max(ranges[i].from, speed_lo));
+    const float x2 = std::max(forced_x(std::min(ranges[i].to, speed_hi)), x1 + 0.3f);
+    COLOUR(kPenBarred);
+    clip_to(x1, x2, kForcedBottom, kForcedTop);
+    const float h = kForcedTop - kForcedBottom;
+    for (float c = x1 - h; c <= x2; c += kHatchStep) line(c, kForcedBottom, c + h, kForcedTop);
+    line(x1, kForcedBottom, x1, kForcedTop);
+    line(x2, kForcedBottom, x2, kForcedTop);
+    clip_to_plot(false);
+    COLOUR(kPenTau1);
+    PLOT_TEXT_C(ranges[i].above_08 ? "barred: not permitted" : "barred", (x1 + x2) / 2.0f,
+                kForcedTop - 4.0f, kNoteWide, kNoteHigh, 0.0f);
+    std::snprintf(text, sizeof text, "%s%.0f-%.0f%s", legend.empty() ? "" : ", ", ranges[i].from,
+                  ranges[i].to, ranges[i].above_08 ? " (above {{l}} 0.8: not permitted)" : "");
+    legend += text;
+  }
+  if (n > 0) legend = "Barred speed ranges (rev/min): " + legend;
+  return legend;
+}
+
+void draw_axes() {
+  COLOUR(kPenAxes);
+  line(kForcedLeft, kForcedBottom, kForcedRight, kForcedBottom);
+  line(kForcedRight, kForcedBottom, kForcedRight, kForcedTop);
+  line(kForcedRight, kForcedTop, kForcedLeft, kForcedTop);
+  line(kForcedLeft, kForcedTop, kForcedLeft, kForcedBottom);
+  const double sstep = round_step(speed_hi - speed_lo, 10);
+  const int32_t sdec = decimals_of(sstep);
+  for (double v = round_up(speed_lo, sstep); v <= speed_hi + sstep * 1e-6; v += sstep) {
+    const float x = forced_x(v);
+    line(x, kForcedBottom, x, kForcedBottom - kTickLength);
+    NUMBER_XY_ANG(x, kForcedBottom - kTickLength - 4.0f, static_cast<float>(v), 10, sdec,
+                  kNumberWide, kNumberHigh, true, false, 0.0f);
+  }
+  const double astep = round_step(amp_top, 8);
+  const int32_t adec = decimals_of(astep);
+  for (double v = 0.0; v <= amp_top + astep * 1e-6; v += astep) {
+    const float y = forced_y(v);
+    line(kForcedLeft, y, kForcedLeft - kTickLength, y);
+    NUMBER_XY_ANG(kForcedLeft - kTickLength - 1.0f, y - kNumberHigh / 2.0f, static_cast<float>(v),
+                  10, adec, kNumberWide, kNumberHigh, false, true, 0.0f);
+  }
+  PLOT_TEXT_C("Engine speed (rev/min)", (kForcedLeft + kForcedRight) / 2.0f, kForcedBottom - 13.0f,
+              kTitleWide, kTitleHigh, 0.0f);
+  const char* quantity = plot_item.kind == ForcedKind::kStress   ? "Vibratory stress"
+                         : plot_item.kind == ForcedKind::kTorque ? "Vibratory torque"
+                                                                 : "Vibratory angle";
+  PLOT_TEXT_C(std::string(quantity) + " (" + unit_name + ")", 9.0f,
+              (kForcedBottom + kForcedTop) / 2.0f, kTitleWide, kTitleHigh, 90.0f);
+}
+
+void draw_titles() {
+  COLOUR(kPenAxes);
+  char title[plot::kLineWidth + 1];
+  const std::string_view model = TITLE.trimmed();
+  std::snprintf(title, sizeof title, "Forced response%s%.*s", model.empty() ? "" : " - ",
+                static_cast<int>(model.size()), model.data());
+  // A long title is set smaller so that it stays on the paper (the pitch
+  // is 1.5 character widths).
+  const float wide = std::min(kTitleWide, 285.0f / (1.5f * static_cast<float>(std::strlen(title))));
+  PLOT_TEXT_C(title, 148.5f, 198.0f, wide, kTitleHigh * wide / kTitleWide, 0.0f);
+  std::string item = item_name(plot_item);
+  item += plot_item.kind == ForcedKind::kStress   ? ": stress"
+          : plot_item.kind == ForcedKind::kTorque ? ": torque"
+                                                  : ": angle";
+  const ForcedRequest r = forced_last_request();
+  if (r.misfire_engine != 0) {
+    char text[80];
+    std::snprintf(text, sizeof text, " - misfire of engine %d, cylinder %d", r.misfire_engine,
+                  r.misfire_cylinder);
+    item += text;
+  }
+  PLOT_TEXT_C(item, 148.5f, 191.5f, kNumberWide, kNumberHigh, 0.0f);
+  if (stale) {
+    COLOUR(kPenTau1);
+    PLOT_TEXT("Results of the model before the last edit: calculate again", kForcedLeft, 186.5f,
+              kNoteWide, kNoteHigh, 0.0f);
+  }
+}
+
+// A curve of the plot: the values of one order (0 = synthesis) over the
+// sweep.
+void draw_curve(int32_t o) {
+  clip_to_plot(true);
+  for (int32_t s = 1; s <= forced_speed_count(); ++s) {
+    VECTO2(forced_x(forced_speed(s)), forced_y(amplitude(s, o)), s == 1 ? 0 : 1);
+  }
+  clip_to_plot(false);
+}
+
+// A limit line over the speeds where it is defined, labelled at its end.
+void draw_limit(bool second, const char* label) {
+  COLOUR(second ? kPenTau2 : kPenTau1);
+  wide_pen(2);
+  clip_to_plot(true);
+  bool drawing = false;
+  float last_x = 0.0f, last_y = 0.0f;
+  for (int32_t s = 1; s <= forced_speed_count(); ++s) {
+    double t1 = 0.0, t2 = 0.0;
+    limits_at(s, &t1, &t2);
+    const double t = second ? t2 : t1;
+    if (!(t > 0.0)) {
+      drawing = false;
+      continue;
+    }
+    last_x = forced_x(forced_speed(s));
+    last_y = forced_y(t);
+    VECTO2(last_x, last_y, drawing ? 1 : 0);
+    drawing = true;
+  }
+  clip_to_plot(false);
+  SET_LINE_WIDTH(-1);
+  if (last_x > 0.0f && last_y <= kForcedTop) {
+    PLOT_TEXT(label, last_x + 1.0f, last_y + 0.8f, kNumberWide, kNumberHigh, 0.0f);
+  }
+}
+
+// A label of an order's peak: where, and how high the peak is.
+struct PeakLabel {
+  int32_t o;
+  float x, y;
+  double v;
+};
+constexpr int kMaxPeakLabels = 256;
+
+void draw_orders() {
+  const int32_t no = forced_order_count();
+  const int32_t ns = forced_speed_count();
+  PeakLabel peaks[kMaxPeakLabels];
+  int n = 0;
+  const double reach = kLabelSpacing * (speed_hi - speed_lo);
+  for (int32_t o = 1; o <= no; ++o) {
+    COLOUR(kOrderPens[(o - 1) % std::size(kOrderPens)]);
+    draw_curve(o);
+    // The peaks of the order: the local maxima that reach a share of the
+    // axis, the highest one within a stretch of the speed axis.
+    for (int32_t s = 1; s <= ns && n < kMaxPeakLabels; ++s) {
+      const double v = amplitude(s, o);
+      if (v < kLabelShare * amp_top) continue;
+      bool highest = true;
+      for (int32_t t = s - 1; t >= 1 && forced_speed(s) - forced_speed(t) <= reach && highest; --t)
+        highest = amplitude(t, o) < v;
+      for (int32_t t = s + 1; t <= ns && forced_speed(t) - forced_speed(s) <= reach && highest; ++t)
+        highest = amplitude(t, o) <= v;
+      if (highest) peaks[n++] = {o, forced_x(forced_speed(s)), forced_y(v) + 2.2f, v};
+    }
+  }
+  COLOUR(kPenSynth);
+  wide_pen(3);
+  draw_curve(0);
+  SET_LINE_WIDTH(-1);
+  // The labels, highest peaks first; one that would cover a label already
+  // placed is left out.
+  std::sort(peaks, peaks + n, [](const PeakLabel& a, const PeakLabel& b) { return a.v > b.v; });
+  COLOUR(kPenAxes);
+  for (int i = 0; i < n; ++i) {
+    bool free = true;
+    for (int j = 0; j < i && free; ++j) {
+      free = peaks[j].o < 0 || std::fabs(peaks[j].x - peaks[i].x) > 5.0f ||
+             std::fabs(peaks[j].y - peaks[i].y) > 2.5f;
+    }
+    if (!free) {
+      peaks[i].o = -1;  // not placed: covers nothing
+      continue;
+    }
+    PLOT_TEXT_C(forced_order_text(peaks[i].o), peaks[i].x, peaks[i].y, kNumberWide * 0.8f,
+                kNumberHigh * 0.8f, 0.0f);
+  }
+}
+
+void draw_legend(const std::string& barred) {
+  COLOUR(kPenAxes);
+  constexpr float kX = 8.0f;
+  PLOT_TEXT("Thin: each order, labelled at its peaks.  Bold: all orders summed in phase (half the "
+            "range over the engine cycle).",
+            kX, 19.5f, kNoteWide, kNoteHigh, 0.0f);
+  if (plot_has_limits()) {
+    PLOT_TEXT("{{t}}[[1]]: limit for continuous running.  {{t}}[[2]]: limit for passing quickly "
+              "through a barred range ({{l}} up to 0.8).",
+              kX, 15.5f, kNoteWide, kNoteHigh, 0.0f);
+  } else if (plot_item.kind == ForcedKind::kStress) {
+    PLOT_TEXT("No limits for this shaft: enter them with Data > Shaft Limits....", kX, 15.5f,
+              kNoteWide, kNoteHigh, 0.0f);
+  }
+  double from = 0.0, to = 0.0;
+  forced_operating_range(&from, &to);
+  char text[120];
+  std::snprintf(text, sizeof text, "Shaded: the operating range, %.0f-%.0f rev/min.", from, to);
+  if (to > from) PLOT_TEXT(text, kX, 11.5f, kNoteWide, kNoteHigh, 0.0f);
+  if (!barred.empty()) {
+    COLOUR(kPenTau1);
+    PLOT_TEXT(barred, kX, 7.5f, kNoteWide, kNoteHigh, 0.0f);
+    COLOUR(kPenAxes);
+  } else if (plot_has_limits()) {
+    PLOT_TEXT("No barred speed range: the synthesised stress stays below {{t}}[[1]].", kX, 7.5f,
+              kNoteWide, kNoteHigh, 0.0f);
+  }
+  int32_t left[kMaxEngines];
+  const int32_t n = std::min(forced_engines_left_out(left, kMaxEngines), kMaxEngines);
+  if (n > 0) {
+    std::string names;
+    for (int32_t i = 0; i < n; ++i) names += (i ? ", " : "") + std::to_string(left[i]);
+    PLOT_TEXT((n == 1 ? "Engine " : "Engines ") + names + " without excitation data left out.",
+              kX, 3.5f, kNoteWide, kNoteHigh, 0.0f);
+  }
+}
+
+// The page without results: what is missing, or why the run was refused.
+void draw_missing() {
+  COLOUR(kPenAxes);
+  PLOT_TEXT_C("Forced response", 148.5f, 190.0f, kTitleWide, kTitleHigh, 0.0f);
+  std::string text = missing_forced_data();
+  if (text.empty()) text = run_message;
+  if (text.empty()) text = "Calculate > Forced Damped to see the forced response of this model.";
+  text += "\nEnter what is missing through the Data menu of this window or the buttons beside "
+          "the plot, then press Recalculate.";
+  float y = 170.0f;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string piece = text.substr(start, end - start);
+    // Long sentences are folded at a blank before 110 characters.
+    while (!piece.empty()) {
+      std::size_t cut = piece.size();
+      if (cut > 110) {
+        cut = piece.rfind(' ', 110);
+        if (cut == std::string::npos || cut == 0) cut = 110;
+      }
+      PLOT_TEXT(piece.substr(0, cut), 15.0f, y, 1.8f, 2.7f, 0.0f);
+      y -= 6.0f;
+      piece = cut < piece.size() ? piece.substr(cut + (piece[cut] == ' ' ? 1 : 0)) : "";
+    }
+    start = end + 1;
+  }
+}
+
+// The list of shafts and inertias, from the model in memory.
+void fill_items() {
+  char text[64];
+  int32_t k = 0;
+  listed_shafts = std::min(NSTIF, kMaxStiffnesses);
+  listed_inertias = std::min(NMASS, kMaxNodes);
+  for (int32_t i = 1; i <= listed_shafts; ++i) {
+    const std::string_view name = STIFF(i).name.trimmed();
+    std::snprintf(text, sizeof text, "Shaft %3d  %.*s", i, static_cast<int>(name.size()),
+                  name.data());
+    FORCED_ITEMS(++k) = text;
+  }
+  for (int32_t i = 1; i <= listed_inertias; ++i) {
+    const std::string_view name = MASSES(i).name.trimmed();
+    std::snprintf(text, sizeof text, "Inertia %3d  %.*s", i, static_cast<int>(name.size()),
+                  name.data());
+    FORCED_ITEMS(++k) = text;
+  }
+  for (int32_t i = k + 1; i <= kForcedItems; ++i) FORCED_ITEMS(i).blank();
+  if (FORCED_ITEM > k) FORCED_ITEM = 0;
+  WINDOW_UPDATE(FORCED_ITEMS);
+  WINDOW_UPDATE(FORCED_ITEM);
+}
+
+// The note line under the plot.
+void set_note() {
+  if (!run_ok) {
+    std::string m = missing_forced_data();
+    if (m.empty()) m = run_message;
+    const std::size_t nl = m.find('\n');
+    if (nl != std::string::npos) m.replace(nl, std::string::npos, " ...");
+    FORCED_NOTE = m;
+  } else if (stale) {
+    FORCED_NOTE = "These results are of the model before the last edit: press Recalculate.";
+  } else if (!report_note.empty()) {
+    FORCED_NOTE = report_note;
+  } else {
+    FORCED_NOTE = run_message;
+  }
+  WINDOW_UPDATE(FORCED_NOTE);
+}
+
+bool on_window_region() {
+  if (!graph_window_open(kSlot)) return false;
+  use_graph_window(kSlot);
+  return true;
+}
+
+void back_to_main_region() {
+  if (graph_window_open(1)) use_graph_window(1);
+}
+
+int redraw_window() {
+  set_note();
+  if (on_window_region()) {
+    DRAW_FORCED();
+    back_to_main_region();
+  }
+  return 1;
+}
+
+// Runs the forced response with the misfire of the window.
+void run_now(bool keep_item) {
+  ++FORCED_RUNS;
+  const ForcedItem before = forced_item();
+  ForcedRequest request;
+  request.misfire_engine = MISFIRE_ENGINE;
+  request.misfire_cylinder = MISFIRE_ENGINE == 0 ? 0 : MISFIRE_CYLINDER;
+  run_message.clear();
+  report_note.clear();
+  stale = false;
+  run_ok = run_forced_response(request, &run_message);
+  fill_items();
+  if (!run_ok) return;
+  std::string message;
+  FORCED_REPORT_VALID = write_forced_report(&message) ? 1 : 0;
+  WINDOW_UPDATE(FORCED_REPORT_VALID);
+  if (FORCED_REPORT_VALID == 1) {
+    report_note = "Report: " + forced_report_name();
+    if (!run_message.empty()) report_note = run_message + "  " + report_note;
+  } else {
+    report_note = message;
+  }
+  if (!(keep_item && choose_forced_item(before))) choose_forced_item(default_forced_item());
+}
+
+int FORCED_MOUSE() {
+  if (!on_window_region()) return 2;
+  char ch = 0;
+  int32_t irx = 0, iry = 0;
+  float rx = 0.0f, ry = 0.0f;
+  CURSI2(ch, irx, iry, rx, ry);
+  back_to_main_region();
+  if (!forced_hover_text(rx, ry, FORCED_STATUS)) FORCED_STATUS = "";
+  WINDOW_UPDATE(FORCED_STATUS);
+  return 2;
+}
+
+// The list or a radio button: another item or quantity; no new run.
+int FORCED_PICK() {
+  FORCED_STATUS = "";
+  const ForcedItem item = forced_item();
+  if (item.kind == ForcedKind::kTorque && FORCED_SHOW_STRESS == 1) {
+    FORCED_STATUS = "This shaft has no diameter: its torque is shown.";
+  } else if (item.kind == ForcedKind::kAngle && FORCED_SHOW_TORQUE == 1) {
+    FORCED_STATUS = "An inertia shows its angle.";
+  }
+  WINDOW_UPDATE(FORCED_STATUS);
+  return redraw_window();
+}
+
+int FORCED_RECALCULATE() {
+  PROG10();
+  IDRAW();
+  return FORCED_RESPONSE();
+}
+
+int EXPORT_FORCED() {
+  return export_command(FORCED_PICTURE, DRAW_FORCED);
+}
+
+int PRINT_FORCED() {
+  return print_command(DRAW_FORCED);
+}
+
+int REVIEW_FORCED_REPORT() {
+  return review_forced_report();
+}
+
+// A data dialog of the window; the plot says that the data changed.
+int data_dialog(int (*dialog)()) {
+  dialog();
+  refresh_forced_window();
+  return 1;
+}
+int EXCITATION_FROM_WINDOW() {
+  return data_dialog(EXCITATION_DIALOG);
+}
+int LIMITS_FROM_WINDOW() {
+  return data_dialog(LIMITS_DIALOG);
+}
+int SWEEP_FROM_WINDOW() {
+  return data_dialog(SWEEP_DIALOG);
+}
+
+void open_window() {
+  FORCED_STATUS = "";
+  suggest_picture_name(FORCED_PICTURE);
+  window_callback3 = FORCED_MOUSE;
+
+  // The region keeps the paper's proportions and leaves room for the list
+  // beside it and the lines below it on the screen.
+  const RegionSize main = region_size_from_screen();
+  WindowLibrary& lib = window_library();
+  int32_t height = static_cast<int32_t>(
+      std::min(main.YRES * 0.75, lib.screen_height() * 0.58));
+  int32_t width = static_cast<int32_t>(height * 297.0 / 210.0);
+  const int32_t room = std::max(std::min(main.XRES, lib.screen_width() - 330), 200);
+  if (width > room) {
+    width = room;
+    height = static_cast<int32_t>(width * 210.0 / 297.0);
+  }
+
+  WINDOW_PRINTF("%ca[Forced Response]&");
+  WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
+  WINDOW_PRINTF("%mn[&File[&Export Picture...,&Print...,|,~&Review Report,|,E&xit]]&",
+                {literal("FILE_OPENW"), bind(FORCED_PICTURE), call(EXPORT_FORCED),
+                 call(PRINT_FORCED), bind(FORCED_REPORT_VALID), call(REVIEW_FORCED_REPORT),
+                 literal("EXIT")});
+  WINDOW_PRINTF("%mn[&Data[&Excitation...,Shaft &Limits...,&Sweep...]]&",
+                {call(EXCITATION_FROM_WINDOW), call(LIMITS_FROM_WINDOW), call(SWEEP_FROM_WINDOW)});
+  WINDOW_PRINTF("%mn[Ca&lculate[&Recalculate]]&", {call(FORCED_RECALCULATE)});
+  WINDOW_PRINTF("%bg[btnface]&");
+  WINDOW_PRINTF("%co[check_on_focus_loss]&");
+  PREPARE_GRAPH_WINDOW(kSlot);
+  SET_NEW_LINE_REQ(0);
+  SET_WINDOWS_SIZE(width, height, 297.0f, 210.0f, 0);
+  install_window_device();
+  GSLINI(gsl::region_code(kSlot), 0);
+  SELECT_GRAPH_WINDOW(kSlot);
+  // The lines after the region stand to its right.
+  WINDOW_PRINTF(" Shaft or inertia%nl&");
+  WINDOW_PRINTF(" %`bg[white]%30.14^ls%nl&",
+                {bind(FORCED_ITEMS), bind(FORCED_ITEM), call(FORCED_PICK)});
+  WINDOW_PRINTF(" %`^rb[Stress]  &", {bind(FORCED_SHOW_STRESS), call(FORCED_PICK)});
+  WINDOW_PRINTF("%`^rb[Torque]%nl&", {bind(FORCED_SHOW_TORQUE), call(FORCED_PICK)});
+  WINDOW_PRINTF("%2ga&", {bind(FORCED_SHOW_STRESS), bind(FORCED_SHOW_TORQUE)});
+  WINDOW_PRINTF("%nl Misfire (engine 0: none)%nl&");
+  WINDOW_PRINTF(" Engine %`bg[white]%il%4rd%`il  Cylinder %`bg[white]%il%4rd%`il%nl&",
+                {value(0), value(kMaxEngines), bind(MISFIRE_ENGINE), value(0),
+                 value(kMaxCylinders), bind(MISFIRE_CYLINDER)});
+  WINDOW_PRINTF(" %^16tt[&Recalculate]%nl&", {call(FORCED_RECALCULATE)});
+  WINDOW_PRINTF("%nl Data%nl&");
+  WINDOW_PRINTF(" %^16tt[&Excitation...]%nl&", {call(EXCITATION_FROM_WINDOW)});
+  WINDOW_PRINTF(" %^16tt[Shaft &Limits...]%nl&", {call(LIMITS_FROM_WINDOW)});
+  WINDOW_PRINTF(" %^16tt[S&weep...]%nl&", {call(SWEEP_FROM_WINDOW)});
+  WINDOW_PRINTF("%ff %`rs&", {bind(FORCED_STATUS)});
+  WINDOW_PRINTF("%ff %`rs&", {bind(FORCED_NOTE)});
+  WINDOW_PRINTF("%sc&", {call(redraw_window)});
+  WINDOW_PRINTF("%ww[no_border]");
+  back_to_main_region();
+}
+
+}  // namespace
+
+float forced_x(double speed) {
+  return static_cast<float>(kForcedLeft +
+                            (speed - speed_lo) / (speed_hi - speed_lo) * (kForcedRight - kForcedLeft));
+}
+
+float forced_y(double value) {
+  return static_cast<float>(kForcedBottom + value / amp_top * (kForcedTop - kForcedBottom));
+}
+
+ForcedItem forced_item() {
+  ForcedItem item;
+  if (FORCED_ITEM >= 1 && FORCED_ITEM <= listed_shafts) {
+    item.number = FORCED_ITEM;
+    item.kind = FORCED_SHOW_STRESS == 1 && shaft_has_diameter(item.number) ? ForcedKind::kStress
+                                                                             : ForcedKind::kTorque;
+  } else if (FORCED_ITEM > listed_shafts && FORCED_ITEM <= listed_shafts + listed_inertias) {
+    item.number = FORCED_ITEM - listed_shafts;
+    item.kind = ForcedKind::kAngle;
+  }
+  return item;
+}
+
+bool choose_forced_item(ForcedItem item) {
+  if (listed_shafts != std::min(NSTIF, kMaxStiffnesses) ||
+      listed_inertias != std::min(NMASS, kMaxNodes)) {
+    fill_items();
+  }
+  if (item.kind == ForcedKind::kAngle) {
+    if (item.number < 1 || item.number > listed_inertias) return false;
+    FORCED_ITEM = listed_shafts + item.number;
+  } else {
+    if (item.number < 1 || item.number > listed_shafts) return false;
+    if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
+    FORCED_ITEM = item.number;
+    FORCED_SHOW_STRESS = item.kind == ForcedKind::kStress ? 1 : 0;
+    FORCED_SHOW_TORQUE = 1 - FORCED_SHOW_STRESS;
+    WINDOW_UPDATE(FORCED_SHOW_STRESS);
+    WINDOW_UPDATE(FORCED_SHOW_TORQUE);
+  }
+  WINDOW_UPDATE(FORCED_ITEM);
+  return true;
+}
+
+ForcedItem default_forced_item() {
+  const int32_t shaft = forced_results_valid() ? forced_worst_shaft() : 0;
+  if (shaft >= 1 && shaft <= NSTIF) {
+    return {shaft_has_diameter(shaft) ? ForcedKind::kStress : ForcedKind::kTorque, shaft};
+  }
+  if (NSTIF >= 1) return {shaft_has_diameter(1) ? ForcedKind::kStress : ForcedKind::kTorque, 1};
+  return {ForcedKind::kAngle, 1};
+}
+
+std::string missing_forced_data() {
+  std::string out;
+  if (NMASS == 0) return "The model has no inertias: build the shaft system first.\n";
+  const ForcedSweep& w = forced_sweep;
+  if (w == ForcedSweep{}) {
+    out += "No speed sweep: enter the speed range and the rated speed with Data > Sweep....\n";
+  } else if (!(w.n_rated > 0.0)) {
+    out += "No rated speed: enter it with Data > Sweep....\n";
+  }
+  if (NENG == 0) {
+    out += "No engine: define the engines with Create > Engine, then their excitation with "
+           "Data > Excitation....\n";
+  } else {
+    bool any = false;
+    for (int32_t k = 1; k <= NENG && k <= kMaxEngines; ++k)
+      any = any || !(ENGS(k).excitation == Excitation{});
+    if (!any) {
+      out += "No engine has excitation data (bore, stroke, rod, masses, gas harmonics): enter "
+             "them with Data > Excitation....\n";
+    }
+  }
+  bool damped = w.eta > 0.0;
+  for (int32_t i = 1; i <= NMASS && !damped; ++i) damped = MASSES(i).dampex > 0.0;
+  for (int32_t i = 1; i <= NSTIF && !damped; ++i) damped = STIFF(i).dampin > 0.0;
+  if (!damped) {
+    out += "No damping: the response at a resonance would be unbounded.  Enter a loss factor "
+           "with Data > Sweep... or the dampings of the inertias and shafts (Modify > Node, "
+           "Modify > Stiffness).\n";
+  }
+  return out;
+}
+
+bool forced_hover_text(float x, float y, FixedText<100>& text) {
+  const int32_t ns = forced_speed_count();
+  if (!run_ok || !forced_results_valid() || ns < 1 || plot_item.number == 0) return false;
+  if (x < kForcedLeft - 1.0f || x > kForcedRight + 1.0f || y < kForcedBottom - 1.0f ||
+      y > kForcedTop + 1.0f) {
+    return false;
+  }
+  // The sweep speed nearest the mouse across, by bisection.
+  const double speed = speed_lo + (x - kForcedLeft) / (kForcedRight - kForcedLeft) *
+                                      (speed_hi - speed_lo);
+  int32_t lo = 1, hi = ns;
+  while (hi - lo > 1) {
+    const int32_t mid = (lo + hi) / 2;
+    (forced_speed(mid) <= speed ? lo : hi) = mid;
+  }
+  float best = kHoverReach;
+  int32_t best_s = 0, best_o = -1;
+  const int32_t first = std::max(1, lo - 6), last = std::min(ns, hi + 6);
+  for (int32_t o = 0; o <= forced_order_count(); ++o) {
+    for (int32_t s = first; s <= last; ++s) {
+      const float x1 = forced_x(forced_speed(s)), y1 = forced_y(amplitude(s, o));
+      const int32_t t = std::min(s + 1, last);
+      const float x2 = forced_x(forced_speed(t)), y2 = forced_y(amplitude(t, o));
+      const float dx = x2 - x1, dy = y2 - y1;
+      const float len2 = dx * dx + dy * dy;
+      const float u = len2 > 0.0f ? std::clamp(((x - x1) * dx + (y - y1) * dy) / len2, 0.0f, 1.0f)
+                                  : 0.0f;
+      const float d = std::hypot(x - (x1 + u * dx), y - (y1 + u * dy));
+      // The synthesis wins a tie: it is drawn on top.
+      if (d < best || (o == 0 && d <= best)) {
+        best = d;
+        best_s = u < 0.5f ? s : t;
+        best_o = o;
+      }
+    }
+  }
+  if (best_o < 0) return false;
+  char buffer[160];
+  const double v = amplitude(best_s, best_o);
+  const std::string order =
+      best_o == 0 ? std::string("synthesis") : "order " + forced_order_text(best_o);
+  std::snprintf(buffer, sizeof buffer, "%.1f rev/min, %s: %.4g %s", forced_speed(best_s),
+                order.c_str(), v, unit_name);
+  std::string out = buffer;
+  double t1 = 0.0, t2 = 0.0;
+  limits_at(best_s, &t1, &t2);
+  if (t1 > 0.0) {
+    std::snprintf(buffer, sizeof buffer, " (tau1 %.4g MPa, %.0f%%)", t1, 100.0 * v / t1);
+    out += buffer;
+  }
+  text = out;
+  return true;
+}
+
+int DRAW_FORCED() {
+  window_library().clear_screen();
+  if (!run_ok || !forced_results_valid() || forced_speed_count() < 1) {
+    draw_missing();
+    return 1;
+  }
+  plot_item = forced_item();
+  if (plot_item.number == 0) plot_item = default_forced_item();
+  frame_plot();
+  draw_operating_range();
+  const std::string barred = draw_barred_ranges();
+  draw_axes();
+  if (plot_has_limits()) {
+    draw_limit(false, "{{t}}[[1]]");
+    draw_limit(true, "{{t}}[[2]]");
+  }
+  draw_orders();
+  draw_titles();
+  draw_legend(barred);
+  return 1;
+}
+
+void refresh_forced_window() {
+  if (forced_results_valid() == 0 && FORCED_REPORT_VALID == 1) {
+    FORCED_REPORT_VALID = 0;  // the report is of another model
+    WINDOW_UPDATE(FORCED_REPORT_VALID);
+  }
+  if (!graph_window_open(kSlot)) return;
+  if (run_ok && !forced_results_valid()) run_ok = false;  // another model: its results are gone
+  if (!run_ok) fill_items();
+  FORCED_STATUS = "";
+  WINDOW_UPDATE(FORCED_STATUS);
+  redraw_window();
+}
+
+void forced_results_mark_changed() {
+  if (results_outdated == 1) stale = true;
+  refresh_forced_window();
+}
+
+int FORCED_RESPONSE() {
+  const bool open = graph_window_open(kSlot);
+  run_now(open);
+  if (open) return redraw_window();
+  open_window();
+  return 1;
+}
+
+bool write_forced_picture(const std::string& path, const std::string& item_spec,
+                          std::string* message) {
+  run_ok = forced_results_valid() == 1;
+  if (!run_ok) {
+    *message = "there are no forced-response results to draw.";
+    return false;
+  }
+  fill_items();
+  ForcedItem item = default_forced_item();
+  if (!item_spec.empty()) {
+    const std::size_t colon = item_spec.find(':');
+    const std::string what = item_spec.substr(0, colon);
+    char* end = nullptr;
+    const std::string number = colon == std::string::npos ? "" : item_spec.substr(colon + 1);
+    const long n = std::strtol(number.c_str(), &end, 10);
+    const bool whole = !number.empty() && *end == '\0';
+    if (what == "shaft" && whole && n >= 1 && n <= NSTIF) {
+      item = {shaft_has_diameter(static_cast<int32_t>(n)) ? ForcedKind::kStress
+                                                          : ForcedKind::kTorque,
+              static_cast<int32_t>(n)};
+    } else if (what == "inertia" && whole && n >= 1 && n <= NMASS) {
+      item = {ForcedKind::kAngle, static_cast<int32_t>(n)};
+    } else {
+      *message = "--item " + item_spec + ": name a shaft:S (1 to " + std::to_string(NSTIF) +
+                 ") or an inertia:I (1 to " + std::to_string(NMASS) + ").";
+      return false;
+    }
+  }
+  choose_forced_item(item);
+  return export_picture(path, DRAW_FORCED, message);
+}
+
+}  // namespace spindra

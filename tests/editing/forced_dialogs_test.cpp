@@ -1,0 +1,203 @@
+// The dialogs of the forced-response data, with the values a user would type:
+// each change is one edit of the model that Edit > Undo takes back, a bad
+// value is refused with a message and changes nothing, and a pressure curve
+// fills the table of gas harmonics.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "app/forced_dialogs.h"
+#include "app/history.h"
+#include "tests/editing/editing_support.h"
+
+namespace spindra::editing_test {
+namespace {
+
+class ForcedDialogsTest : public EditingTest {
+ protected:
+  void SetUp() override {
+    EditingTest::SetUp();
+    put_node(1, 50, 50, 10.0);
+    put_node(2, 100, 50, 30.0);
+    put_stiff(1, 1, 2);
+    STIFF(1).diam = 0.4;
+    NENG = 1;
+    ENGS(1).ncyl = 1;
+    ENGS(1).nstroke = 4;
+    MASSES(1).icyleng_no(1) = 1;
+    MASSES(1).icyleng_no(2) = 1;
+    start_history();
+  }
+  // The callback of the n-th button or callback field of the piece holding
+  // `text`.
+  static Callback callback(const Window& w, std::string_view text, int n = 0) {
+    for (const LayoutArg& a : w.piece(text).args) {
+      if (a.kind == LayoutArg::Kind::Call && n-- == 0) return a.call;
+    }
+    ADD_FAILURE() << "no callback " << n << " in " << text;
+    return [] { return 1; };
+  }
+  // Row i of the table of gas harmonics as the list shows it.
+  static std::string row_text(const Window& w, int i) {
+    const char* rows = static_cast<const char*>(w.var("%52.10^ls", 0, LayoutArg::Kind::TextArray));
+    return std::string(rows + (i - 1) * 52, 52);
+  }
+  // Undo takes the model back to the one before the dialog.
+  static void expect_one_undoable_edit() {
+    EXPECT_EQ(model_changed, 1);
+    EXPECT_TRUE(undo_model_edit());
+    EXPECT_EQ(model_changed, 0);
+    EXPECT_FALSE(undo_model_edit()) << "the dialog made one edit";
+  }
+};
+
+TEST_F(ForcedDialogsTest, SweepIsOneUndoableEditAndBadRangesAreRefused) {
+  // A reversed range is refused and the dialog comes back with the values.
+  then([](const Window& w) {
+    EXPECT_EQ(w.caption(), "%ca[Forced Response Sweep]%bg[grey]&");
+    EXPECT_EQ(w.real("Loss factor"), kDefaultLossFactor);
+    w.real("Speed from") = 1000.0;
+    w.real("Speed to") = 100.0;
+    w.real("Step") = 5.0;
+    w.real("Rated speed") = 900.0;
+    return 1;
+  });
+  then([](const Window& w) {
+    EXPECT_EQ(w.real("Speed from"), 1000.0);
+    w.real("Speed from") = 100.0;
+    w.real("Speed to") = 1000.0;
+    return 1;
+  });
+  SWEEP_DIALOG();
+  EXPECT_NE(lib.last_message.find("'to' must be above 'from'"), std::string::npos)
+      << lib.last_message;
+  EXPECT_EQ(forced_sweep, (ForcedSweep{100.0, 1000.0, 5.0, 900.0, kDefaultLossFactor}));
+  expect_one_undoable_edit();
+  EXPECT_EQ(forced_sweep, ForcedSweep{});
+
+  // Cancel changes nothing; a sweep of too many speeds is refused.
+  then([](const Window& w) {
+    w.real("Speed to") = 5000.0;
+    return 2;
+  });
+  SWEEP_DIALOG();
+  EXPECT_EQ(forced_sweep, ForcedSweep{});
+  then([](const Window& w) {
+    w.real("Speed to") = 2000.0;
+    w.real("Step") = 0.01;
+    w.real("Rated speed") = 1500.0;
+    return 1;
+  });
+  then_cancel();
+  SWEEP_DIALOG();
+  EXPECT_NE(lib.last_message.find("more than 100000 speeds"), std::string::npos);
+  EXPECT_EQ(forced_sweep, ForcedSweep{});
+  EXPECT_EQ(model_changed, 0);
+}
+
+TEST_F(ForcedDialogsTest, LimitsTakeTheFactorByDesignName) {
+  then([](const Window& w) {
+    EXPECT_EQ(w.caption(), "%ca[Shaft Limits]%bg[grey]&");
+    EXPECT_NE(w.text("%`40rs", 1).find("diameter 400 mm"), std::string::npos);
+    w.real("Tensile strength") = 600.0;
+    // Choosing "Keyway, tapered connection" sets ck 0.60.
+    *static_cast<int32_t*>(w.var("%44.9^ls", 1, LayoutArg::Kind::IntVar)) = 3;
+    callback(w, "%44.9^ls")();
+    EXPECT_EQ(w.real("Factor ck"), 0.60);
+    // The preview gives tau1 of the rules for this shaft.
+    EXPECT_NE(w.text("%ff%`rs").find("tau1"), std::string::npos);
+    return 1;
+  });
+  LIMITS_DIALOG();
+  EXPECT_EQ(STIFF(1).uts, 600.0);
+  EXPECT_EQ(STIFF(1).ck, 0.60);
+  expect_one_undoable_edit();
+  EXPECT_EQ(STIFF(1).uts, 0.0);
+
+  // A factor above 1 is refused.
+  then([](const Window& w) {
+    w.real("Tensile strength") = 600.0;
+    w.real("Factor ck") = 1.5;
+    return 1;
+  });
+  then_cancel();
+  LIMITS_DIALOG();
+  EXPECT_NE(lib.last_message.find("Shaft 1: the factor ck is above 0 and at most 1"),
+            std::string::npos);
+  EXPECT_EQ(STIFF(1).uts, 0.0);
+}
+
+TEST_F(ForcedDialogsTest, ExcitationRowsAndPressureCurveImport) {
+  // A four-stroke curve: C (1 + cos(theta / 2)) on a very long rod has the
+  // tangential pressure C/2 sin(theta/2) + C sin(theta) + C/2 sin(1.5 theta).
+  const std::filesystem::path csv =
+      std::filesystem::temp_directory_path() / "spindra_forced_dialogs_curve.csv";
+  {
+    std::ofstream out(csv);
+    out << "angle,pressure\n";
+    for (int a = -360; a < 360; ++a)
+      out << a << "," << 40.0 * (1.0 + std::cos(a * 3.141592653589793 / 360.0)) << "\n";
+  }
+  lib.next_file = csv.string();
+  then([this, &csv](const Window& w) {
+    EXPECT_EQ(w.caption(), "%ca[Excitation]%bg[grey]&");
+    w.real("Bore") = 200.0;
+    w.real("Stroke") = 1.0;
+    w.real("Connecting rod") = 1.0e6;
+    w.real("Rated pressure") = 20.0;
+    // Two rows added, the second typed and then removed again.
+    callback(w, "&Add row", 0)();
+    callback(w, "&Add row", 0)();
+    w.real("Selected row", 0) = 6.0;
+    w.real("Selected row", 2) = 0.05;
+    callback(w, "Selected row", 0)();
+    EXPECT_NE(row_text(w, 2).find("0.05"), std::string::npos) << row_text(w, 2);
+    callback(w, "&Add row", 1)();
+    EXPECT_EQ(row_text(w, 2), std::string(52, ' ')) << "the second row is removed";
+    EXPECT_NE(row_text(w, 1).find("0.5 "), std::string::npos) << row_text(w, 1);
+    // The curve fills the table: a = 0, b = Tn / p_rated.
+    callback(w, "&Add row", 2)();
+    EXPECT_EQ(lib.file_dialogs, 1);
+    // A bad curve leaves the table as it is, with the line in the message.
+    std::ofstream(csv) << "0,1\n5,x\n";
+    callback(w, "&Add row", 2)();
+    EXPECT_NE(lib.last_message.find(csv.string() + ", line 2"), std::string::npos)
+        << lib.last_message;
+    return 1;
+  });
+  EXCITATION_DIALOG();
+  std::filesystem::remove(csv);
+  const Excitation& e = ENGS(1).excitation;
+  EXPECT_DOUBLE_EQ(e.bore, 0.2);
+  EXPECT_DOUBLE_EQ(e.p_rated, 20.0);
+  ASSERT_EQ(e.nharm, kMaxHarmonics);
+  EXPECT_EQ(e.harm(1).order, 0.5);
+  EXPECT_EQ(e.harm(1).a, 0.0);
+  EXPECT_NEAR(e.harm(1).b, 20.0 / 20.0, 1e-3);
+  EXPECT_NEAR(e.harm(2).b, 40.0 / 20.0, 1e-3);
+  EXPECT_NEAR(e.harm(3).b, 20.0 / 20.0, 1e-3);
+  EXPECT_NEAR(e.harm(4).b, 0.0, 1e-3);
+  expect_one_undoable_edit();
+  EXPECT_EQ(ENGS(1).excitation, Excitation{});
+
+  // An order listed twice is refused, naming the rows.
+  then([](const Window& w) {
+    w.real("Bore") = 200.0;
+    w.real("Stroke") = 200.0;
+    w.real("Connecting rod") = 400.0;
+    callback(w, "&Add row", 0)();
+    callback(w, "&Add row", 0)();
+    w.real("Selected row", 0) = 0.5;
+    callback(w, "Selected row", 0)();
+    return 1;
+  });
+  then_cancel();
+  EXCITATION_DIALOG();
+  EXPECT_NE(lib.last_message.find("Engine 1: the order 0.5 is listed twice (rows 1 and 2)"),
+            std::string::npos)
+      << lib.last_message;
+  EXPECT_EQ(ENGS(1).excitation, Excitation{});
+}
+
+}  // namespace
+}  // namespace spindra::editing_test

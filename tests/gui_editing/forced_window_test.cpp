@@ -1,0 +1,197 @@
+// Calculate > Forced Damped on the real window library: the frequency
+// analysis runs as for Frequencies, then the Forced Response window opens and
+// draws; another item is drawn from the results in hand; a model without
+// forced-response data opens the window saying what is missing.
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QRadioButton>
+
+#include "analysis/forced_response.h"
+#include "app/forced_window.h"
+#include "tests/gui_editing/gui_editing_support.h"
+
+namespace spindra::gui_editing_test {
+namespace {
+
+class ForcedWindowTest : public GuiEditingTest {
+ protected:
+  // The two-inertia system J1 = 10, J2 = 30 kg.m^2, k = 1e6 N.m/rad, shaft
+  // damping 200 N.m.s/rad, one two-stroke cylinder on J1 whose gas torque
+  // is 1000 N.m at order 6 (resonance near 581 rev/min); the shaft of 80 mm
+  // has limits.  Without `data` there is no excitation and no sweep.
+  // The model is named in a folder of its own, where the list file and the
+  // report are written.
+  void two_inertias(bool data) {
+    FILIN = dir_.filePath("pair.rtm").toStdString();
+    for (int n = 1; n <= 2; ++n) {
+      MASSES(n) = BLANK_MASS;
+      MASSES(n).xy_node(1) = n == 1 ? 80.0 : 200.0;
+      MASSES(n).xy_node(2) = 105.0;
+    }
+    MASSES(1).amass = 10.0;
+    MASSES(1).name = "Engine";
+    MASSES(1).icyleng_no(1) = 1;
+    MASSES(1).icyleng_no(2) = 1;
+    MASSES(2).amass = 30.0;
+    MASSES(2).name = "Generator";
+    NMASS = 2;
+    STIFF(1) = BLANK_STIFF;
+    STIFF(1).nodes(1) = 1;
+    STIFF(1).nodes(2) = 2;
+    STIFF(1).stiff = 1.0e6;
+    STIFF(1).dampin = 200.0;
+    STIFF(1).diam = 0.08;
+    STIFF(1).uts = 600.0;
+    STIFF(1).ck = 1.0;
+    NSTIF = 1;
+    NENG = 1;
+    ENGS(1) = ENGINE{};
+    ENGS(1).ncyl = 1;
+    ENGS(1).nstroke = 2;
+    ENGS(1).ifirord(1) = 1;
+    forced_sweep = ForcedSweep{};
+    if (!data) return;
+    Excitation& e = ENGS(1).excitation;
+    e.bore = 0.2;
+    e.stroke = 0.2;
+    e.conrod = 0.4;
+    e.p_rated = 10.0;
+    e.nharm = 1;
+    // Tn 1e5 (pi/4) bore^2 (stroke/2) = 1000 N.m
+    e.harm(1) = Harmonic{6.0, 1000.0 / (1.0e5 * 3.141592653589793 / 4.0 * 0.04 * 0.1), 0.0, 0.0};
+    forced_sweep = ForcedSweep{300.0, 900.0, 2.0, 900.0, 0.0};
+  }
+  // Closes the Forced Response window (the main window closes after the
+  // script), so that the next test opens it anew.
+  void close_forced_window() {
+    QWidget* w = lib->top_window();
+    if (w != nullptr && w != main_) w->close();
+    EXPECT_FALSE(graph_window_open(3));
+  }
+  QTemporaryDir dir_;
+  QImage image() const { return lib->region_image(display::IGRAPH_HANDLE3); }
+  int count(const QImage& im, int colour) const {
+    int n = 0;
+    for (int y = 0; y < im.height(); ++y)
+      for (int x = 0; x < im.width(); ++x)
+        n += lib->pixel(display::IGRAPH_HANDLE3, x, y) == colour;
+    return n;
+  }
+  // The region pixel of a paper point of the forced window.
+  QPoint forced_pixel(float x, float y) const {
+    const QImage im = image();
+    return {static_cast<int>(x / 297.0f * (im.width() - 1) + 0.5f),
+            static_cast<int>((1.0f - y / 210.0f) * (im.height() - 1) + 0.5f)};
+  }
+};
+
+TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANewSolve) {
+  run([this] {
+    two_inertias(true);
+    const int32_t runs = FORCED_RUNS;
+    menu({"Ca&lculate", "Forced &Damped"});
+    EXPECT_EQ(IVALID, 1) << "the frequency analysis ran as for Frequencies";
+    ASSERT_TRUE(graph_window_open(3)) << "the Forced Response window is open";
+    EXPECT_EQ(FORCED_RUNS, runs + 1);
+    EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kStress, 1}))
+        << "the shaft most stressed relative to tau1 is shown first";
+    EXPECT_EQ(FORCED_NOTE.trimmed(), "Report: " + dir_.filePath("pair.frc").toStdString());
+    // The list file viewer shows the report.
+    QWidget* forced = lib->top_window();
+    QAction* review = menu_action(forced, {"&File", "&Review Report"});
+    ASSERT_NE(review, nullptr);
+    EXPECT_TRUE(review->isEnabled());
+    without_dialog([review] { review->trigger(); });
+    QWidget* viewer = lib->top_window();
+    ASSERT_NE(viewer, forced);
+    EXPECT_EQ(viewer->windowTitle(), "Kelvo - List file viewer");
+    auto* text = viewer->findChild<QPlainTextEdit*>();
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(text->toPlainText().indexOf("Synthesized vibratory stress"), -1);
+    viewer->close();
+
+    // The bold synthesis, the tau1 (red) and tau2 (magenta) lines and the
+    // hatching of the barred range round the resonance are drawn.
+    const QImage stress = image();
+    EXPECT_GT(count(stress, 0), 2000);
+    EXPECT_GT(count(stress, 4), 300);
+    EXPECT_GT(count(stress, 5), 150);
+    EXPECT_GT(count(stress, 12), 300);
+    BarredRange barred[4];
+    ASSERT_EQ(forced_barred_ranges(1, barred, 4), 1);
+    EXPECT_LT(barred[0].from, 581.0);
+    EXPECT_GT(barred[0].to, 581.0);
+
+    // The mouse resting on the peak of the synthesis shows speed, order and
+    // value.
+    const ForcedPeak peak = forced_peak(ForcedKind::kStress, 1, 0, 0.0, 1.0e9);
+    const QPoint at = forced_pixel(forced_x(peak.speed), forced_y(peak.value) - 0.5f);
+    testing::mouse(lib->region_widget(display::IGRAPH_HANDLE3), QEvent::MouseMove, at,
+                   Qt::NoButton, Qt::NoButton);
+    EXPECT_NE(FORCED_STATUS.str().find("rev/min, synthesis: "), std::string::npos)
+        << FORCED_STATUS.str();
+    EXPECT_NE(FORCED_STATUS.str().find("MPa (tau1"), std::string::npos) << FORCED_STATUS.str();
+
+    // Inertia 2 from the list, then the shaft's torque by its radio button:
+    // drawn again from the results in hand.
+    auto* list = qobject_cast<QListWidget*>(lib->control_for(&FORCED_ITEM));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->item(2)->text().toStdString(), "Inertia   2  Generator");
+    list->setCurrentRow(2);
+    EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kAngle, 2}));
+    const QImage angle = image();
+    EXPECT_NE(angle, stress);
+    EXPECT_EQ(count(angle, 4), 0) << "an inertia has no limit lines";
+    list->setCurrentRow(0);
+    auto* torque = qobject_cast<QRadioButton*>(lib->control_for(&FORCED_SHOW_TORQUE));
+    ASSERT_NE(torque, nullptr);
+    torque->click();
+    EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kTorque, 1}));
+    EXPECT_NE(image(), stress);
+    EXPECT_EQ(FORCED_RUNS, runs + 1) << "no new solve for another item";
+
+    // An edit of the model: the window says its results are of the model
+    // before it, until Recalculate.
+    MASSES(2).amass = 31.0;
+    note_model_edit();
+    EXPECT_NE(FORCED_NOTE.str().find("before the last edit"), std::string::npos)
+        << FORCED_NOTE.str();
+    QAction* recalculate = menu_action(lib->top_window(), {"Ca&lculate", "&Recalculate"});
+    ASSERT_NE(recalculate, nullptr);
+    without_dialog([recalculate] { recalculate->trigger(); });
+    EXPECT_EQ(FORCED_RUNS, runs + 2);
+    EXPECT_EQ(FORCED_NOTE.str().find("before the last edit"), std::string::npos);
+    EXPECT_EQ(lib->messages(), 0);
+    close_forced_window();
+  });
+}
+
+TEST_F(ForcedWindowTest, ModelWithoutForcedDataOpensTheWindowSayingWhatIsMissing) {
+  run([this] {
+    two_inertias(false);
+    menu({"Ca&lculate", "Forced &Damped"});
+    EXPECT_EQ(IVALID, 1);
+    ASSERT_TRUE(graph_window_open(3));
+    EXPECT_EQ(forced_results_valid(), 0);
+    const std::string missing = missing_forced_data();
+    EXPECT_NE(missing.find("No speed sweep: enter the speed range and the rated speed with Data "
+                           "> Sweep..."),
+              std::string::npos)
+        << missing;
+    EXPECT_NE(missing.find("No engine has excitation data"), std::string::npos) << missing;
+    EXPECT_EQ(missing.find("No damping"), std::string::npos) << "the shaft is damped";
+    EXPECT_EQ(FORCED_NOTE.trimmed().substr(0, 14), "No speed sweep") << FORCED_NOTE.str();
+    EXPECT_GT(count(image(), 0), 500) << "the message is drawn in the window";
+    // The dialogs to enter the data are at hand in the window's menu.
+    QWidget* window = lib->top_window();
+    EXPECT_NE(menu_action(window, {"&Data", "&Excitation..."}), nullptr);
+    EXPECT_NE(menu_action(window, {"&Data", "Shaft &Limits..."}), nullptr);
+    EXPECT_NE(menu_action(window, {"&Data", "&Sweep..."}), nullptr);
+    EXPECT_EQ(lib->messages(), 0);
+    close_forced_window();
+  });
+}
+
+}  // namespace
+}  // namespace spindra::gui_editing_test
