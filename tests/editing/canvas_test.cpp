@@ -304,6 +304,7 @@ TEST_F(ViewTest, CreateAtAZoomLandsOnTheSnappedUserPoint) {
   ILAST_VALID = 0;
   int px, py;
   user_pixel(1011.4, -7.8, px, py);
+  AMASS_IN = 10.0;
   then_ok();
   at_pixel(px, py, 0);
   at_pixel(px, py, 1);
