@@ -380,7 +380,7 @@ void draw_legend(const std::string& barred) {
               "through a barred range ({{l}} up to 0.8).",
               kX, 15.5f, kNoteWide, kNoteHigh, 0.0f);
   } else if (plot_item.kind == ForcedKind::kStress) {
-    PLOT_TEXT("No limits for this shaft: enter them with Data > Shaft Limits....", kX, 15.5f,
+    PLOT_TEXT("No limits for this shaft: enter them (Data > Shaft Limits...).", kX, 15.5f,
               kNoteWide, kNoteHigh, 0.0f);
   }
   double from = 0.0, to = 0.0;
@@ -421,12 +421,12 @@ void draw_missing() {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string piece = text.substr(start, end - start);
-    // Long sentences are folded at a blank before 110 characters.
+    // Long sentences are folded at a blank before 100 characters.
     while (!piece.empty()) {
       std::size_t cut = piece.size();
-      if (cut > 110) {
-        cut = piece.rfind(' ', 110);
-        if (cut == std::string::npos || cut == 0) cut = 110;
+      if (cut > 100) {
+        cut = piece.rfind(' ', 100);
+        if (cut == std::string::npos || cut == 0) cut = 100;
       }
       PLOT_TEXT(piece.substr(0, cut), 15.0f, y, 1.8f, 2.7f, 0.0f);
       y -= 6.0f;
@@ -583,7 +583,11 @@ int SWEEP_FROM_WINDOW() {
 
 void open_window() {
   FORCED_STATUS = "";
-  suggest_picture_name(FORCED_PICTURE);
+  // Pictures of the plot are offered under the model's name with "-forced".
+  std::string base = FILIN.is_blank() ? std::string("Unnamed") : FILIN.str();
+  const std::size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos && dot > base.find_last_of('/') + 1) base.erase(dot);
+  FORCED_PICTURE = base + "-forced.svg";
   window_callback3 = FORCED_MOUSE;
 
   // The region keeps the paper's proportions and leaves room for the list
@@ -698,20 +702,20 @@ std::string missing_forced_data() {
   if (NMASS == 0) return "The model has no inertias: build the shaft system first.\n";
   const ForcedSweep& w = forced_sweep;
   if (w == ForcedSweep{}) {
-    out += "No speed sweep: enter the speed range and the rated speed with Data > Sweep....\n";
+    out += "No speed sweep: enter the speed range and the rated speed (Data > Sweep...).\n";
   } else if (!(w.n_rated > 0.0)) {
-    out += "No rated speed: enter it with Data > Sweep....\n";
+    out += "No rated speed: enter it (Data > Sweep...).\n";
   }
   if (NENG == 0) {
-    out += "No engine: define the engines with Create > Engine, then their excitation with "
-           "Data > Excitation....\n";
+    out += "No engine: define the engines (Create > Engine), then their excitation (Data > "
+           "Excitation...).\n";
   } else {
     bool any = false;
     for (int32_t k = 1; k <= NENG && k <= kMaxEngines; ++k)
       any = any || !(ENGS(k).excitation == Excitation{});
     if (!any) {
       out += "No engine has excitation data (bore, stroke, rod, masses, gas harmonics): enter "
-             "them with Data > Excitation....\n";
+             "them (Data > Excitation...).\n";
     }
   }
   bool damped = w.eta > 0.0;
@@ -719,7 +723,7 @@ std::string missing_forced_data() {
   for (int32_t i = 1; i <= NSTIF && !damped; ++i) damped = STIFF(i).dampin > 0.0;
   if (!damped) {
     out += "No damping: the response at a resonance would be unbounded.  Enter a loss factor "
-           "with Data > Sweep... or the dampings of the inertias and shafts (Modify > Node, "
+           "(Data > Sweep...) or the dampings of the inertias and shafts (Modify > Node, "
            "Modify > Stiffness).\n";
   }
   return out;

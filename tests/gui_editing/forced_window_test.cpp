@@ -162,6 +162,19 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     without_dialog([recalculate] { recalculate->trigger(); });
     EXPECT_EQ(FORCED_RUNS, runs + 2);
     EXPECT_EQ(FORCED_NOTE.str().find("before the last edit"), std::string::npos);
+    EXPECT_EQ(FORCED_PICTURE.trimmed(), dir_.filePath("pair-forced.svg").toStdString());
+
+    // A misfire of a cylinder the engine does not have is refused in the
+    // window; one it has is run.
+    MISFIRE_ENGINE = 1;
+    MISFIRE_CYLINDER = 2;
+    without_dialog([recalculate] { recalculate->trigger(); });
+    EXPECT_EQ(forced_results_valid(), 0);
+    EXPECT_NE(FORCED_NOTE.str().find("cylinder 2"), std::string::npos) << FORCED_NOTE.str();
+    MISFIRE_CYLINDER = 1;
+    without_dialog([recalculate] { recalculate->trigger(); });
+    EXPECT_EQ(forced_last_request().misfire_cylinder, 1) << FORCED_NOTE.str();
+    MISFIRE_ENGINE = 0;
     EXPECT_EQ(lib->messages(), 0);
     close_forced_window();
   });
@@ -175,8 +188,8 @@ TEST_F(ForcedWindowTest, ModelWithoutForcedDataOpensTheWindowSayingWhatIsMissing
     ASSERT_TRUE(graph_window_open(3));
     EXPECT_EQ(forced_results_valid(), 0);
     const std::string missing = missing_forced_data();
-    EXPECT_NE(missing.find("No speed sweep: enter the speed range and the rated speed with Data "
-                           "> Sweep..."),
+    EXPECT_NE(missing.find("No speed sweep: enter the speed range and the rated speed (Data > "
+                           "Sweep...)."),
               std::string::npos)
         << missing;
     EXPECT_NE(missing.find("No engine has excitation data"), std::string::npos) << missing;
