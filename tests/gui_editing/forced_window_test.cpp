@@ -2,13 +2,14 @@
 // analysis runs as for Frequencies, then the Forced Response window opens and
 // draws; another item is drawn from the results in hand; a model without
 // forced-response data opens the window saying what is missing.
+#include "app/forced_window.h"
+
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QRadioButton>
+#include <QTemporaryDir>
 
 #include "analysis/forced_response.h"
-#include "app/forced_window.h"
 #include "tests/gui_editing/gui_editing_support.h"
 
 namespace spindra::gui_editing_test {
@@ -74,8 +75,7 @@ class ForcedWindowTest : public GuiEditingTest {
   int count(const QImage& im, int colour) const {
     int n = 0;
     for (int y = 0; y < im.height(); ++y)
-      for (int x = 0; x < im.width(); ++x)
-        n += lib->pixel(display::IGRAPH_HANDLE3, x, y) == colour;
+      for (int x = 0; x < im.width(); ++x) n += lib->pixel(display::IGRAPH_HANDLE3, x, y) == colour;
     return n;
   }
   // The region pixel of a paper point of the forced window.
@@ -127,8 +127,8 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     // value.
     const ForcedPeak peak = forced_peak(ForcedKind::kStress, 1, 0, 0.0, 1.0e9);
     const QPoint at = forced_pixel(forced_x(peak.speed), forced_y(peak.value) - 0.5f);
-    testing::mouse(lib->region_widget(display::IGRAPH_HANDLE3), QEvent::MouseMove, at,
-                   Qt::NoButton, Qt::NoButton);
+    testing::mouse(lib->region_widget(display::IGRAPH_HANDLE3), QEvent::MouseMove, at, Qt::NoButton,
+                   Qt::NoButton);
     EXPECT_NE(FORCED_STATUS.str().find("rev/min, synthesis: "), std::string::npos)
         << FORCED_STATUS.str();
     EXPECT_NE(FORCED_STATUS.str().find("MPa (tau1"), std::string::npos) << FORCED_STATUS.str();
