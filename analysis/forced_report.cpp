@@ -113,7 +113,11 @@ void write_data(Report& r) {
       continue;
     }
     r.end();
-    r.line().text("   Bore").f(x.bore * 1000.0, 9, 1).text(" mm   Stroke").f(x.stroke * 1000.0, 9, 1);
+    r.line()
+        .text("   Bore")
+        .f(x.bore * 1000.0, 9, 1)
+        .text(" mm   Stroke")
+        .f(x.stroke * 1000.0, 9, 1);
     r.line().text(" mm   Rod").f(x.conrod * 1000.0, 9, 1).text(" mm   Recip. mass");
     r.line().f(x.recip_mass, 9, 2).text(" kg");
     r.end();

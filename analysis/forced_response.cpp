@@ -1,10 +1,10 @@
 #include "analysis/forced_response.h"
 
 #include <algorithm>
-#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -18,14 +18,18 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The sampling loops are also built for processors with AVX2 and FMA, chosen
-// when the program starts.
+// The solve and sampling loops are also built for processors with AVX2 and
+// FMA; the loader picks the build that suits the processor.
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
 #define SPINDRA_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define SPINDRA_VECTOR_CLONES
 #endif
+
 constexpr int32_t kMaxSweepSpeeds = 100000;
+// Orders above this excite nothing a shaft line responds to; the cycle is
+// sampled four times per period of the highest order.
+constexpr double kMaxOrder = 100.0;
 // The results of a run are kept whole (every amplitude of every item, speed
 // and order); a run that would need more values than this is refused.
 constexpr double kMaxKeptValues = 6.0e7;
@@ -62,12 +66,12 @@ struct Run {
   double cycle = 360.0;           // degrees of crank angle of one cycle
   std::vector<double> amp;        // ((s * (orders + 1) + o) * items + item), s 0-based
   std::vector<int32_t> left_out;
-  std::vector<double> wp;         // section modulus per shaft (0-based), 0 without diameter
+  std::vector<double> wp;  // section modulus per shaft (0-based), 0 without diameter
 
   // The elimination: the peeled inertias, parents before children, the
   // parent of each (-1 for a root), and per inertia the sums of the shafts to
   // its parent and of everything on its diagonal.
-  std::vector<int32_t> bfs;
+  std::vector<int32_t> peeled;
   std::vector<int32_t> parent;
   std::vector<double> edge_k, edge_c;
   std::vector<double> diag_k, diag_c, inertia;
@@ -107,8 +111,9 @@ bool has_excitation(const ENGINE& e) {
 bool check_sweep(std::string* message) {
   const ForcedSweep& w = forced_sweep;
   if (w == ForcedSweep{})
-    return refuse(message, "The model has no speed sweep for the forced response: give the speed "
-                           "range, the rated speed and the loss factor (Sweep).");
+    return refuse(message,
+                  "The model has no speed sweep for the forced response: give the speed "
+                  "range, the rated speed and the loss factor (Sweep).");
   const std::string range = "The forced-response sweep from " + number(w.n_from) + " to " +
                             number(w.n_to) + " rev/min in steps of " + number(w.n_step);
   if (!std::isfinite(w.n_from) || !std::isfinite(w.n_to) || !std::isfinite(w.n_step) ||
@@ -123,8 +128,7 @@ bool check_sweep(std::string* message) {
   if (count > kMaxSweepSpeeds)
     return refuse(message, range + " has " + number(count) + " speeds; at most " +
                                std::to_string(kMaxSweepSpeeds) + " are calculated.");
-  if (w.n_to <= 0.0)
-    return refuse(message, range + " is empty: it has no speed above zero.");
+  if (w.n_to <= 0.0) return refuse(message, range + " is empty: it has no speed above zero.");
   if (w.n_rated <= 0.0)
     return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
                                " rev/min; it must be greater than zero.");
@@ -148,19 +152,18 @@ bool check_excitation(int k, std::string* message) {
     return refuse(message, label + " has a stroke of " + number(x.stroke * 1000.0) +
                                " mm; it must be greater than zero.");
   if (x.recip_mass < 0.0)
-    return refuse(message, label + " has a negative reciprocating mass of " +
-                               number(x.recip_mass) + " kg.");
+    return refuse(message,
+                  label + " has a negative reciprocating mass of " + number(x.recip_mass) + " kg.");
   if (x.recip_mass > 0.0 && x.conrod <= x.stroke / 2.0)
     return refuse(message, label + " has a connecting rod of " + number(x.conrod * 1000.0) +
                                " mm, not longer than the crank radius of " +
                                number(x.stroke * 500.0) + " mm.");
   if (x.p_rated < 0.0)
-    return refuse(message, label + " has a negative rated mean pressure of " +
-                               number(x.p_rated) + " bar.");
+    return refuse(message,
+                  label + " has a negative rated mean pressure of " + number(x.p_rated) + " bar.");
   if (x.nharm < 0 || x.nharm > kMaxHarmonics)
-    return refuse(message, label + " has " + std::to_string(x.nharm) +
-                               " gas harmonics; 0 to " + std::to_string(kMaxHarmonics) +
-                               " are possible.");
+    return refuse(message, label + " has " + std::to_string(x.nharm) + " gas harmonics; 0 to " +
+                               std::to_string(kMaxHarmonics) + " are possible.");
   for (int h = 1; h <= x.nharm; ++h) {
     const Harmonic& g = x.harm(h);
     const std::string row = label + ", harmonic " + std::to_string(h);
@@ -168,8 +171,11 @@ bool check_excitation(int k, std::string* message) {
         !std::isfinite(g.phase))
       return refuse(message, row + ": a value is not a number.");
     if (g.order <= 0.0)
-      return refuse(message, row + " has order " + number(g.order) +
-                                 "; orders must be greater than zero.");
+      return refuse(message,
+                    row + " has order " + number(g.order) + "; orders must be greater than zero.");
+    if (g.order > kMaxOrder)
+      return refuse(message, row + " has order " + number(g.order) + "; orders up to " +
+                                 number(kMaxOrder) + " are calculated.");
     if (std::fabs(g.order * 2.0 - std::round(g.order * 2.0)) > 1e-9)
       return refuse(message, row + " has order " + number(g.order) +
                                  "; an engine cycle has only whole and half orders.");
@@ -255,7 +261,7 @@ void build_tree() {
       if (--degree[static_cast<std::size_t>(w)] <= 1) queue.push_back(w);
     }
   }
-  run.bfs.assign(peel.rbegin(), peel.rend());  // roots (and the core's neighbours) first
+  run.peeled.assign(peel.rbegin(), peel.rend());  // roots (and the core's neighbours) first
   run.core.clear();
   run.core_index.assign(un, -1);
   for (int v = 0; v < n; ++v) {
@@ -307,19 +313,19 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
                                  ", which the model does not have.");
     const int cylinders = ENGS(k).ncyl * (ENGS(k).ivee_engine == 1 ? 2 : 1);
     if (request.misfire_cylinder < 1 || request.misfire_cylinder > cylinders)
-      return refuse(message, "The misfire names cylinder " +
-                                 std::to_string(request.misfire_cylinder) + " of " +
-                                 engine_label(k) + ", which has cylinders 1 to " +
-                                 std::to_string(cylinders) +
-                                 (cylinders > ENGS(k).ncyl ? " (the second bank numbered on)" : "") +
-                                 ".");
+      return refuse(message,
+                    "The misfire names cylinder " + std::to_string(request.misfire_cylinder) +
+                        " of " + engine_label(k) + ", which has cylinders 1 to " +
+                        std::to_string(cylinders) +
+                        (cylinders > ENGS(k).ncyl ? " (the second bank numbered on)" : "") + ".");
     if (std::find(included.begin(), included.end(), k) == included.end())
-      return refuse(message, "The misfire names " + engine_label(k) +
-                                 ", which has no excitation data.");
+      return refuse(message,
+                    "The misfire names " + engine_label(k) + ", which has no excitation data.");
   }
   if (included.empty()) {
-    std::string text = "No engine of the model has excitation data (bore, stroke, pressure and "
-                       "gas harmonics), so nothing excites the shafts.";
+    std::string text =
+        "No engine of the model has excitation data (bore, stroke, pressure and "
+        "gas harmonics), so nothing excites the shafts.";
     if (NENG == 0) text = "The model has no engine, so nothing excites the shafts.";
     return refuse(message, text + " Enter the excitation of an engine (Excitation).");
   }
@@ -345,7 +351,8 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
     int whole_max = 0;
     for (int h = 1; h <= x.nharm; ++h) {
       const double o = x.harm(h).order;
-      if (std::fabs(o - std::round(o)) < 1e-9) whole_max = std::max(whole_max, static_cast<int>(std::lround(o)));
+      if (std::fabs(o - std::round(o)) < 1e-9)
+        whole_max = std::max(whole_max, static_cast<int>(std::lround(o)));
     }
     std::vector<double> inertia_c(static_cast<std::size_t>(whole_max) + 1, 0.0);
     if (x.recip_mass > 0.0 && whole_max > 0)
@@ -358,9 +365,9 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
       const int banks = e.ivee_engine == 1 ? 2 : 1;
       for (int h = 1; h <= x.nharm; ++h) {
         const Harmonic& g = x.harm(h);
-        const int o = static_cast<int>(std::lower_bound(run.orders.begin(), run.orders.end(),
-                                                        g.order - 1e-9) -
-                                       run.orders.begin());
+        const int o = static_cast<int>(
+            std::lower_bound(run.orders.begin(), run.orders.end(), g.order - 1e-9) -
+            run.orders.begin());
         // Phasor sums over the cylinders of this inertia: e^(-i n phi).
         double gas_re = 0.0, gas_im = 0.0, all_re = 0.0, all_im = 0.0;
         for (int bank = 1; bank <= banks; ++bank) {
@@ -412,19 +419,19 @@ struct Candidate {
 // Scratch of one speed: per node and order (order fastest).
 struct Scratch {
   std::vector<double> d_re, d_im, f_re, f_im, t_re, t_im, x_re, x_im;
-  std::vector<double> y_re, y_im;  // per node and order: admittance to the parent
-  std::vector<double> cos_tab, sin_tab;  // per order and sample
+  std::vector<double> y_re, y_im;          // per node and order: admittance to the parent
+  std::vector<double> cos_tab, sin_tab;    // per order and sample
   std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
   std::vector<Candidate> candidates;
-  std::vector<int32_t> rises, falls;     // intervals where the slope changes sign
-  std::vector<uint64_t> rising_bits;     // 1 where the slope is positive
-  std::vector<double> samples;           // per angle item and sample
-  std::vector<double> c_re, c_im;        // coefficients of one item
+  std::vector<int32_t> rises, falls;           // intervals where the slope changes sign
+  std::vector<uint64_t> rising_bits;           // 1 where the slope is positive
+  std::vector<double> samples;                 // per angle item and sample
+  std::vector<double> c_re, c_im;              // coefficients of one item
   std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
-  int32_t m = 0;                          // samples per cycle
-  int32_t top = 0;                        // highest harmonic
-  int32_t blocks = 0;                     // harmonics 1..top in fours
-  std::vector<double> dense_re, dense_im;  // the item's coefficients by harmonic
+  int32_t m = 0;                               // samples per cycle
+  int32_t top = 0;                             // highest harmonic
+  int32_t blocks = 0;                          // harmonics 1..top in fours
+  std::vector<double> dense_re, dense_im;      // the item's coefficients by harmonic
   void size(int n, int o) {
     const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
     for (auto* v : {&d_re, &d_im, &f_re, &f_im, &t_re, &t_im, &x_re, &x_im, &y_re, &y_im})
@@ -456,7 +463,8 @@ void solve_core(double big_omega, Scratch& s) {
     std::fill(are, are + uc * uc, 0.0);
     std::fill(aim, aim + uc * uc, 0.0);
     for (int i = 0; i < c; ++i) {
-      const std::size_t vo = static_cast<std::size_t>(run.core[static_cast<std::size_t>(i)]) * no + o;
+      const std::size_t vo =
+          static_cast<std::size_t>(run.core[static_cast<std::size_t>(i)]) * no + o;
       are[i * uc + i] = s.d_re[vo];
       aim[i * uc + i] = s.d_im[vo];
       bre[i] = s.f_re[vo];
@@ -511,7 +519,8 @@ void solve_core(double big_omega, Scratch& s) {
       const double inv = 1.0 / std::max(dr * dr + di * di, 1e-300);
       bre[k] = (r * dr + i * di) * inv;
       bim[k] = (i * dr - r * di) * inv;
-      const std::size_t vo = static_cast<std::size_t>(run.core[static_cast<std::size_t>(k)]) * no + o;
+      const std::size_t vo =
+          static_cast<std::size_t>(run.core[static_cast<std::size_t>(k)]) * no + o;
       s.x_re[vo] = bre[k];
       s.x_im[vo] = bim[k];
     }
@@ -555,9 +564,9 @@ void solve_speed(double n, Scratch& s) {
     s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
   }
   // Leaves first: fold each node into its parent.
-  const int peeled = static_cast<int>(run.bfs.size());
+  const int peeled = static_cast<int>(run.peeled.size());
   for (int q = peeled - 1; q >= 0; --q) {
-    const int v = run.bfs[static_cast<std::size_t>(q)];
+    const int v = run.peeled[static_cast<std::size_t>(q)];
     const int p = run.parent[static_cast<std::size_t>(v)];
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict dre = &s.d_re[vo];
@@ -605,7 +614,7 @@ void solve_speed(double n, Scratch& s) {
   solve_core(big_omega, s);
   // Roots first: x_v = F_v / D_v + t_v x_parent.
   for (int q = 0; q < peeled; ++q) {
-    const int v = run.bfs[static_cast<std::size_t>(q)];
+    const int v = run.peeled[static_cast<std::size_t>(q)];
     const int p = run.parent[static_cast<std::size_t>(v)];
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict xre = &s.x_re[vo];
@@ -647,8 +656,8 @@ using Lanes = double __attribute__((vector_size(32)));
 // f, f' and f'' at u of f(u) = sum_k Re((xr[k-1] + i xi[k-1]) e^(i k u)),
 // k = 1..4 blocks; the powers of e^(i u) go four at a time.
 SPINDRA_VECTOR_CLONES
-void evaluate(const double* xr, const double* xi, int32_t blocks, double u, double& f,
-              double& f1, double& f2) {
+void evaluate(const double* xr, const double* xi, int32_t blocks, double u, double& f, double& f1,
+              double& f2) {
   const double c = std::cos(u), s = std::sin(u);
   const double c2 = c * c - s * s, s2 = 2.0 * s * c;
   const double c3 = c2 * c - s2 * s, s3 = c2 * s + s2 * c;
@@ -682,9 +691,9 @@ void evaluate(const double* xr, const double* xi, int32_t blocks, double u, doub
 // value found are refined by Newton steps on f' until a step would gain less
 // than 1e-9 of `scale` or is shorter than 0.002 / top (the gain of that last
 // step is added from the quadratic model).  `best` starts as the best sample.
-double extreme(const double* re, const double* im, const int32_t* m, int32_t count,
-               const double* f, const double* d, int32_t ns, const int32_t* starts, int32_t nstart,
-               double sign, double best, double err, double rise, double scale, Scratch& s) {
+double extreme(const double* re, const double* im, const int32_t* m, int32_t count, const double* f,
+               const double* d, int32_t ns, const int32_t* starts, int32_t nstart, double sign,
+               double best, double err, double rise, double scale, Scratch& s) {
   const double h = 2.0 * kPi / ns;
   Candidate* cand = s.candidates.data();
   int nc = 0;
@@ -751,8 +760,8 @@ double extreme(const double* re, const double* im, const int32_t* m, int32_t cou
 // in registers across the orders, so each table entry is loaded once for
 // the two.  With out2 null only f is sampled.
 SPINDRA_VECTOR_CLONES
-void sample(const double* re, const double* im, const double* re2, const double* im2,
-            int32_t count, const Scratch& s, double* out, double* out2) {
+void sample(const double* re, const double* im, const double* re2, const double* im2, int32_t count,
+            const Scratch& s, double* out, double* out2) {
   const int ns = s.m;
   const double* cos_tab = s.cos_tab.data();
   const double* sin_tab = s.sin_tab.data();
@@ -824,8 +833,8 @@ void scan(const double* samples, int ns, double& top, double& bottom, uint64_t* 
   }
 }
 
-double half_range_of_samples(const double* re, const double* im, const int32_t* m,
-                             int32_t count, const double* samples, Scratch& s) {
+double half_range_of_samples(const double* re, const double* im, const int32_t* m, int32_t count,
+                             const double* samples, Scratch& s) {
   const int ns = s.m;
   const double h = 2.0 * kPi / ns;
   double b2 = 0.0, b4 = 0.0, scale = 0.0;
@@ -863,7 +872,8 @@ double half_range_of_samples(const double* re, const double* im, const int32_t* 
     for (; r != 0; r &= r - 1) rises[nr++] = base + __builtin_ctzll(r);
     for (; f != 0; f &= f - 1) falls[nf++] = base + __builtin_ctzll(f);
   }
-  const double hi = extreme(re, im, m, count, samples, d, ns, rises, nr, 1.0, top, err, rise, scale, s);
+  const double hi =
+      extreme(re, im, m, count, samples, d, ns, rises, nr, 1.0, top, err, rise, scale, s);
   const double lo =
       extreme(re, im, m, count, samples, d, ns, falls, nf, -1.0, -bottom, err, rise, scale, s);
   return 0.5 * (hi - lo);
@@ -972,8 +982,8 @@ void inertia_torque_coefficients(double lambda, double* c, int32_t count) {
     const double root = std::sqrt(1.0 - lambda * lambda * sn * sn);
     const double q = sn * cs;
     const double g = sn + lambda * q / root;
-    const double g1 = cs + lambda * (std::cos(2.0 * t) / root +
-                                     lambda * lambda * q * q / (root * root * root));
+    const double g1 =
+        cs + lambda * (std::cos(2.0 * t) / root + lambda * lambda * q * q / (root * root * root));
     const double torque = -g * g1;
     for (int n = 1; n <= count; ++n) c[n - 1] += torque * std::sin(n * t) * 2.0 / kPoints;
   }
@@ -1039,7 +1049,8 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.wp.assign(static_cast<std::size_t>(NSTIF), 0.0);
   for (int s = 1; s <= NSTIF; ++s) {
     const double d = STIFF(s).diam, b = STIFF(s).bore;
-    if (d > 0.0) run.wp[static_cast<std::size_t>(s - 1)] = kPi * (d * d * d * d - b * b * b * b) / (16.0 * d);
+    if (d > 0.0)
+      run.wp[static_cast<std::size_t>(s - 1)] = kPi * (d * d * d * d - b * b * b * b) / (16.0 * d);
   }
 
   // Processor time of this thread: the machine may be busy with other work.
@@ -1097,7 +1108,8 @@ double forced_order(int32_t o) {
 }
 
 double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o) {
-  if (forced_results_valid() == 0 || s < 1 || s > forced_speed_count() || o < 0 || o > forced_order_count())
+  if (forced_results_valid() == 0 || s < 1 || s > forced_speed_count() || o < 0 ||
+      o > forced_order_count())
     return 0.0;
   if (kind == ForcedKind::kAngle) {
     if (number < 1 || number > run.nmass) return 0.0;
@@ -1112,7 +1124,8 @@ double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o) {
 
 int32_t forced_engines_left_out(int32_t* out, int32_t capacity) {
   const int32_t n = forced_results_valid() != 0 ? static_cast<int32_t>(run.left_out.size()) : 0;
-  for (int32_t i = 0; i < n && i < capacity; ++i) out[i] = run.left_out[static_cast<std::size_t>(i)];
+  for (int32_t i = 0; i < n && i < capacity; ++i)
+    out[i] = run.left_out[static_cast<std::size_t>(i)];
   return n;
 }
 
@@ -1201,8 +1214,7 @@ int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity) 
       range.from = s == 1 ? n : prev_n + (n - prev_n) * (-prev_excess) / (excess - prev_excess);
     }
     if (inside && n / forced_sweep.n_rated > 0.8) range.above_08 = 1;
-    if (!over && inside)
-      close(prev_n + (n - prev_n) * prev_excess / (prev_excess - excess));
+    if (!over && inside) close(prev_n + (n - prev_n) * prev_excess / (prev_excess - excess));
     prev_n = n;
     prev_excess = excess;
   }

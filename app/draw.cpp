@@ -30,7 +30,7 @@ float node_y(int32_t i) { return static_cast<float>(MASSES(i).xy_node(2)); }
 // Zoomed out, a dot at every grid point would grey the whole region (and
 // take long): the dots keep at least kMinDotPixels apart by showing only
 // every 2nd, 5th, 10th, 20th, ... grid point, all of them on the grid.
-constexpr double kMinDotPixels = 4.0;
+constexpr double kMinDotPixels = 10.0;
 
 void draw_sparse_grid(float rx1, float ry1, float rx2, float ry2) {
   if (!(SNAP_SIZE > 0.0)) return;
@@ -70,8 +70,12 @@ void draw_inertia_symbol(int32_t I) {
   const float x = node_x(I);
   const float y = node_y(I);
   COLOUR(4);
+  // Zoomed out, the squares shrink with the drawing down to half their size,
+  // so that inertias close together keep apart.
+  const float k = VIEW_ZOOM < 1.0 ? static_cast<float>(std::max(0.5, VIEW_ZOOM)) : 1.0f;
+  if (k != 1.0f) SYMBOL_SCALE(k);
   SQUARE(x, y);
-  SYMBOL_SCALE(2.0f);
+  SYMBOL_SCALE(2.0f * k);
   SQUARE(x, y - kHalfBar);
   SQUARE(x, y + kHalfBar);
   VECTO2(x, y - kHalfBar, 1);

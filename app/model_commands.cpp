@@ -14,6 +14,7 @@
 #include "app/model/store.h"
 #include "app/model_edits.h"
 #include "app/picture.h"
+#include "app/view.h"
 #include "graphics/display/display.h"
 #include "graphics/display/pens.h"
 #include "graphics/text/symbols.h"
@@ -124,6 +125,7 @@ int new_model() {
   NODE_LIST.fill(0);
   ILAST_VALID = 0;
   moving = 0;
+  reset_view();  // the paper at zoom 1, as at start-up
   REASON.blank();
   ICURRENT_FREQ = 0;
   IFREQS.fill(0);

@@ -6,10 +6,11 @@
 # speed range 0 to 4000 rev/min and the operating range 1350 to 1650 rev/min,
 # rests the mouse on the crossing of order 3 with mode 3 and saves the
 # Campbell window instead (default OUT docs/campbell.png).
-# With VIEW=forced it goes on to Calculate > Forced Damped, picks the first
-# shaft of the list (stress with its limits when it has them), rests the
-# mouse on the highest peak of the synthesised curve and saves the Forced
-# Response window (default OUT docs/forced-response.png).
+# With VIEW=forced it goes on to Calculate > Forced Damped, clicks the
+# window points listed in FORCED_POINTS ("x,y x,y", none by default), rests
+# the mouse on FORCED_HOVER (default: the synthesised stress of the diesel
+# generator set at 1000 rev/min) and saves the Forced Response window
+# (default OUT docs/forced-response.png).
 # Needs the packages xvfb, xdotool and imagemagick.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -95,7 +96,7 @@ if [ "${SPINDRA_INSIDE_XVFB:-}" = 1 ]; then
   run
 else
   export scale scale_x scale_y view FORCED_POINTS="${FORCED_POINTS:-}" \
-    FORCED_HOVER="${FORCED_HOVER:-0,0}"
+    FORCED_HOVER="${FORCED_HOVER:-431,299}"
   SPINDRA_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$model" "$out"
   echo "wrote $out"
 fi

@@ -13,6 +13,12 @@ void SQUARE(float X, float Y) {
   const int32_t s3 = static_cast<int32_t>(std::lround(3.0f * display::SSCALE));
   const int32_t s6 = static_cast<int32_t>(std::lround(6.0f * display::SSCALE));
   VECTO2(X, Y, 0);
+  // A centre off the paper (a zoomed view shows part of the model) has its
+  // device point clamped to the border: a square there would stand where
+  // nothing is, so it is left out.  The pen still moves to the centre.
+  if (gsl::RQTRAX < gsl::RQLCLX || gsl::RQTRAX > gsl::RQMCLX || gsl::RQTRAY < gsl::RQLCLY ||
+      gsl::RQTRAY > gsl::RQMCLY)
+    return;
   RELTIV(1);
   VECTOR(s3, s3, 0);
   VECTOR(0, -s6, 1);

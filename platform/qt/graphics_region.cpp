@@ -206,6 +206,14 @@ void RegionScroller::set_ranges() {
   // the viewport's size where that is smaller).
   const int pw = std::max(c.picture.width, r.width());
   const int ph = std::max(c.picture.height, r.height());
+  // Where all of it fits in the area without scroll bars none are needed
+  // (the viewport is smaller only while they show).
+  const int frame = 2 * frameWidth();
+  if (pw <= width() - frame && ph <= height() - frame) {
+    horizontalScrollBar()->setRange(0, 0);
+    verticalScrollBar()->setRange(0, 0);
+    return;
+  }
   const int ew = std::max(1, std::min(vp.width(), r.width()));
   const int eh = std::max(1, std::min(vp.height(), r.height()));
   horizontalScrollBar()->setPageStep(ew);

@@ -1,14 +1,14 @@
 // The forced damped response: closed-form cases, the class limits, the
 // slider-crank inertia torque, the tree solver against a dense complex
 // solve, the in-phase synthesis, the report and the refusals.
-#include <cmath>
+#include "analysis/forced_response.h"
+
+#include <Eigen/Dense>
 #include <array>
+#include <cmath>
 #include <complex>
 #include <random>
 
-#include <Eigen/Dense>
-
-#include "analysis/forced_response.h"
 #include "analysis/eigen_solver.h"
 #include "analysis/engine_orders.h"
 #include "analysis/frequency_analysis.h"
@@ -142,7 +142,8 @@ std::vector<Complex> dense_solve(double speed, double order, double torque, doub
     const int k = MASSES(j).icyleng_no(1), c = MASSES(j).icyleng_no(2);
     if (k == 0) continue;
     const double phi = ENGS(k).angle(c) * kPi / 180.0;
-    f(j - 1) += Complex(0.0, -1.0) * torque * std::exp(Complex(0.0, phase * kPi / 180.0 - order * phi));
+    f(j - 1) +=
+        Complex(0.0, -1.0) * torque * std::exp(Complex(0.0, phase * kPi / 180.0 - order * phi));
   }
   for (int s = 1; s <= NSTIF; ++s) {
     const int p = STIFF(s).nodes(1) - 1, q = STIFF(s).nodes(2) - 1;
@@ -189,9 +190,8 @@ TEST_F(ForcedResponse, TreeSolverAgreesWithADenseSolveAlsoWithRings) {
     const double torques[] = {700.0, 900.0, 300.0}, phases[] = {20.0, -40.0, 75.0};
     for (int s = 1; s <= forced_speed_count(); ++s) {
       for (int o = 1; o <= 3; ++o) {
-        const std::vector<Complex> x =
-            dense_solve(forced_speed(s), forced_order(o), torques[o - 1], phases[o - 1],
-                        forced_sweep.eta);
+        const std::vector<Complex> x = dense_solve(forced_speed(s), forced_order(o), torques[o - 1],
+                                                   phases[o - 1], forced_sweep.eta);
         double largest = 0.0;
         for (const Complex& v : x) largest = std::max(largest, std::abs(v));
         for (int j = 1; j <= NMASS; ++j)
@@ -216,16 +216,20 @@ TEST_F(ForcedResponse, SynthesisIsTheHalfRangeOfTheInPhaseSum) {
   testing::make_chain(6, rng, false);
   for (int s = 1; s <= NSTIF; ++s) STIFF(s).dampin = 300.0;
   engine(1, {1, 5, 3, 6, 2, 4}, 4, 1);
-  excite(1, {{0.5, 400.0, 10.0}, {1.0, 300.0, 50.0}, {1.5, 500.0, 0.0}, {3.0, 900.0, 90.0},
-             {6.0, 700.0, 5.0}, {7.5, 200.0, 120.0}});
+  excite(1, {{0.5, 400.0, 10.0},
+             {1.0, 300.0, 50.0},
+             {1.5, 500.0, 0.0},
+             {3.0, 900.0, 90.0},
+             {6.0, 700.0, 5.0},
+             {7.5, 200.0, 120.0}});
   forced_sweep = ForcedSweep{500.0, 1500.0, 250.0, 1000.0, 0.02};
   run_ok();
   const double torques[] = {400, 300, 500, 900, 700, 200}, phases[] = {10, 50, 0, 90, 5, 120};
   for (int s = 1; s <= forced_speed_count(); ++s) {
     std::vector<std::vector<Complex>> x;
     for (int o = 1; o <= 6; ++o)
-      x.push_back(dense_solve(forced_speed(s), forced_order(o), torques[o - 1], phases[o - 1],
-                              0.02));
+      x.push_back(
+          dense_solve(forced_speed(s), forced_order(o), torques[o - 1], phases[o - 1], 0.02));
     for (int j = 1; j <= NMASS; ++j) {
       double hi = -1e300, lo = 1e300, sum = 0.0;
       constexpr int kSamples = 40000;
@@ -361,6 +365,47 @@ TEST_F(ForcedResponse, MisfireTakesOnlyTheGasTorqueOfOneCylinder) {
   EXPECT_GT(forced_amplitude(ForcedKind::kTorque, 1, 1, 1), 0.0);
 }
 
+// The reciprocating mass alone: m R^2 Omega^2 |c_n| at the whole orders
+// listed, nothing at the half ones, rising with the square of the speed.
+TEST_F(ForcedResponse, ReciprocatingMassDrivesTheWholeOrders) {
+  inertia(1, 4.0);
+  STIFF(shaft(1, 0, 4.0e6)).dampin = 50.0;
+  engine(1, {1}, 4, 1);
+  excite(1, {{1.5, 0.0, 0.0}, {2.0, 0.0, 0.0}});
+  ENGS(1).excitation.recip_mass = 20.0;
+  forced_sweep = ForcedSweep{600.0, 1200.0, 600.0, 1000.0, 0.0};
+  run_ok();
+  double c[2];
+  inertia_torque_coefficients(0.15 / 0.6, c, 2);
+  for (int s = 1; s <= 2; ++s) {
+    const double big_omega = 2.0 * kPi * forced_speed(s) / 60.0, w = 2.0 * big_omega;
+    const double torque = 20.0 * 0.15 * 0.15 * big_omega * big_omega * std::fabs(c[1]);
+    EXPECT_NEAR(forced_amplitude(ForcedKind::kAngle, 1, s, 2),
+                torque / std::abs(Complex(4.0e6 - w * w * 4.0, w * 50.0)), 1e-12)
+        << s;
+    EXPECT_EQ(forced_amplitude(ForcedKind::kAngle, 1, s, 1), 0.0) << "order 1.5";
+  }
+}
+
+// A vee engine's inertia carries both banks: with the second bank 90
+// degrees on, order 1 sees sqrt(2) times one bank's torque and order 2
+// none; a misfire of cylinder 2 (the second bank's) leaves the first bank.
+TEST_F(ForcedResponse, VeeEngineInertiaCarriesBothBanks) {
+  two_inertias();
+  engine(1, {1}, 2, 1, 1, 90.0);
+  excite(1, {{1.0, 1000.0, 0.0}, {2.0, 1000.0, 0.0}});
+  forced_sweep = ForcedSweep{700.0, 700.0, 1.0, 700.0, 0.0};
+  run_ok({1, 2});
+  const double one_bank = forced_amplitude(ForcedKind::kTorque, 1, 1, 1);
+  const double one_bank_2 = forced_amplitude(ForcedKind::kTorque, 1, 1, 2);
+  run_ok();
+  EXPECT_NEAR(forced_amplitude(ForcedKind::kTorque, 1, 1, 1), std::sqrt(2.0) * one_bank,
+              1e-9 * one_bank);
+  EXPECT_LT(forced_amplitude(ForcedKind::kTorque, 1, 1, 2), 1e-9 * one_bank_2);
+  EXPECT_NE(refusal({1, 3}).find("cylinders 1 to 2 (the second bank numbered on)"),
+            std::string::npos);
+}
+
 TEST_F(ForcedResponse, RefusesWhatCannotBeCalculated) {
   two_inertias();
   excite(1, {{6.0, 1000.0, 0.0}});
@@ -385,6 +430,10 @@ TEST_F(ForcedResponse, RefusesWhatCannotBeCalculated) {
 
   ENGS(1).excitation.harm(1).order = 0.0;
   EXPECT_NE(refusal().find("orders must be greater than zero"), std::string::npos);
+  ENGS(1).excitation.harm(1).order = 2.25;
+  EXPECT_NE(refusal().find("only whole and half orders"), std::string::npos);
+  ENGS(1).excitation.harm(1).order = 101.0;
+  EXPECT_NE(refusal().find("orders up to 100"), std::string::npos);
   excite(1, {{6.0, 1000.0, 0.0}, {6.0, 10.0, 0.0}});
   EXPECT_NE(refusal().find("lists order 6 twice"), std::string::npos);
   excite(1, {{6.0, 1000.0, 0.0}});

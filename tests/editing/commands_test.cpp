@@ -150,6 +150,7 @@ TEST_F(EverydayTest, NewAsksFirstThenGivesTheEmptyModelOfStartUp) {
   NODE_LIST(1) = 1;
   REASON = "Node  1";
   MTOGGLE_MOVE();
+  ZOOM_IN();
   then([](const Window& w) { return w.has("Unsaved") ? 3 : 1; });  // Cancel: nothing happens
   EXPECT_EQ(new_model(), 1);
   EXPECT_EQ(NMASS, 1);
@@ -169,6 +170,8 @@ TEST_F(EverydayTest, NewAsksFirstThenGivesTheEmptyModelOfStartUp) {
   EXPECT_EQ(window_caption.str(), BANNER.trimmed());
   EXPECT_EQ(model_changed + can_undo + can_redo + results_outdated, 0);
   EXPECT_EQ(red_near(50, 50), 0) << "the old model is no longer drawn";
+  EXPECT_EQ(VIEW_ZOOM, 1.0) << "the paper as at start-up";
+  EXPECT_EQ(VIEW_X0, 0.0);
 }
 
 TEST_F(EverydayTest, SaveWritesToTheModelsFileWithoutADialog) {

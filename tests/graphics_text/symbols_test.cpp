@@ -129,6 +129,12 @@ TEST(Square, DropsCornersOffTheDevice) {
                                         {true, 3, 103},  {true, 9, 103},  {false, 6, 100}};
   EXPECT_EQ(dev.take(), want);
   EXPECT_EQ(gsl::IQABSL, 1);
+  // A centre off the paper draws nothing, rather than a square on the
+  // border; the pen is at the centre all the same.
+  SQUARE(-10.0f, 50.0f);
+  SQUARE(100.0f, 215.0f);
+  for (const DeviceCall& c : dev.take()) EXPECT_FALSE(c.draw) << "a stroke at the border";
+  EXPECT_EQ(gsl::RQCURY, 215.0f);
 }
 
 // The squares on a pixel canvas, drawn by the display layer.

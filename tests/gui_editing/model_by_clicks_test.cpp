@@ -3,8 +3,9 @@
 // ground, and modifying an inertia and a stiffness in display units.
 #include <QAbstractScrollArea>
 #include <QScrollBar>
-#include <QScrollBar>
+#include <QWheelEvent>
 
+#include "app/view.h"
 #include "tests/gui_editing/gui_editing_support.h"
 
 namespace spindra::gui_editing_test {
@@ -250,6 +251,90 @@ TEST_F(GuiEditingTest, SmallWindowScrollsTheWholeRegion) {
     ASSERT_EQ(NMASS, 1);
     EXPECT_EQ(MASSES(1).xy_node(1), 290.0);
     EXPECT_EQ(MASSES(1).xy_node(2), 5.0);
+  });
+}
+
+}  // namespace
+}  // namespace spindra::gui_editing_test
+
+namespace spindra::gui_editing_test {
+namespace {
+
+// A model longer than the paper, zoomed: the scroll bars pan over all of it,
+// the control key with the wheel zooms about the pointer, and a click still
+// picks the inertia under it.
+TEST_F(GuiEditingTest, ZoomedViewPansZoomsAndPicks) {
+  run([this] {
+    for (int i = 1; i <= 40; ++i) {
+      NODE& n = MASSES(i);
+      n = BLANK_MASS;
+      n.xy_node(1) = 20.0 * i;
+      n.xy_node(2) = 105.0;
+      n.amass = 1.0;
+      n.name = "N" + std::to_string(i);
+    }
+    NMASS = 40;
+    menu({"&View", "&Fit Model"});
+    const double fitted = VIEW_ZOOM;
+    EXPECT_LT(fitted, 0.5);
+    auto* area = qobject_cast<QAbstractScrollArea*>(region()->parentWidget()->parentWidget());
+    ASSERT_NE(area, nullptr);
+    QScrollBar* h = area->horizontalScrollBar();
+    // Where a user point is in the region, through the view.
+    const auto at = [](double x, double y) {
+      float xp = 0.0f, yp = 0.0f;
+      GIVE_PAPER(static_cast<float>(x), static_cast<float>(y), xp, yp);
+      int32_t ix = 0, iy = 0;
+      CURGSL(xp, yp, ix, iy);
+      return QPoint(ix, display::IVSIZE - iy);
+    };
+
+    // Two steps of the wheel away from the user over node 20: twice the zoom,
+    // node 20 stays under the pointer, and the scroll bar stands in the middle.
+    const QPoint p20 = at(400, 105);
+    QWheelEvent wheel(p20, region()->mapToGlobal(p20), QPoint(), QPoint(0, 240), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(region(), &wheel);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(VIEW_ZOOM, 2 * fitted);
+    EXPECT_LE((at(400, 105) - p20).manhattanLength(), 2);  // rounding, doubled
+    ASSERT_GT(h->maximum(), 0);
+    EXPECT_GT(h->value(), h->maximum() / 4);
+    EXPECT_LT(h->value(), h->maximum() * 3 / 4);
+
+    // A press in the scroll bar's groove pages back to the start of the
+    // picture: the paper's left edge.
+    QTest::mousePress(h, Qt::LeftButton, {}, QPoint(30, h->height() / 2));
+    QTest::qWait(600);
+    QTest::mouseRelease(h, Qt::LeftButton, {}, QPoint(30, h->height() / 2));
+    QApplication::processEvents();
+    EXPECT_EQ(h->value(), 0);
+    EXPECT_NEAR(VIEW_X0, 0.0, 0.5);
+    // The scroll bar to its end shows the last inertia, by the right edge.
+    h->setValue(h->maximum());
+    QApplication::processEvents();
+    const QPoint p40 = at(800, 105);
+    EXPECT_GT(p40.x(), region()->width() * 3 / 4);
+    EXPECT_LT(p40.x(), region()->width());
+    int drawn = 0;  // the inertia's bar above the node
+    for (int dy = 1; dy <= 8; ++dy)
+      drawn += lib->pixel(display::IGRAPH_HANDLE1, p40.x(), p40.y() - dy) == 4;
+    EXPECT_GT(drawn, 4);
+
+    // A click on it in Modify > Node opens its dialog.
+    menu({"&Modify", "&Node"});
+    QString name;
+    testing::mouse(region(), QEvent::MouseMove, p40, Qt::NoButton, Qt::NoButton);
+    EXPECT_TRUE(with_dialog(
+        [&] {
+          testing::mouse(region(), QEvent::MouseButtonPress, p40, Qt::LeftButton,
+                         Qt::LeftButton);
+        },
+        [&](QWidget*) {
+          name = QString::fromStdString(std::string(dialog_buffers().modify_name.trimmed()));
+          return 2;
+        }));
+    EXPECT_EQ(name, "N40");
   });
 }
 
