@@ -18,14 +18,18 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The sampling loops are also built for processors with AVX2 and FMA, chosen
-// when the program starts.
+// The solve and sampling loops are also built for processors with AVX2 and
+// FMA; the loader picks the build that suits the processor.
 #if defined(__GNUC__) && defined(__x86_64__) && !defined(__clang__)
 #define SPINDRA_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define SPINDRA_VECTOR_CLONES
 #endif
+
 constexpr int32_t kMaxSweepSpeeds = 100000;
+// Orders above this excite nothing a shaft line responds to; the cycle is
+// sampled four times per period of the highest order.
+constexpr double kMaxOrder = 100.0;
 // The results of a run are kept whole (every amplitude of every item, speed
 // and order); a run that would need more values than this is refused.
 constexpr double kMaxKeptValues = 6.0e7;
@@ -67,7 +71,7 @@ struct Run {
   // The elimination: the peeled inertias, parents before children, the
   // parent of each (-1 for a root), and per inertia the sums of the shafts to
   // its parent and of everything on its diagonal.
-  std::vector<int32_t> bfs;
+  std::vector<int32_t> peeled;
   std::vector<int32_t> parent;
   std::vector<double> edge_k, edge_c;
   std::vector<double> diag_k, diag_c, inertia;
@@ -169,6 +173,9 @@ bool check_excitation(int k, std::string* message) {
     if (g.order <= 0.0)
       return refuse(message,
                     row + " has order " + number(g.order) + "; orders must be greater than zero.");
+    if (g.order > kMaxOrder)
+      return refuse(message, row + " has order " + number(g.order) + "; orders up to " +
+                                 number(kMaxOrder) + " are calculated.");
     if (std::fabs(g.order * 2.0 - std::round(g.order * 2.0)) > 1e-9)
       return refuse(message, row + " has order " + number(g.order) +
                                  "; an engine cycle has only whole and half orders.");
@@ -254,7 +261,7 @@ void build_tree() {
       if (--degree[static_cast<std::size_t>(w)] <= 1) queue.push_back(w);
     }
   }
-  run.bfs.assign(peel.rbegin(), peel.rend());  // roots (and the core's neighbours) first
+  run.peeled.assign(peel.rbegin(), peel.rend());  // roots (and the core's neighbours) first
   run.core.clear();
   run.core_index.assign(un, -1);
   for (int v = 0; v < n; ++v) {
@@ -557,9 +564,9 @@ void solve_speed(double n, Scratch& s) {
     s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
   }
   // Leaves first: fold each node into its parent.
-  const int peeled = static_cast<int>(run.bfs.size());
+  const int peeled = static_cast<int>(run.peeled.size());
   for (int q = peeled - 1; q >= 0; --q) {
-    const int v = run.bfs[static_cast<std::size_t>(q)];
+    const int v = run.peeled[static_cast<std::size_t>(q)];
     const int p = run.parent[static_cast<std::size_t>(v)];
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict dre = &s.d_re[vo];
@@ -607,7 +614,7 @@ void solve_speed(double n, Scratch& s) {
   solve_core(big_omega, s);
   // Roots first: x_v = F_v / D_v + t_v x_parent.
   for (int q = 0; q < peeled; ++q) {
-    const int v = run.bfs[static_cast<std::size_t>(q)];
+    const int v = run.peeled[static_cast<std::size_t>(q)];
     const int p = run.parent[static_cast<std::size_t>(v)];
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict xre = &s.x_re[vo];

@@ -430,6 +430,10 @@ TEST_F(ForcedResponse, RefusesWhatCannotBeCalculated) {
 
   ENGS(1).excitation.harm(1).order = 0.0;
   EXPECT_NE(refusal().find("orders must be greater than zero"), std::string::npos);
+  ENGS(1).excitation.harm(1).order = 2.25;
+  EXPECT_NE(refusal().find("only whole and half orders"), std::string::npos);
+  ENGS(1).excitation.harm(1).order = 101.0;
+  EXPECT_NE(refusal().find("orders up to 100"), std::string::npos);
   excite(1, {{6.0, 1000.0, 0.0}, {6.0, 10.0, 0.0}});
   EXPECT_NE(refusal().find("lists order 6 twice"), std::string::npos);
   excite(1, {{6.0, 1000.0, 0.0}});

@@ -2,11 +2,12 @@
 // each change is one edit of the model that Edit > Undo takes back, a bad
 // value is refused with a message and changes nothing, and a pressure curve
 // fills the table of gas harmonics.
+#include "app/forced_dialogs.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include "app/forced_dialogs.h"
 #include "app/history.h"
 #include "tests/editing/editing_support.h"
 
