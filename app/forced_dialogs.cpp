@@ -392,6 +392,11 @@ bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation&
   return true;
 }
 
+// The dialog returns the number of the button that closed it; the
+// Excitation dialog's own buttons (Add row, Remove row, Import pressure
+// curve...) come before its OK, which is therefore the fourth.
+constexpr int kExcitationOk = 4;
+
 int EXCITATION_DIALOG() {
   if (NENG < 1) {
     window_library().show_message(
@@ -436,7 +441,7 @@ int EXCITATION_DIALOG() {
     WINDOW_PRINTF("%ff%^12tt[&Add row] %^12tt[&Remove row]  %^26tt[&Import pressure curve...]&",
                   {call(ADD_ROW), call(REMOVE_ROW), call(IMPORT_CURVE)});
     WINDOW_PRINTF("%ff%`rs&", {bind(b.status)});
-    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
+    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != kExcitationOk) return 1;
     keep_fields();
     std::string error;
     for (int32_t k = 1; k <= engines && error.empty(); ++k) {

@@ -164,7 +164,7 @@ TEST_F(ForcedDialogsTest, ExcitationRowsAndPressureCurveImport) {
     callback(w, "&Add row", 2)();
     EXPECT_NE(lib.last_message.find(csv.string() + ", line 2"), std::string::npos)
         << lib.last_message;
-    return 1;
+    return 4;  // OK, the fourth button after the row and import buttons
   });
   EXCITATION_DIALOG();
   std::filesystem::remove(csv);
@@ -190,7 +190,7 @@ TEST_F(ForcedDialogsTest, ExcitationRowsAndPressureCurveImport) {
     callback(w, "&Add row", 0)();
     w.real("Selected row", 0) = 0.5;
     callback(w, "Selected row", 0)();
-    return 1;
+    return 4;  // OK, the fourth button after the row and import buttons
   });
   then_cancel();
   EXCITATION_DIALOG();

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "analysis/forced_response.h"
+#include "app/forced_dialogs.h"
 #include "tests/gui_editing/gui_editing_support.h"
 
 namespace spindra::gui_editing_test {
@@ -204,6 +205,27 @@ TEST_F(ForcedWindowTest, ModelWithoutForcedDataOpensTheWindowSayingWhatIsMissing
     EXPECT_EQ(lib->messages(), 0);
     close_forced_window();
   });
+}
+
+// On the real window library the Excitation dialog keeps what was typed when
+// its OK closes it, although OK is not the dialog's first button.
+TEST_F(ForcedWindowTest, ExcitationDialogKeepsWhatItsOkCloses) {
+  two_inertias(true);
+  later([] {
+    QWidget* w = QApplication::activeModalWidget();
+    ASSERT_NE(w, nullptr);
+    QLineEdit* bore = nullptr;
+    for (QLineEdit* e : w->findChildren<QLineEdit*>())
+      if (bore == nullptr && e->text() == "200") bore = e;  // bore, then stroke
+    ASSERT_NE(bore, nullptr) << "the bore field shows 200 mm";
+    bore->selectAll();
+    QTest::keyClicks(bore, "250");
+    for (QPushButton* b : w->findChildren<QPushButton*>())
+      if (b->text() == "&OK") b->click();
+  });
+  EXCITATION_DIALOG();
+  EXPECT_DOUBLE_EQ(ENGS(1).excitation.bore, 0.25);
+  EXPECT_EQ(ENGS(1).excitation.nharm, 1);
 }
 
 }  // namespace
