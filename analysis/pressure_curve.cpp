@@ -137,7 +137,8 @@ bool pressure_harmonics(const PressureCurve& curve, std::string_view file, int n
     return false;
   }
   double widest = 0.0;
-  for (std::size_t i = 1; i < n; ++i) widest = std::max(widest, curve.angle[i] - curve.angle[i - 1]);
+  for (std::size_t i = 1; i < n; ++i)
+    widest = std::max(widest, curve.angle[i] - curve.angle[i - 1]);
   const double span = curve.angle.back() - curve.angle.front();
   if (span + widest < cycle - 1e-9) {
     *message = std::string(file) + ": the curve runs from " + degrees(curve.angle.front()) +
@@ -163,7 +164,8 @@ bool pressure_harmonics(const PressureCurve& curve, std::string_view file, int n
     double p = 0.0;
     if (seg + 1 < n) {
       const double a0 = curve.angle[seg], a1 = curve.angle[seg + 1];
-      p = curve.pressure[seg] + (curve.pressure[seg + 1] - curve.pressure[seg]) * (t - a0) / (a1 - a0);
+      p = curve.pressure[seg] +
+          (curve.pressure[seg + 1] - curve.pressure[seg]) * (t - a0) / (a1 - a0);
     } else {
       const double a0 = curve.angle.back(), a1 = curve.angle.front() + cycle;
       p = a1 > a0 ? curve.pressure.back() +

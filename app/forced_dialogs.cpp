@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,19 @@ namespace spindra {
 
 namespace {
 
-constexpr double kMm = 1000.0;        // m to mm
+constexpr double kMm = 1000.0;          // m to mm
 constexpr double kHighestOrder = 24.0;  // orders a pressure curve fills the table up to
 constexpr int32_t kMaxSweepSpeeds = 100000;
 
 bool finite_non_negative(double v) {
   return std::isfinite(v) && v >= 0.0;
+}
+
+// v to `digits` significant figures.
+double rounded(double v, int digits) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.*g", digits, v);
+  return std::strtod(text, nullptr);
 }
 
 std::string number_text(double v) {
@@ -214,7 +222,8 @@ int IMPORT_CURVE() {
 std::string excitation_error(int32_t k, const Excitation& e) {
   const std::string engine = "Engine " + std::to_string(k) + ": ";
   for (double v : {e.bore, e.stroke, e.conrod, e.recip_mass, e.p_rated, e.load_exp}) {
-    if (!finite_non_negative(v)) return engine + "the sizes, mass, pressure and exponent are numbers of 0 or more.";
+    if (!finite_non_negative(v))
+      return engine + "the sizes, mass, pressure and exponent are numbers of 0 or more.";
   }
   for (int32_t i = 1; i <= e.nharm; ++i) {
     const Harmonic& h = e.harm(i);
@@ -375,10 +384,18 @@ bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation&
   e.nharm = static_cast<int32_t>(harmonics.size());
   for (int32_t i = 1; i <= e.nharm; ++i) {
     const PressureHarmonic& h = harmonics[static_cast<std::size_t>(i - 1)];
-    e.harm(i) = Harmonic{h.order, 0.0, h.amplitude / e.p_rated, h.phase};
+    // Six significant figures and a hundredth of a degree: as a user would
+    // type them, far finer than the curve is known.
+    e.harm(i) = Harmonic{h.order, 0.0, rounded(h.amplitude / e.p_rated, 6),
+                         std::round(h.phase * 100.0) / 100.0};
   }
   return true;
 }
+
+// The dialog returns the number of the button that closed it; the
+// Excitation dialog's own buttons (Add row, Remove row, Import pressure
+// curve...) come before its OK, which is therefore the fourth.
+constexpr int kExcitationOk = 4;
 
 int EXCITATION_DIALOG() {
   if (NENG < 1) {
@@ -388,7 +405,8 @@ int EXCITATION_DIALOG() {
   }
   ExcitationBuffers& b = ex();
   const int32_t engines = std::min(NENG, kMaxEngines);
-  for (int32_t k = 1; k <= kMaxEngines; ++k) b.work(k) = k <= engines ? ENGS(k).excitation : Excitation{};
+  for (int32_t k = 1; k <= kMaxEngines; ++k)
+    b.work(k) = k <= engines ? ENGS(k).excitation : Excitation{};
   b.engine = std::clamp(b.engine, 1, engines);
   b.status.blank();
   load_engine(b.engine);
@@ -396,31 +414,34 @@ int EXCITATION_DIALOG() {
     WINDOW_PRINTF("%ca[Excitation]%bg[grey]&");
     WINDOW_PRINTF("%`ft@@&", {literal("Pressure curves"), literal("*.csv *.txt")});
     WINDOW_PRINTF("%co[check_on_focus_loss]&");
-    WINDOW_PRINTF("%ffEngine %ta%`bg[white]%il%^4rd%`il  %`40rs&",
-                  {value(1), value(engines), bind(b.engine), call(ENGINE_PICKED),
-                   bind(b.engine_text)});
+    WINDOW_PRINTF(
+        "%ffEngine %ta%`bg[white]%il%^4rd%`il  %`40rs&",
+        {value(1), value(engines), bind(b.engine), call(ENGINE_PICKED), bind(b.engine_text)});
     WINDOW_PRINTF("%ffBore %ta%`bg[white]%12rf mm&", {bind(b.bore_mm)});
     WINDOW_PRINTF("%ffStroke %ta%`bg[white]%12rf mm&", {bind(b.stroke_mm)});
     WINDOW_PRINTF("%ffConnecting rod %ta%`bg[white]%12rf mm (centre to centre)&", {bind(b.rod_mm)});
     WINDOW_PRINTF("%ffReciprocating mass %ta%`bg[white]%12rf kg per cylinder&", {bind(b.mass)});
     WINDOW_PRINTF("%ffRated pressure %ta%`bg[white]%12rf bar (mean indicated, at the rated speed)&",
                   {bind(b.p_rated)});
-    WINDOW_PRINTF("%ffLoad exponent %ta%`bg[white]%12rf (0 generator at constant load, 2 propeller)&",
-                  {bind(b.load_exp)});
+    WINDOW_PRINTF(
+        "%ffLoad exponent %ta%`bg[white]%12rf (0 generator at constant load, 2 propeller)&",
+        {bind(b.load_exp)});
     // A positioned line ends the column of the fields above, so the table
     // below does not widen it.
     WINDOW_PRINTF("%ff%`apGas harmonics: Tn = a + b p(N) bar, torque Tn sin(n theta + phase)&",
                   {value(0), real_value(0.0)});
     WINDOW_PRINTF("%ff%fn[Courier New]   Order            a            b     Phase&");
-    WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&", {bind(b.rows), bind(b.row), call(ROW_PICKED)});
-    WINDOW_PRINTF("%ffSelected row: order %`bg[white]%^8rf  a %`bg[white]%^8rf bar  b %`bg[white]"
-                  "%^8rf per bar  phase %`bg[white]%^8rf deg&",
-                  {bind(b.order), call(ROW_EDITED), bind(b.a), call(ROW_EDITED), bind(b.b),
-                   call(ROW_EDITED), bind(b.phase), call(ROW_EDITED)});
+    WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&",
+                  {bind(b.rows), bind(b.row), call(ROW_PICKED)});
+    WINDOW_PRINTF(
+        "%ffSelected row: order %`bg[white]%^8rf  a %`bg[white]%^8rf bar  b %`bg[white]"
+        "%^8rf per bar  phase %`bg[white]%^8rf deg&",
+        {bind(b.order), call(ROW_EDITED), bind(b.a), call(ROW_EDITED), bind(b.b), call(ROW_EDITED),
+         bind(b.phase), call(ROW_EDITED)});
     WINDOW_PRINTF("%ff%^12tt[&Add row] %^12tt[&Remove row]  %^26tt[&Import pressure curve...]&",
                   {call(ADD_ROW), call(REMOVE_ROW), call(IMPORT_CURVE)});
     WINDOW_PRINTF("%ff%`rs&", {bind(b.status)});
-    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
+    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != kExcitationOk) return 1;
     keep_fields();
     std::string error;
     for (int32_t k = 1; k <= engines && error.empty(); ++k) {
@@ -505,13 +526,15 @@ int SWEEP_DIALOG() {
     WINDOW_PRINTF("%ffSpeed to %ta%`bg[white]%12rf rev/min&", {bind(w.n_to)});
     WINDOW_PRINTF("%ffStep %ta%`bg[white]%12rf rev/min&", {bind(w.n_step)});
     WINDOW_PRINTF("%ffRated speed (MCR) %ta%`bg[white]%12rf rev/min&", {bind(w.n_rated)});
-    WINDOW_PRINTF("%ffLoss factor %ta%`bg[white]%12rf added to every shaft (damping + factor x "
-                  "stiffness / omega)&",
-                  {bind(w.eta)});
+    WINDOW_PRINTF(
+        "%ffLoss factor %ta%`bg[white]%12rf added to every shaft (damping + factor x "
+        "stiffness / omega)&",
+        {bind(w.eta)});
     if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
     const std::string error = sweep_error(w);
     if (error.empty()) break;
-    window_library().show_message("Forced Response Sweep", error + "\nNothing has been changed yet.");
+    window_library().show_message("Forced Response Sweep",
+                                  error + "\nNothing has been changed yet.");
   }
   forced_sweep = w;
   note_model_edit();

@@ -47,9 +47,8 @@ constexpr int32_t kPenOperating = 14;
 constexpr int32_t kPenBarred = 12;
 constexpr int32_t kOrderPens[] = {1, 2, 3, 6, 9, 8};
 
-// What the last run left: whether it ran, and its message (the refusal, or
-// notes on a successful run).
-bool run_ok = false;
+// What the last run said: the refusal, or notes on a successful run; its
+// results are those the analysis keeps (forced_results_valid()).
 bool stale = false;  // the model was edited after the run
 std::string run_message;
 std::string report_note;
@@ -195,7 +194,8 @@ void draw_operating_range() {
 std::string draw_barred_ranges() {
   if (!plot_has_limits()) return {};
   BarredRange ranges[kMaxBarred];
-  const int32_t n = std::min(forced_barred_ranges(plot_item.number, ranges, kMaxBarred), kMaxBarred);
+  const int32_t n =
+      std::min(forced_barred_ranges(plot_item.number, ranges, kMaxBarred), kMaxBarred);
   std::string legend;
   char text[120];
   for (int32_t i = 0; i < n; ++i) {
@@ -372,15 +372,17 @@ void draw_orders() {
 void draw_legend(const std::string& barred) {
   COLOUR(kPenAxes);
   constexpr float kX = 8.0f;
-  PLOT_TEXT("Thin: each order, labelled at its peaks.  Bold: all orders summed in phase (half the "
-            "range over the engine cycle).",
-            kX, 19.5f, kNoteWide, kNoteHigh, 0.0f);
+  PLOT_TEXT(
+      "Thin: each order, labelled at its peaks.  Bold: all orders summed in phase (half the "
+      "range over the engine cycle).",
+      kX, 19.5f, kNoteWide, kNoteHigh, 0.0f);
   if (plot_has_limits()) {
-    PLOT_TEXT("{{t}}[[1]]: limit for continuous running.  {{t}}[[2]]: limit for passing quickly "
-              "through a barred range ({{l}} up to 0.8).",
-              kX, 15.5f, kNoteWide, kNoteHigh, 0.0f);
+    PLOT_TEXT(
+        "{{t}}[[1]]: limit for continuous running.  {{t}}[[2]]: limit for passing quickly "
+        "through a barred range ({{l}} up to 0.8).",
+        kX, 15.5f, kNoteWide, kNoteHigh, 0.0f);
   } else if (plot_item.kind == ForcedKind::kStress) {
-    PLOT_TEXT("No limits for this shaft: enter them with Data > Shaft Limits....", kX, 15.5f,
+    PLOT_TEXT("No limits for this shaft: enter them (Data > Shaft Limits...).", kX, 15.5f,
               kNoteWide, kNoteHigh, 0.0f);
   }
   double from = 0.0, to = 0.0;
@@ -401,8 +403,8 @@ void draw_legend(const std::string& barred) {
   if (n > 0) {
     std::string names;
     for (int32_t i = 0; i < n; ++i) names += (i ? ", " : "") + std::to_string(left[i]);
-    PLOT_TEXT((n == 1 ? "Engine " : "Engines ") + names + " without excitation data left out.",
-              kX, 3.5f, kNoteWide, kNoteHigh, 0.0f);
+    PLOT_TEXT((n == 1 ? "Engine " : "Engines ") + names + " without excitation data left out.", kX,
+              3.5f, kNoteWide, kNoteHigh, 0.0f);
   }
 }
 
@@ -413,20 +415,21 @@ void draw_missing() {
   std::string text = missing_forced_data();
   if (text.empty()) text = run_message;
   if (text.empty()) text = "Calculate > Forced Damped to see the forced response of this model.";
-  text += "\nEnter what is missing through the Data menu of this window or the buttons beside "
-          "the plot, then press Recalculate.";
+  text +=
+      "\nEnter what is missing through the Data menu of this window or the buttons beside "
+      "the plot, then press Recalculate.";
   float y = 170.0f;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string piece = text.substr(start, end - start);
-    // Long sentences are folded at a blank before 110 characters.
+    // Long sentences are folded at a blank before 100 characters.
     while (!piece.empty()) {
       std::size_t cut = piece.size();
-      if (cut > 110) {
-        cut = piece.rfind(' ', 110);
-        if (cut == std::string::npos || cut == 0) cut = 110;
+      if (cut > 100) {
+        cut = piece.rfind(' ', 100);
+        if (cut == std::string::npos || cut == 0) cut = 100;
       }
       PLOT_TEXT(piece.substr(0, cut), 15.0f, y, 1.8f, 2.7f, 0.0f);
       y -= 6.0f;
@@ -462,7 +465,7 @@ void fill_items() {
 
 // The note line under the plot.
 void set_note() {
-  if (!run_ok) {
+  if (forced_results_valid() == 0) {
     std::string m = missing_forced_data();
     if (m.empty()) m = run_message;
     const std::size_t nl = m.find('\n');
@@ -507,9 +510,9 @@ void run_now(bool keep_item) {
   run_message.clear();
   report_note.clear();
   stale = false;
-  run_ok = run_forced_response(request, &run_message);
+  const bool ran = run_forced_response(request, &run_message);
   fill_items();
-  if (!run_ok) return;
+  if (!ran) return;
   std::string message;
   FORCED_REPORT_VALID = write_forced_report(&message) ? 1 : 0;
   WINDOW_UPDATE(FORCED_REPORT_VALID);
@@ -583,15 +586,18 @@ int SWEEP_FROM_WINDOW() {
 
 void open_window() {
   FORCED_STATUS = "";
-  suggest_picture_name(FORCED_PICTURE);
+  // Pictures of the plot are offered under the model's name with "-forced".
+  std::string base = FILIN.is_blank() ? std::string("Unnamed") : FILIN.str();
+  const std::size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos && dot > base.find_last_of('/') + 1) base.erase(dot);
+  FORCED_PICTURE = base + "-forced.svg";
   window_callback3 = FORCED_MOUSE;
 
   // The region keeps the paper's proportions and leaves room for the list
   // beside it and the lines below it on the screen.
   const RegionSize main = region_size_from_screen();
   WindowLibrary& lib = window_library();
-  int32_t height = static_cast<int32_t>(
-      std::min(main.YRES * 0.75, lib.screen_height() * 0.58));
+  int32_t height = static_cast<int32_t>(std::min(main.YRES * 0.75, lib.screen_height() * 0.58));
   int32_t width = static_cast<int32_t>(height * 297.0 / 210.0);
   const int32_t room = std::max(std::min(main.XRES, lib.screen_width() - 330), 200);
   if (width > room) {
@@ -601,10 +607,10 @@ void open_window() {
 
   WINDOW_PRINTF("%ca[Forced Response]&");
   WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
-  WINDOW_PRINTF("%mn[&File[&Export Picture...,&Print...,|,~&Review Report,|,E&xit]]&",
-                {literal("FILE_OPENW"), bind(FORCED_PICTURE), call(EXPORT_FORCED),
-                 call(PRINT_FORCED), bind(FORCED_REPORT_VALID), call(REVIEW_FORCED_REPORT),
-                 literal("EXIT")});
+  WINDOW_PRINTF(
+      "%mn[&File[&Export Picture...,&Print...,|,~&Review Report,|,E&xit]]&",
+      {literal("FILE_OPENW"), bind(FORCED_PICTURE), call(EXPORT_FORCED), call(PRINT_FORCED),
+       bind(FORCED_REPORT_VALID), call(REVIEW_FORCED_REPORT), literal("EXIT")});
   WINDOW_PRINTF("%mn[&Data[&Excitation...,Shaft &Limits...,&Sweep...]]&",
                 {call(EXCITATION_FROM_WINDOW), call(LIMITS_FROM_WINDOW), call(SWEEP_FROM_WINDOW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Recalculate]]&", {call(FORCED_RECALCULATE)});
@@ -625,8 +631,8 @@ void open_window() {
   WINDOW_PRINTF("%2ga&", {bind(FORCED_SHOW_STRESS), bind(FORCED_SHOW_TORQUE)});
   WINDOW_PRINTF("%nl Misfire (engine 0: none)%nl&");
   WINDOW_PRINTF(" Engine %`bg[white]%il%4rd%`il  Cylinder %`bg[white]%il%4rd%`il%nl&",
-                {value(0), value(kMaxEngines), bind(MISFIRE_ENGINE), value(0),
-                 value(kMaxCylinders), bind(MISFIRE_CYLINDER)});
+                {value(0), value(kMaxEngines), bind(MISFIRE_ENGINE), value(0), value(kMaxCylinders),
+                 bind(MISFIRE_CYLINDER)});
   WINDOW_PRINTF(" %^16tt[&Recalculate]%nl&", {call(FORCED_RECALCULATE)});
   WINDOW_PRINTF("%nl Data%nl&");
   WINDOW_PRINTF(" %^16tt[&Excitation...]%nl&", {call(EXCITATION_FROM_WINDOW)});
@@ -642,8 +648,8 @@ void open_window() {
 }  // namespace
 
 float forced_x(double speed) {
-  return static_cast<float>(kForcedLeft +
-                            (speed - speed_lo) / (speed_hi - speed_lo) * (kForcedRight - kForcedLeft));
+  return static_cast<float>(kForcedLeft + (speed - speed_lo) / (speed_hi - speed_lo) *
+                                              (kForcedRight - kForcedLeft));
 }
 
 float forced_y(double value) {
@@ -655,7 +661,7 @@ ForcedItem forced_item() {
   if (FORCED_ITEM >= 1 && FORCED_ITEM <= listed_shafts) {
     item.number = FORCED_ITEM;
     item.kind = FORCED_SHOW_STRESS == 1 && shaft_has_diameter(item.number) ? ForcedKind::kStress
-                                                                             : ForcedKind::kTorque;
+                                                                           : ForcedKind::kTorque;
   } else if (FORCED_ITEM > listed_shafts && FORCED_ITEM <= listed_shafts + listed_inertias) {
     item.number = FORCED_ITEM - listed_shafts;
     item.kind = ForcedKind::kAngle;
@@ -698,43 +704,46 @@ std::string missing_forced_data() {
   if (NMASS == 0) return "The model has no inertias: build the shaft system first.\n";
   const ForcedSweep& w = forced_sweep;
   if (w == ForcedSweep{}) {
-    out += "No speed sweep: enter the speed range and the rated speed with Data > Sweep....\n";
+    out += "No speed sweep: enter the speed range and the rated speed (Data > Sweep...).\n";
   } else if (!(w.n_rated > 0.0)) {
-    out += "No rated speed: enter it with Data > Sweep....\n";
+    out += "No rated speed: enter it (Data > Sweep...).\n";
   }
   if (NENG == 0) {
-    out += "No engine: define the engines with Create > Engine, then their excitation with "
-           "Data > Excitation....\n";
+    out +=
+        "No engine: define the engines (Create > Engine), then their excitation (Data > "
+        "Excitation...).\n";
   } else {
     bool any = false;
     for (int32_t k = 1; k <= NENG && k <= kMaxEngines; ++k)
       any = any || !(ENGS(k).excitation == Excitation{});
     if (!any) {
-      out += "No engine has excitation data (bore, stroke, rod, masses, gas harmonics): enter "
-             "them with Data > Excitation....\n";
+      out +=
+          "No engine has excitation data (bore, stroke, rod, masses, gas harmonics): enter "
+          "them (Data > Excitation...).\n";
     }
   }
   bool damped = w.eta > 0.0;
   for (int32_t i = 1; i <= NMASS && !damped; ++i) damped = MASSES(i).dampex > 0.0;
   for (int32_t i = 1; i <= NSTIF && !damped; ++i) damped = STIFF(i).dampin > 0.0;
   if (!damped) {
-    out += "No damping: the response at a resonance would be unbounded.  Enter a loss factor "
-           "with Data > Sweep... or the dampings of the inertias and shafts (Modify > Node, "
-           "Modify > Stiffness).\n";
+    out +=
+        "No damping: the response at a resonance would be unbounded.  Enter a loss factor "
+        "(Data > Sweep...) or the dampings of the inertias and shafts (Modify > Node, "
+        "Modify > Stiffness).\n";
   }
   return out;
 }
 
 bool forced_hover_text(float x, float y, FixedText<100>& text) {
   const int32_t ns = forced_speed_count();
-  if (!run_ok || !forced_results_valid() || ns < 1 || plot_item.number == 0) return false;
+  if (forced_results_valid() == 0 || ns < 1 || plot_item.number == 0) return false;
   if (x < kForcedLeft - 1.0f || x > kForcedRight + 1.0f || y < kForcedBottom - 1.0f ||
       y > kForcedTop + 1.0f) {
     return false;
   }
   // The sweep speed nearest the mouse across, by bisection.
-  const double speed = speed_lo + (x - kForcedLeft) / (kForcedRight - kForcedLeft) *
-                                      (speed_hi - speed_lo);
+  const double speed =
+      speed_lo + (x - kForcedLeft) / (kForcedRight - kForcedLeft) * (speed_hi - speed_lo);
   int32_t lo = 1, hi = ns;
   while (hi - lo > 1) {
     const int32_t mid = (lo + hi) / 2;
@@ -750,8 +759,8 @@ bool forced_hover_text(float x, float y, FixedText<100>& text) {
       const float x2 = forced_x(forced_speed(t)), y2 = forced_y(amplitude(t, o));
       const float dx = x2 - x1, dy = y2 - y1;
       const float len2 = dx * dx + dy * dy;
-      const float u = len2 > 0.0f ? std::clamp(((x - x1) * dx + (y - y1) * dy) / len2, 0.0f, 1.0f)
-                                  : 0.0f;
+      const float u =
+          len2 > 0.0f ? std::clamp(((x - x1) * dx + (y - y1) * dy) / len2, 0.0f, 1.0f) : 0.0f;
       const float d = std::hypot(x - (x1 + u * dx), y - (y1 + u * dy));
       // The synthesis wins a tie: it is drawn on top.
       if (d < best || (o == 0 && d <= best)) {
@@ -781,7 +790,7 @@ bool forced_hover_text(float x, float y, FixedText<100>& text) {
 
 int DRAW_FORCED() {
   window_library().clear_screen();
-  if (!run_ok || !forced_results_valid() || forced_speed_count() < 1) {
+  if (forced_results_valid() == 0 || forced_speed_count() < 1) {
     draw_missing();
     return 1;
   }
@@ -807,8 +816,7 @@ void refresh_forced_window() {
     WINDOW_UPDATE(FORCED_REPORT_VALID);
   }
   if (!graph_window_open(kSlot)) return;
-  if (run_ok && !forced_results_valid()) run_ok = false;  // another model: its results are gone
-  if (!run_ok) fill_items();
+  if (forced_results_valid() == 0) fill_items();  // another model: its results are gone
   FORCED_STATUS = "";
   WINDOW_UPDATE(FORCED_STATUS);
   redraw_window();
@@ -829,8 +837,7 @@ int FORCED_RESPONSE() {
 
 bool write_forced_picture(const std::string& path, const std::string& item_spec,
                           std::string* message) {
-  run_ok = forced_results_valid() == 1;
-  if (!run_ok) {
+  if (forced_results_valid() == 0) {
     *message = "there are no forced-response results to draw.";
     return false;
   }
@@ -844,9 +851,9 @@ bool write_forced_picture(const std::string& path, const std::string& item_spec,
     const long n = std::strtol(number.c_str(), &end, 10);
     const bool whole = !number.empty() && *end == '\0';
     if (what == "shaft" && whole && n >= 1 && n <= NSTIF) {
-      item = {shaft_has_diameter(static_cast<int32_t>(n)) ? ForcedKind::kStress
-                                                          : ForcedKind::kTorque,
-              static_cast<int32_t>(n)};
+      item = {
+          shaft_has_diameter(static_cast<int32_t>(n)) ? ForcedKind::kStress : ForcedKind::kTorque,
+          static_cast<int32_t>(n)};
     } else if (what == "inertia" && whole && n >= 1 && n <= NMASS) {
       item = {ForcedKind::kAngle, static_cast<int32_t>(n)};
     } else {

@@ -42,9 +42,9 @@ TEST(PressureCurve, KnownHarmonicsComeBack) {
   // degrees of a four-stroke cycle the orders 0.5, 1 and 1.5 with the
   // amplitudes C/2, C, C/2 and phase 0, and nothing else.
   const double c = 40.0;
-  const auto h = harmonics_of(curve_text(-360.0, 720.0, 0.5,
-                                         [c](double t) { return c * (1.0 + std::cos(t / 2.0)); }),
-                              4, 0.001, 1000.0);
+  const auto h = harmonics_of(
+      curve_text(-360.0, 720.0, 0.5, [c](double t) { return c * (1.0 + std::cos(t / 2.0)); }), 4,
+      0.001, 1000.0);
   ASSERT_EQ(h.size(), 48u);
   EXPECT_DOUBLE_EQ(h[0].order, 0.5);
   EXPECT_DOUBLE_EQ(h[47].order, 24.0);
@@ -58,8 +58,8 @@ TEST(PressureCurve, KnownHarmonicsComeBack) {
   // whose harmonics are those of an independent fine quadrature; a cosine
   // pressure moves the phase of order 1 by 90 degrees.
   const double lambda = 0.25;
-  const auto k = harmonics_of(curve_text(0.0, 360.0, 0.25, [](double) { return 10.0; }), 2, 0.5,
-                              1.0);
+  const auto k =
+      harmonics_of(curve_text(0.0, 360.0, 0.25, [](double) { return 10.0; }), 2, 0.5, 1.0);
   ASSERT_EQ(k.size(), 24u);
   for (int n = 1; n <= 4; ++n) {
     double s = 0.0;
@@ -95,9 +95,9 @@ TEST(PressureCurve, RefusalsSayWhatAndWhere) {
     PressureCurve curve;
     std::string message;
     std::vector<PressureHarmonic> out;
-    const bool ok = parse_pressure_curve(c.text, "p.csv", &curve, &message) &&
-                    pressure_harmonics(curve, "p.csv", c.nstroke, 0.3, 0.9, 24.0, 48, &out,
-                                       &message);
+    const bool ok =
+        parse_pressure_curve(c.text, "p.csv", &curve, &message) &&
+        pressure_harmonics(curve, "p.csv", c.nstroke, 0.3, 0.9, 24.0, 48, &out, &message);
     EXPECT_FALSE(ok) << c.says;
     EXPECT_NE(message.find(c.says), std::string::npos) << message;
   }

@@ -2,13 +2,15 @@
 // analysis runs as for Frequencies, then the Forced Response window opens and
 // draws; another item is drawn from the results in hand; a model without
 // forced-response data opens the window saying what is missing.
+#include "app/forced_window.h"
+
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QRadioButton>
+#include <QTemporaryDir>
 
 #include "analysis/forced_response.h"
-#include "app/forced_window.h"
+#include "app/forced_dialogs.h"
 #include "tests/gui_editing/gui_editing_support.h"
 
 namespace spindra::gui_editing_test {
@@ -74,8 +76,7 @@ class ForcedWindowTest : public GuiEditingTest {
   int count(const QImage& im, int colour) const {
     int n = 0;
     for (int y = 0; y < im.height(); ++y)
-      for (int x = 0; x < im.width(); ++x)
-        n += lib->pixel(display::IGRAPH_HANDLE3, x, y) == colour;
+      for (int x = 0; x < im.width(); ++x) n += lib->pixel(display::IGRAPH_HANDLE3, x, y) == colour;
     return n;
   }
   // The region pixel of a paper point of the forced window.
@@ -127,8 +128,8 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     // value.
     const ForcedPeak peak = forced_peak(ForcedKind::kStress, 1, 0, 0.0, 1.0e9);
     const QPoint at = forced_pixel(forced_x(peak.speed), forced_y(peak.value) - 0.5f);
-    testing::mouse(lib->region_widget(display::IGRAPH_HANDLE3), QEvent::MouseMove, at,
-                   Qt::NoButton, Qt::NoButton);
+    testing::mouse(lib->region_widget(display::IGRAPH_HANDLE3), QEvent::MouseMove, at, Qt::NoButton,
+                   Qt::NoButton);
     EXPECT_NE(FORCED_STATUS.str().find("rev/min, synthesis: "), std::string::npos)
         << FORCED_STATUS.str();
     EXPECT_NE(FORCED_STATUS.str().find("MPa (tau1"), std::string::npos) << FORCED_STATUS.str();
@@ -162,6 +163,19 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     without_dialog([recalculate] { recalculate->trigger(); });
     EXPECT_EQ(FORCED_RUNS, runs + 2);
     EXPECT_EQ(FORCED_NOTE.str().find("before the last edit"), std::string::npos);
+    EXPECT_EQ(FORCED_PICTURE.trimmed(), dir_.filePath("pair-forced.svg").toStdString());
+
+    // A misfire of a cylinder the engine does not have is refused in the
+    // window; one it has is run.
+    MISFIRE_ENGINE = 1;
+    MISFIRE_CYLINDER = 2;
+    without_dialog([recalculate] { recalculate->trigger(); });
+    EXPECT_EQ(forced_results_valid(), 0);
+    EXPECT_NE(FORCED_NOTE.str().find("cylinder 2"), std::string::npos) << FORCED_NOTE.str();
+    MISFIRE_CYLINDER = 1;
+    without_dialog([recalculate] { recalculate->trigger(); });
+    EXPECT_EQ(forced_last_request().misfire_cylinder, 1) << FORCED_NOTE.str();
+    MISFIRE_ENGINE = 0;
     EXPECT_EQ(lib->messages(), 0);
     close_forced_window();
   });
@@ -175,8 +189,8 @@ TEST_F(ForcedWindowTest, ModelWithoutForcedDataOpensTheWindowSayingWhatIsMissing
     ASSERT_TRUE(graph_window_open(3));
     EXPECT_EQ(forced_results_valid(), 0);
     const std::string missing = missing_forced_data();
-    EXPECT_NE(missing.find("No speed sweep: enter the speed range and the rated speed with Data "
-                           "> Sweep..."),
+    EXPECT_NE(missing.find("No speed sweep: enter the speed range and the rated speed (Data > "
+                           "Sweep...)."),
               std::string::npos)
         << missing;
     EXPECT_NE(missing.find("No engine has excitation data"), std::string::npos) << missing;
@@ -191,6 +205,27 @@ TEST_F(ForcedWindowTest, ModelWithoutForcedDataOpensTheWindowSayingWhatIsMissing
     EXPECT_EQ(lib->messages(), 0);
     close_forced_window();
   });
+}
+
+// On the real window library the Excitation dialog keeps what was typed when
+// its OK closes it, although OK is not the dialog's first button.
+TEST_F(ForcedWindowTest, ExcitationDialogKeepsWhatItsOkCloses) {
+  two_inertias(true);
+  later([] {
+    QWidget* w = QApplication::activeModalWidget();
+    ASSERT_NE(w, nullptr);
+    QLineEdit* bore = nullptr;
+    for (QLineEdit* e : w->findChildren<QLineEdit*>())
+      if (bore == nullptr && e->text() == "200") bore = e;  // bore, then stroke
+    ASSERT_NE(bore, nullptr) << "the bore field shows 200 mm";
+    bore->selectAll();
+    QTest::keyClicks(bore, "250");
+    for (QPushButton* b : w->findChildren<QPushButton*>())
+      if (b->text() == "&OK") b->click();
+  });
+  EXCITATION_DIALOG();
+  EXPECT_DOUBLE_EQ(ENGS(1).excitation.bore, 0.25);
+  EXPECT_EQ(ENGS(1).excitation.nharm, 1);
 }
 
 }  // namespace

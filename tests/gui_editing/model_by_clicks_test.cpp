@@ -276,9 +276,18 @@ TEST_F(GuiEditingTest, ZoomedViewPansZoomsAndPicks) {
       n.name = "N" + std::to_string(i);
     }
     NMASS = 40;
-    menu({"&View", "&Fit Model"});
+    key(Qt::Key_0, Qt::ControlModifier);  // View > Fit Model
     const double fitted = VIEW_ZOOM;
     EXPECT_LT(fitted, 0.5);
+    // The keys of Zoom In and Zoom Out.
+    key(Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(VIEW_ZOOM, 2 * fitted);
+    key(Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(VIEW_ZOOM, 4 * fitted);
+    key(Qt::Key_Minus, Qt::ControlModifier);
+    key(Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(VIEW_ZOOM, fitted);
+    menu({"&View", "&Fit Model"});
     auto* area = qobject_cast<QAbstractScrollArea*>(region()->parentWidget()->parentWidget());
     ASSERT_NE(area, nullptr);
     QScrollBar* h = area->horizontalScrollBar();
