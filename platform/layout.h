@@ -38,7 +38,9 @@
 //   %ts         text size factor of the items that follow (real argument:
 //               a real variable's value or a real or integer value).
 //   %bf / %`bf  bold on / off for the items that follow.
-//   %sp         window position: x and y in pixels (two numeric arguments).
+//   %sp         window position: x and y in pixels (two numeric arguments),
+//               for a window that opens with no other window open.  A dialog
+//               opened over a window opens centred on that window.
 //   %es         the Escape key closes the window (result 0).  Without it,
 //               Escape in a dialog that has a button labelled "Cancel"
 //               presses that button.

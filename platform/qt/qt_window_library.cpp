@@ -107,6 +107,7 @@ int QtWindowLibrary::show(layout::WindowDescription desc) {
     throw;
   }
   building_.clear();
+  if (!w->description().ordinary_window) centre_over(w, top_window());
   w->set_close_check(close_check_);
   close_check_ = nullptr;
   w->set_ok_check(ok_check_);
@@ -146,6 +147,20 @@ int QtWindowLibrary::show(layout::WindowDescription desc) {
   }
   delete guard.data();
   return result;
+}
+
+// A dialog opens centred on the window it is opened over, kept on the
+// screen; with no window beneath, where the toolkit (or %sp) puts it.
+void QtWindowLibrary::centre_over(QWidget* dialog, const QWidget* beneath) {
+  if (!beneath) return;
+  dialog->adjustSize();
+  QPoint at = beneath->frameGeometry().center() - QPoint(dialog->width() / 2, dialog->height() / 2);
+  if (const QScreen* screen = beneath->screen()) {
+    const QRect room = screen->availableGeometry();
+    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - dialog->width())));
+    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - dialog->height())));
+  }
+  dialog->move(at);
 }
 
 void QtWindowLibrary::start(LayoutWindow* w) {

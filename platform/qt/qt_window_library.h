@@ -90,6 +90,7 @@ class QtWindowLibrary : public WindowLibrary {
   void drop_building_regions();
   int show(layout::WindowDescription desc);
   void start(LayoutWindow* w);
+  static void centre_over(QWidget* dialog, const QWidget* beneath);
   Canvas* canvas(int handle) const;
   // The printer after its dialog; nullptr when the user cancelled.
   QPrinter* choose_printer();

@@ -88,6 +88,27 @@ TEST_F(QtLibraryTest, AboutBoxClosesByOkEscapeOrFrame) {
   EXPECT_EQ(top(), nullptr);
 }
 
+// A dialog opened over a window opens centred on it (the About box's own
+// position holds only with no window beneath).
+TEST_F(QtLibraryTest, DialogOverAWindowOpensCentredOnIt) {
+  const RecordedWindow about = program_window("About Spindra");
+  QPoint centre, base_centre;
+  later([&, this] {
+    QWidget* base = top();
+    base->resize(700, 500);
+    base->move(150, 100);
+    base_centre = base->frameGeometry().center();
+    later([&, this] {
+      centre = top()->frameGeometry().center();
+      button(top(), 1)->click();
+    });
+    build(*lib, about.pieces());
+    button(base, 1)->click();
+  });
+  build(*lib, Pieces{{"%ca[Base]&", {}}, {"%`tt[&OK]", {}}});
+  EXPECT_LE((centre - base_centre).manhattanLength(), 4) << centre.x() << "," << centre.y();
+}
+
 // Without %es, Escape is the Cancel button where there is one.
 TEST_F(QtLibraryTest, EscapeWithoutItsCodeIsTheCancelButton) {
   const RecordedWindow dialog = program_window("Create Inertia");
