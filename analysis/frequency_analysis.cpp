@@ -164,6 +164,53 @@ bool check_engines(std::string* message, bool& any_engine) {
   return true;
 }
 
+// Sizes the solver cannot handle.  The LR steps work on K times the inverse
+// of M without scaling or pivoting, and their pivots start from the diagonal
+// entries: the stiffness on each inertia over the inertia, in 1/s^2.  A
+// pivot below 1e-10 stops the factorisation, and where the entries spread
+// over many powers of ten the small ones drown in the rounding of the large
+// ones: at a spread of 1e12 the frequencies still carry about five figures,
+// near 1e16 the factorisation breaks down.  So the entries must lie between
+// kMinEntry and kMaxEntry and within kMaxSpread of each other.
+constexpr double kMinEntry = 1e-8;
+constexpr double kMaxEntry = 1e100;
+constexpr double kMaxSpread = 1e12;
+
+bool check_spread(std::string* message) {
+  if (NMASS == 0) return true;
+  double on_node[kMaxNodes + 1] = {};
+  for (int s = 1; s <= NSTIF; ++s) {
+    on_node[STIFF(s).nodes(1)] += STIFF(s).stiff;
+    if (STIFF(s).nodes(2) != 0) on_node[STIFF(s).nodes(2)] += STIFF(s).stiff;
+  }
+  const auto entry = [&on_node](int j) { return on_node[j] / MASSES(j).amass; };
+  int low = 1, high = 1;
+  for (int j = 2; j <= NMASS; ++j) {
+    if (entry(j) < entry(low)) low = j;
+    if (entry(j) > entry(high)) high = j;
+  }
+  const auto values = [&on_node, &entry](int j) {
+    return inertia_label(j) + " has " + number(MASSES(j).amass) + " kg.m^2 on shafts of " +
+           number(on_node[j]) + " N.m/rad in all (" + number(entry(j)) + " per s^2)";
+  };
+  const std::string advice =
+      " Check these values (a slip in an exponent?); parts of very different sizes are best "
+      "modelled apart.";
+  if (!(entry(low) >= kMinEntry))
+    return refuse(message, "The values are too small for the solver: " + values(low) +
+                               "; the stiffness over the inertia must be at least 1e-08 per "
+                               "s^2." + advice);
+  if (!(entry(high) <= kMaxEntry))
+    return refuse(message, "The values are too large for the solver: " + values(high) +
+                               "; the stiffness over the inertia must be at most 1e+100 per "
+                               "s^2." + advice);
+  if (entry(high) / entry(low) > kMaxSpread)
+    return refuse(message, "The values are too far apart for the solver: " + values(high) +
+                               ", and " + values(low) + ": " + number(entry(high) / entry(low)) +
+                               " times less. The solver handles up to 1e+12 times." + advice);
+  return true;
+}
+
 bool check_orders(std::string* message) {
   const std::string range = "The engine order range " + number(ORDMIN) + " to " + number(ORDMAX) +
                             " in steps of " + number(ORDSTEP);
@@ -197,7 +244,31 @@ bool check_model_for_analysis(std::string* message) {
   bool any_engine = false;
   if (!check_engines(message, any_engine)) return false;
   if (any_engine && !check_orders(message)) return false;
-  return true;
+  return check_spread(message);
+}
+
+std::string engines_left_out() {
+  std::string text;
+  const auto line = [&text](const std::string& what) {
+    if (!text.empty()) text += "\n";
+    text += what;
+  };
+  const bool defining = IENG > 0 && IENG == NENG + 1 && IENG <= kMaxEngines;
+  for (int k = NENG + 1; k <= kMaxEngines; ++k) {
+    int placed = 0;
+    for (int j = 1; j <= NMASS && j <= kMaxNodes; ++j) placed += MASSES(j).icyleng_no(1) == k;
+    if (placed == 0) continue;
+    const std::string engine = "Engine " + std::to_string(k) + ": ";
+    if (defining && k == IENG) {
+      line(engine + std::to_string(placed) + " of " + std::to_string(CRE_ENGS.ncyl) +
+           " cylinders placed; left out of the analysis until its last cylinder is placed "
+           "(Create > Engine).");
+    } else {
+      line(engine + std::to_string(placed) + (placed == 1 ? " cylinder" : " cylinders") +
+           " placed on inertias, but the engine is not defined; left out of the analysis.");
+    }
+  }
+  return text;
 }
 
 // ---- The run ---------------------------------------------------------------------

@@ -28,6 +28,13 @@ double vpm(double lambda);
 // when it cannot.
 bool check_model_for_analysis(std::string* message);
 
+// Engines the analysis leaves out because their cylinders are not all
+// placed: the definition in progress in Create > Engine, and engine numbers
+// that inertias carry beyond the model's complete engines.  One line per
+// engine ("Engine 2: 1 of 6 cylinders placed; left out ..."); empty when
+// every engine is complete.
+std::string engines_left_out();
+
 // The whole frequency analysis.  True when the list file was written; false
 // with a message when the model was refused, the solver failed, or the list
 // file could not be created or written.  A refused model, a solver failure or

@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <string_view>
 
 #ifndef SPINDRA_VERSION
@@ -29,9 +30,42 @@ constexpr const char* kHelp =
     "  --          end of the options (for a model file whose name starts with -)\n"
     "Analysis without a window: spindra-calc --help.  Manual: man spindra\n";
 
+// The window toolkit's own options, which it takes out of the command line
+// when it starts: the number of arguments each takes after its name (with
+// one or two dashes, or with "=value" attached).
+struct ToolkitOption {
+  std::string_view name;
+  int values;
+};
+constexpr ToolkitOption kToolkitOptions[] = {
+    {"platform", 1},    {"platformpluginpath", 1}, {"platformtheme", 1}, {"plugin", 1},
+    {"qwindowgeometry", 1}, {"geometry", 1},       {"qwindowtitle", 1},  {"title", 1},
+    {"qwindowicon", 1}, {"icon", 1},               {"session", 1},       {"display", 1},
+    {"name", 1},        {"style", 1},              {"stylesheet", 1},    {"qmljsdebugger", 1},
+    {"reverse", 0},     {"widgetcount", 0},        {"nograb", 0},        {"dograb", 0},
+    {"visual", 1},      {"testability", 0},
+};
+
+// The arguments a toolkit option at argv[i] takes up (itself included), or
+// 0 when it is none.
+int toolkit_option_length(int argc, const char* const* argv, int i) {
+  std::string_view a = argv[i];
+  if (a.size() < 2 || a.front() != '-') return 0;
+  a.remove_prefix(a.substr(0, 2) == "--" ? 2 : 1);
+  const std::size_t equals = a.find('=');
+  const bool attached = equals != std::string_view::npos;
+  if (attached) a = a.substr(0, equals);
+  for (const ToolkitOption& o : kToolkitOptions) {
+    if (o.name != a) continue;
+    if (attached || o.values == 0) return 1;
+    return std::min(1 + o.values, argc - i);
+  }
+  return 0;
+}
+
 }  // namespace
 
-CommandLine parse_command_line(int argc, const char* const* argv) {
+CommandLine parse_command_line(int argc, const char* const* argv, bool toolkit_options) {
   CommandLine line;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
@@ -43,7 +77,10 @@ CommandLine parse_command_line(int argc, const char* const* argv) {
   bool options = true;
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
-    if (options && a == "--") {
+    const int toolkit = options && toolkit_options ? toolkit_option_length(argc, argv, i) : 0;
+    if (toolkit > 0) {
+      i += toolkit - 1;
+    } else if (options && a == "--") {
       options = false;
     } else if (options && a.size() > 1 && a.front() == '-') {
       line.action = CommandLine::Action::Refuse;

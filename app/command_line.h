@@ -16,7 +16,10 @@ struct CommandLine {
 // Reads the arguments after the program name.  "--help" or "--version"
 // anywhere wins; "--" ends the options; an unknown option or a second model
 // file refuses the command line.
-CommandLine parse_command_line(int argc, const char* const* argv);
+// With `toolkit_options`, the window toolkit's own options ("-platform
+// offscreen", "-style=fusion") are passed over, so that the command line can
+// be checked before the toolkit starts (and takes them out).
+CommandLine parse_command_line(int argc, const char* const* argv, bool toolkit_options = false);
 
 // The release number, such as "1.0.0", set once for the whole build.
 const char* release_version();

@@ -1,5 +1,9 @@
 #include "app/dialogs.h"
 
+#include <cmath>
+#include <cstdio>
+#include <string>
+
 #include "app/canvas.h"
 #include "app/draw.h"
 #include "app/model/store.h"
@@ -56,12 +60,99 @@ double stiffness_to_display(double stored) {
   return IUNIT_STIFF == 2 ? stored / kMegaFactor : stored;
 }
 
+// ---- Values that cannot make a model ----
+//
+// OK of an inertia or stiffness dialog is refused while a value could not
+// stand in a model: the message names the field and the dialog stays open
+// with that field selected.  The checks read the buffers of the dialog that
+// is open, which the dialog routine names here before showing it.
+
+struct CheckedValues {
+  const char* caption = "";
+  double* inertia = nullptr;
+  double* stiffness = nullptr;
+  double* diameter = nullptr;
+  double* bore = nullptr;
+};
+CheckedValues checked;
+
+std::string shown(double v) {
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%.10g", v);
+  return buffer;
+}
+
+int refuse_value(const void* field, const std::string& text) {
+  window_library().show_message(checked.caption, text);
+  window_library().select_field(field);
+  return 0;
+}
+
+// 1 when the open inertia dialog's values make an inertia, else 0 (said).
+int inertia_values_check() {
+  const double v = *checked.inertia;
+  const double stored = inertia_to_store(v);
+  if (!(v > 0.0)) {
+    return refuse_value(checked.inertia, "Inertia: " + shown(v) + " " + UNITS(1).str() +
+                                             " is no inertia; an inertia must be greater "
+                                             "than 0.");
+  }
+  if (!std::isfinite(stored)) {
+    return refuse_value(checked.inertia, "Inertia: " + shown(v) + " " + UNITS(1).str() +
+                                             " is too large.");
+  }
+  return 1;
+}
+
+// 1 when the open stiffness dialog's values make a shaft, else 0 (said).
+int stiffness_values_check() {
+  const double k = *checked.stiffness;
+  const double d = *checked.diameter;
+  const double b = *checked.bore;
+  if (!(k > 0.0)) {
+    return refuse_value(checked.stiffness, "Stiffness: " + shown(k) + " " + UNITS(2).str() +
+                                               " is no stiffness; a stiffness must be greater "
+                                               "than 0.");
+  }
+  if (!std::isfinite(stiffness_to_store(k))) {
+    return refuse_value(checked.stiffness,
+                        "Stiffness: " + shown(k) + " " + UNITS(2).str() + " is too large.");
+  }
+  if (d < 0.0) {
+    return refuse_value(checked.diameter, "Shaft diameter: " + shown(d) +
+                                              " mm is less than 0; give the diameter in mm, "
+                                              "or 0 for a shaft without stresses.");
+  }
+  if (b < 0.0) {
+    return refuse_value(checked.bore, "Shaft bore: " + shown(b) +
+                                          " mm is less than 0; give the bore in mm, or 0 for a "
+                                          "solid shaft.");
+  }
+  if (b > 0.0 && b >= d) {
+    return refuse_value(checked.bore, "Shaft bore: " + shown(b) +
+                                          " mm is not less than the shaft diameter of " +
+                                          shown(d) + " mm; a bore must be smaller than the "
+                                          "diameter.");
+  }
+  return 1;
+}
+
+// The inertia standing exactly at (x, y), or 0.
+int32_t node_at(double x, double y) {
+  for (int32_t i = 1; i <= NMASS && i <= kMaxNodes; ++i) {
+    if (MASSES(i).xy_node(1) == x && MASSES(i).xy_node(2) == y) return i;
+  }
+  return 0;
+}
+
 // Create Inertia for a new node at (RX, RY).
 void create_inertia(float& RX, float& RY) {
   DialogBuffers& b = dialog_buffers();
   SET_UNITS();
   NMASS = NMASS + 1;
+  checked = {.caption = "Create Inertia", .inertia = &AMASS_IN};
   WINDOW_PRINTF("%ca[Create Inertia]%bg[grey]&");
+  window_library().set_ok_check(inertia_values_check);
   if (inertia_dialog(NMASS, AMASS_IN, DAMPEX_IN, b.create_name) == 1) {
     // A new inertia starts from the blank record, so it never inherits an
     // engine link or a name left in the slot by a larger model read earlier.
@@ -90,7 +181,9 @@ void modify_inertia(int32_t p) {
   DAMPEX_MOD = node.dampex;
   b.modify_name = node.name;
   b.inertia_number = p;
+  checked = {.caption = "Modify Inertia", .inertia = &AMASS_MOD};
   WINDOW_PRINTF("%ca[Modify Inertia]%bg[grey]&");
+  window_library().set_ok_check(inertia_values_check);
   if (inertia_dialog(b.inertia_number, AMASS_MOD, DAMPEX_MOD, b.modify_name) == 1) {
     node.amass = inertia_to_store(AMASS_MOD);
     node.dampex = DAMPEX_MOD;
@@ -107,8 +200,13 @@ void create_stiffness(StiffnessKind kind) {
   SET_UNITS();
   NSTIF = NSTIF + 1;
   double& bore = ground ? b.create_bore_ground : b.create_bore;
+  checked = {.caption = ground ? "Create Stiffness to ground" : "Create Stiffness",
+             .stiffness = &ASTIF_IN,
+             .diameter = &DIA_IN,
+             .bore = &bore};
   WINDOW_PRINTF(ground ? "%ca[Create Stiffness to ground]%bg[grey]&"
                        : "%ca[Create Stiffness]%bg[grey]&");
+  window_library().set_ok_check(stiffness_values_check);
   const int result = stiffness_dialog(NSTIF, ASTIF_IN, DAMPIN_IN, DIA_IN, bore, !ground);
   if (result == 1) {
     const int32_t picks = ground ? 1 : 2;
@@ -144,7 +242,12 @@ void modify_stiffness(int32_t s) {
   DIA_MOD = st.diam * kMillimetreFactor;
   b.modify_bore = st.bore * kMillimetreFactor;
   b.stiffness_number = s;
+  checked = {.caption = "Modify Stiffness",
+             .stiffness = &ASTIF_MOD,
+             .diameter = &DIA_MOD,
+             .bore = &b.modify_bore};
   WINDOW_PRINTF("%ca[Modify Stiffness]%bg[grey]&");
+  window_library().set_ok_check(stiffness_values_check);
   if (stiffness_dialog(b.stiffness_number, ASTIF_MOD, DAMPIN_MOD, DIA_MOD, b.modify_bore, false) ==
       1) {
     st.stiff = stiffness_to_store(ASTIF_MOD);
@@ -196,6 +299,17 @@ DialogBuffers& dialog_buffers() {
 void CREATE_NODE(char CH, float& RX, float& RY) {
   if (CH == kLeftButton) {
     if (NMASS >= kMaxNodes) return;
+    if (const int32_t there = node_at(RX, RY); there != 0) {
+      // Two inertias in one place could never be told apart on the canvas.
+      char at[48];
+      std::snprintf(at, sizeof at, "%.1f, %.1f mm", RX, RY);
+      window_library().show_message(
+          "Create Inertia", "Inertia " + std::to_string(there) + " already stands at " + at +
+                                "; a new inertia needs a place of its own. Click a free place "
+                                "(right-click the inertia to change its values).");
+      ILAST_VALID = 0;
+      return;
+    }
     create_inertia(RX, RY);
   } else if (CH == kRightButton) {
     const int32_t p = IFIND_NODE1(RX, RY);

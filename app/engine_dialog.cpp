@@ -54,6 +54,51 @@ void drop_stale_definition() {
   }
 }
 
+// OK of the engine dialog: the firing order must hold each cylinder 1 to
+// ncyl exactly once.  Otherwise says which cylinder is repeated, out of
+// range or missing, selects the field at fault and gives 0.
+int firing_order_check() {
+  const int32_t ncyl = CRE_ENGS.ncyl;
+  int32_t first_place[kMaxDialogCylinders + 1] = {};
+  const auto missing_text = [&] {
+    std::string text;
+    int n = 0;
+    for (int32_t c = 1; c <= ncyl; ++c) {
+      if (first_place[c] != 0) continue;
+      text += (n++ == 0 ? "" : ", ") + std::to_string(c);
+    }
+    if (n == 0) return text;
+    return std::string(n == 1 ? "; cylinder " : "; cylinders ") + text +
+           (n == 1 ? " is missing" : " are missing");
+  };
+  const auto refuse = [&](int32_t j, const std::string& what) {
+    // Find the missing cylinders over the whole order before saying so.
+    for (int32_t k = j + 1; k <= ncyl; ++k) {
+      const int32_t c = CRE_ENGS.ifirord(k);
+      if (c >= 1 && c <= ncyl && first_place[c] == 0) first_place[c] = k;
+    }
+    window_library().show_message(
+        "Create Engine", "Firing order, field " + std::to_string(j) + ": " + what +
+                             missing_text() + ". The firing order holds each cylinder 1 to " +
+                             std::to_string(ncyl) + " exactly once.");
+    window_library().select_field(&CRE_ENGS.ifirord(j));
+    return 0;
+  };
+  for (int32_t j = 1; j <= ncyl && j <= kMaxDialogCylinders; ++j) {
+    const int32_t c = CRE_ENGS.ifirord(j);
+    if (c < 1 || c > ncyl) {
+      return refuse(j, std::to_string(c) + " is not a cylinder of this " + std::to_string(ncyl) +
+                           "-cylinder engine");
+    }
+    if (first_place[c] != 0) {
+      return refuse(j, "cylinder " + std::to_string(c) + " is repeated (also in field " +
+                           std::to_string(first_place[c]) + ")");
+    }
+    first_place[c] = j;
+  }
+  return 1;
+}
+
 void open_engine_dialog() {
   if (!(NENG < kMaxEngines || IENG > 0)) return;
   if (IENG > 0) abandon_definition();
@@ -93,6 +138,7 @@ void open_engine_dialog() {
   for (int32_t j = 1; j <= kMaxDialogCylinders; ++j) {
     WINDOW_PRINTF("%`ap%`3rs &", {value((j - 1) * 6), real_value(17.0), bind(FIRANG2(j))});
   }
+  window_library().set_ok_check(firing_order_check);
   if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") == 1) {
     ICYL = 0;
   } else {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ constexpr int32_t kMaxSweepSpeeds = 100000;
 
 bool finite_non_negative(double v) {
   return std::isfinite(v) && v >= 0.0;
+}
+
+// v to `digits` significant figures.
+double rounded(double v, int digits) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.*g", digits, v);
+  return std::strtod(text, nullptr);
 }
 
 std::string number_text(double v) {
@@ -376,7 +384,10 @@ bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation&
   e.nharm = static_cast<int32_t>(harmonics.size());
   for (int32_t i = 1; i <= e.nharm; ++i) {
     const PressureHarmonic& h = harmonics[static_cast<std::size_t>(i - 1)];
-    e.harm(i) = Harmonic{h.order, 0.0, h.amplitude / e.p_rated, h.phase};
+    // Six significant figures and a hundredth of a degree: as a user would
+    // type them, far finer than the curve is known.
+    e.harm(i) = Harmonic{h.order, 0.0, rounded(h.amplitude / e.p_rated, 6),
+                         std::round(h.phase * 100.0) / 100.0};
   }
   return true;
 }

@@ -47,9 +47,8 @@ constexpr int32_t kPenOperating = 14;
 constexpr int32_t kPenBarred = 12;
 constexpr int32_t kOrderPens[] = {1, 2, 3, 6, 9, 8};
 
-// What the last run left: whether it ran, and its message (the refusal, or
-// notes on a successful run).
-bool run_ok = false;
+// What the last run said: the refusal, or notes on a successful run; its
+// results are those the analysis keeps (forced_results_valid()).
 bool stale = false;  // the model was edited after the run
 std::string run_message;
 std::string report_note;
@@ -466,7 +465,7 @@ void fill_items() {
 
 // The note line under the plot.
 void set_note() {
-  if (!run_ok) {
+  if (forced_results_valid() == 0) {
     std::string m = missing_forced_data();
     if (m.empty()) m = run_message;
     const std::size_t nl = m.find('\n');
@@ -511,9 +510,9 @@ void run_now(bool keep_item) {
   run_message.clear();
   report_note.clear();
   stale = false;
-  run_ok = run_forced_response(request, &run_message);
+  const bool ran = run_forced_response(request, &run_message);
   fill_items();
-  if (!run_ok) return;
+  if (!ran) return;
   std::string message;
   FORCED_REPORT_VALID = write_forced_report(&message) ? 1 : 0;
   WINDOW_UPDATE(FORCED_REPORT_VALID);
@@ -737,7 +736,7 @@ std::string missing_forced_data() {
 
 bool forced_hover_text(float x, float y, FixedText<100>& text) {
   const int32_t ns = forced_speed_count();
-  if (!run_ok || !forced_results_valid() || ns < 1 || plot_item.number == 0) return false;
+  if (forced_results_valid() == 0 || ns < 1 || plot_item.number == 0) return false;
   if (x < kForcedLeft - 1.0f || x > kForcedRight + 1.0f || y < kForcedBottom - 1.0f ||
       y > kForcedTop + 1.0f) {
     return false;
@@ -791,7 +790,7 @@ bool forced_hover_text(float x, float y, FixedText<100>& text) {
 
 int DRAW_FORCED() {
   window_library().clear_screen();
-  if (!run_ok || !forced_results_valid() || forced_speed_count() < 1) {
+  if (forced_results_valid() == 0 || forced_speed_count() < 1) {
     draw_missing();
     return 1;
   }
@@ -817,8 +816,7 @@ void refresh_forced_window() {
     WINDOW_UPDATE(FORCED_REPORT_VALID);
   }
   if (!graph_window_open(kSlot)) return;
-  if (run_ok && !forced_results_valid()) run_ok = false;  // another model: its results are gone
-  if (!run_ok) fill_items();
+  if (forced_results_valid() == 0) fill_items();  // another model: its results are gone
   FORCED_STATUS = "";
   WINDOW_UPDATE(FORCED_STATUS);
   redraw_window();
@@ -839,8 +837,7 @@ int FORCED_RESPONSE() {
 
 bool write_forced_picture(const std::string& path, const std::string& item_spec,
                           std::string* message) {
-  run_ok = forced_results_valid() == 1;
-  if (!run_ok) {
+  if (forced_results_valid() == 0) {
     *message = "there are no forced-response results to draw.";
     return false;
   }

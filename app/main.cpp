@@ -8,11 +8,17 @@
 
 int main(int argc, char** argv) {
   using spindra::CommandLine;
-  // --help and --version answer without a display.
-  const CommandLine early = spindra::parse_command_line(argc, argv);
+  // --help and --version answer without a display, and a command line the
+  // program cannot take is refused before the toolkit starts (which stops
+  // the program at once when there is no display).
+  const CommandLine early = spindra::parse_command_line(argc, argv, true);
   if (early.action == CommandLine::Action::Help || early.action == CommandLine::Action::Version) {
     std::fputs(early.message.c_str(), stdout);
     return 0;
+  }
+  if (early.action == CommandLine::Action::Refuse) {
+    std::fputs(early.message.c_str(), stderr);
+    return 2;
   }
   QApplication app(argc, argv);  // takes the toolkit's own options out of argv
   QApplication::setDesktopFileName(QStringLiteral("io.github.spindra.Spindra"));

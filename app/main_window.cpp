@@ -187,6 +187,12 @@ int READ_FILE() {
   // Pictures of this model are offered under its name.
   PICTURE_FILE = FILIN;
   DEFAULT_EXTENSION(PICTURE_FILE, "svg", 0);
+  // The status line no longer names a node of the previous model.
+  REASON.blank();
+  for (const ModeText& m : kModeTexts) {
+    if (*m.flag != 0) REASON = m.text;
+  }
+  WINDOW_UPDATE(REASON);
   refresh_campbell_diagram();
   refresh_forced_window();
   view_for_new_model();
@@ -207,6 +213,9 @@ int SAVE_FILE() {
 
 int PROG10() {
   std::string message;
+  // An engine whose cylinders are not all placed is left out; say so.
+  const std::string left_out = engines_left_out();
+  if (!left_out.empty()) window_library().show_message("Calculate Frequencies", left_out);
   const AnalysisOutcome outcome = frequency_analysis(&message);
   if (outcome != AnalysisOutcome::kRefused) {
     WINDOW_UPDATE(FREQS);
@@ -291,7 +300,7 @@ int REVIEW() {
   WINDOW_PRINTF("%ca[Kelvo - List file viewer]&");
   WINDOW_PRINTF("%es%mn[E&xit]%sc&", {literal("EXIT"), literal("edit_file"), literal(path)});
   WINDOW_PRINTF("%`ft@@&", {literal("PDF files"), literal("*.pdf")});
-  WINDOW_PRINTF("%mn[&Print...,Save as &PDF...]&",
+  WINDOW_PRINTF("%mn[&Print...,Save as P&DF...]&",
                 {call(PRINT_LIST), literal("FILE_OPENW"), bind(list_view.pdf), call(SAVE_LIST_PDF)});
   WINDOW_PRINTF("%mn[~&Forced Response Report]&",
                 {bind(FORCED_REPORT_VALID), call(review_forced_report)});
@@ -309,7 +318,7 @@ int review_forced_report() {
   WINDOW_PRINTF("%ca[Kelvo - List file viewer]&");
   WINDOW_PRINTF("%es%mn[E&xit]%sc&", {literal("EXIT"), literal("edit_file"), literal(path)});
   WINDOW_PRINTF("%`ft@@&", {literal("PDF files"), literal("*.pdf")});
-  WINDOW_PRINTF("%mn[&Print...,Save as &PDF...]&", {call(PRINT_REPORT), literal("FILE_OPENW"),
+  WINDOW_PRINTF("%mn[&Print...,Save as P&DF...]&", {call(PRINT_REPORT), literal("FILE_OPENW"),
                                                      bind(report_view.pdf), call(SAVE_REPORT_PDF)});
   WINDOW_PRINTF("%ww[no_border]%pv%fn[Courier New]%ts%126.30eb[vscrollbar,hscrollbar,read_only]",
                 {real_value(0.9), literal("*"), value(0)});

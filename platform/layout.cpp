@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 #include "text/fixed_text.h"
 
@@ -877,6 +882,182 @@ WindowDescription parse_window(std::span<const Piece> pieces) {
     }
   }
   return parser.take();
+}
+
+}  // namespace spindra::layout
+
+namespace spindra::layout {
+
+namespace {
+
+std::string_view strip_blanks(std::string_view s) {
+  const auto first = s.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const auto last = s.find_last_not_of(" \t");
+  return s.substr(first, last - first + 1);
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// A decimal number: sign, digits with at most one point (at least one digit),
+// then optionally "e" or "E", a sign and digits.
+bool decimal_syntax(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  std::size_t digits = 0;
+  bool point = false;
+  for (; i < s.size(); ++i) {
+    if (is_digit(s[i])) {
+      ++digits;
+    } else if (s[i] == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const std::size_t start = i;
+    while (i < s.size() && is_digit(s[i])) ++i;
+    if (i == start) return false;
+  }
+  return i == s.size();
+}
+
+// A whole number: sign and digits only.
+bool whole_syntax(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  if (i == s.size()) return false;
+  for (; i < s.size(); ++i) {
+    if (!is_digit(s[i])) return false;
+  }
+  return true;
+}
+
+// The number of a text of decimal syntax; false when it is out of the range
+// of 64-bit reals (too large, or too near 0 to be held).
+bool decimal_value(std::string_view s, double& v) {
+  const std::string text(s);
+  errno = 0;
+  char* end = nullptr;
+  v = std::strtod(text.c_str(), &end);
+  return errno != ERANGE && std::isfinite(v);
+}
+
+std::string number_text(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.15g", v);
+  return buf;
+}
+
+bool is_field(ItemKind k) {
+  return k == ItemKind::IntField || k == ItemKind::RealField || k == ItemKind::TextField;
+}
+
+}  // namespace
+
+FieldReading read_number_field(const Item& field, std::string_view typed) {
+  FieldReading r;
+  const std::string_view s = strip_blanks(typed);
+  if (s.empty()) {
+    r.problem = "is empty";
+    return r;
+  }
+  const bool whole = field.kind == ItemKind::IntField;
+  if (!decimal_syntax(s)) {
+    // A decimal comma where the program reads a point.
+    const std::size_t comma = s.find(',');
+    std::string with_point(s);
+    if (comma != std::string_view::npos && s.find(',', comma + 1) == std::string_view::npos &&
+        s.find('.') == std::string_view::npos) {
+      with_point[comma] = '.';
+      double v = 0.0;
+      if (decimal_syntax(with_point) && decimal_value(with_point, v)) {
+        r.problem = whole ? "is not a whole number"
+                          : "is not a number: the decimal mark is a point, as in \"" +
+                                with_point + "\"";
+        return r;
+      }
+    }
+    r.problem = whole ? "is not a whole number" : "is not a number";
+    return r;
+  }
+  double v = 0.0;
+  if (!decimal_value(s, v)) {
+    r.problem = "is out of the range of numbers (about 1e-308 to 1e308 in size)";
+    return r;
+  }
+  if (whole) {
+    if (!whole_syntax(s)) {
+      r.problem = v == std::floor(v) ? "is not a whole number: type it without a point or exponent"
+                                     : "is not a whole number";
+      return r;
+    }
+    const double lo = field.limited ? field.low : static_cast<double>(INT32_MIN);
+    const double hi = field.limited ? field.high : static_cast<double>(INT32_MAX);
+    if (v < lo || v > hi) {
+      r.problem = "is outside the range of this field, " + number_text(lo) + " to " +
+                  number_text(hi);
+      return r;
+    }
+  }
+  r.ok = true;
+  r.value = v;
+  return r;
+}
+
+std::string field_label(const WindowDescription& d, const Item& field) {
+  const auto& items = d.items;
+  if (items.empty() || &field < &items.front() || &field > &items.back()) return "Field";
+  const std::size_t at = static_cast<std::size_t>(&field - items.data());
+  const auto input = [](const Item& it) { return is_field(it.kind) && !it.read_only; };
+  const auto line_break = [](const Item& it) {
+    return it.kind == ItemKind::FormFeed || it.kind == ItemKind::NewLine;
+  };
+  // Fields that follow this one under the same label make a row.
+  bool row = false;
+  for (std::size_t j = at + 1; j < items.size() && !line_break(items[j]); ++j) {
+    if (items[j].kind == ItemKind::Text && !strip_blanks(items[j].text).empty()) break;
+    if (input(items[j])) {
+      row = true;
+      break;
+    }
+  }
+  int fields_before = 0;
+  for (std::size_t j = at; j-- > 0;) {
+    const Item& it = items[j];
+    if (line_break(it)) break;
+    if (input(it)) {
+      ++fields_before;
+      continue;
+    }
+    if (it.kind != ItemKind::Text) continue;
+    const std::string_view text = strip_blanks(it.text);
+    if (text.empty()) continue;
+    if (fields_before > 0 || row) {
+      return std::string(text) + ", field " + std::to_string(fields_before + 1);
+    }
+    // Text between two fields of one line ("to") names the second field
+    // together with the first one's label.
+    if (j > 0 && input(items[j - 1])) {
+      return field_label(d, items[j - 1]) + " ... " + std::string(text);
+    }
+    return std::string(text);
+  }
+  return "Field";
+}
+
+std::string refusal_message(const WindowDescription& d, const Item& field, std::string_view text,
+                            const FieldReading& reading) {
+  const std::string label = field_label(d, field);
+  const char* wanted = field.kind == ItemKind::IntField ? "a whole number" : "a number";
+  if (strip_blanks(text).empty()) {
+    return label + ": the field is empty; type " + wanted + ".";
+  }
+  return label + ": \"" + std::string(strip_blanks(text)) + "\" " + reading.problem + ".";
 }
 
 }  // namespace spindra::layout

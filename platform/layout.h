@@ -38,7 +38,9 @@
 //   %ts         text size factor of the items that follow (real argument:
 //               a real variable's value or a real or integer value).
 //   %bf / %`bf  bold on / off for the items that follow.
-//   %sp         window position: x and y in pixels (two numeric arguments).
+//   %sp         window position: x and y in pixels (two numeric arguments),
+//               for a window that opens with no other window open.  A dialog
+//               opened over a window opens centred on that window.
 //   %es         the Escape key closes the window (result 0).  Without it,
 //               Escape in a dialog that has a button labelled "Cancel"
 //               presses that button.
@@ -305,6 +307,29 @@ struct Piece {
   std::vector<LayoutArg> args;
 };
 WindowDescription parse_window(std::span<const Piece> pieces);
+
+// Reading the text of a number field.  A field takes its text only when the
+// whole of it, blanks around it aside, is one number of the field's kind: a
+// decimal number with an optional sign, point and exponent ("2500", "-0.25",
+// "2.5e3") in a real field, a whole number without a point in an integer
+// field, inside the range of the field's variable and inside the field's
+// input limits.  Anything else is refused with the reason.
+struct FieldReading {
+  bool ok = false;
+  double value = 0.0;   // the number read (a whole number in an integer field)
+  std::string problem;  // why the text is refused, completing a sentence that
+                        // begins with the text in quotes ("is not a number")
+};
+FieldReading read_number_field(const Item& field, std::string_view text);
+// The name a message gives a field: the text in front of it in its window
+// ("Inertia"); a field after another one on the same line adds the text
+// between them ("Speed from ... to"); the k-th of a row of fields under one
+// label adds its place ("Firing order, field 3").
+std::string field_label(const WindowDescription& d, const Item& field);
+// The message that refuses the text of a field: its label, the text typed
+// and why it is refused.
+std::string refusal_message(const WindowDescription& d, const Item& field, std::string_view text,
+                            const FieldReading& reading);
 
 // The shown text of a blank-padded variable: without its trailing blanks.
 std::string trimmed_text(const char* chars, int width);

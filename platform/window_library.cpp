@@ -29,6 +29,13 @@ void WINDOW_UPDATE(const void* var) { window_library().window_update(var); }
 
 int NullWindowLibrary::window_printf(std::string_view layout, std::span<const LayoutArg>) {
   ++layouts;
+  if (layout.empty() || layout.back() == '&') return next_dialog_result;
+  const Callback check = ok_check;
+  ok_check = nullptr;
+  if (next_dialog_result == 1 && check && check() == 0) {
+    ++ok_refusals;
+    return 2;
+  }
   return next_dialog_result;
 }
 

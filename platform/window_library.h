@@ -172,6 +172,14 @@ class WindowLibrary {
   // dialog: 1 goes on, 0 leaves the window and everything else as it is.
   // nullptr: no check.
   virtual void set_close_check(Callback check) = 0;
+  // The next window shown runs `check` when its first button (OK) is pressed,
+  // after every number field of the window has been read: 0 keeps the window
+  // open (the check has said why, and may have selected a field with
+  // select_field), anything else closes it with 1.  nullptr: no check.
+  virtual void set_ok_check(Callback check) = 0;
+  // Selects the text of the field bound to `var` in the newest window that
+  // has one and gives it the focus, so the user can type over it.
+  virtual void select_field(const void* var) = 0;
   // The standard file dialog on its own, over the active window (else the
   // newest) and with its filters, for reading or for writing: writes the chosen path into the
   // blank-padded path[0..width) and returns true; false when it was
@@ -236,11 +244,18 @@ class NullWindowLibrary : public WindowLibrary {
                        std::string* message) override;
 
   void set_close_check(Callback check) override { close_check = check; }
+  // A dialog closed with 1 runs the OK check; when it refuses, the dialog
+  // gives 2, as if the user then gave up with Cancel.
+  void set_ok_check(Callback check) override { ok_check = check; }
+  void select_field(const void* var) override { selected_field = var; }
   // Answers with `next_file`; an empty one is a cancelled dialog.
   bool choose_file(bool for_writing, char* path, int width) override;
 
   int next_dialog_result = 2;
   Callback close_check = nullptr;
+  Callback ok_check = nullptr;
+  const void* selected_field = nullptr;
+  int ok_refusals = 0;
   std::string next_file;
   int file_dialogs = 0;
   int layouts = 0;

@@ -17,6 +17,7 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionFrame>
 #include <QTextDocument>
+#include <QTimer>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -42,26 +43,18 @@ QColor named_colour(const std::string& name) {
 
 namespace {
 
-std::optional<double> parse_real(const QString& text) {
-  const std::string s = text.trimmed().toStdString();
-  if (s.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const double v = std::strtod(s.c_str(), &end);
-  if (end != s.c_str() + s.size() || errno == ERANGE || !std::isfinite(v)) return std::nullopt;
-  return v;
+// The value of a number field's text, when the whole text is one of its
+// kind (layout::read_number_field).
+std::optional<double> parse_real(const QString& text, const Item& it) {
+  const layout::FieldReading r = layout::read_number_field(it, text.toStdString());
+  if (!r.ok) return std::nullopt;
+  return r.value;
 }
 
 std::optional<int32_t> parse_int(const QString& text, const Item& it) {
-  const std::string s = text.trimmed().toStdString();
-  if (s.empty()) return std::nullopt;
-  char* end = nullptr;
-  errno = 0;
-  const long long v = std::strtoll(s.c_str(), &end, 10);
-  if (end != s.c_str() + s.size() || errno == ERANGE) return std::nullopt;
-  if (v < INT32_MIN || v > INT32_MAX) return std::nullopt;
-  if (it.limited && (v < it.low || v > it.high)) return std::nullopt;
-  return static_cast<int32_t>(v);
+  const layout::FieldReading r = layout::read_number_field(it, text.toStdString());
+  if (!r.ok) return std::nullopt;
+  return static_cast<int32_t>(r.value);
 }
 
 QString format_real(double v) {
@@ -108,7 +101,7 @@ void set_enabled_colour(QPalette& p, QPalette::ColorRole role, const QColor& c) 
 }
 
 void set_invalid_look(QLineEdit* e, bool invalid) {
-  e->setToolTip(invalid ? QStringLiteral("Not a valid value: the previous value is kept")
+  e->setToolTip(invalid ? QStringLiteral("Not a value of this field: OK refuses it")
                         : QString());
   QPalette p = e->palette();
   set_enabled_colour(p, QPalette::Text,
@@ -252,13 +245,13 @@ FieldAccess field_access(QLineEdit* e, const Item& it) {
                 return v.has_value();
               }};
     case ItemKind::RealField:
-      return {[e, var] {
-                if (parse_real(e->text()) != *var.as_real()) {
+      return {[e, var, it] {
+                if (parse_real(e->text(), it) != *var.as_real()) {
                   e->setText(format_real(*var.as_real()));
                 }
               },
-              [e, var] {
-                auto v = parse_real(e->text());
+              [e, var, it] {
+                auto v = parse_real(e->text(), it);
                 if (v) *var.as_real() = *v;
                 return v.has_value();
               }};
@@ -297,7 +290,67 @@ QWidget* LayoutWindow::make_field(const Item& it) {
   controls_[it.value.ptr] = e;
   set_grey(e, it.grey_flag);
   if (!it.read_only) connect_field(e, it, access.show, access.take);
+  if (!it.read_only && it.kind != ItemKind::TextField) {
+    number_fields_.emplace_back(e, static_cast<std::size_t>(&it - desc_.items.data()));
+  }
   return e;
+}
+
+// Gives `e` the focus with its text selected, now and once more after the
+// events of a message that just closed (the window getting the focus back
+// would otherwise leave the selection behind).
+static void select_for_typing(QLineEdit* e) {
+  e->setFocus(Qt::OtherFocusReason);
+  e->selectAll();
+  QTimer::singleShot(0, e, [e] {
+    e->setFocus(Qt::OtherFocusReason);
+    e->selectAll();
+  });
+}
+
+bool LayoutWindow::has_ok_button() const {
+  for (const Item& it : desc_.items) {
+    if (it.kind == ItemKind::Button && it.button_number == 1 &&
+        it.on_change.kind != Action::Kind::Call) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void LayoutWindow::refuse_text(QLineEdit* e, const Item& it, const std::function<void()>& show) {
+  const std::string typed = e->text().toStdString();
+  const layout::FieldReading r = layout::read_number_field(it, typed);
+  const std::string message = layout::refusal_message(desc_, it, typed, r);
+  {
+    const QSignalBlocker block(e);
+    show();
+    set_invalid_look(e, false);
+  }
+  lib_.show_message(desc_.caption, message);
+  if (closing_) return;
+  select_for_typing(e);
+}
+
+bool LayoutWindow::fields_read() {
+  for (const auto& [e, index] : number_fields_) {
+    if (!e->isEnabled()) continue;  // a greyed field takes nothing
+    const Item& it = desc_.items[index];
+    const std::string typed = e->text().toStdString();
+    const layout::FieldReading r = layout::read_number_field(it, typed);
+    if (r.ok) continue;
+    lib_.show_message(desc_.caption, layout::refusal_message(desc_, it, typed, r));
+    select_for_typing(e);
+    return false;
+  }
+  return true;
+}
+
+bool LayoutWindow::select_field(const void* var) {
+  auto* e = qobject_cast<QLineEdit*>(control_for(var));
+  if (!e) return false;
+  select_for_typing(e);
+  return true;
 }
 
 // Takes typed values: at each keystroke that leaves a valid value, or (for a
@@ -308,14 +361,20 @@ void LayoutWindow::connect_field(QLineEdit* e, const Item& it, const std::functi
   const Action on_change = it.on_change;
   if (it.check_on_focus_loss) {
     auto dirty = std::make_shared<bool>(false);
-    auto commit = [this, e, var, take, show, on_change, dirty] {
+    const ItemKind kind = it.kind;
+    auto commit = [this, e, var, take, show, on_change, dirty, kind, &it] {
       if (!*dirty) return;
       *dirty = false;
       if (!take()) {
-        // Not a value: show the one the variable keeps.
-        const QSignalBlocker block(e);
-        show();
-        set_invalid_look(e, false);
+        // Not a value: say so, show the one the variable keeps and select
+        // it for typing again.
+        if (kind == ItemKind::TextField) {
+          const QSignalBlocker block(e);
+          show();
+          set_invalid_look(e, false);
+        } else {
+          refuse_text(e, it, show);
+        }
         return;
       }
       lib_.refresh_except(var.ptr, e);
@@ -338,11 +397,19 @@ void LayoutWindow::connect_field(QLineEdit* e, const Item& it, const std::functi
     lib_.refresh_except(var.ptr, e);
     lib_.run(on_change);
   });
-  QObject::connect(e, &QLineEdit::editingFinished, e, [e, show] {
+  // A text that is no value stays as typed, marked, for OK to refuse it; in a
+  // window without an OK button it is refused when editing ends.
+  QObject::connect(e, &QLineEdit::editingFinished, e, [this, e, show, &it] {
     if (e->toolTip().isEmpty()) return;
-    const QSignalBlocker block(e);
-    show();
-    set_invalid_look(e, false);
+    if (it.kind != ItemKind::TextField && !has_ok_button()) {
+      refuse_text(e, it, show);
+      return;
+    }
+    if (it.kind == ItemKind::TextField) {
+      const QSignalBlocker block(e);
+      show();
+      set_invalid_look(e, false);
+    }
   });
 }
 
@@ -443,14 +510,24 @@ QWidget* LayoutWindow::make_button(const Item& it) {
   }
   const Action on_change = it.on_change;
   const int number = it.button_number;
+  // A button that goes on with the values typed (OK, or one that runs a
+  // callback) first reads every number field and refuses a text that is no
+  // value; the other closing buttons (Cancel) close without reading them.
   if (on_change.kind == Action::Kind::Call) {
     QObject::connect(b, &QPushButton::clicked, b, [this, on_change] {
+      if (!fields_read()) return;
       commit_pending();
       lib_.run(on_change);
     });
   } else {
     QObject::connect(b, &QPushButton::clicked, b, [this, number] {
-      commit_pending();
+      if (number == 1) {
+        if (!fields_read()) return;
+        commit_pending();
+        if (ok_check_ && ok_check_() == 0) return;
+      } else {
+        commit_pending();
+      }
       done(number);
     });
   }

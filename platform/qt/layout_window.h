@@ -41,6 +41,15 @@ class LayoutWindow : public QDialog {
   // Run before the window closes by "EXIT" or its frame and before a
   // "FILE_OPENR" dialog: 0 keeps everything as it is.
   void set_close_check(Callback check) { close_check_ = check; }
+  // Run when the first button (OK) is pressed and every number field reads:
+  // 0 keeps the window open.
+  void set_ok_check(Callback check) { ok_check_ = check; }
+  // Selects the text of the field bound to `var` and gives it the focus;
+  // false when this window has none.
+  bool select_field(const void* var);
+  // Reads every number field that takes input; at the first whose text is no
+  // value of its kind, says so in a message, selects it and gives false.
+  bool fields_read();
   // The file dialog with the window's filters; the chosen path goes into
   // `path`.  False when cancelled or when the path does not fit (said).
   bool choose_path(bool reading, const layout::Var& path);
@@ -76,6 +85,10 @@ class LayoutWindow : public QDialog {
   QWidget* make_field(const layout::Item& it);
   void connect_field(QLineEdit* e, const layout::Item& it, const std::function<void()>& show,
                      const std::function<bool()>& take);
+  // Refuses the text of number field `e` (item `it`) in a message, shows the
+  // variable's value again and selects it.
+  void refuse_text(QLineEdit* e, const layout::Item& it, const std::function<void()>& show);
+  bool has_ok_button() const;
   QWidget* make_toggle(const layout::Item& it);
   template <class Choices>
   std::function<void(int)> bind_choices(Choices* w, const layout::Item& it);
@@ -98,6 +111,9 @@ class LayoutWindow : public QDialog {
   bool closing_ = false;
   bool started_ = false;
   Callback close_check_ = nullptr;
+  Callback ok_check_ = nullptr;
+  // The number fields that take input, with their items.
+  std::vector<std::pair<QLineEdit*, std::size_t>> number_fields_;
 
   QVBoxLayout* root_ = nullptr;
 };

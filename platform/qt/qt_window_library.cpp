@@ -107,8 +107,11 @@ int QtWindowLibrary::show(layout::WindowDescription desc) {
     throw;
   }
   building_.clear();
+  if (!w->description().ordinary_window) centre_over(w, top_window());
   w->set_close_check(close_check_);
   close_check_ = nullptr;
+  w->set_ok_check(ok_check_);
+  ok_check_ = nullptr;
   windows_.emplace_back(w);
   QPointer<LayoutWindow> guard(w);
 
@@ -144,6 +147,20 @@ int QtWindowLibrary::show(layout::WindowDescription desc) {
   }
   delete guard.data();
   return result;
+}
+
+// A dialog opens centred on the window it is opened over, kept on the
+// screen; with no window beneath, where the toolkit (or %sp) puts it.
+void QtWindowLibrary::centre_over(QWidget* dialog, const QWidget* beneath) {
+  if (!beneath) return;
+  dialog->adjustSize();
+  QPoint at = beneath->frameGeometry().center() - QPoint(dialog->width() / 2, dialog->height() / 2);
+  if (const QScreen* screen = beneath->screen()) {
+    const QRect room = screen->availableGeometry();
+    at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - dialog->width())));
+    at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - dialog->height())));
+  }
+  dialog->move(at);
 }
 
 void QtWindowLibrary::start(LayoutWindow* w) {
@@ -397,6 +414,12 @@ bool QtWindowLibrary::choose_file(bool for_writing, char* path, int width) {
     if (*it && !(*it)->closing()) return (*it)->choose_path(!for_writing, target);
   }
   return false;
+}
+
+void QtWindowLibrary::select_field(const void* var) {
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    if (*it && !(*it)->closing() && (*it)->select_field(var)) return;
+  }
 }
 
 QWidget* QtWindowLibrary::top_window() const {

@@ -55,6 +55,8 @@ class QtWindowLibrary : public WindowLibrary {
                        std::string* message) override;
 
   void set_close_check(Callback check) override { close_check_ = check; }
+  void set_ok_check(Callback check) override { ok_check_ = check; }
+  void select_field(const void* var) override;
   bool choose_file(bool for_writing, char* path, int width) override;
 
   // Reading back, for tests and checks.
@@ -88,6 +90,7 @@ class QtWindowLibrary : public WindowLibrary {
   void drop_building_regions();
   int show(layout::WindowDescription desc);
   void start(LayoutWindow* w);
+  static void centre_over(QWidget* dialog, const QWidget* beneath);
   Canvas* canvas(int handle) const;
   // The printer after its dialog; nullptr when the user cancelled.
   QPrinter* choose_printer();
@@ -106,6 +109,7 @@ class QtWindowLibrary : public WindowLibrary {
   int messages_ = 0;
   std::string last_message_;
   Callback close_check_ = nullptr;  // for the next window shown
+  Callback ok_check_ = nullptr;     // for the next window shown
 };
 
 }  // namespace spindra::qt

@@ -285,5 +285,32 @@ TEST_F(CalcCommand, VersionAndHelp) {
   EXPECT_EQ(std::string(line), "spindra" + version);
 }
 
+// spindra refuses an option it does not know before the window toolkit
+// starts: with no display the message comes, not the toolkit's abort.  The
+// toolkit's own options pass.
+TEST_F(CalcCommand, MainProgramRefusesAnUnknownOptionWithoutADisplay) {
+  const fs::path spindra = calc_command().parent_path() / "spindra";
+  if (!fs::exists(spindra)) GTEST_SKIP() << "spindra is not built";
+  const auto run = [&](const std::string& args) {
+    const fs::path err = dir_ / "stderr.txt";
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '" +
+                                spindra.string() + "' " + args + " 2>'" + err.string() +
+                                "' >/dev/null </dev/null";
+    const int raw = std::system(command.c_str());
+    std::ifstream in(err);
+    return std::make_pair(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1,
+                          std::string(std::istreambuf_iterator<char>(in), {}));
+  };
+  const auto [status, message] = run("--bogus");
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(message, "spindra: unknown option --bogus (spindra --help shows the usage)\n");
+  const auto [status2, message2] = run("-platform offscreen -style=fusion --bogus a.rtm");
+  EXPECT_EQ(status2, 2);
+  EXPECT_EQ(message2, "spindra: unknown option --bogus (spindra --help shows the usage)\n");
+  const auto [status3, message3] = run("a.rtm b.rtm");
+  EXPECT_EQ(status3, 2);
+  EXPECT_EQ(message3, "spindra: one model file at a time (a.rtm and b.rtm)\n");
+}
+
 }  // namespace
 }  // namespace spindra

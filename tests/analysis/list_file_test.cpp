@@ -579,6 +579,57 @@ TEST_F(Refusal, FreePartNumberedFirstIsExplained) {
   EXPECT_EQ(message.find("more than one of them"), std::string::npos) << message;
 }
 
+// Values too far apart for the solver are named, not reported as a pivot.
+TEST_F(Refusal, InertiaTooLargeForTheSolver) {
+  expect_refused([] { MASSES(2).amass = 1e300; }, "Inertia 2 has 1e+300 kg.m^2");
+}
+TEST_F(Refusal, InertiasTooFarApart) {
+  expect_refused([] { MASSES(3).amass = 1e-12; }, "too far apart for the solver: Inertia 3");
+}
+TEST_F(Refusal, StiffnessTooLargeForTheSolver) {
+  expect_refused([] { STIFF(1).stiff = 1e120; }, "too large for the solver: Inertia 1");
+}
+
+// A spread below the limit still solves, with the true frequency.
+TEST_F(ListFileReport, SpreadBelowTheSolverLimitSolves) {
+  inertia(1, 1.0);
+  inertia(2, 1e11);
+  inertia(3, 1.0);
+  shaft(1, 2, 1.0e6);
+  shaft(2, 3, 1.0e6);
+  use_model_name("model");
+  std::string message;
+  ASSERT_TRUE(run_frequency_analysis(&message)) << message;
+  // Inertias 1 and 3 swing against the all but still inertia 2: 1e6 / 1 s^-2.
+  EXPECT_NEAR(vpm(EIGS(IFREQS(1))), 1000.0 * 30.0 / kPiSingle, 0.05);
+}
+
+// An engine whose cylinders are not all placed is named; the rest runs.
+TEST_F(ListFileReport, EnginesLeftOutAreNamed) {
+  grounded_chain(4);
+  engine(1, {1, 2}, 4, 1);
+  EXPECT_EQ(engines_left_out(), "");
+  // Engine 2 being defined: 1 of 6 cylinders placed.
+  IENG = 2;
+  ICYL = 1;
+  CRE_ENGS.ncyl = 6;
+  MASSES(3).icyleng_no(1) = 2;
+  MASSES(3).icyleng_no(2) = 1;
+  EXPECT_EQ(engines_left_out(),
+            "Engine 2: 1 of 6 cylinders placed; left out of the analysis until its last cylinder "
+            "is placed (Create > Engine).");
+  // A link to an engine that is not defined (no definition in progress).
+  IENG = 0;
+  MASSES(4).icyleng_no(1) = 2;
+  EXPECT_NE(engines_left_out().find("Engine 2: 2 cylinders placed on inertias, but the engine "
+                                    "is not defined"),
+            std::string::npos);
+  use_model_name("model");
+  std::string message;
+  EXPECT_TRUE(run_frequency_analysis(&message)) << message;
+  EXPECT_EQ(NENG, 1);
+}
+
 TEST_F(Refusal, ListFileThatCannotBeCreated) {
   grounded_chain(3);
   use_model_name("model");

@@ -142,6 +142,7 @@ TEST_F(CanvasTest, ModesDispatchOnlyTheirButtons) {
   click(100, 50, 2);  // right click in Create > Node does nothing
   click(100, 50, 3);  // nor do both buttons
   EXPECT_TRUE(lib.windows.empty());
+  AMASS_IN = 10.0;
   then_ok();
   click(100, 50);
   ASSERT_EQ(lib.windows.size(), 1u);
@@ -167,6 +168,7 @@ TEST_F(CanvasTest, ModesDispatchOnlyTheirButtons) {
 }
 
 TEST_F(CanvasTest, ClickSnapsAndFollowsTheLastPosition) {
+  AMASS_IN = 10.0;
   ITOGGLE_NODE();
   then_ok();
   click(101.2f, 48.9f);  // first click: free snap
@@ -302,6 +304,7 @@ TEST_F(ViewTest, CreateAtAZoomLandsOnTheSnappedUserPoint) {
   ILAST_VALID = 0;
   int px, py;
   user_pixel(1011.4, -7.8, px, py);
+  AMASS_IN = 10.0;
   then_ok();
   at_pixel(px, py, 0);
   at_pixel(px, py, 1);

@@ -49,9 +49,11 @@ TEST_F(CommandsTest, OpenShowsTheReaderMessageOrDrawsTheModelRead) {
 
   std::ofstream(dir_ / "empty.rtm") << "empty\n0 0 1 1\n1 6 1\n";
   FILIN = (dir_ / "empty").string();
+  REASON = "Node 1 at 50.0, 50.0 mm";  // the status line of the previous model
   EXPECT_EQ(READ_FILE(), 1);
   EXPECT_EQ(lib.messages, 1);
   EXPECT_EQ(NMASS, 0);
+  EXPECT_TRUE(REASON.is_blank());
   EXPECT_TRUE(refreshed(FREQS.data()->data()) && refreshed(&IVALID));
   EXPECT_NE(colour_at(50, 50), drawn);  // the model read in is drawn
 }

@@ -110,6 +110,7 @@ TEST_F(DialogsTest, NewRecordsStartBlank) {
   EXPECT_EQ(MASSES(2).icyleng_no(2), 0);
   EXPECT_EQ(MASSES(2).speed_ratio, 0.0);
   ITOGGLE_STIF();
+  ASTIF_IN = 1.0e6;
   then_ok();
   click(100, 50);
   click(150, 50);
@@ -236,6 +237,7 @@ TEST_F(DialogsTest, CancelInCreateStiffnessForgetsThePicks) {
   put_node(2, 150, 50);
   put_node(3, 150, 100);
   IDRAW();
+  ASTIF_IN = 1.0e6;
   const int pen1_before = lib.count(1);
   ITOGGLE_STIF();
   click(100, 50);
@@ -349,6 +351,7 @@ TEST_F(DialogsTest, LimitsIgnoreClicks) {
 }
 
 TEST_F(DialogsTest, ChoosingAModeForgetsAHalfPickedStiffness) {
+  ASTIF_IN = 1.0e6;
   put_node(1, 100, 50);
   put_node(2, 150, 50);
   ITOGGLE_STIF();
@@ -363,6 +366,116 @@ TEST_F(DialogsTest, ChoosingAModeForgetsAHalfPickedStiffness) {
   ILAST_VALID = 0;
   click(150, 50);
   EXPECT_EQ(STIFF(1).nodes(1), 2);
+}
+
+}  // namespace
+}  // namespace spindra::editing_test
+
+namespace spindra::editing_test {
+namespace {
+
+// OK with a value that cannot stand in a model is refused: the message names
+// the field, that field is selected, the dialog stays open; Cancel then
+// leaves the model as it was, and a good value is then taken.
+TEST_F(DialogsTest, ValuesThatCannotMakeAModelKeepTheDialogOpen) {
+  struct Case {
+    const char* field;  // the piece of the field set
+    double value;
+    const void* selected;
+    const char* message;
+  };
+  DialogBuffers& b = dialog_buffers();
+  const Case inertia_cases[] = {
+      {"Inertia         ", 0.0, &AMASS_IN, "Inertia: 0 kg.m^2 is no inertia"},
+      {"Inertia         ", -2.5, &AMASS_IN, "Inertia: -2.5 kg.m^2 is no inertia"},
+  };
+  ITOGGLE_NODE();
+  for (const Case& c : inertia_cases) {
+    const int refusals = lib.ok_refusals;
+    then([&](const Window& w) {
+      w.real(c.field) = c.value;
+      return 1;
+    });
+    then_cancel();  // the dialog stayed open: the user gives up
+    ILAST_VALID = 0;
+    click(100, 50);
+    EXPECT_EQ(lib.ok_refusals, refusals + 1) << c.message;
+    EXPECT_EQ(lib.last_caption, "Create Inertia");
+    EXPECT_NE(lib.last_message.find(c.message), std::string::npos) << lib.last_message;
+    EXPECT_EQ(lib.selected_field, c.selected);
+    EXPECT_EQ(NMASS, 0);
+  }
+  // Refused, then corrected in the same dialog: stored.
+  then([](const Window& w) {
+    w.real("Inertia         ") = 0.0;
+    return 1;
+  });
+  then([](const Window& w) {
+    w.real("Inertia         ") = 4.0;
+    return 1;
+  });
+  ILAST_VALID = 0;
+  click(100, 50);
+  ASSERT_EQ(NMASS, 1);
+  EXPECT_EQ(MASSES(1).amass, 4.0);
+  // Modify Inertia refuses the same way and keeps the stored value.
+  MTOGGLE_NODE();
+  then([](const Window& w) {
+    w.real("Inertia         ") = -1.0;
+    return 1;
+  });
+  then_cancel();
+  click(100, 50, 2);
+  EXPECT_EQ(lib.last_caption, "Modify Inertia");
+  EXPECT_EQ(lib.selected_field, &AMASS_MOD);
+  EXPECT_EQ(MASSES(1).amass, 4.0);
+
+  // A new inertia exactly on an existing one is refused before any dialog.
+  ITOGGLE_NODE();
+  const std::size_t windows = lib.windows.size();
+  ILAST_VALID = 0;
+  click(100, 50);
+  EXPECT_EQ(lib.windows.size(), windows);
+  EXPECT_EQ(NMASS, 1);
+  EXPECT_NE(lib.last_message.find("Inertia 1 already stands at 100.0, 50.0 mm"), std::string::npos)
+      << lib.last_message;
+
+  // Stiffness dialogs: stiffness, diameter and bore.
+  put_node(2, 150, 50);
+  IDRAW();
+  const Case stiffness_cases[] = {
+      {"%ffStiffness       %ta", 0.0, &ASTIF_IN, "Stiffness: 0 N.m/rad is no stiffness"},
+      {"Shaft diameter", -40.0, &DIA_IN, "Shaft diameter: -40 mm is less than 0"},
+      {"Shaft bore", -1.0, &b.create_bore, "Shaft bore: -1 mm is less than 0"},
+      {"Shaft bore", 40.0, &b.create_bore, "Shaft bore: 40 mm is not less than the shaft "
+                                           "diameter of 40 mm"},
+  };
+  ITOGGLE_STIF();
+  ASTIF_IN = 1.0e6;
+  DIA_IN = 40.0;
+  for (const Case& c : stiffness_cases) {
+    then([&](const Window& w) {
+      w.real(c.field) = c.value;
+      return 1;
+    });
+    then([&](const Window& w) {
+      EXPECT_EQ(lib.selected_field, c.selected);
+      EXPECT_NE(lib.last_message.find(c.message), std::string::npos) << lib.last_message;
+      w.real(c.field) = c.selected == &ASTIF_IN ? 1.0e6 : c.selected == &DIA_IN ? 40.0 : 0.0;
+      return 2;
+    });
+    ILAST_VALID = 0;
+    click(100, 50);
+    ILAST_VALID = 0;
+    click(150, 50);
+    EXPECT_EQ(NSTIF, 0);
+  }
+  then_ok();
+  ILAST_VALID = 0;
+  click(100, 50);
+  ILAST_VALID = 0;
+  click(150, 50);
+  EXPECT_EQ(NSTIF, 1);
 }
 
 }  // namespace

@@ -95,20 +95,30 @@ class ScriptedLibrary : public MemoryWindowLibrary {
   using Action = std::function<int(const Window&)>;
   ScriptedLibrary(int w, int h) : MemoryWindowLibrary(w, h) {}
 
+  // The window's OK check runs when an action returns 1; when it refuses,
+  // the window stays open for the next action.
   int window_printf(std::string_view layout, std::span<const LayoutArg> args) override {
+    const bool completes = layout.empty() || layout.back() != '&';
+    const Callback check = completes ? ok_check : nullptr;
+    if (completes) ok_check = nullptr;
     MemoryWindowLibrary::window_printf(layout, args);
     building_.pieces.push_back(pieces.back());
-    if (!layout.empty() && layout.back() == '&') return 0;
+    if (!completes) return 0;
     Window w = std::move(building_);
     building_ = {};
     windows.push_back(w);
-    if (actions.empty()) {
-      ADD_FAILURE() << "a window opened that the test did not expect: " << w.caption();
-      return 2;
-    }
-    Action a = std::move(actions.front());
-    actions.pop_front();
-    return a(w);
+    int result = 2;
+    do {
+      if (actions.empty()) {
+        ADD_FAILURE() << "a window opened (or stayed open) that the test did not expect: "
+                      << w.caption() << " " << last_message;
+        return 2;
+      }
+      Action a = std::move(actions.front());
+      actions.pop_front();
+      result = a(w);
+    } while (result == 1 && check && check() == 0 && ++ok_refusals > 0);
+    return result;
   }
   // Forgets the pieces of a window still being built (the main window's
   // region, added by the set-up).

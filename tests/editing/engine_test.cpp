@@ -343,5 +343,45 @@ TEST_F(EngineTest, LinkToAMissingEngineCountsAsFree) {
   EXPECT_EQ(MASSES(1).icyleng_no(1), 1);
 }
 
+// OK of the engine dialog refuses a firing order that does not hold each
+// cylinder once, naming the cylinder and selecting the field at fault.
+TEST_F(EngineTest, FiringOrderMustHoldEachCylinderOnce) {
+  struct Case {
+    std::vector<int> order;
+    int field;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{1, 5, 3, 5, 2, 4}, 4,
+       "Firing order, field 4: cylinder 5 is repeated (also in field 2); cylinder 6 is missing."},
+      {{1, 7, 3, 6, 2, 4}, 2,
+       "Firing order, field 2: 7 is not a cylinder of this 6-cylinder engine; cylinder 5 is "
+       "missing."},
+      {{1, 0, 3, 0, 2, 4}, 2,
+       "Firing order, field 2: 0 is not a cylinder of this 6-cylinder engine; cylinders 5, 6 are "
+       "missing."},
+  };
+  ITOGGLE_ENGI();
+  for (const Case& c : cases) {
+    then([&](const Window& w) {
+      w.integer("Number of cyls") = 6;
+      int j = 1;
+      for (int cyl : c.order) CRE_ENGS.ifirord(j++) = cyl;
+      return 1;
+    });
+    then([&](const Window&) {
+      EXPECT_EQ(lib.last_caption, "Create Engine");
+      EXPECT_EQ(lib.last_message.substr(0, std::string(c.message).size()), c.message);
+      EXPECT_EQ(lib.selected_field, &CRE_ENGS.ifirord(c.field));
+      return 2;
+    });
+    click(20, 20, 2);
+    EXPECT_EQ(IENG, 0) << "cancelled after the refusal";
+  }
+  // A good order goes through: the engine waits for its cylinders.
+  define(6);
+  EXPECT_EQ(IENG, 1);
+}
+
 }  // namespace
 }  // namespace spindra::editing_test

@@ -198,6 +198,8 @@ TEST_F(GuiEditingTest, ThreeInertiasShaftsAndModifications) {
 // of the press, whatever the pointer crosses on the way.
 TEST_F(GuiEditingTest, ADragWithTheButtonHeldIsOneClick) {
   run([this] {
+    AMASS_IN = 10.0;  // values that OK takes
+    ASTIF_IN = 1.0e6;
     menu({"&Create", "&Node"});
     for (float x : {60.0f, 100.0f, 140.0f}) {
       go(x, 100);

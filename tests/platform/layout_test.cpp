@@ -181,3 +181,73 @@ TEST(LayoutText, TrimAndWriteBlankPaddedTexts) {
 
 }  // namespace
 }  // namespace spindra
+
+namespace spindra {
+namespace {
+
+using layout::field_label;
+using layout::parse_window;
+
+// Every number field of the program is named by its label in messages, and
+// texts are read as whole numbers of the field's kind.
+TEST(LayoutFields, LabelsAndReadingOfNumberFields) {
+  std::vector<std::string> labels;
+  for (const auto& w : testing::record_program_windows()) {
+    const layout::WindowDescription d = parse_window(w.pieces());
+    for (const layout::Item& it : d.items) {
+      if (it.read_only || (it.kind != ItemKind::IntField && it.kind != ItemKind::RealField))
+        continue;
+      labels.push_back(field_label(d, it));
+      EXPECT_NE(labels.back(), "Field") << d.caption;
+    }
+  }
+  for (const char* l : {"Mode Scale", "Inertia", "External damping", "Number of cyls",
+                        "Vee angle", "Firing order, field 1", "Firing order, field 12",
+                        "Stiffness", "Shaft bore"}) {
+    EXPECT_NE(std::find(labels.begin(), labels.end(), l), labels.end()) << l;
+  }
+  double from = 0.0, to = 0.0;
+  const layout::Piece pieces[] = {
+      {"%ca[Ranges]&", {}},
+      {"%ff  Speed from %`bg[white]%^8rf to %`bg[white]%^8rf rev/min&",
+       {bind(from), call(stand_in), bind(to), call(stand_in)}},
+      {"%ff%`tt[&OK]", {}}};
+  const layout::WindowDescription d = parse_window(pieces);
+  std::vector<std::string> ranges;
+  for (const layout::Item& it : d.items) {
+    if (it.kind == ItemKind::RealField) ranges.push_back(field_label(d, it));
+  }
+  EXPECT_EQ(ranges, (std::vector<std::string>{"Speed from", "Speed from ... to"}));
+
+  // What fields take: a whole decimal number of their kind, blanks around.
+  Item real, whole, limited;
+  real.kind = ItemKind::RealField;
+  whole.kind = limited.kind = ItemKind::IntField;
+  limited.limited = true;
+  limited.low = 1;
+  limited.high = 12;
+  struct Reading {
+    const Item* field;
+    const char* text;
+    bool ok;
+    double value;
+  };
+  const Reading readings[] = {
+      {&real, " 2.50e3 ", true, 2500.0}, {&real, "-.5", true, -0.5},  {&real, "+7.", true, 7.0},
+      {&real, "12x", false, 0},          {&real, "1,5", false, 0},    {&real, "", false, 0},
+      {&real, "0x10", false, 0},         {&real, "inf", false, 0},    {&real, "1e400", false, 0},
+      {&real, "8.0+4", false, 0},        {&whole, "-12", true, -12},  {&whole, "1.5", false, 0},
+      {&whole, "3.0", false, 0},         {&whole, "1e3", false, 0},   {&limited, "12", true, 12},
+      {&limited, "13", false, 0},        {&limited, "0", false, 0},
+      {&whole, "2147483648", false, 0},
+  };
+  for (const Reading& r : readings) {
+    const layout::FieldReading got = layout::read_number_field(*r.field, r.text);
+    EXPECT_EQ(got.ok, r.ok) << r.text;
+    if (r.ok) EXPECT_EQ(got.value, r.value) << r.text;
+    if (!r.ok) EXPECT_FALSE(got.problem.empty()) << r.text;
+  }
+}
+
+}  // namespace
+}  // namespace spindra

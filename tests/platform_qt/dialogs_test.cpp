@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <memory>
 
 #include "tests/platform/program_windows.h"
 #include "tests/platform_qt/qt_test_support.h"
@@ -14,6 +15,21 @@ namespace {
 
 QPushButton* button(QWidget* w, int n) {
   return w->findChild<QPushButton*>(QStringLiteral("button%1").arg(n));
+}
+
+// Presses button n of `w`; the message it shows is answered and its text
+// returned (empty when none showed).
+std::string press_for_message(QWidget* w, int n) {
+  auto text = std::make_shared<std::string>();
+  later([text] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      *text = box->text().toStdString();
+      box->accept();
+    }
+  });
+  button(w, n)->click();
+  QApplication::processEvents();
+  return *text;
 }
 
 QStringList labels(QWidget* w) {
@@ -72,6 +88,27 @@ TEST_F(QtLibraryTest, AboutBoxClosesByOkEscapeOrFrame) {
   EXPECT_EQ(top(), nullptr);
 }
 
+// A dialog opened over a window opens centred on it (the About box's own
+// position holds only with no window beneath).
+TEST_F(QtLibraryTest, DialogOverAWindowOpensCentredOnIt) {
+  const RecordedWindow about = program_window("About Spindra");
+  QPoint centre, base_centre;
+  later([&, this] {
+    QWidget* base = top();
+    base->resize(700, 500);
+    base->move(150, 100);
+    base_centre = base->frameGeometry().center();
+    later([&, this] {
+      centre = top()->frameGeometry().center();
+      button(top(), 1)->click();
+    });
+    build(*lib, about.pieces());
+    button(base, 1)->click();
+  });
+  build(*lib, Pieces{{"%ca[Base]&", {}}, {"%`tt[&OK]", {}}});
+  EXPECT_LE((centre - base_centre).manhattanLength(), 4) << centre.x() << "," << centre.y();
+}
+
 // Without %es, Escape is the Cancel button where there is one.
 TEST_F(QtLibraryTest, EscapeWithoutItsCodeIsTheCancelButton) {
   const RecordedWindow dialog = program_window("Create Inertia");
@@ -115,7 +152,9 @@ TEST_F(QtLibraryTest, InertiaDialogWritesTypedValues) {
     replace_text(amass, "abc");
     EXPECT_DOUBLE_EQ(AMASS_IN, 2500.0);  // not a number: the value stays
     lose_focus(amass);
-    EXPECT_EQ(amass->text(), "2500");  // and shows again
+    EXPECT_EQ(amass->text(), "abc");  // and the text too, marked, for OK to refuse
+    EXPECT_FALSE(amass->toolTip().isEmpty());
+    replace_text(amass, "2500");
     replace_text(qobject_cast<QLineEdit*>(lib->control_for(&DAMPEX_IN)), "-0.25");
     auto* name = qobject_cast<QLineEdit*>(lib->control_for(name_var.data()));
     EXPECT_EQ(name->maxLength(), 16);
@@ -218,7 +257,7 @@ TEST_F(QtLibraryTest, EngineDialogLimitsGreyStatesAndCallbacks) {
     EXPECT_EQ(e.ncyl, 4);                     // below the limit of 1: not taken
     EXPECT_FALSE(ncyl->toolTip().isEmpty());  // marked as not a value
     lose_focus(ncyl);
-    EXPECT_EQ(ncyl->text(), "4");
+    EXPECT_EQ(ncyl->text(), "0");  // kept for OK to refuse
     replace_text(ncyl, "13");  // "1" is a count, "13" is not
     EXPECT_EQ(e.ncyl, 1);
     replace_text(ncyl, "4");
@@ -357,6 +396,113 @@ TEST_F(QtLibraryTest, EveryDialogGivesItsButtonNumberOrZero) {
     }
   }
   EXPECT_EQ(dialogs, 11);
+}
+
+}  // namespace
+}  // namespace spindra::testing
+
+namespace spindra::testing {
+namespace {
+
+// A number field whose whole text is not a number of its kind refuses OK:
+// the message names the field and the text, the dialog stays open with the
+// text selected; a good value then closes it, and Cancel closes it at any
+// time without reading the fields.
+struct RefusedText {
+  const char* dialog;
+  int field;  // 0 the inertia, 1 the cylinder count, 2 the first firing order place
+  const char* typed;
+  const char* message;
+  const char* good;
+};
+
+class RefusedFieldText : public QtLibraryTest, public ::testing::WithParamInterface<RefusedText> {
+};
+
+void* field_var(int field) {
+  switch (field) {
+    case 0:
+      return &AMASS_IN;
+    case 1:
+      return &CRE_ENGS.ncyl;
+    default:
+      return &CRE_ENGS.ifirord(1);
+  }
+}
+
+TEST_P(RefusedFieldText, OkIsRefusedWithTheFieldAndTheText) {
+  const RefusedText& c = GetParam();
+  const RecordedWindow dialog = program_window(c.dialog);
+  CRE_ENGS.ncyl = 6;
+  JGREY(1) = 1;
+  for (bool cancel : {false, true}) {
+    later([&, this] {
+      QWidget* w = top();
+      auto* e = qobject_cast<QLineEdit*>(lib->control_for(field_var(c.field)));
+      ASSERT_NE(e, nullptr);
+      replace_text(e, c.typed);
+      if (*c.typed == '\0') press_key(e, Qt::Key_Backspace);
+      EXPECT_EQ(press_for_message(w, 1), c.message);
+      EXPECT_EQ(top(), w) << "the dialog stays open";
+      EXPECT_EQ(e->text(), c.typed);
+      EXPECT_EQ(e->selectedText(), c.typed);
+      if (cancel) {
+        press_key(w, Qt::Key_Escape);
+        return;
+      }
+      replace_text(e, c.good);
+      EXPECT_EQ(press_for_message(w, 1), "");
+    });
+    EXPECT_EQ(build(*lib, dialog.pieces()), cancel ? 2 : 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, RefusedFieldText,
+    ::testing::Values(
+        RefusedText{"Create Inertia", 0, "12x", "Inertia: \"12x\" is not a number.", "12"},
+        RefusedText{"Create Inertia", 0, "1,5",
+                    "Inertia: \"1,5\" is not a number: the decimal mark is a point, as in "
+                    "\"1.5\".",
+                    "1.5"},
+        RefusedText{"Create Inertia", 0, "", "Inertia: the field is empty; type a number.", "3"},
+        RefusedText{"Create Inertia", 0, "1e400",
+                    "Inertia: \"1e400\" is out of the range of numbers (about 1e-308 to 1e308 "
+                    "in size).",
+                    "1e300"},
+        RefusedText{"Create Engine", 1, "2.5", "Number of cyls: \"2.5\" is not a whole number.",
+                    "2"},
+        RefusedText{"Create Engine", 1, "13",
+                    "Number of cyls: \"13\" is outside the range of this field, 1 to 12.", "12"},
+        RefusedText{"Create Engine", 2, "99999999999",
+                    "Firing order, field 1: \"99999999999\" is outside the range of this field, "
+                    "-2147483648 to 2147483647.",
+                    "1"}));
+
+// Outside a dialog (Mode Scale) a text that is no number is refused when
+// editing ends: the message names the field, the value stays and is shown
+// again, selected.
+TEST_F(QtLibraryTest, ModeScaleRefusesATextThatIsNoNumber) {
+  std::string message;
+  later([&, this] {
+    QWidget* w = top();
+    auto* scale = qobject_cast<QLineEdit*>(lib->control_for(&SCALE_MODE));
+    ASSERT_NE(scale, nullptr);
+    replace_text(scale, "2x");
+    later([&message] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        message = box->text().toStdString();
+        box->accept();
+      }
+    });
+    press_key(scale, Qt::Key_Return);
+    EXPECT_DOUBLE_EQ(SCALE_MODE, 1.0);
+    EXPECT_EQ(scale->text(), "1");
+    EXPECT_EQ(scale->selectedText(), "1");
+    menu_action(w, {"&File", "E&xit"})->trigger();
+  });
+  EXPECT_EQ(run_main_window(), 0);
+  EXPECT_EQ(message, "Mode Scale: \"2x\" is not a number.");
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMenuBar>
+#include <QSet>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -291,6 +293,20 @@ TEST_F(QtLibraryTest, ListViewerShowsTheFileAndClosesByExitOrEscape) {
     EXPECT_TRUE(fills()) << box->width() << " of " << w->width();
     w->resize(w->width() + 300, w->height() + 100);
     EXPECT_TRUE(fills()) << box->width() << " of " << w->width();
+    // Each item of the menu bar has an access key of its own.
+    QSet<QChar> keys;
+    int items = 0;
+    for (QMenuBar* bar : w->findChildren<QMenuBar*>()) {
+      for (QAction* a : bar->actions()) {
+        const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+        if (amp < 0 || amp + 1 >= a->text().size()) continue;
+        ++items;
+        keys.insert(a->text().at(amp + 1).toLower());
+      }
+    }
+    EXPECT_GE(items, 3);
+    EXPECT_EQ(keys.size(), items);
+    EXPECT_NE(menu_action(w, {"Save as P&DF..."}), nullptr);
     menu_action(w, {"E&xit"})->trigger();
   });
   FILOUT = p;
