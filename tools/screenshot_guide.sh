@@ -3,7 +3,9 @@
 # with the real program under Xvfb, as a user would: from a blank canvas it
 # sets the title and orders, draws the inertias and shafts of a diesel
 # generator set, defines the engine with its firing order, saves the model,
-# calculates, and opens the list file and the Campbell diagram.
+# calculates, opens the list file and the Campbell diagram, and enters the
+# forced-response data (sweep, excitation from examples/diesel-pressure-curve.csv,
+# shaft limits) to show the forced response and its report.
 #   tools/screenshot_guide.sh [OUTDIR]      (default docs/guide)
 # The model is saved in a scratch folder, never over the examples.  Needs xvfb, xdotool, imagemagick and
 # openbox (for the windows' frames and captions).
@@ -68,57 +70,60 @@ run() {
   xdotool key Return
   sleep 0.5
 
-  # Create > Node: a click per inertia, each with its dialog.
+  # Create > Node: a click per inertia, each with its dialog: the inertia
+  # (kg.m^2), the external damping (N.m.s/rad) and the name.
   xdotool windowfocus --sync "$main"
   xdotool key alt+c n
   sleep 0.3
-  local x inertia name
-  while read -r x inertia name; do
+  local x inertia damping name
+  while read -r x inertia damping name; do
     xdotool mousemove --window "$main" "$(px "$x")" "$row" click 1
     d=$(wait_window "^Create Inertia")
     field "$d" 350 47 "$inertia"
+    field "$d" 350 73 "$damping"
     field "$d" 350 99 "$name"
-    if [ "$name" = Flywheel ]; then shot "$d" inertia-dialog.png; fi
+    if [ "$name" = Damper ]; then shot "$d" inertia-dialog.png; fi
     xdotool key Return
     sleep 0.4
   done <<'EOF'
-30 0.55 Damper
-55 0.82 Cylinder 1
-80 0.82 Cylinder 2
-105 0.82 Cylinder 3
-130 0.82 Cylinder 4
-155 0.82 Cylinder 5
-180 0.82 Cylinder 6
-205 12.0 Flywheel
-255 18.5 Generator rotor
+30 0.55 800 Damper
+55 0.82 30 Cylinder 1
+80 0.82 30 Cylinder 2
+105 0.82 30 Cylinder 3
+130 0.82 30 Cylinder 4
+155 0.82 30 Cylinder 5
+180 0.82 30 Cylinder 6
+205 12.0 0 Flywheel
+255 18.5 0 Generator rotor
 EOF
 
   # Create > Stiffness > Node to node: two clicks per shaft, then its
-  # stiffness (N.m/rad), diameter and bore (mm).
+  # stiffness (N.m/rad), internal damping (N.m.s/rad), diameter and bore (mm).
   xdotool windowfocus --sync "$main"
   xdotool key alt+c s n
   sleep 0.3
-  local a b k diam bore
-  while read -r a b k diam bore; do
+  local a b k c diam bore
+  while read -r a b k c diam bore; do
     xdotool mousemove --window "$main" "$(px "$a")" "$row" click 1
     sleep 0.3
     xdotool mousemove --window "$main" "$(px "$b")" "$row" click 1
     d=$(wait_window "^Create Stiffness")
     field "$d" 350 47 "$k"
+    field "$d" 350 73 "$c"
     field "$d" 350 99 "$diam"
     field "$d" 350 125 "$bore"
     if [ "$a" = 205 ]; then shot "$d" stiffness-dialog.png; fi
     xdotool key Return
     sleep 0.4
   done <<'EOF'
-30 55 3100000 110 0
-55 80 2600000 110 30
-80 105 2600000 110 30
-105 130 2600000 110 30
-130 155 2600000 110 30
-155 180 2600000 110 30
-180 205 4200000 120 0
-205 255 150000 0 0
+30 55 3100000 0 110 0
+55 80 2600000 0 110 30
+80 105 2600000 0 110 30
+105 130 2600000 0 110 30
+130 155 2600000 0 110 30
+155 180 2600000 0 110 30
+180 205 4200000 0 120 0
+205 255 150000 200 0 0
 EOF
   xdotool mousemove --window "$main" 600 800
   sleep 0.5
@@ -197,6 +202,88 @@ EOF
   xdotool mousemove_relative 1 1
   sleep 0.5
   shot "$d" campbell.png
+
+  # Calculate > Forced Damped: the window says what is missing; the data
+  # goes in through its Data menu.
+  xdotool windowfocus --sync "$main"
+  xdotool key alt+l d
+  local forced
+  forced=$(wait_window "^Forced Response$")
+  sleep 2
+  xdotool windowfocus --sync "$forced"
+  xdotool key alt+d s
+  d=$(wait_window "^Forced Response Sweep")
+  field "$d" 232 21 300
+  field "$d" 232 47 1650
+  field "$d" 232 73 5
+  field "$d" 232 99 1500
+  sleep 0.3
+  shot "$d" sweep-dialog.png
+  xdotool key alt+o
+  sleep 0.5
+  # Data > Excitation: the engine's dimensions, then its gas harmonics from
+  # the cylinder pressure curve.
+  xdotool windowfocus --sync "$forced"
+  xdotool key alt+d e
+  d=$(wait_window "^Excitation")
+  field "$d" 190 47 170
+  field "$d" 190 73 210
+  field "$d" 190 99 420
+  field "$d" 190 125 11.5
+  field "$d" 190 151 22
+  xdotool key Tab
+  xdotool mousemove --window "$d" 316 421 click 1  # Import pressure curve...
+  local open
+  open=$(wait_window "^Open$")
+  xdotool windowfocus --sync "$open"
+  xdotool type --delay 5 "$root/examples/diesel-pressure-curve.csv"
+  xdotool key Return
+  sleep 1.5
+  shot "$d" excitation-dialog.png
+  xdotool windowfocus --sync "$d"
+  xdotool key alt+o
+  sleep 0.5
+  # Data > Shaft Limits: the crank (800 MPa) and the flange (700 MPa).
+  xdotool windowfocus --sync "$forced"
+  xdotool key alt+d l
+  d=$(wait_window "^Shaft Limits")
+  # From the shaft number field, Tab leads to the tensile strength and the
+  # factor ck (1.0: plain sections), and Shift+Tab twice back.
+  local s uts
+  for s in 1 2 3 4 5 6 7; do
+    uts=800
+    [ "$s" != 7 ] || uts=700
+    xdotool key ctrl+a; xdotool type "$s"; xdotool key Tab
+    sleep 0.3
+    xdotool key ctrl+a; xdotool type "$uts"; xdotool key Tab
+    xdotool key ctrl+a; xdotool type "1"; xdotool key Tab
+    sleep 0.3
+    [ "$s" = 7 ] || xdotool key shift+Tab shift+Tab shift+Tab
+  done
+  shot "$d" limits-dialog.png
+  xdotool key alt+o
+  sleep 0.5
+  # Recalculate (the button beside the plot).
+  xdotool mousemove --window "$forced" 920 339 click 1
+  sleep 5
+  [ -z "${GUIDE_DEBUG:-}" ] || import -window root "$out/debug-root.png"
+  xdotool mousemove --window "$forced" 840 600
+  sleep 0.5
+  shot "$forced" forced-response.png
+  # File > Review Report of the Forced Response window.
+  xdotool windowfocus --sync "$forced"
+  xdotool key alt+f r
+  d=$(wait_window "List file viewer")
+  sleep 1
+  # On to the page of the synthesized stresses against the limits.
+  xdotool mousemove --window "$d" 400 200 click 1
+  xdotool key Next Next Next
+  sleep 0.5
+  shot "$d" forced-report.png
+  if [ -n "${GUIDE_DEBUG:-}" ]; then
+    xdotool windowfocus --sync "$main"; xdotool key ctrl+s; sleep 1
+    cp "$dir"/diesel-generator-guide.* "$out/"
+  fi
 }
 
 if [ "${SPINDRA_INSIDE_XVFB:-}" = 1 ]; then
