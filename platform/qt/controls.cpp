@@ -303,6 +303,7 @@ static void select_for_typing(QLineEdit* e) {
   e->setFocus(Qt::OtherFocusReason);
   e->selectAll();
   QTimer::singleShot(0, e, [e] {
+    e->window()->activateWindow();
     e->setFocus(Qt::OtherFocusReason);
     e->selectAll();
   });
