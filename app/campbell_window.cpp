@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "analysis/campbell.h"
@@ -25,6 +26,7 @@ constexpr float kNumberWide = 1.8f;  // tick and line labels, mm
 constexpr float kNumberHigh = 2.7f;
 constexpr float kTitleWide = 2.4f;
 constexpr float kTitleHigh = 3.6f;
+constexpr float kTitleRoom = 287.0f;  // mm of the 297 mm paper a title line may take
 constexpr int kCirclePoints = 36;
 // Pens: axes and text, order lines, mode lines, crossings, operating range.
 constexpr int32_t kPenAxes = 0;
@@ -96,7 +98,11 @@ void draw_axes() {
   const std::string_view model = TITLE.trimmed();
   std::snprintf(title, sizeof title, "Campbell diagram%s%.*s", model.empty() ? "" : " - ",
                 static_cast<int>(model.size()), model.data());
-  PLOT_TEXT_C(title, 148.5f, 198.0f, kTitleWide, kTitleHigh, 0.0f);
+  // A long model title makes the characters smaller so that the line fits
+  // the paper; each character takes 1.5 times its width.
+  const float across = static_cast<float>(std::strlen(title)) * 1.5f;
+  const float wide = std::min(kTitleWide, kTitleRoom / across);
+  PLOT_TEXT_C(title, 148.5f, 198.0f, wide, wide * (kTitleHigh / kTitleWide), 0.0f);
 }
 
 void draw_mode_lines() {

@@ -358,8 +358,7 @@ int run_main_window(std::string_view model) {
                 {call(save_model), literal("FILE_OPENW"), bind(FILIN), call(SAVE_FILE)});
   WINDOW_PRINTF("%mn[[~&Review List file,|]]&", {bind(IVALID), call(REVIEW)});
   WINDOW_PRINTF("%mn[[&Export Picture...,&Print...,|]]&",
-                {literal("FILE_OPENW"), bind(PICTURE_FILE), call(EXPORT_PICTURE),
-                 call(PRINT_PICTURE)});
+                {call(EXPORT_PICTURE), call(PRINT_PICTURE)});
   WINDOW_PRINTF("%mn[[E&xit]]&", {literal("EXIT")});
   WINDOW_PRINTF("%mn[&Edit[~&Undo,~&Redo,|,&Delete]]&",
                 {bind(can_undo), call(undo_command), bind(can_redo), call(redo_command),

@@ -58,6 +58,12 @@ int print_command(int (*draw)()) {
 }
 
 int EXPORT_PICTURE() {
+  // The dialog offers the picture types only, whatever name was refused
+  // before, so a picture is never written under the model file's type.
+  if (!window_library().choose_file_of(kPictureFilter, true, PICTURE_FILE.data(),
+                                       static_cast<int>(FileName130::kWidth))) {
+    return 1;
+  }
   return export_command(PICTURE_FILE, IDRAW);
 }
 

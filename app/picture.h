@@ -34,8 +34,13 @@ void suggest_picture_name(FileName130& picture);
 int export_command(FileName130& file, int (*draw)());
 int print_command(int (*draw)());
 
-// Main-window callbacks: File > Export Picture... (after the file dialog)
-// and File > Print...; both draw the model as IDRAW does.  Return 1.
+// The name of the file filter of picture files in the windows that export
+// pictures ("*.svg *.pdf *.png").
+inline constexpr const char* kPictureFilter = "Pictures";
+
+// Main-window callbacks: File > Export Picture... (the file dialog offering
+// the picture types only, then the picture) and File > Print...; both draw
+// the model as IDRAW does.  Return 1.
 int EXPORT_PICTURE();
 int PRINT_PICTURE();
 

@@ -185,6 +185,12 @@ class WindowLibrary {
   // blank-padded path[0..width) and returns true; false when it was
   // cancelled or the path does not fit (then nothing is written).
   virtual bool choose_file(bool for_writing, char* path, int width) = 0;
+  // The same dialog offering only the window's file filter named `filter`
+  // (so a picture dialog offers and writes only picture types).
+  virtual bool choose_file_of(std::string_view filter, bool for_writing, char* path, int width) {
+    (void)filter;
+    return choose_file(for_writing, path, width);
+  }
 };
 
 // The window library every part of the program talks to.  Until one is

@@ -32,14 +32,34 @@ class NameOnlyIconProvider : public QFileIconProvider {
   QMimeDatabase mime_;
 };
 
-// The extension a filter forces on a save: its own when it is one "*.ext"
-// pattern, none otherwise.
-std::string forced_extension(const layout::Filter& filter) {
-  const std::string& p = filter.pattern;
-  if (p.size() < 3 || p.compare(0, 2, "*.") != 0) return {};
-  const std::string ext = p.substr(2);
+// The extension a filter gives a saved name: its own when it is one
+// "*.ext" pattern (`mode` 0: it replaces any other); for several "*.ext"
+// patterns, a name of one of them is kept and another gets the first
+// extension only when it has none (`mode` 1).  None for other patterns.
+struct ForcedExtension {
+  std::string ext;
+  int mode = 0;
+};
+
+std::string pattern_extension(std::string_view p) {
+  if (p.size() < 3 || p.substr(0, 2) != "*.") return {};
+  const std::string ext(p.substr(2));
   if (ext.find_first_of("*?[]; .") != std::string::npos) return {};
   return ext;
+}
+
+ForcedExtension forced_extension(const layout::Filter& filter, const QString& name) {
+  const QStringList patterns =
+      QString::fromStdString(filter.pattern).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+  if (patterns.size() == 1) return {pattern_extension(filter.pattern), 0};
+  std::string first;
+  for (const QString& p : patterns) {
+    const std::string ext = pattern_extension(p.toStdString());
+    if (ext.empty()) return {};
+    if (first.empty()) first = ext;
+  }
+  if (QDir::match(patterns, QFileInfo(name).fileName())) return {};
+  return {first, 1};
 }
 
 QStringList patterns_of(const layout::Filter& filter) {
@@ -53,26 +73,27 @@ class FileDialog : public QFileDialog {
   std::vector<layout::Filter> filters;
   int width = 0;
 
-  // The extension a save forces: that of the chosen filter, or of the
+  // The extension a save of `name` gets: from the chosen filter, or from the
   // window's first filter when the choice is all files.
-  std::string extension() const {
+  ForcedExtension extension(const QString& name) const {
     const int chosen = static_cast<int>(nameFilters().indexOf(selectedNameFilter()));
     if (chosen >= 0 && chosen < static_cast<int>(filters.size()))
-      return forced_extension(filters[static_cast<std::size_t>(chosen)]);
-    return filters.empty() ? std::string() : forced_extension(filters.front());
+      return forced_extension(filters[static_cast<std::size_t>(chosen)], name);
+    return filters.empty() ? ForcedExtension{} : forced_extension(filters.front(), name);
   }
 
   // The name a save will really write for `typed`.
   QString written_name(const QString& typed) const {
     const FileNameRule rule = save_name_rule();
     const std::string path = typed.toStdString();
-    const std::string extension = this->extension();
-    if (!rule || extension.empty() || width <= 0 || path.size() > static_cast<std::size_t>(width)) {
+    const ForcedExtension extension = this->extension(typed);
+    if (!rule || extension.ext.empty() || width <= 0 ||
+        path.size() > static_cast<std::size_t>(width)) {
       return typed;
     }
     std::string field = path;
     field.resize(static_cast<std::size_t>(width), ' ');
-    rule(field.data(), width, extension, 0);
+    rule(field.data(), width, extension.ext, extension.mode);
     field.erase(field.find_last_not_of(' ') + 1);
     return QString::fromStdString(field);
   }
@@ -102,7 +123,7 @@ class FileDialog : public QFileDialog {
 }  // namespace
 
 QString choose_file(QWidget* parent, bool reading, const std::vector<layout::Filter>& filters,
-                    const QString& current, int width) {
+                    const QString& current, int width, bool all_files) {
   NameOnlyIconProvider icons;  // outlives the dialog's file list
   FileDialog dialog(parent, reading ? QStringLiteral("Open") : QStringLiteral("Save As"));
   dialog.setObjectName("spindra_file_dialog");
@@ -114,7 +135,7 @@ QString choose_file(QWidget* parent, bool reading, const std::vector<layout::Fil
   dialog.setFileMode(reading ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   QStringList names;
   for (const auto& f : filters) names << QString::fromStdString(f.name + " (" + f.pattern + ")");
-  names << QStringLiteral("All files (*)");
+  if (all_files) names << QStringLiteral("All files (*)");
   dialog.setNameFilters(names);
   dialog.filters = filters;
   dialog.width = width;

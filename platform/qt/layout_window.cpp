@@ -174,11 +174,19 @@ void LayoutWindow::file_action(const Action& action) {
   lib_.run(action);
 }
 
-bool LayoutWindow::choose_path(bool reading, const Var& target) {
+bool LayoutWindow::choose_path(bool reading, const Var& target, std::string_view only) {
   const std::string current = layout::trimmed_text(target.as_text(), target.width);
+  std::vector<layout::Filter> filters;
+  for (const layout::Filter& f : desc_.filters) {
+    if (only.empty() || f.name == only) filters.push_back(f);
+  }
+  if (filters.empty()) {
+    throw LayoutError("layout: the window \"" + desc_.caption + "\" has no file filter named \"" +
+                      std::string(only) + "\"");
+  }
   lib_.enter_loop();
-  const QString chosen =
-      choose_file(this, reading, desc_.filters, QString::fromStdString(current), target.width);
+  const QString chosen = choose_file(this, reading, filters, QString::fromStdString(current),
+                                     target.width, only.empty());
   lib_.leave_loop();
   if (chosen.isEmpty()) return false;  // cancelled
   const std::string path = chosen.toStdString();

@@ -50,9 +50,10 @@ class LayoutWindow : public QDialog {
   // Reads every number field that takes input; at the first whose text is no
   // value of its kind, says so in a message, selects it and gives false.
   bool fields_read();
-  // The file dialog with the window's filters; the chosen path goes into
-  // `path`.  False when cancelled or when the path does not fit (said).
-  bool choose_path(bool reading, const layout::Var& path);
+  // The file dialog with the window's filters (only the one named `only`
+  // when it is given); the chosen path goes into `path`.  False when
+  // cancelled or when the path does not fit (said).
+  bool choose_path(bool reading, const layout::Var& path, std::string_view only = {});
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;

@@ -401,17 +401,22 @@ void QtWindowLibrary::show_message(std::string_view caption, std::string_view te
 }
 
 bool QtWindowLibrary::choose_file(bool for_writing, char* path, int width) {
+  return choose_file_of({}, for_writing, path, width);
+}
+
+bool QtWindowLibrary::choose_file_of(std::string_view filter, bool for_writing, char* path,
+                                     int width) {
   const layout::Var target{layout::Var::Kind::Text, path, width, 1};
   // The window the user works in (a key such as Ctrl+S was pressed there)
   // offers its own filters, not those of a newer window beside it.
   const QWidget* active = QApplication::activeWindow();
   for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
     if (*it && !(*it)->closing() && (*it)->window() == active) {
-      return (*it)->choose_path(!for_writing, target);
+      return (*it)->choose_path(!for_writing, target, filter);
     }
   }
   for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
-    if (*it && !(*it)->closing()) return (*it)->choose_path(!for_writing, target);
+    if (*it && !(*it)->closing()) return (*it)->choose_path(!for_writing, target, filter);
   }
   return false;
 }

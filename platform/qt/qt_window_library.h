@@ -58,6 +58,7 @@ class QtWindowLibrary : public WindowLibrary {
   void set_ok_check(Callback check) override { ok_check_ = check; }
   void select_field(const void* var) override;
   bool choose_file(bool for_writing, char* path, int width) override;
+  bool choose_file_of(std::string_view filter, bool for_writing, char* path, int width) override;
 
   // Reading back, for tests and checks.
   // Palette index of a region pixel; -1 outside the region or for a colour

@@ -106,6 +106,20 @@ TEST_F(Campbell, CampbellCrossingsFollowTheListFile) {
     const double relative = (c.r / px_per_mm - kCircleMin) / kCircleGrowth;
     EXPECT_NEAR(relative, line.second / largest, 0.03) << "order " << order;
   }
+
+  // A title of the full 80 characters fits the paper: no line is cut at its
+  // edges.
+  TITLE = std::string(80, 'W');
+  set_window_library(&lib);
+  ASSERT_TRUE(draw_on_page(PageKind::Svg, "unused.svg", DRAW_CAMPBELL, &message)) << message;
+  set_window_library(nullptr);
+  int leftmost = 1 << 30, rightmost = -1;
+  for (const auto& l : lib.page_lines) {
+    leftmost = std::min({leftmost, l.x1, l.x2});
+    rightmost = std::max({rightmost, l.x1, l.x2});
+  }
+  EXPECT_GT(leftmost, 0);
+  EXPECT_LT(rightmost, 1484);
 }
 
 // The callback bound by the layout piece that holds `text`.

@@ -1,6 +1,8 @@
 // A model built by clicks saves and opens again identically, and its
 // frequencies are those of the same model read from a file.
 #include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -240,6 +242,60 @@ TEST_F(GuiEditingTest, UnsavedWorkAsksBeforeExitOpenAndClose) {
   ASSERT_TRUE(read_model_file());
   EXPECT_EQ(NMASS, 1);
   EXPECT_EQ(MASSES(1).name, "Motor rotor");
+}
+
+// Export Picture offers and writes picture types only: after a refused
+// extension the next name still becomes a picture, and a picture named like
+// the model file leaves the model file alone.
+TEST_F(GuiEditingTest, ExportPictureOnlyEverOffersAndWritesPictures) {
+  QTemporaryDir dir;
+  const QString model = dir.filePath("m.rtm");
+  {
+    QFile f(model);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("kept\n0 0 1 1\n1 6 1\n");
+  }
+  std::vector<QStringList> offered;
+  std::string refused;
+  // Answers the next file dialog with `name` (recording what it offers) and
+  // then the message that may follow.
+  const auto export_as = [&](const QString& name) {
+    later([&, name] {
+      auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(d, nullptr) << "no file dialog";
+      offered.push_back(d->nameFilters());
+      later([&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+          refused = box->text().toStdString();
+          box->accept();
+        }
+      });
+      d->selectFile(dir.filePath(name));
+      QMetaObject::invokeMethod(d, "accept", Qt::DirectConnection);
+    });
+    menu_action(main_, {"&File", "&Export Picture..."})->trigger();
+    QApplication::processEvents();
+  };
+  run([&] {
+    export_as("pic.xyz");
+    EXPECT_NE(refused.find("pic.xyz: a picture is written as SVG, PDF or PNG"), std::string::npos)
+        << refused;
+    refused.clear();
+    export_as("pic.png");
+    export_as("m.png");
+    export_as("plain");
+  });
+  EXPECT_EQ(refused, "");
+  ASSERT_EQ(offered.size(), 4u);
+  for (const QStringList& filters : offered)
+    EXPECT_EQ(filters, QStringList{"Pictures (*.svg *.pdf *.png)"});
+  EXPECT_TRUE(QImage(dir.filePath("pic.png")).width() > 0);
+  EXPECT_TRUE(QImage(dir.filePath("m.png")).width() > 0);
+  EXPECT_TRUE(QFile::exists(dir.filePath("plain.svg")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("pic.rtm")));
+  QFile kept(model);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), QByteArray("kept\n0 0 1 1\n1 6 1\n"));
 }
 
 }  // namespace
