@@ -1,6 +1,6 @@
 # Validates the AppStream metadata and checks that it names the desktop
 # entry, the model file type and the release of the build:
-#   cmake -DMETAINFO=... -DDESKTOP=... -DMIME=... -DVERSION=... -P check_metainfo.cmake
+#   cmake -DMETAINFO=... -DDESKTOP=... -DMIME=... -DVERSION=... -DDOCS=... -P check_metainfo.cmake
 file(READ "${METAINFO}" meta)
 file(READ "${MIME}" mime)
 get_filename_component(desktop_id "${DESKTOP}" NAME)
@@ -21,6 +21,19 @@ string(FIND "${meta}" "<id>${id}</id>" at)
 if(at LESS 0)
   message(FATAL_ERROR "${METAINFO}: the id is not ${id}")
 endif()
+
+# Every screenshot is a picture of the repository's docs folder.
+string(REGEX MATCHALL "<image>[^<]*</image>" images "${meta}")
+list(LENGTH images count)
+if(count LESS 1)
+  message(FATAL_ERROR "${METAINFO} has no screenshots")
+endif()
+foreach(image ${images})
+  string(REGEX REPLACE "^<image>.*/docs/([^/<]+)</image>$" "\\1" name "${image}")
+  if(NOT EXISTS "${DOCS}/${name}")
+    message(FATAL_ERROR "${METAINFO}: the screenshot ${image} is not in docs/")
+  endif()
+endforeach()
 
 find_program(appstreamcli appstreamcli)
 if(NOT appstreamcli)
