@@ -982,6 +982,18 @@ FieldReading read_number_field(const Item& field, std::string_view typed) {
         return r;
       }
     }
+    // An exponent without its letter, as some files write it ("8.0+4").
+    const std::size_t sign = s.find_last_of("+-");
+    if (!whole && sign != std::string_view::npos && sign > 0 &&
+        s.substr(0, sign).find('.') != std::string_view::npos && s[sign - 1] != 'e' &&
+        s[sign - 1] != 'E') {
+      const std::string with_e = std::string(s.substr(0, sign)) + "e" + std::string(s.substr(sign));
+      double v = 0.0;
+      if (decimal_syntax(with_e) && decimal_value(with_e, v)) {
+        r.problem = "is not a number: an exponent is written with e, as in \"" + with_e + "\"";
+        return r;
+      }
+    }
     r.problem = whole ? "is not a whole number" : "is not a number";
     return r;
   }

@@ -247,6 +247,8 @@ TEST(LayoutFields, LabelsAndReadingOfNumberFields) {
     if (r.ok) EXPECT_EQ(got.value, r.value) << r.text;
     if (!r.ok) EXPECT_FALSE(got.problem.empty()) << r.text;
   }
+  EXPECT_EQ(layout::read_number_field(real, "8.0+4").problem,
+            "is not a number: an exponent is written with e, as in \"8.0e+4\"");
 }
 
 }  // namespace
