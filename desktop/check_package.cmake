@@ -60,7 +60,9 @@ set(expected
     usr/share/spindra/examples/diesel-generator.rtm
     usr/share/spindra/examples/marine-propulsion.rtm
     usr/share/spindra/examples/diesel-pressure-curve.csv
-    usr/share/doc/spindra/copyright usr/share/doc/spindra/README.md)
+    usr/share/doc/spindra/copyright usr/share/doc/spindra/README.md
+    usr/share/doc/spindra/docs/guide.md usr/share/doc/spindra/docs/model-file.md
+    usr/share/doc/spindra/docs/guide/forced-response.png)
 foreach(f ${expected})
   string(REPLACE "+" "\\+" pattern "${f}")
   if(NOT listing MATCHES " \\./${pattern}\n")
