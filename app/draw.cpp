@@ -160,6 +160,9 @@ void DRAW_GRID() {
 int DRAW_MODAL() {
   if (IVALID != 1 || ICURRENT_FREQ < 1 || ICURRENT_FREQ > kMaxNodes) return 1;
   if (FREQS(ICURRENT_FREQ).is_blank()) return 1;
+  // After a deletion the inertias are numbered anew: the kept matrices no
+  // longer describe them, and a shape drawn from them would be wrong.
+  if (!analysed_numbering_kept()) return 1;
   // Inertias and shafts added since the analysis have no place in its
   // matrices: the shape is drawn over the model as it was analysed.
   const int32_t n = std::min(analysed_nmass, NMASS);

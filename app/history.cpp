@@ -172,6 +172,15 @@ void note_analysis_run() {
   show_results_mark();
 }
 
+bool analysed_numbering_kept() {
+  if (!have_analysed) return true;
+  if (NMASS < analysed.nmass || NSTIF < analysed.nstif) return false;
+  for (int32_t i = 1; i <= analysed.nstif; ++i) {
+    if (!(STIFF(i).nodes == analysed.stiff(i).nodes)) return false;
+  }
+  return true;
+}
+
 bool note_model_edit() {
   if (current < 0) start_history();
   if (same_as_store(step(current))) return false;

@@ -28,6 +28,11 @@ inline int32_t model_changed = 0;
 // that analysis ran; the windows showing results say so until the next
 // Calculate.  Cleared by every analysis run and by Open and New.
 inline int32_t results_outdated = 0;
+// True while every inertia and shaft of the last analysis still has the
+// number and the ends it had then (edits may have added to the model or
+// changed values, but deleted nothing): only then can the kept matrices
+// give a mode shape of the inertias now drawn.
+bool analysed_numbering_kept();
 // 1 while there is a step to undo / redo (the Edit menu greys its items by
 // them).
 inline int32_t can_undo = 0;

@@ -479,6 +479,26 @@ TEST_F(EverydayTest, ResultsAreMarkedOutOfDateAfterAnEditUntilTheNextAnalysis) {
   EXPECT_EQ(results_outdated, 1);
   PROG10();
   EXPECT_EQ(results_outdated, 0) << "a new analysis is of this model";
+
+  // A deletion numbers the inertias anew: no mode shape is drawn from the
+  // matrices of the analysed model until the deletion is undone.
+  auto shape_ink = [this] {
+    IDRAW();
+    int n = 0;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) n += lib.pixel(x, y) == 2;
+    return n;
+  };
+  put_node(3, 150, 100);
+  put_stiff(2, 2, 3);
+  note_model_edit();
+  PROG10();
+  ASSERT_GT(shape_ink(), 0);
+  ASSERT_GE(delete_node(1), 0);
+  note_model_edit();
+  EXPECT_EQ(shape_ink(), 0);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_GT(shape_ink(), 0);
   MASSES(2).amass = 30.0;
   note_model_edit();
   ASSERT_EQ(results_outdated, 1);
