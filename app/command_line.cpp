@@ -46,8 +46,9 @@ constexpr ToolkitOption kToolkitOptions[] = {
     {"visual", 1},      {"testability", 0},
 };
 
-// The arguments a toolkit option at argv[i] takes up (itself included), or
-// 0 when it is none.
+// The arguments a toolkit option at argv[i] takes up (itself included), 0
+// when it is none, or -1 when its value is missing (the toolkit would stop
+// the program on it).
 int toolkit_option_length(int argc, const char* const* argv, int i) {
   std::string_view a = argv[i];
   if (a.size() < 2 || a.front() != '-') return 0;
@@ -58,7 +59,7 @@ int toolkit_option_length(int argc, const char* const* argv, int i) {
   for (const ToolkitOption& o : kToolkitOptions) {
     if (o.name != a) continue;
     if (attached || o.values == 0) return 1;
-    return std::min(1 + o.values, argc - i);
+    return 1 + o.values <= argc - i ? 1 + o.values : -1;
   }
   return 0;
 }
@@ -78,7 +79,11 @@ CommandLine parse_command_line(int argc, const char* const* argv, bool toolkit_o
   for (int i = 1; i < argc; ++i) {
     const std::string_view a = argv[i];
     const int toolkit = options && toolkit_options ? toolkit_option_length(argc, argv, i) : 0;
-    if (toolkit > 0) {
+    if (toolkit < 0) {
+      line.action = CommandLine::Action::Refuse;
+      line.message = "spindra: the option " + std::string(a) + " needs a value\n";
+      return line;
+    } else if (toolkit > 0) {
       i += toolkit - 1;
     } else if (options && a == "--") {
       options = false;

@@ -310,6 +310,9 @@ TEST_F(CalcCommand, MainProgramRefusesAnUnknownOptionWithoutADisplay) {
   const auto [status3, message3] = run("a.rtm b.rtm");
   EXPECT_EQ(status3, 2);
   EXPECT_EQ(message3, "spindra: one model file at a time (a.rtm and b.rtm)\n");
+  const auto [status4, message4] = run("a.rtm -platform");
+  EXPECT_EQ(status4, 2);
+  EXPECT_EQ(message4, "spindra: the option -platform needs a value\n");
 }
 
 }  // namespace
