@@ -132,9 +132,11 @@ QHBoxLayout* FlowLayout::cell() {
 void FlowLayout::end_line() {
   // Items keep to the left of their cell, unless one of them follows the
   // window's size and takes the spare width itself.
+  // A centred line's leading stretch is balanced by one after its items.
+  const int first = row_centred_ ? 1 : 0;
   for (QHBoxLayout* c : row_cells_) {
     bool expands = false;
-    for (int i = 0; i < c->count(); ++i) expands = expands || c->stretch(i) > 0;
+    for (int i = first; i < c->count(); ++i) expands = expands || c->stretch(i) > 0;
     if (!expands) c->addStretch(1);
   }
   row_cells_.clear();

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <vector>
 #include <QPushButton>
 #include <QRadioButton>
 #include <memory>
@@ -71,6 +72,13 @@ TEST_F(QtLibraryTest, AboutBoxClosesByOkEscapeOrFrame) {
         EXPECT_FALSE(label->font().bold());
       }
     }
+    // Centred lines share one middle.
+    std::vector<int> middles;
+    for (QLabel* label : w->findChildren<QLabel*>())
+      middles.push_back(label->mapTo(w, label->rect().center()).x());
+    ASSERT_EQ(middles.size(), 3u);
+    EXPECT_NEAR(middles[0], middles[1], 2);
+    EXPECT_NEAR(middles[0], middles[2], 2);
     QPushButton* ok = button(w, 1);
     ASSERT_NE(ok, nullptr);
     EXPECT_EQ(ok->text(), "&OK");
