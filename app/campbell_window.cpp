@@ -10,6 +10,7 @@
 #include "app/history.h"
 #include "app/model/store.h"
 #include "app/picture.h"
+#include "app/plot_frame.h"
 #include "app/view.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
@@ -37,63 +38,19 @@ constexpr int32_t kPenOperating = 14;
 
 double freq_top = 1.0;  // top of the frequency axis of the drawing in hand
 
-// Decimals of the labels of an axis with this step; -1 for whole numbers.
-int32_t decimals_of(double step) {
-  if (step >= 1.0) return -1;
-  return std::min(3, static_cast<int32_t>(std::ceil(-std::log10(step) - 1e-9)));
-}
-
-void line(float x1, float y1, float x2, float y2) {
-  VECTO2(x1, y1, 0);
-  VECTO2(x2, y2, 1);
-}
-
-// Clip window of the kernel: the plot area, or the whole paper.
-void clip_to_plot(bool plot) {
-  gsl::RQLCLX = plot ? kCampbellLeft : gsl::RQMINX;
-  gsl::RQMCLX = plot ? kCampbellRight : gsl::RQMAXX;
-  gsl::RQLCLY = plot ? kCampbellBottom : gsl::RQMINY;
-  gsl::RQMCLY = plot ? kCampbellTop : gsl::RQMAXY;
-}
+constexpr PlotFrame kPlot = {kCampbellLeft, kCampbellRight, kCampbellBottom, kCampbellTop};
+constexpr TickStyle kTicks = {kTickLength, kNumberWide, kNumberHigh};
 
 void draw_operating_range() {
-  const double from = std::max(OPER_FROM, SPEED_FROM);
-  const double to = std::min(OPER_TO, SPEED_TO);
-  if (!(to > from)) return;
-  COLOUR(kPenOperating);
-  gsl::IQBLOK = 1;
-  VECTO2(campbell_x(from), kCampbellBottom, 0);
-  VECTO2(campbell_x(to), kCampbellTop, 1);
-  gsl::IQBLOK = 0;
+  shade_speed_range(kPlot, std::max(OPER_FROM, SPEED_FROM), std::min(OPER_TO, SPEED_TO), campbell_x,
+                    kPenOperating);
 }
 
 void draw_axes() {
   COLOUR(kPenAxes);
-  line(kCampbellLeft, kCampbellBottom, kCampbellRight, kCampbellBottom);
-  line(kCampbellRight, kCampbellBottom, kCampbellRight, kCampbellTop);
-  line(kCampbellRight, kCampbellTop, kCampbellLeft, kCampbellTop);
-  line(kCampbellLeft, kCampbellTop, kCampbellLeft, kCampbellBottom);
-
-  const double sstep = round_step(SPEED_TO - SPEED_FROM, 8);
-  const int32_t sdec = decimals_of(sstep);
-  for (double v = round_up(SPEED_FROM, sstep); v <= SPEED_TO + sstep * 1e-6; v += sstep) {
-    const float x = campbell_x(v);
-    line(x, kCampbellBottom, x, kCampbellBottom - kTickLength);
-    NUMBER_XY_ANG(x, kCampbellBottom - kTickLength - 4.0f, static_cast<float>(v), 10, sdec,
-                  kNumberWide, kNumberHigh, true, false, 0.0f);
-  }
-  const double fstep = round_step(freq_top, 8);
-  const int32_t fdec = decimals_of(fstep);
-  for (double v = 0.0; v <= freq_top + fstep * 1e-6; v += fstep) {
-    const float y = campbell_y(v);
-    line(kCampbellLeft, y, kCampbellLeft - kTickLength, y);
-    NUMBER_XY_ANG(kCampbellLeft - kTickLength - 1.0f, y - kNumberHigh / 2.0f, static_cast<float>(v),
-                  10, fdec, kNumberWide, kNumberHigh, false, true, 0.0f);
-  }
-  PLOT_TEXT_C("Engine speed (rev/min)", (kCampbellLeft + kCampbellRight) / 2.0f, 12.0f,
-              kTitleWide, kTitleHigh, 0.0f);
-  PLOT_TEXT_C("Frequency (vib/min)", 9.0f, (kCampbellBottom + kCampbellTop) / 2.0f, kTitleWide,
-              kTitleHigh, 90.0f);
+  draw_frame_and_ticks(kPlot, kTicks, SPEED_FROM, SPEED_TO, 8, campbell_x, freq_top, campbell_y);
+  draw_axis_titles(kPlot, "Engine speed (rev/min)", 12.0f, "Frequency (vib/min)", kTitleWide,
+                   kTitleHigh);
   char title[plot::kLineWidth + 1];
   const std::string_view model = TITLE.trimmed();
   std::snprintf(title, sizeof title, "Campbell diagram%s%.*s", model.empty() ? "" : " - ",
@@ -126,10 +83,10 @@ void draw_order_lines() {
   double ordno = ORDMIN;
   do {
     COLOUR(kPenOrder);
-    clip_to_plot(true);
+    clip_to_plot(kPlot, true);
     line(campbell_x(SPEED_FROM), campbell_y(ordno * SPEED_FROM), campbell_x(SPEED_TO),
          campbell_y(ordno * SPEED_TO));
-    clip_to_plot(false);
+    clip_to_plot(kPlot, false);
     // The label goes where the line leaves the plot: on the right or at
     // the top.
     const int32_t dec = std::fabs(ordno - std::round(ordno)) < 1e-6 ? -1 : 1;
@@ -174,13 +131,6 @@ void draw_crossings() {
   }
 }
 
-// The kernel on the window's region; false when the window is not open.
-bool on_window_region() {
-  if (!graph_window_open(kSlot)) return false;
-  use_graph_window(kSlot);
-  return true;
-}
-
 // The kernel back on the main window's region.
 void back_to_main_region() {
   if (graph_window_open(1)) use_graph_window(1);
@@ -188,7 +138,7 @@ void back_to_main_region() {
 }
 
 int redraw_window() {
-  if (on_window_region()) {
+  if (on_window_region(kSlot)) {
     DRAW_CAMPBELL();
     back_to_main_region();
   }
@@ -196,11 +146,8 @@ int redraw_window() {
 }
 
 int CAMPBELL_MOUSE() {
-  if (!on_window_region()) return 2;
-  char ch = 0;
-  int32_t irx = 0, iry = 0;
   float rx = 0.0f, ry = 0.0f;
-  CURSI2(ch, irx, iry, rx, ry);
+  if (!cursor_on_region(kSlot, &rx, &ry)) return 2;
   back_to_main_region();
   const int32_t i = find_crossing(rx, ry);
   if (i != 0) {

@@ -12,6 +12,7 @@
 #include "app/history.h"
 #include "app/main_window.h"
 #include "app/picture.h"
+#include "app/plot_frame.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
@@ -67,30 +68,8 @@ const char* unit_name = "MPa";
 int32_t listed_shafts = 0;
 int32_t listed_inertias = 0;
 
-void line(float x1, float y1, float x2, float y2) {
-  VECTO2(x1, y1, 0);
-  VECTO2(x2, y2, 1);
-}
-
-void clip_to(float left, float right, float bottom, float top) {
-  gsl::RQLCLX = left;
-  gsl::RQMCLX = right;
-  gsl::RQLCLY = bottom;
-  gsl::RQMCLY = top;
-}
-
-void clip_to_plot(bool plot) {
-  if (plot) {
-    clip_to(kForcedLeft, kForcedRight, kForcedBottom, kForcedTop);
-  } else {
-    clip_to(gsl::RQMINX, gsl::RQMAXX, gsl::RQMINY, gsl::RQMAXY);
-  }
-}
-
-int32_t decimals_of(double step) {
-  if (step >= 1.0) return -1;
-  return std::min(3, static_cast<int32_t>(std::ceil(-std::log10(step) - 1e-9)));
-}
+constexpr PlotFrame kPlot = {kForcedLeft, kForcedRight, kForcedBottom, kForcedTop};
+constexpr TickStyle kTicks = {kTickLength, kNumberWide, kNumberHigh};
 
 // Line width of the current device times n.
 void wide_pen(int32_t n) {
@@ -179,14 +158,8 @@ void frame_plot() {
 void draw_operating_range() {
   double from = 0.0, to = 0.0;
   forced_operating_range(&from, &to);
-  from = std::max(from, speed_lo);
-  to = std::min(to, speed_hi);
-  if (!(to > from)) return;
-  COLOUR(kPenOperating);
-  gsl::IQBLOK = 1;
-  VECTO2(forced_x(from), kForcedBottom, 0);
-  VECTO2(forced_x(to), kForcedTop, 1);
-  gsl::IQBLOK = 0;
+  shade_speed_range(kPlot, std::max(from, speed_lo), std::min(to, speed_hi), forced_x,
+                    kPenOperating);
 }
 
 // The barred ranges of the plotted shaft: hatched, and labelled at the top
@@ -207,7 +180,7 @@ std::string draw_barred_ranges() {
     for (float c = x1 - h; c <= x2; c += kHatchStep) line(c, kForcedBottom, c + h, kForcedTop);
     line(x1, kForcedBottom, x1, kForcedTop);
     line(x2, kForcedBottom, x2, kForcedTop);
-    clip_to_plot(false);
+    clip_to_plot(kPlot, false);
     COLOUR(kPenTau1);
     PLOT_TEXT_C(ranges[i].above_08 ? "barred: not permitted" : "barred", (x1 + x2) / 2.0f,
                 kForcedTop - 4.0f, kNoteWide, kNoteHigh, 0.0f);
@@ -221,33 +194,12 @@ std::string draw_barred_ranges() {
 
 void draw_axes() {
   COLOUR(kPenAxes);
-  line(kForcedLeft, kForcedBottom, kForcedRight, kForcedBottom);
-  line(kForcedRight, kForcedBottom, kForcedRight, kForcedTop);
-  line(kForcedRight, kForcedTop, kForcedLeft, kForcedTop);
-  line(kForcedLeft, kForcedTop, kForcedLeft, kForcedBottom);
-  const double sstep = round_step(speed_hi - speed_lo, 10);
-  const int32_t sdec = decimals_of(sstep);
-  for (double v = round_up(speed_lo, sstep); v <= speed_hi + sstep * 1e-6; v += sstep) {
-    const float x = forced_x(v);
-    line(x, kForcedBottom, x, kForcedBottom - kTickLength);
-    NUMBER_XY_ANG(x, kForcedBottom - kTickLength - 4.0f, static_cast<float>(v), 10, sdec,
-                  kNumberWide, kNumberHigh, true, false, 0.0f);
-  }
-  const double astep = round_step(amp_top, 8);
-  const int32_t adec = decimals_of(astep);
-  for (double v = 0.0; v <= amp_top + astep * 1e-6; v += astep) {
-    const float y = forced_y(v);
-    line(kForcedLeft, y, kForcedLeft - kTickLength, y);
-    NUMBER_XY_ANG(kForcedLeft - kTickLength - 1.0f, y - kNumberHigh / 2.0f, static_cast<float>(v),
-                  10, adec, kNumberWide, kNumberHigh, false, true, 0.0f);
-  }
-  PLOT_TEXT_C("Engine speed (rev/min)", (kForcedLeft + kForcedRight) / 2.0f, kForcedBottom - 13.0f,
-              kTitleWide, kTitleHigh, 0.0f);
+  draw_frame_and_ticks(kPlot, kTicks, speed_lo, speed_hi, 10, forced_x, amp_top, forced_y);
   const char* quantity = plot_item.kind == ForcedKind::kStress   ? "Vibratory stress"
                          : plot_item.kind == ForcedKind::kTorque ? "Vibratory torque"
                                                                  : "Vibratory angle";
-  PLOT_TEXT_C(std::string(quantity) + " (" + unit_name + ")", 9.0f,
-              (kForcedBottom + kForcedTop) / 2.0f, kTitleWide, kTitleHigh, 90.0f);
+  draw_axis_titles(kPlot, "Engine speed (rev/min)", kForcedBottom - 13.0f,
+                   std::string(quantity) + " (" + unit_name + ")", kTitleWide, kTitleHigh);
 }
 
 void draw_titles() {
@@ -282,18 +234,18 @@ void draw_titles() {
 // A curve of the plot: the values of one order (0 = synthesis) over the
 // sweep.
 void draw_curve(int32_t o) {
-  clip_to_plot(true);
+  clip_to_plot(kPlot, true);
   for (int32_t s = 1; s <= forced_speed_count(); ++s) {
     VECTO2(forced_x(forced_speed(s)), forced_y(amplitude(s, o)), s == 1 ? 0 : 1);
   }
-  clip_to_plot(false);
+  clip_to_plot(kPlot, false);
 }
 
 // A limit line over the speeds where it is defined, labelled at its end.
 void draw_limit(bool second, const char* label) {
   COLOUR(second ? kPenTau2 : kPenTau1);
   wide_pen(2);
-  clip_to_plot(true);
+  clip_to_plot(kPlot, true);
   bool drawing = false;
   float last_x = 0.0f, last_y = 0.0f;
   for (int32_t s = 1; s <= forced_speed_count(); ++s) {
@@ -309,7 +261,7 @@ void draw_limit(bool second, const char* label) {
     VECTO2(last_x, last_y, drawing ? 1 : 0);
     drawing = true;
   }
-  clip_to_plot(false);
+  clip_to_plot(kPlot, false);
   SET_LINE_WIDTH(-1);
   if (last_x > 0.0f && last_y <= kForcedTop) {
     PLOT_TEXT(label, last_x + 1.0f, last_y + 0.8f, kNumberWide, kNumberHigh, 0.0f);
@@ -481,19 +433,13 @@ void set_note() {
   WINDOW_UPDATE(FORCED_NOTE);
 }
 
-bool on_window_region() {
-  if (!graph_window_open(kSlot)) return false;
-  use_graph_window(kSlot);
-  return true;
-}
-
 void back_to_main_region() {
   if (graph_window_open(1)) use_graph_window(1);
 }
 
 int redraw_window() {
   set_note();
-  if (on_window_region()) {
+  if (on_window_region(kSlot)) {
     DRAW_FORCED();
     back_to_main_region();
   }
@@ -526,11 +472,8 @@ void run_now(bool keep_item) {
 }
 
 int FORCED_MOUSE() {
-  if (!on_window_region()) return 2;
-  char ch = 0;
-  int32_t irx = 0, iry = 0;
   float rx = 0.0f, ry = 0.0f;
-  CURSI2(ch, irx, iry, rx, ry);
+  if (!cursor_on_region(kSlot, &rx, &ry)) return 2;
   back_to_main_region();
   if (!forced_hover_text(rx, ry, FORCED_STATUS)) FORCED_STATUS = "";
   WINDOW_UPDATE(FORCED_STATUS);

@@ -1,0 +1,65 @@
+// Drawing routines shared by the plot windows (Campbell diagram, forced
+// response): a plot area on the 297 x 210 mm paper with its frame, tick
+// marks and numbers, clipping to it and the shading of a speed range, all
+// through the kernel on its current device; and the kernel on a window's
+// region with the mouse position in it.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace spindra {
+
+// The plot area on the paper, millimetres.
+struct PlotFrame {
+  float left;
+  float right;
+  float bottom;
+  float top;
+};
+
+// Tick marks and their numbers, mm.
+struct TickStyle {
+  float length;
+  float number_wide;
+  float number_high;
+};
+
+// Paper position of an axis value.
+using AxisMap = float (*)(double);
+
+// Decimals of the labels of an axis with this step; -1 for whole numbers.
+int32_t decimals_of(double step);
+
+// A line from (x1, y1) to (x2, y2) with the current pen.
+void line(float x1, float y1, float x2, float y2);
+
+// Clip window of the kernel: this rectangle of the paper.
+void clip_to(float left, float right, float bottom, float top);
+// Clip window of the kernel: the plot area, or the whole paper.
+void clip_to_plot(const PlotFrame& frame, bool plot);
+
+// Shades the speeds from..to (already within the axis) over the height of
+// the plot with this pen; nothing when the range is empty.
+void shade_speed_range(const PlotFrame& frame, double from, double to, AxisMap x_of, int32_t pen);
+
+// The frame of the plot in the current pen, the speed axis lo..hi along its
+// bottom (at most speed_ticks steps) and the value axis 0..top up its left
+// side (at most 8 steps), each tick with its number.
+void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double lo, double hi,
+                          int speed_ticks, AxisMap x_of, double top, AxisMap y_of);
+
+// The names of the axes: the speed axis centred at height x_title_y, the
+// value axis up the left edge of the paper.
+void draw_axis_titles(const PlotFrame& frame, std::string_view x_title, float x_title_y,
+                      std::string_view y_title, float wide, float high);
+
+// Puts the kernel on the region of the window in display slot `slot`;
+// false when that window is not open.
+bool on_window_region(int32_t slot);
+// The paper point under the mouse in the region of the window in display
+// slot `slot`, leaving the kernel on that region; false when the window is
+// not open.
+bool cursor_on_region(int32_t slot, float* x, float* y);
+
+}  // namespace spindra
