@@ -434,8 +434,8 @@ int EXCITATION_DIALOG() {
     WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&",
                   {bind(b.rows), bind(b.row), call(ROW_PICKED)});
     WINDOW_PRINTF(
-        "%ffSelected row: order %`bg[white]%^8rf  a %`bg[white]%^8rf bar  b %`bg[white]"
-        "%^8rf per bar  phase %`bg[white]%^8rf deg&",
+        "%ffSelected row: order %`bg[white]%^11rf  a %`bg[white]%^11rf bar  b %`bg[white]"
+        "%^11rf per bar  phase %`bg[white]%^11rf deg&",
         {bind(b.order), call(ROW_EDITED), bind(b.a), call(ROW_EDITED), bind(b.b), call(ROW_EDITED),
          bind(b.phase), call(ROW_EDITED)});
     WINDOW_PRINTF("%ff%^12tt[&Add row] %^12tt[&Remove row]  %^26tt[&Import pressure curve...]&",
