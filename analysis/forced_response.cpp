@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/check_messages.h"
 #include "analysis/engine_orders.h"
 #include "analysis/frequency_analysis.h"
 #include "app/model/store.h"
@@ -84,23 +85,6 @@ struct Run {
 };
 
 Run run;
-
-std::string number(double v) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%g", v);
-  return buffer;
-}
-
-std::string engine_label(int k) {
-  std::string label = "Engine " + std::to_string(k);
-  if (!ENGS(k).name.is_blank()) label += " (" + ENGS(k).name.str() + ")";
-  return label;
-}
-
-bool refuse(std::string* message, const std::string& text) {
-  if (message != nullptr) *message = text;
-  return false;
-}
 
 bool has_excitation(const ENGINE& e) {
   return !(e.excitation == Excitation{});

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "analysis/campbell.h"
+#include "analysis/check_messages.h"
 #include "analysis/eigen_solver.h"
 #include "analysis/engine_orders.h"
 #include "analysis/list_file.h"
@@ -20,12 +21,6 @@ double vpm(double lambda) {
 // ---- Checks before a run -------------------------------------------------------
 
 namespace {
-
-std::string number(double v) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%g", v);
-  return buffer;
-}
 
 std::string inertia_label(int j) {
   std::string label = "Inertia " + std::to_string(j);
@@ -44,17 +39,6 @@ std::string stiffness_label(int s) {
     label += " between inertias " + std::to_string(a) + " and " + std::to_string(b);
   }
   return label;
-}
-
-std::string engine_label(int k) {
-  std::string label = "Engine " + std::to_string(k);
-  if (!ENGS(k).name.is_blank()) label += " (" + ENGS(k).name.str() + ")";
-  return label;
-}
-
-bool refuse(std::string* message, const std::string& text) {
-  if (message != nullptr) *message = text;
-  return false;
 }
 
 bool check_counts(std::string* message) {
