@@ -71,6 +71,21 @@ void four_stroke_harmonics(Excitation& x) {
   }
 }
 
+// The excitation data of engine k: bore, stroke and connecting rod (m), the
+// reciprocating mass per cylinder (kg), the mean indicated pressure at the
+// rated speed (bar) and its load exponent, with the gas harmonics above.
+void four_stroke_excitation(int k, double bore, double stroke, double conrod, double recip_mass,
+                            double p_rated, double load_exp) {
+  Excitation& x = ENGS(k).excitation;
+  x.bore = bore;
+  x.stroke = stroke;
+  x.conrod = conrod;
+  x.recip_mass = recip_mass;
+  x.p_rated = p_rated;
+  x.load_exp = load_exp;
+  four_stroke_harmonics(x);
+}
+
 void limits(int shaft, double uts, double ck) {
   STIFF(shaft).uts = uts;
   STIFF(shaft).ck = ck;
@@ -123,14 +138,7 @@ bool diesel_generator(const std::string& folder) {
   for (int c : cylinders) MASSES(c).dampex = 30.0;
   STIFF(8).dampin = 200.0;
   forced_sweep = ForcedSweep{300.0, 1650.0, 5.0, 1500.0, 0.02};
-  Excitation& x = ENGS(1).excitation;
-  x.bore = 0.17;
-  x.stroke = 0.21;
-  x.conrod = 0.42;
-  x.recip_mass = 11.5;
-  x.p_rated = 22.0;
-  x.load_exp = 0.0;
-  four_stroke_harmonics(x);
+  four_stroke_excitation(1, 0.17, 0.21, 0.42, 11.5, 22.0, 0.0);
   limits(1, 800.0, 1.0);
   for (int s = 2; s <= 6; ++s) limits(s, 800.0, 1.0);
   limits(7, 700.0, 1.0);
@@ -166,14 +174,7 @@ bool marine_propulsion(const std::string& folder) {
   MASSES(propeller).dampex = 1500.0;
   STIFF(8).dampin = 600.0;
   forced_sweep = ForcedSweep{300.0, 1300.0, 5.0, 1200.0, 0.02};
-  Excitation& x = ENGS(1).excitation;
-  x.bore = 0.19;
-  x.stroke = 0.23;
-  x.conrod = 0.46;
-  x.recip_mass = 15.0;
-  x.p_rated = 24.0;
-  x.load_exp = 2.0;
-  four_stroke_harmonics(x);
+  four_stroke_excitation(1, 0.19, 0.23, 0.46, 15.0, 24.0, 2.0);
   limits(7, 800.0, 1.0);
   limits(9, 600.0, 1.0);
   limits(10, 600.0, 0.55);
