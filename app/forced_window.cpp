@@ -718,13 +718,13 @@ bool forced_hover_text(float x, float y, FixedText<100>& text) {
   const double v = amplitude(best_s, best_o);
   const std::string order =
       best_o == 0 ? std::string("synthesis") : "order " + forced_order_text(best_o);
-  std::snprintf(buffer, sizeof buffer, "%.1f rev/min, %s: %.4g %s", forced_speed(best_s),
+  std::snprintf(buffer, sizeof buffer, "%.1f rev/min, %s: %#.4g %s", forced_speed(best_s),
                 order.c_str(), v, unit_name);
   std::string out = buffer;
   double t1 = 0.0, t2 = 0.0;
   limits_at(best_s, &t1, &t2);
   if (t1 > 0.0) {
-    std::snprintf(buffer, sizeof buffer, " (tau1 %.4g MPa, %.0f%%)", t1, 100.0 * v / t1);
+    std::snprintf(buffer, sizeof buffer, " (tau1 %#.4g MPa, %.0f%%)", t1, 100.0 * v / t1);
     out += buffer;
   }
   text = out;
