@@ -22,11 +22,6 @@ namespace spindra {
 namespace {
 
 constexpr int32_t kSlot = 2;  // the display layer's region slot of the window
-constexpr float kTickLength = 1.5f;
-constexpr float kNumberWide = 1.8f;  // tick and line labels, mm
-constexpr float kNumberHigh = 2.7f;
-constexpr float kTitleWide = 2.4f;
-constexpr float kTitleHigh = 3.6f;
 constexpr float kTitleRoom = 287.0f;  // mm of the 297 mm paper a title line may take
 constexpr int kCirclePoints = 36;
 // Pens: axes and text, order lines, mode lines, crossings, operating range.

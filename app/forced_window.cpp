@@ -23,11 +23,6 @@ namespace spindra {
 namespace {
 
 constexpr int32_t kSlot = 3;  // the display layer's region slot of the window
-constexpr float kTickLength = 1.5f;
-constexpr float kNumberWide = 1.8f;  // tick and curve labels, mm
-constexpr float kNumberHigh = 2.7f;
-constexpr float kTitleWide = 2.4f;
-constexpr float kTitleHigh = 3.6f;
 constexpr float kNoteWide = 1.5f;  // legend and notes
 constexpr float kNoteHigh = 2.25f;
 constexpr float kHoverReach = 2.5f;  // mm from a curve that the mouse may rest

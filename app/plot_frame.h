@@ -18,6 +18,14 @@ struct PlotFrame {
   float top;
 };
 
+// The lettering of the plot windows, mm: tick length, tick and curve
+// labels, titles.
+inline constexpr float kTickLength = 1.5f;
+inline constexpr float kNumberWide = 1.8f;
+inline constexpr float kNumberHigh = 2.7f;
+inline constexpr float kTitleWide = 2.4f;
+inline constexpr float kTitleHigh = 3.6f;
+
 // Tick marks and their numbers, mm.
 struct TickStyle {
   float length;
