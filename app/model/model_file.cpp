@@ -379,14 +379,15 @@ bool parse_engines(RecordReader& in, ScratchModel& m) {
   return true;
 }
 
-// The forced-response section after the engine records: the word FORCED
-// alone on its line, the sweep, the excitation of every engine slot
-// 1..NENG and the limits of the shafts.  A file without it has no
+// The forced-response section: the sweep, the excitation of every engine
+// slot 1..NENG and the limits of the shafts.  A file without it has no
 // forced-response data.
-void parse_forced(RecordReader& in, ScratchModel& m) {
+void clear_forced(ScratchModel& m) {
   m.sweep = ForcedSweep{};
   for (auto& s : m.stiff) s.uts = s.ck = 0.0;
-  if (!in.take_word_line("FORCED")) return;
+}
+
+void parse_forced(RecordReader& in, ScratchModel& m) {
   in.begin_record();
   m.sweep.n_from = in.read_real("the first speed of the forced-response sweep");
   m.sweep.n_to = in.read_real("the last speed of the forced-response sweep");
@@ -431,6 +432,49 @@ void parse_forced(RecordReader& in, ScratchModel& m) {
   }
 }
 
+
+// The optional sections after the engine records.  Each starts with its word
+// alone on a line; they may stand in any order, each at most once.  Data of
+// a section the file lacks is cleared, so nothing of the model held before
+// survives.  The writer writes them in this order, each only when the model
+// has such data.
+struct SectionFormat {
+  std::string_view word;
+  std::string_view what;  // for the message when the file ends inside it
+  void (*clear)(ScratchModel&);
+  void (*parse)(RecordReader&, ScratchModel&);
+};
+
+constexpr SectionFormat kSections[] = {
+    {"FORCED", "the forced-response section", clear_forced, parse_forced},
+};
+constexpr int kSectionCount = static_cast<int>(std::size(kSections));
+
+// Reads the sections that follow the engine records.  Text that starts no
+// section ends the reading; whatever follows it is ignored.
+void parse_sections(RecordReader& in, ScratchModel& m) {
+  bool seen[kSectionCount] = {};
+  for (;;) {
+    int found = -1;
+    for (int k = 0; k < kSectionCount && found < 0; ++k)
+      if (in.take_word_line(kSections[k].word)) found = k;
+    if (found < 0) return;
+    const SectionFormat& section = kSections[found];
+    if (seen[found])
+      throw ReadFailure{std::string(in.file()) + ", line " + std::to_string(in.line_number() - 1) +
+                        ": a second " + std::string(section.word) +
+                        " section; a model has at most one."};
+    seen[found] = true;
+    try {
+      section.parse(in, m);
+    } catch (const EndOfFile&) {
+      throw ReadFailure{std::string(in.file()) + ", line " + std::to_string(in.line_number()) +
+                        ": the file ends before " + in.field() + "; " + std::string(section.what) +
+                        " is incomplete."};
+    }
+  }
+}
+
 void parse_model(std::string_view text, std::string_view file_name, ScratchModel& m) {
   RecordReader in(text, file_name);
   try {
@@ -440,16 +484,8 @@ void parse_model(std::string_view text, std::string_view file_name, ScratchModel
                       ": the file ends before " + in.field() + "; the model is incomplete."};
   }
   const bool complete = parse_engines(in, m);
-  for (auto& s : m.stiff) s.uts = s.ck = 0.0;
-  m.sweep = ForcedSweep{};
-  if (!complete) return;
-  try {
-    parse_forced(in, m);
-  } catch (const EndOfFile&) {
-    throw ReadFailure{std::string(file_name) + ", line " + std::to_string(in.line_number()) +
-                      ": the file ends before " + in.field() +
-                      "; the forced-response section is incomplete."};
-  }
+  for (const SectionFormat& section : kSections) section.clear(m);
+  if (complete) parse_sections(in, m);
 }
 
 // The file name of the last model read or saved successfully.  A failed Open
@@ -694,6 +730,7 @@ std::string model_text() {
     out += ' ' + std::to_string(e.ivee_engine) + ' ' + real_text(e.vee_angle) + quoted(e.name) +
            '\n';
   }
+  // The optional sections, in the order the reader documents.
   write_forced_section(out, neng);
   return out;
 }

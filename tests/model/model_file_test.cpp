@@ -371,7 +371,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "incomplete"},
         BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nFORCED\n"
                 "100 200 10 150 0.02\n1\n2 600 1\n",
-                "line 10, the stiffness number of shaft limit 1: there is no stiffness 2"}));
+                "line 10, the stiffness number of shaft limit 1: there is no stiffness 2"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nFORCED\n100 200 10 150 0.02\n0\n"
+                "FORCED\n100 200 10 150 0.02\n0\n",
+                "line 9: a second FORCED section; a model has at most one"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;
