@@ -1245,4 +1245,36 @@ ForcedRequest forced_last_request() {
   return forced_results_valid() != 0 ? run.request : ForcedRequest{};
 }
 
+bool forced_excitation_terms(std::vector<ExcitationTerm>* terms, std::string* message) {
+  terms->clear();
+  if (!check_sweep(message)) return false;
+  // build_forces works on the run's own lists: those of a kept run come back.
+  std::vector<double> orders = run.orders;
+  std::vector<int32_t> harmonic = run.harmonic, left_out = run.left_out;
+  std::vector<ForceTerm> kept = run.terms;
+  const double cycle = run.cycle;
+  const bool ok = build_forces(ForcedRequest{}, message);
+  if (ok) {
+    for (const ForceTerm& t : run.terms) {
+      ExcitationTerm e;
+      e.inertia = t.node + 1;
+      e.order = run.orders[static_cast<std::size_t>(t.order)];
+      e.load_exp = t.load_exp;
+      e.gc_re = t.gc_re;
+      e.gc_im = t.gc_im;
+      e.gl_re = t.gl_re;
+      e.gl_im = t.gl_im;
+      e.in_re = t.in_re;
+      e.in_im = t.in_im;
+      terms->push_back(e);
+    }
+  }
+  run.orders = std::move(orders);
+  run.harmonic = std::move(harmonic);
+  run.left_out = std::move(left_out);
+  run.terms = std::move(kept);
+  run.cycle = cycle;
+  return ok;
+}
+
 }  // namespace spindra

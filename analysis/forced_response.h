@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace spindra {
 
@@ -154,5 +155,22 @@ double half_range(const double* re, const double* im, const int32_t* m, int32_t 
 // of the slider crank per unit m R^2 Omega^2, for crank radius / rod
 // length lambda: torque = m R^2 Omega^2 sum c_n sin(n theta).
 void inertia_torque_coefficients(double lambda, double* c, int32_t count);
+
+// The engines' torques of the forced excitation as terms per inertia and
+// order, for a calculation in time: the torque on inertia `inertia` is
+// Re((g_c + g_l (N / N_rated)^load_exp + m Omega^2) e^(i order theta)) for the
+// crank angle theta (rad) at speed N, Omega = 2 pi N / 60, with g_c, g_l and m
+// the complex parts below.  Firing angles as in the forced response, no
+// misfire.  False with a message when the sweep or the excitation is refused
+// or nothing excites; the results of a forced-response run stay as they were.
+struct ExcitationTerm {
+  int32_t inertia = 0;  // 1-based
+  double order = 0.0;
+  double load_exp = 0.0;
+  double gc_re = 0.0, gc_im = 0.0;
+  double gl_re = 0.0, gl_im = 0.0;
+  double in_re = 0.0, in_im = 0.0;
+};
+bool forced_excitation_terms(std::vector<ExcitationTerm>* terms, std::string* message);
 
 }  // namespace spindra

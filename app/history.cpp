@@ -1,7 +1,9 @@
 #include "app/history.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "app/model/store.h"
 #include "platform/window_library.h"
@@ -27,6 +29,9 @@ struct ModelSnapshot {
   double ordmax = 6.0;
   double ordstep = 1.0;
   ForcedSweep sweep;
+  Table<TransientCase, 1, kMaxTransientCases> cases;
+  int32_t ncase = 0;
+  std::vector<TablePoint> points;  // the points in use only
   int32_t ieng = 0;
   int32_t icyl = 0;
   ENGINE cre_engs;
@@ -48,6 +53,10 @@ bool same_as_store(const ModelSnapshot& s) {
     return false;
   }
   if (!(s.masses == MASSES) || !(s.stiff == STIFF)) return false;
+  if (s.ncase != NTRANS || !(s.cases == TRANSIENT_CASES) ||
+      s.points.size() != static_cast<std::size_t>(NTRANS_POINTS) ||
+      !std::equal(s.points.begin(), s.points.end(), TRANSIENT_POINTS.data()))
+    return false;
   for (int k = 1; k <= kMaxEngines; ++k) {
     if (!same_engine(s.engs(k), ENGS(k))) return false;
   }
@@ -68,6 +77,9 @@ void capture(ModelSnapshot& s) {
   s.ordmax = ORDMAX;
   s.ordstep = ORDSTEP;
   s.sweep = forced_sweep;
+  s.cases = TRANSIENT_CASES;
+  s.ncase = NTRANS;
+  s.points.assign(TRANSIENT_POINTS.data(), TRANSIENT_POINTS.data() + NTRANS_POINTS);
   s.ieng = IENG;
   s.icyl = ICYL;
   s.cre_engs = CRE_ENGS;
@@ -87,6 +99,10 @@ void restore(const ModelSnapshot& s) {
   ORDMAX = s.ordmax;
   ORDSTEP = s.ordstep;
   forced_sweep = s.sweep;
+  TRANSIENT_CASES = s.cases;
+  NTRANS = s.ncase;
+  NTRANS_POINTS = static_cast<int32_t>(s.points.size());
+  std::copy(s.points.begin(), s.points.end(), TRANSIENT_POINTS.data());
   IENG = s.ieng;
   ICYL = s.icyl;
   CRE_ENGS = s.cre_engs;

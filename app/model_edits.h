@@ -22,7 +22,8 @@ void remove_engine(int32_t e);
 bool delete_stiffness(int32_t s);
 
 // Deletes inertia p, every shaft that joins it and the engine whose cylinder
-// it carries; the inertias above move down one number.  Returns the number
+// it carries; the inertias above move down one number, and so do the
+// transient cases' inertias (a case on p is left on none).  Returns the number
 // of shafts deleted with it, or -1 when p is none.
 int32_t delete_node(int32_t p);
 

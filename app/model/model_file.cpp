@@ -66,6 +66,9 @@ struct ScratchModel {
   Table<STIFFNESS, 1, kMaxStiffnesses> stiff;
   Table<ENGINE, 1, kMaxEngines> engs;
   ForcedSweep sweep;
+  Table<TransientCase, 1, kMaxTransientCases> cases;
+  int32_t ncase = 0;
+  std::vector<TablePoint> points;
 };
 
 struct ReadFailure {
@@ -433,6 +436,98 @@ void parse_forced(RecordReader& in, ScratchModel& m) {
 }
 
 
+// The transient section: the cases, each a common record and the record of
+// its kind; a table case's points follow it.  Values are checked when a case
+// runs; here only what the file's structure needs: the kind, the counts and
+// the inertia numbers (0 = none chosen).
+void clear_transient(ScratchModel& m) {
+  m.cases.fill(TransientCase{});
+  m.ncase = 0;
+  m.points.clear();
+}
+
+void parse_transient(RecordReader& in, ScratchModel& m) {
+  in.begin_record();
+  m.ncase = in.read_int("the number of transient cases");
+  check_range(in, m.ncase, 0, kMaxTransientCases);
+  for (int k = 1; k <= m.ncase; ++k) {
+    TransientCase& c = m.cases(k);
+    const std::string of = " of transient case " + std::to_string(k);
+    in.begin_record();
+    Name16 word;
+    in.read_name(word, "the kind" + of);
+    for (int32_t kind = kTransientRunup; kind <= kTransientTable; ++kind)
+      if (word.trimmed() == transient_kind_word(kind)) c.kind = kind;
+    if (c.kind == kTransientNone)
+      in.fail(in.field(), "'" + word.str() +
+                              "' is none of runup, shortcircuit3, shortcircuit2, ice, step, table");
+    in.read_name(c.name, "the name" + of);
+    c.duration = in.read_real("the duration" + of);
+    c.step = in.read_real("the time step" + of);
+    c.damping_hz = in.read_real("the damping frequency" + of);
+    in.begin_record();
+    if (c.kind != kTransientRunup) {
+      c.inertia = in.read_int("the inertia" + of);
+      if (c.inertia < 0 || c.inertia > m.nmass)
+        in.fail(in.field(), "there is no inertia " + std::to_string(c.inertia) +
+                                " (the model has " + std::to_string(m.nmass) + ")");
+    }
+    switch (c.kind) {
+      case kTransientRunup:
+        c.n_start = in.read_real("the start speed" + of);
+        c.n_end = in.read_real("the end speed" + of);
+        break;
+      case kTransientShortCircuit3:
+      case kTransientShortCircuit2:
+        c.t_n = in.read_real("the rated torque T_N" + of);
+        c.f_line = in.read_real("the line frequency" + of);
+        c.xd2 = in.read_real("the subtransient reactance xd''" + of);
+        c.xd1 = in.read_real("the transient reactance xd'" + of);
+        c.xd = in.read_real("the synchronous reactance xd" + of);
+        c.td2 = in.read_real("the subtransient time constant Td''" + of);
+        c.td1 = in.read_real("the transient time constant Td'" + of);
+        c.ta = in.read_real("the armature time constant Ta" + of);
+        break;
+      case kTransientIce:
+        c.blades = in.read_int("the number of blades" + of);
+        c.qmax = in.read_real("the ice torque qmax" + of);
+        c.n_prop = in.read_real("the propeller speed" + of);
+        c.cq = in.read_real("the factor cq" + of);
+        c.alpha = in.read_real("the impact angle alpha" + of);
+        c.h_ice = in.read_real("the ice thickness" + of);
+        break;
+      case kTransientStep:
+        c.t0 = in.read_real("the step time" + of);
+        c.torque0 = in.read_real("the step torque" + of);
+        break;
+      case kTransientTable: {
+        c.npoint = in.read_int("the number of table points" + of);
+        check_range(in, c.npoint, 0, kMaxTablePoints);
+        const int32_t used = static_cast<int32_t>(m.points.size());
+        if (c.npoint > kMaxTablePoints - used)
+          in.fail(in.field(), "the tables of the cases hold at most " +
+                                  std::to_string(kMaxTablePoints) + " points together");
+        c.first_point = used + 1;
+        for (int i = 1; i <= c.npoint; ++i) {
+          const std::string row = " of table point " + std::to_string(i) + of;
+          in.begin_record();
+          TablePoint p;
+          p.time = in.read_real("the time" + row);
+          p.torque = in.read_real("the torque" + row);
+          if (i > 1 && !(p.time > m.points.back().time))
+            in.fail(in.field(), "the times must increase strictly");
+          m.points.push_back(p);
+        }
+        if (c.npoint == 0) c.first_point = 0;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+
 // The optional sections after the engine records.  Each starts with its word
 // alone on a line; they may stand in any order, each at most once.  Data of
 // a section the file lacks is cleared, so nothing of the model held before
@@ -447,6 +542,7 @@ struct SectionFormat {
 
 constexpr SectionFormat kSections[] = {
     {"FORCED", "the forced-response section", clear_forced, parse_forced},
+    {"TRANSIENT", "the transient section", clear_transient, parse_transient},
 };
 constexpr int kSectionCount = static_cast<int>(std::size(kSections));
 
@@ -627,6 +723,55 @@ void write_forced_section(std::string& out, int neng) {
   }
 }
 
+// The transient section, only when the model has cases.
+void write_transient_section(std::string& out) {
+  const int ncase = std::clamp(NTRANS, 0, kMaxTransientCases);
+  if (ncase == 0) return;
+  out += "TRANSIENT\n";
+  out += ' ' + std::to_string(ncase) + '\n';
+  for (int k = 1; k <= ncase; ++k) {
+    const TransientCase& c = TRANSIENT_CASES(k);
+    out += ' ';
+    out += transient_kind_word(c.kind);
+    out += quoted(c.name) + ' ' + real_text(c.duration) + ' ' + real_text(c.step) + ' ' +
+           real_text(c.damping_hz) + '\n';
+    std::string rec;
+    if (c.kind != kTransientRunup) rec += ' ' + std::to_string(c.inertia);
+    switch (c.kind) {
+      case kTransientRunup:
+        rec += ' ' + real_text(c.n_start) + ' ' + real_text(c.n_end);
+        break;
+      case kTransientShortCircuit3:
+      case kTransientShortCircuit2:
+        for (double v : {c.t_n, c.f_line, c.xd2, c.xd1, c.xd, c.td2, c.td1, c.ta})
+          rec += ' ' + real_text(v);
+        break;
+      case kTransientIce:
+        rec += ' ' + std::to_string(c.blades);
+        for (double v : {c.qmax, c.n_prop, c.cq, c.alpha, c.h_ice}) rec += ' ' + real_text(v);
+        break;
+      case kTransientStep:
+        rec += ' ' + real_text(c.t0) + ' ' + real_text(c.torque0);
+        break;
+      case kTransientTable: {
+        const bool inside = c.npoint > 0 && c.first_point >= 1 &&
+                            c.first_point + c.npoint - 1 <= NTRANS_POINTS;
+        const int32_t npoint = inside ? c.npoint : 0;
+        rec += ' ' + std::to_string(npoint) + '\n';
+        for (int32_t i = 0; i < npoint; ++i) {
+          const TablePoint& p = TRANSIENT_POINTS(c.first_point + i);
+          rec += ' ' + real_text(p.time) + ' ' + real_text(p.torque) + '\n';
+        }
+        out += rec;
+        continue;
+      }
+      default:
+        break;
+    }
+    out += rec + '\n';
+  }
+}
+
 }  // namespace
 
 bool load_model_text(std::string_view text, std::string_view file_name, std::string* error) {
@@ -653,6 +798,10 @@ bool load_model_text(std::string_view text, std::string_view file_name, std::str
   ENGS = scratch->engs;
   NENG = scratch->neng;
   forced_sweep = scratch->sweep;
+  TRANSIENT_CASES = scratch->cases;
+  NTRANS = scratch->ncase;
+  NTRANS_POINTS = static_cast<int32_t>(scratch->points.size());
+  std::copy(scratch->points.begin(), scratch->points.end(), TRANSIENT_POINTS.data());
   for (auto& f : FREQS) f.blank();
   IVALID = 0;
   return true;
@@ -732,6 +881,7 @@ std::string model_text() {
   }
   // The optional sections, in the order the reader documents.
   write_forced_section(out, neng);
+  write_transient_section(out);
   return out;
 }
 

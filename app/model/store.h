@@ -105,6 +105,60 @@ struct ENGINE {
   bool operator==(const ENGINE&) const = default;
 };
 
+// ---- Transient cases -------------------------------------------------------
+inline constexpr int kMaxTransientCases = 20;
+// Points of the torque tables of all cases together.
+inline constexpr int kMaxTablePoints = 100000;
+
+// The kinds of transient case, numbered as the model file's words are listed.
+enum TransientKind : int32_t {
+  kTransientNone = 0,
+  kTransientRunup = 1,
+  kTransientShortCircuit3 = 2,
+  kTransientShortCircuit2 = 3,
+  kTransientIce = 4,
+  kTransientStep = 5,
+  kTransientTable = 6,
+};
+
+// One transient case: the common values, then those of its kind (the others
+// stay 0).  `inertia` 0 = none (a run-up acts through the engines; a case
+// whose inertia was deleted has none until one is chosen).
+struct TransientCase {
+  int32_t kind = kTransientNone;
+  Name16 name;
+  double duration = 0.0;    // s
+  double step = 0.0;        // s, 0 = the default step
+  double damping_hz = 0.0;  // Hz, 0 = the first elastic natural frequency
+  int32_t inertia = 0;
+  double n_start = 0.0, n_end = 0.0;  // runup, rev/min
+  // shortcircuit3 / shortcircuit2
+  double t_n = 0.0, f_line = 0.0, xd2 = 0.0, xd1 = 0.0, xd = 0.0;
+  double td2 = 0.0, td1 = 0.0, ta = 0.0;
+  // ice
+  int32_t blades = 0;
+  double qmax = 0.0, n_prop = 0.0, cq = 0.0, alpha = 0.0, h_ice = 0.0;
+  // step
+  double t0 = 0.0, torque0 = 0.0;
+  // table: points first_point .. first_point + npoint - 1 of TRANSIENT_POINTS
+  int32_t npoint = 0;
+  int32_t first_point = 0;
+  bool operator==(const TransientCase&) const = default;
+};
+
+// The kind's word in the model file ("runup", ...); empty for none.
+inline const char* transient_kind_word(int32_t kind) {
+  constexpr const char* kWords[] = {"",    "runup", "shortcircuit3", "shortcircuit2",
+                                    "ice", "step",  "table"};
+  return kind >= 1 && kind <= 6 ? kWords[kind] : "";
+}
+
+struct TablePoint {
+  double time = 0.0;    // s
+  double torque = 0.0;  // N.m
+  bool operator==(const TablePoint&) const = default;
+};
+
 using Square100 = Matrix<double, kMaxNodes, kMaxNodes>;
 
 // ---- The model ------------------------------------------------------------
@@ -123,6 +177,12 @@ inline double ORDMIN = 1.0;
 inline double ORDMAX = 6.0;
 inline double ORDSTEP = 1.0;
 inline ForcedSweep forced_sweep;
+// The transient cases 1..NTRANS; their table points lie packed in case order
+// in TRANSIENT_POINTS(1..NTRANS_POINTS).
+inline Table<TransientCase, 1, kMaxTransientCases> TRANSIENT_CASES;
+inline int32_t NTRANS = 0;
+inline Table<TablePoint, 1, kMaxTablePoints> TRANSIENT_POINTS;
+inline int32_t NTRANS_POINTS = 0;
 
 // ---- Editing state --------------------------------------------------------
 inline int32_t INODE_CREATE = 0;

@@ -197,6 +197,74 @@ TEST_F(ModelFileTest, ForcedResponseDataRoundTrip) {
   EXPECT_TRUE(forced_sweep == ForcedSweep{});
 }
 
+TEST_F(ModelFileTest, TransientCasesRoundTrip) {
+  make_model();
+  const std::string without = model_text();
+  EXPECT_EQ(without.find("TRANSIENT"), std::string::npos);  // no cases, no section
+  NTRANS = 6;
+  TransientCase& a = TRANSIENT_CASES(1);
+  a.kind = kTransientRunup;
+  a.name = "Start 'quick'";
+  a.duration = 12.5;
+  a.n_start = 300.0;
+  a.n_end = 1000.0 / 3.0;
+  TransientCase& b = TRANSIENT_CASES(2);
+  b = TransientCase{kTransientShortCircuit2, Name16("Short"), 0.4, 1e-5, 12.0, 3};
+  b.t_n = 12345.6;
+  b.f_line = 50.0;
+  b.xd2 = 0.12;
+  b.xd1 = 0.25;
+  b.xd = 2.0;
+  b.td2 = 0.03;
+  b.td1 = 0.5;
+  b.ta = 0.1;
+  TransientCase& c = TRANSIENT_CASES(3);
+  c = TransientCase{kTransientIce, Name16("Ice 1"), 2.0, 0.0, 0.0, 2};
+  c.blades = 4;
+  c.qmax = 2.5e5;
+  c.n_prop = 120.0;
+  c.cq = 0.75;
+  c.alpha = 90.0;
+  c.h_ice = 1.75;
+  TRANSIENT_CASES(4) = TransientCase{kTransientStep, Name16("Load"), 1.0, 0.0, 0.0, 1};
+  TRANSIENT_CASES(4).t0 = 0.1;
+  TRANSIENT_CASES(4).torque0 = -300.0;
+  TRANSIENT_CASES(5) = TransientCase{kTransientTable, Name16("Measured"), 1.0, 0.0, 0.0, 3};
+  TRANSIENT_CASES(5).npoint = 3;
+  TRANSIENT_CASES(5).first_point = 1;
+  TRANSIENT_CASES(6) = TransientCase{kTransientTable, Name16("Empty"), 1.0, 0.0, 0.0, 0};
+  NTRANS_POINTS = 3;
+  TRANSIENT_POINTS(1) = TablePoint{0.0, 0.0};
+  TRANSIENT_POINTS(2) = TablePoint{0.1, 1.0 / 3.0};
+  TRANSIENT_POINTS(3) = TablePoint{0.25, -7.0};
+  const std::string text = model_text();
+  EXPECT_EQ(text.substr(0, without.size()), without);  // the section comes last
+  EXPECT_NE(text.find("\nTRANSIENT\n 6\n runup 'Start ''quick''   ' 12.5 0.0 0.0\n 300.0 "),
+            std::string::npos)
+      << text;
+  const auto cases = TRANSIENT_CASES;
+  const auto points = TRANSIENT_POINTS;
+  initialise_store();
+  std::string error;
+  ASSERT_TRUE(load_model_text(text, "rig.rtm", &error)) << error;
+  EXPECT_EQ(NTRANS, 6);
+  EXPECT_EQ(NTRANS_POINTS, 3);
+  EXPECT_TRUE(cases == TRANSIENT_CASES);
+  for (int i = 1; i <= 3; ++i) EXPECT_EQ(points(i), TRANSIENT_POINTS(i));
+  EXPECT_EQ(model_text(), text);
+  // Before FORCED and in free format, too; a file without it has no cases.
+  ASSERT_TRUE(load_model_text("T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n1\nstep 's'"
+                              "\n 1.0, 0 0\n1 0.0 5\nFORCED\n100 200 10 150 0.02\n0\n",
+                              "any.rtm", &error))
+      << error;
+  EXPECT_EQ(NTRANS, 1);
+  EXPECT_EQ(TRANSIENT_CASES(1).torque0, 5.0);
+  EXPECT_EQ(forced_sweep.n_rated, 150.0);
+  ASSERT_TRUE(load_model_text("T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\n", "old.rtm", &error));
+  EXPECT_EQ(NTRANS, 0);
+  EXPECT_EQ(NTRANS_POINTS, 0);
+}
+
 TEST_F(ModelFileTest, OpenVoidsTheResultsOfTheLastAnalysis) {
   make_model();
   FILIN = (dir_ / "m").string();
@@ -374,7 +442,27 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 10, the stiffness number of shaft limit 1: there is no stiffness 2"},
         BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nFORCED\n100 200 10 150 0.02\n0\n"
                 "FORCED\n100 200 10 150 0.02\n0\n",
-                "line 9: a second FORCED section; a model has at most one"}));
+                "line 9: a second FORCED section; a model has at most one"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n21\n",
+                "line 7, the number of transient cases: 21 is outside 0 to 20"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n1\nramp 'r' 1 0 0\n",
+                "line 8, the kind of transient case 1: 'ramp' is none of runup"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n1\nstep 's' 1 0 0\n2 0 5\n",
+                "line 9, the inertia of transient case 1: there is no inertia 2"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n1\nice 'i' 1 0 0\n1 4 1e5 x\n",
+                "line 9, the propeller speed of transient case 1: 'x' is not a number"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n1\ntable 't' 1 0 0\n1 3\n"
+                "0 0\n0.5 1\n0.5 2\n",
+                "line 12, the torque of table point 3 of transient case 1: the times must "
+                "increase strictly"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n1\ntable 't' 1 0 0\n1 "
+                "100001\n",
+                "the number of table points of transient case 1: 100001 is outside 0 to 100000"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n1\nrunup 'r' 1 0 0\n100\n",
+                "ends before the end speed of transient case 1; the transient section is "
+                "incomplete"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n0\nTRANSIENT\n0\n",
+                "line 8: a second TRANSIENT section"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;
