@@ -632,7 +632,10 @@ bool run_transient(int32_t k, std::string* message) {
   if (c.step > 0.0) dt = c.step;
   const double wanted = std::ceil(c.duration / dt - 1e-9);
   if (wanted > static_cast<double>(kMaxTransientSteps))
-    return refuse(message, label + " would need " + number(wanted) + " time steps of " +
+    return refuse(message, label + " would need " +
+                               (wanted < 1e12 ? std::to_string(static_cast<long long>(wanted))
+                                              : number(wanted)) +
+                               " time steps of " +
                                number(dt) + " s over " + number(c.duration) + " s; at most " +
                                std::to_string(kMaxTransientSteps) +
                                " are taken. Shorten the duration" +

@@ -80,8 +80,10 @@ void write_case(Report& r, const TransientInfo& info) {
   switch (c.kind) {
     case kTransientRunup:
       r.line().text(" Run-up from").f(c.n_start, 10, 1).text(" to").f(c.n_end, 10, 1);
-      r.line().text(" rev/min in").text(g12(c.duration)).text(" s: the engines' gas and inertia");
-      r.line().text(" torques of the forced excitation at the instantaneous speed");
+      r.line().text(" rev/min in").text(g12(c.duration)).text(" s");
+      r.end();
+      r.line().text("   the engines' gas and inertia torques of the forced excitation at the");
+      r.line().text(" instantaneous speed, crank angle integrated from it");
       r.end();
       break;
     case kTransientShortCircuit3:

@@ -18,6 +18,7 @@
 #include "analysis/campbell.h"
 #include "analysis/forced_response.h"
 #include "analysis/frequency_analysis.h"
+#include "analysis/transient.h"
 #include "app/campbell_window.h"
 #include "app/command_line.h"
 #include "app/draw.h"
@@ -46,6 +47,7 @@ void print_usage(std::FILE* to) {
       "Usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
       "                  [--forced OUT.csv [--misfire K:C]]\n"
       "                  [--forced-picture FILE [--item shaft:S|inertia:I]]\n"
+      "                  [--transient OUT.csv [--case NAME]]\n"
       "       spindra-calc --help | --version\n"
       "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
       "frequencies (mode number and vib/min).\n"
@@ -59,6 +61,9 @@ void print_usage(std::FILE* to) {
       "                   model and every amplitude in OUT.csv\n"
       "  --misfire K:C    with --forced or --forced-picture, cylinder C of engine K\n"
       "                   gives no gas torque\n"
+      "  --transient OUT.csv also run a transient case: MODEL.trn beside the model\n"
+      "                   and the sampled history in OUT.csv\n"
+      "  --case NAME      with --transient, the case of that name (default: the first)\n"
       "  -h, --help       print this help and exit\n"
       "  --version        print the version and exit\n"
       "FILE is a picture: its extension svg, pdf or png chooses the kind.\n"
@@ -84,6 +89,9 @@ struct Options {
   std::string item;  // "shaft:S" or "inertia:I"; empty: the default item
   std::string forced;     // CSV of the forced response
   ForcedRequest misfire;  // --misfire K:C
+  std::string transient;  // CSV of the transient response
+  std::string case_name;  // --case NAME; empty: the first case
+  bool case_given = false;
   std::vector<std::string> errors;
 };
 
@@ -152,6 +160,18 @@ Options parse(int argc, char** argv) {
     } else if (arg == "--forced" || arg == "--misfire") {
       take_forced_option(o, arg, has_value ? next : nullptr);
       if (has_value) ++i;
+    } else if (arg == "--transient") {
+      if (next == nullptr || next[0] == '\0' || !has_value)
+        o.errors.push_back("--transient needs the name of the CSV file to write.");
+      else
+        o.transient = next;
+      if (has_value) ++i;
+    } else if (arg == "--case") {
+      // A case's name may start with anything but two dashes.
+      if (!has_value) o.errors.push_back("--case needs the name of a transient case.");
+      if (has_value) o.case_name = next;
+      o.case_given = true;
+      if (has_value) ++i;
     } else if (arg.size() > 1 && arg[0] == '-') {
       o.errors.push_back(std::string(arg) + ": unknown option.");
     } else if (o.model.empty()) {
@@ -166,6 +186,8 @@ Options parse(int argc, char** argv) {
     o.errors.push_back(
         "--misfire chooses the misfiring cylinder of --forced and --forced-picture; give "
         "--forced too.");
+  if (o.case_given && o.transient.empty())
+    o.errors.push_back("--case chooses the case of --transient; give --transient too.");
   if (!o.item.empty() && o.forced_picture.empty())
     o.errors.push_back("--item chooses the item of --forced-picture; give --forced-picture too.");
   return o;
@@ -252,6 +274,39 @@ bool write_forced(const Options& o) {
   return true;
 }
 
+// Runs the transient case the options name and writes its report and CSV;
+// false after printing what went wrong.
+bool write_transient(const Options& o) {
+  std::string message;
+  int32_t k = NTRANS > 0 ? 1 : 0;
+  if (o.case_given) {
+    k = find_transient_case(o.case_name);
+    if (k == 0) {
+      std::string names;
+      for (int32_t c = 1; c <= NTRANS; ++c)
+        names += (names.empty() ? "" : ", ") + std::string("'") +
+                 TRANSIENT_CASES(c).name.str() + "'";
+      print_error("--case " + o.case_name + ": the model has no transient case of that name" +
+                  (names.empty() ? std::string(" (it has none).")
+                                 : "; its cases are " + names + "."));
+      return false;
+    }
+  }
+  if (!run_transient(k, &message)) {
+    print_error(message);
+    return false;
+  }
+  if (!write_transient_report(&message) || !write_transient_csv(o.transient, &message)) {
+    print_error(message);
+    return false;
+  }
+  const TransientInfo info = transient_info();
+  std::printf("Transient case %d: %ld steps of %.6g s\n", info.case_number, info.steps, info.dt);
+  std::printf("Transient report: %s\n", transient_report_name().c_str());
+  std::printf("Transient CSV: %s\n", o.transient.c_str());
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -299,6 +354,7 @@ int main(int argc, char** argv) {
       options.picture.empty() && options.campbell.empty() && options.forced_picture.empty();
   // The forced response first, so that a picture of it shows the same run.
   const bool forced = options.forced.empty() || write_forced(options);
+  const bool transient = options.transient.empty() || write_transient(options);
   const bool pictures = no_pictures ? true : write_pictures(options);
-  return std::fflush(stdout) == 0 && pictures && forced ? 0 : 1;
+  return std::fflush(stdout) == 0 && pictures && forced && transient ? 0 : 1;
 }
