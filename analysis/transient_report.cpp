@@ -100,8 +100,9 @@ void write_case(Report& r, const TransientInfo& info) {
       break;
     case kTransientIce:
       r.line().text(" Ice milling on the propeller, inertia").i(c.inertia, 4).text(":");
-      r.line().i(c.blades, 3).text(" blades at").f(c.n_prop, 9, 2).text(" rev/min   qmax");
-      r.line().text(g12(c.qmax)).text(" N.m   cq").f(c.cq, 6, 3).text("   alpha");
+      r.line().i(c.blades, 3).text(" blades at").f(c.n_prop, 9, 2).text(" rev/min");
+      r.end();
+      r.line().text("   qmax").text(g12(c.qmax)).text(" N.m   cq").f(c.cq, 6, 3).text("   alpha");
       r.line().f(c.alpha, 7, 1).text(" deg   ice thickness").f(c.h_ice, 7, 3).text(" m");
       r.end();
       r.line().text("   sequence of").f(2.0 * c.h_ice, 8, 3);

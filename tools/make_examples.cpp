@@ -91,6 +91,19 @@ void limits(int shaft, double uts, double ck) {
   STIFF(shaft).ck = ck;
 }
 
+// Adds a transient case of `kind` named `name` over `duration` s (default
+// step, damping made viscous at the first natural frequency) and returns it
+// for its kind's values.
+TransientCase& add_transient(int32_t kind, const char* name, double duration, int inertia = 0) {
+  TransientCase& c = TRANSIENT_CASES(++NTRANS);
+  c = TransientCase{};
+  c.kind = kind;
+  c.name = name;
+  c.duration = duration;
+  c.inertia = inertia;
+  return c;
+}
+
 void start(const char* title) {
   initialise_store();
   TITLE = title;
@@ -142,6 +155,21 @@ bool diesel_generator(const std::string& folder) {
   limits(1, 800.0, 1.0);
   for (int s = 2; s <= 6; ++s) limits(s, 800.0, 1.0);
   limits(7, 700.0, 1.0);
+  // Transient cases: a start from 300 to the rated 1500 rev/min in 8 s, and a
+  // three-phase short circuit of the 500 kW, 50 Hz generator (rated torque
+  // 500 kW / 157.1 rad/s).
+  TransientCase& runup = add_transient(kTransientRunup, "Start-up", 8.0);
+  runup.n_start = 300.0;
+  runup.n_end = 1500.0;
+  TransientCase& fault = add_transient(kTransientShortCircuit3, "Short circuit 3", 0.5, generator);
+  fault.t_n = 3183.0;
+  fault.f_line = 50.0;
+  fault.xd2 = 0.12;
+  fault.xd1 = 0.25;
+  fault.xd = 2.0;
+  fault.td2 = 0.03;
+  fault.td1 = 0.5;
+  fault.ta = 0.1;
   return save(folder, "diesel-generator.rtm");
 }
 
@@ -178,6 +206,19 @@ bool marine_propulsion(const std::string& folder) {
   limits(7, 800.0, 1.0);
   limits(9, 600.0, 1.0);
   limits(10, 600.0, 0.55);
+  // Transient cases: a run-up from 400 to 1200 rev/min in 10 s, and the ice
+  // rules' single-block case 1 for the four-bladed propeller (cq 0.75, alpha
+  // 90 degrees) milling 1.5 m of ice at the rated speed.
+  TransientCase& runup = add_transient(kTransientRunup, "Run-up", 10.0);
+  runup.n_start = 400.0;
+  runup.n_end = 1200.0;
+  TransientCase& ice = add_transient(kTransientIce, "Ice case 1", 1.0, propeller);
+  ice.blades = 4;
+  ice.qmax = 40000.0;
+  ice.n_prop = 1200.0;
+  ice.cq = 0.75;
+  ice.alpha = 90.0;
+  ice.h_ice = 1.5;
   return save(folder, "marine-propulsion.rtm");
 }
 
