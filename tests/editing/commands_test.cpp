@@ -296,6 +296,41 @@ TEST_F(EverydayTest, ForcedResponseDataIsUndoneLikeAnyEdit) {
   EXPECT_EQ(forced_sweep.n_rated, 1200.0);
 }
 
+// The transient cases (with their table points) are edits like any other;
+// deleting an inertia carries the cases' inertia numbers.
+TEST_F(EverydayTest, TransientCasesAreUndoneAndFollowDeletes) {
+  put_node(1, 50, 100);
+  put_node(2, 100, 100);
+  put_node(3, 150, 100);
+  note_model_edit();
+  NTRANS = 2;
+  TRANSIENT_CASES(1).kind = kTransientStep;
+  TRANSIENT_CASES(1).inertia = 3;
+  TRANSIENT_CASES(2).kind = kTransientTable;
+  TRANSIENT_CASES(2).inertia = 2;
+  ASSERT_TRUE(note_model_edit());
+  NTRANS_POINTS = 2;
+  TRANSIENT_POINTS(1) = TablePoint{0.0, 1.0};
+  TRANSIENT_POINTS(2) = TablePoint{1.0, 2.0};
+  TRANSIENT_CASES(2).npoint = 2;
+  TRANSIENT_CASES(2).first_point = 1;
+  ASSERT_TRUE(note_model_edit());
+  ASSERT_GE(delete_node(2), 0);
+  EXPECT_EQ(TRANSIENT_CASES(1).inertia, 2);
+  EXPECT_EQ(TRANSIENT_CASES(2).inertia, 0);  // its inertia is gone: none
+  ASSERT_TRUE(note_model_edit());
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_EQ(TRANSIENT_CASES(1).inertia, 3);
+  EXPECT_EQ(TRANSIENT_CASES(2).inertia, 2);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_EQ(NTRANS_POINTS, 0);
+  EXPECT_EQ(TRANSIENT_CASES(2).npoint, 0);
+  ASSERT_TRUE(redo_model_edit());
+  EXPECT_EQ(NTRANS_POINTS, 2);
+  EXPECT_EQ(TRANSIENT_POINTS(2).torque, 2.0);
+  EXPECT_EQ(model_changed, 1);
+}
+
 TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   chain_with_engines();
   NSELECT = 2;
