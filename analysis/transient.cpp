@@ -1,7 +1,10 @@
 #include "analysis/transient.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -501,7 +504,16 @@ bool check_transient_case(int32_t k, std::string* message) {
     return refuse(message, "There is no transient case " + std::to_string(k) + " (the model has " +
                                std::to_string(NTRANS) + ").");
   const TransientCase& c = TRANSIENT_CASES(k);
-  const std::string label = case_label(k);
+  if (c.kind == kTransientTable && c.npoint > 0 &&
+      (c.first_point < 1 || c.first_point + c.npoint - 1 > NTRANS_POINTS))
+    return refuse(message, case_label(k) + ": its torque table is missing.");
+  const TablePoint* points =
+      c.kind == kTransientTable && c.npoint > 0 ? &TRANSIENT_POINTS(c.first_point) : nullptr;
+  return check_transient_values(c, points, case_label(k), message);
+}
+
+bool check_transient_values(const TransientCase& c, const TablePoint* points,
+                            const std::string& label, std::string* message) {
   const auto bad = [&](const std::string& what, double v, const std::string& rule) {
     return refuse(message, label + " has " + what + " " + number(v) + "; " + rule + ".");
   };
@@ -562,15 +574,14 @@ bool check_transient_case(int32_t k, std::string* message) {
       if (!std::isfinite(c.torque0)) return refuse(message, label + ": the step torque is not a number.");
       break;
     case kTransientTable: {
-      if (c.npoint <= 0) return refuse(message, label + " has no points in its torque table.");
-      if (c.first_point < 1 || c.first_point + c.npoint - 1 > NTRANS_POINTS)
-        return refuse(message, label + ": its torque table is missing.");
+      if (c.npoint <= 0 || points == nullptr)
+        return refuse(message, label + " has no points in its torque table.");
       for (int32_t i = 0; i < c.npoint; ++i) {
-        const TablePoint& p = TRANSIENT_POINTS(c.first_point + i);
+        const TablePoint& p = points[i];
         if (!std::isfinite(p.time) || !std::isfinite(p.torque))
           return refuse(message, label + ", table point " + std::to_string(i + 1) +
                                      ": a value is not a number.");
-        if (i > 0 && !(p.time > TRANSIENT_POINTS(c.first_point + i - 1).time))
+        if (i > 0 && !(p.time > points[i - 1].time))
           return refuse(message, label + ", table point " + std::to_string(i + 1) +
                                      ": the times must increase strictly.");
       }
@@ -578,6 +589,68 @@ bool check_transient_case(int32_t k, std::string* message) {
     }
     default:
       break;
+  }
+  return true;
+}
+
+bool read_torque_table(const std::string& path, std::vector<TablePoint>* points,
+                       std::string* message) {
+  points->clear();
+  std::FILE* file = std::fopen(path.c_str(), "r");
+  if (file == nullptr)
+    return refuse(message, path + ": the file cannot be opened for reading (" +
+                               std::strerror(errno) + ").");
+  std::string line;
+  int32_t line_number = 0;
+  bool ok = true;
+  std::string why;
+  for (;;) {
+    line.clear();
+    int ch = 0;
+    while ((ch = std::fgetc(file)) != EOF && ch != '\n') line += static_cast<char>(ch);
+    if (ch == EOF && line.empty()) break;
+    ++line_number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#') continue;
+    for (char& c : line)
+      if (c == ',' || c == ';' || c == '\t') c = ' ';
+    double t = 0.0, q = 0.0;
+    int used = 0;
+    const bool two = std::sscanf(line.c_str(), " %lf %lf %n", &t, &q, &used) == 2;
+    if (!two || static_cast<std::size_t>(used) != line.size()) {
+      // A first line of words is the header.
+      if (points->empty() && std::isalpha(static_cast<unsigned char>(line[first])) != 0) continue;
+      why = "line " + std::to_string(line_number) + " is not a time (s) and a torque (N.m)";
+      ok = false;
+      break;
+    }
+    if (!std::isfinite(t) || !std::isfinite(q)) {
+      why = "line " + std::to_string(line_number) + " holds a value that is not a finite number";
+      ok = false;
+      break;
+    }
+    if (!points->empty() && !(t > points->back().time)) {
+      why = "line " + std::to_string(line_number) + ": the time " + number(t) +
+            " s does not follow the time before it (times must increase strictly)";
+      ok = false;
+      break;
+    }
+    if (static_cast<int32_t>(points->size()) >= kMaxTablePoints) {
+      why = "it has more than " + std::to_string(kMaxTablePoints) + " points";
+      ok = false;
+      break;
+    }
+    points->push_back(TablePoint{t, q});
+  }
+  std::fclose(file);
+  if (ok && points->empty()) {
+    why = "it holds no points";
+    ok = false;
+  }
+  if (!ok) {
+    points->clear();
+    return refuse(message, path + ": " + why + ".");
   }
   return true;
 }
@@ -867,6 +940,12 @@ bool run_transient(int32_t k, std::string* message) {
   r.valid = 1;
   if (message != nullptr) message->clear();
   return true;
+}
+
+void forget_transient_results() {
+  result.valid = 0;
+  result.samples.clear();
+  result.samples.shrink_to_fit();
 }
 
 int32_t transient_results_valid() {

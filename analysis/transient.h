@@ -111,12 +111,28 @@ bool ice_rule_case(int32_t rule_case, int32_t blades, double* cq, double* alpha)
 // value at fault.
 bool check_transient_case(int32_t k, std::string* message);
 
+// The same checks on case values `c` (points: its table's points, for a
+// table case) named `label` in the message, for a dialog's copies.
+bool check_transient_values(const TransientCase& c, const TablePoint* points,
+                            const std::string& label, std::string* message);
+
+// Reads a torque table from a CSV file: per line a time (s) and a torque
+// (N.m), separated by commas, semicolons or blanks; blank lines, lines
+// starting with # and a first line of words are skipped.  False with a
+// message naming the line when a line is refused or the times do not
+// increase strictly.
+bool read_torque_table(const std::string& path, std::vector<TablePoint>* points,
+                       std::string* message);
+
 // Runs case k (1..NTRANS).  False with a message when the model or the case is
 // refused; the results of an earlier run are then gone.
 bool run_transient(int32_t k, std::string* message);
 
 // The case named `name` (blanks at the ends ignored), 0 when none.
 int32_t find_transient_case(const std::string& name);
+
+// Drops the results of the last run (another model was read or started).
+void forget_transient_results();
 
 // 1 while the results of the last run are there and fit the model.
 int32_t transient_results_valid();

@@ -23,6 +23,7 @@
 #include "app/command_line.h"
 #include "app/draw.h"
 #include "app/forced_window.h"
+#include "app/transient_window.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
 #include "app/picture.h"
@@ -48,6 +49,7 @@ void print_usage(std::FILE* to) {
       "                  [--forced OUT.csv [--misfire K:C]]\n"
       "                  [--forced-picture FILE [--item shaft:S|inertia:I]]\n"
       "                  [--transient OUT.csv [--case NAME]]\n"
+      "                  [--transient-picture FILE [--item shaft:S|inertia:I]]\n"
       "       spindra-calc --help | --version\n"
       "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
       "frequencies (mode number and vib/min).\n"
@@ -63,7 +65,11 @@ void print_usage(std::FILE* to) {
       "                   gives no gas torque\n"
       "  --transient OUT.csv also run a transient case: MODEL.trn beside the model\n"
       "                   and the sampled history in OUT.csv\n"
-      "  --case NAME      with --transient, the case of that name (default: the first)\n"
+      "  --case NAME      with --transient or --transient-picture, the case of that\n"
+      "                   name (default: the first)\n"
+      "  --transient-picture FILE [--item shaft:S|inertia:I]\n"
+      "                   also write the transient plot of the item (default: the\n"
+      "                   shaft closest to its limit, else the largest torque) to FILE\n"
       "  -h, --help       print this help and exit\n"
       "  --version        print the version and exit\n"
       "FILE is a picture: its extension svg, pdf or png chooses the kind.\n"
@@ -90,6 +96,7 @@ struct Options {
   std::string forced;     // CSV of the forced response
   ForcedRequest misfire;  // --misfire K:C
   std::string transient;  // CSV of the transient response
+  std::string transient_picture;
   std::string case_name;  // --case NAME; empty: the first case
   bool case_given = false;
   std::vector<std::string> errors;
@@ -141,6 +148,9 @@ Options parse(int argc, char** argv) {
     } else if (arg == "--forced-picture") {
       take_picture_name(o, arg, next, o.forced_picture);
       if (has_value) ++i;
+    } else if (arg == "--transient-picture") {
+      take_picture_name(o, arg, next, o.transient_picture);
+      if (has_value) ++i;
     } else if (arg == "--item") {
       if (has_value) o.item = next;
       if (!has_value) o.errors.push_back("--item needs shaft:S or inertia:I.");
@@ -186,9 +196,9 @@ Options parse(int argc, char** argv) {
     o.errors.push_back(
         "--misfire chooses the misfiring cylinder of --forced and --forced-picture; give "
         "--forced too.");
-  if (o.case_given && o.transient.empty())
+  if (o.case_given && o.transient.empty() && o.transient_picture.empty())
     o.errors.push_back("--case chooses the case of --transient; give --transient too.");
-  if (!o.item.empty() && o.forced_picture.empty())
+  if (!o.item.empty() && o.forced_picture.empty() && o.transient_picture.empty())
     o.errors.push_back("--item chooses the item of --forced-picture; give --forced-picture too.");
   return o;
 }
@@ -207,6 +217,8 @@ std::string listed_modes() {
     modes += (modes.empty() ? "" : ", ") + std::to_string(IFREQS(m));
   return modes.empty() ? "none" : modes;
 }
+
+bool run_chosen_case(const Options& o);
 
 // Writes the pictures the options ask for; false after printing what went
 // wrong.
@@ -252,6 +264,16 @@ bool write_pictures(const Options& o) {
       std::printf("Forced response picture: %s\n", o.forced_picture.c_str());
     }
   }
+  if (!o.transient_picture.empty()) {
+    if (transient_results_valid() == 0 && !run_chosen_case(o)) {
+      ok = false;
+    } else if (!write_transient_picture(o.transient_picture, o.item, &message)) {
+      print_error(message);
+      ok = false;
+    } else {
+      std::printf("Transient picture: %s\n", o.transient_picture.c_str());
+    }
+  }
   stop_headless_window_library();
   return ok;
 }
@@ -276,7 +298,7 @@ bool write_forced(const Options& o) {
 
 // Runs the transient case the options name and writes its report and CSV;
 // false after printing what went wrong.
-bool write_transient(const Options& o) {
+bool run_chosen_case(const Options& o) {
   std::string message;
   int32_t k = NTRANS > 0 ? 1 : 0;
   if (o.case_given) {
@@ -296,6 +318,12 @@ bool write_transient(const Options& o) {
     print_error(message);
     return false;
   }
+  return true;
+}
+
+bool write_transient(const Options& o) {
+  std::string message;
+  if (!run_chosen_case(o)) return false;
   if (!write_transient_report(&message) || !write_transient_csv(o.transient, &message)) {
     print_error(message);
     return false;
@@ -350,8 +378,8 @@ int main(int argc, char** argv) {
     for (const std::string& e : options.errors) print_error(e);
     return 2;
   }
-  const bool no_pictures =
-      options.picture.empty() && options.campbell.empty() && options.forced_picture.empty();
+  const bool no_pictures = options.picture.empty() && options.campbell.empty() &&
+                           options.forced_picture.empty() && options.transient_picture.empty();
   // The forced response first, so that a picture of it shows the same run.
   const bool forced = options.forced.empty() || write_forced(options);
   const bool transient = options.transient.empty() || write_transient(options);

@@ -4,12 +4,15 @@
 #include <string>
 
 #include "analysis/frequency_analysis.h"
+#include "analysis/transient.h"
 #include "app/campbell_window.h"
 #include "app/canvas.h"
 #include "app/draw.h"
 #include "app/forced_dialogs.h"
 #include "app/forced_window.h"
 #include "app/history.h"
+#include "app/transient_dialog.h"
+#include "app/transient_window.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
 #include "app/model_commands.h"
@@ -78,6 +81,7 @@ void show_results_mark_change() {
   for (int32_t k = 1; k <= NSELECT && k <= kMaxNodes; ++k) draw_pick_square(NODE_LIST(k), 2);
   refresh_campbell_diagram();
   forced_results_mark_changed();
+  transient_results_mark_changed();
 }
 
 int after_history_step() {
@@ -195,6 +199,8 @@ int READ_FILE() {
   WINDOW_UPDATE(REASON);
   refresh_campbell_diagram();
   refresh_forced_window();
+  forget_transient_results();
+  refresh_transient_window();
   view_for_new_model();
   IDRAW();
   return 1;
@@ -238,6 +244,7 @@ struct ViewedFile {
 };
 ViewedFile list_view;    // the list file
 ViewedFile report_view;  // the report of the forced response
+ViewedFile transient_view;  // the report of the transient response
 
 int print_viewed(const ViewedFile& v) {
   std::string message;
@@ -272,6 +279,12 @@ int PRINT_REPORT() {
 int SAVE_REPORT_PDF() {
   return save_viewed_pdf(report_view);
 }
+int PRINT_TRANSIENT_REPORT() {
+  return print_viewed(transient_view);
+}
+int SAVE_TRANSIENT_PDF() {
+  return save_viewed_pdf(transient_view);
+}
 
 // Sets the file a viewer shows and the PDF name it offers; false (after
 // saying so) when the file is not there.
@@ -304,6 +317,25 @@ int REVIEW() {
                 {call(PRINT_LIST), literal("FILE_OPENW"), bind(list_view.pdf), call(SAVE_LIST_PDF)});
   WINDOW_PRINTF("%mn[~&Forced Response Report]&",
                 {bind(FORCED_REPORT_VALID), call(review_forced_report)});
+  WINDOW_PRINTF("%mn[~&Transient Report]&",
+                {bind(TRANSIENT_REPORT_VALID), call(review_transient_report)});
+  WINDOW_PRINTF("%ww[no_border]%pv%fn[Courier New]%ts%126.30eb[vscrollbar,hscrollbar,read_only]",
+                {real_value(0.9), literal("*"), value(0)});
+  return 1;
+}
+
+int review_transient_report() {
+  if (!view_file(transient_view, transient_report_name(), "Transient Report",
+                 "the report is not there. Run Calculate > Transient... to write it.")) {
+    return 1;
+  }
+  const std::string& path = transient_view.path;
+  WINDOW_PRINTF("%ca[Kelvo - List file viewer]&");
+  WINDOW_PRINTF("%es%mn[E&xit]%sc&", {literal("EXIT"), literal("edit_file"), literal(path)});
+  WINDOW_PRINTF("%`ft@@&", {literal("PDF files"), literal("*.pdf")});
+  WINDOW_PRINTF("%mn[&Print...,Save as P&DF...]&",
+                {call(PRINT_TRANSIENT_REPORT), literal("FILE_OPENW"), bind(transient_view.pdf),
+                 call(SAVE_TRANSIENT_PDF)});
   WINDOW_PRINTF("%ww[no_border]%pv%fn[Courier New]%ts%126.30eb[vscrollbar,hscrollbar,read_only]",
                 {real_value(0.9), literal("*"), value(0)});
   return 1;
@@ -329,6 +361,12 @@ int FORCED_DAMPED() {
   PROG10();
   IDRAW();
   return FORCED_RESPONSE();
+}
+
+int TRANSIENT_COMMAND() {
+  PROG10();
+  IDRAW();
+  return TRANSIENT_RESPONSE();
 }
 
 void start_up_state() {
@@ -381,9 +419,10 @@ int run_main_window(std::string_view model) {
                            bind(IENGI_CREATE), bind(INODE_MODIFY), bind(ISTIF_MODIFY),
                            bind(ISTIF_MODIFY_GROUND), bind(IENGI_MODIFY), bind(INODE_DELETE),
                            bind(INODE_MOVE)});
+  WINDOW_PRINTF("%mn[Da&ta[Transient &Cases...]]&", {call(TRANSIENT_CASES_DIALOG)});
   WINDOW_PRINTF("%mn[&Draw]&", {call(IDRAW)});
-  WINDOW_PRINTF("%mn[Ca&lculate[&Frequencies,Forced &Damped]]&",
-                {joined(PROG10, IDRAW), call(FORCED_DAMPED)});
+  WINDOW_PRINTF("%mn[Ca&lculate[&Frequencies,Forced &Damped,&Transient...]]&",
+                {joined(PROG10, IDRAW), call(FORCED_DAMPED), call(TRANSIENT_COMMAND)});
   WINDOW_PRINTF("%mn[[~&Campbell Diagram]]&", {bind(IVALID), call(CAMPBELL_DIAGRAM)});
   WINDOW_PRINTF("%mn[&About]&", {call(ABOUT_FUNCTION)});
   WINDOW_PRINTF("%ks[&File/&Open Torsional vibration=Ctrl+O]&");

@@ -64,5 +64,7 @@ int REVIEW();
 inline int32_t FORCED_REPORT_VALID = 0;
 // The viewer on that report.  Returns 1.
 int review_forced_report();
+// The viewer on the report of the last transient run (MODEL.trn).  Returns 1.
+int review_transient_report();
 
 }  // namespace spindra

@@ -9,7 +9,9 @@
 #include "app/canvas.h"
 #include "app/dialogs.h"
 #include "app/draw.h"
+#include "analysis/transient.h"
 #include "app/history.h"
+#include "app/transient_window.h"
 #include "app/main_window.h"
 #include "app/model/store.h"
 #include "app/model_edits.h"
@@ -141,6 +143,8 @@ int new_model() {
   start_history();
   refresh_campbell_diagram();
   refresh_forced_window();
+  forget_transient_results();
+  refresh_transient_window();
   IDRAW();
   return 1;
 }

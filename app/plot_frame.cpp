@@ -47,6 +47,12 @@ void shade_speed_range(const PlotFrame& frame, double from, double to, AxisMap x
 
 void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double lo, double hi,
                           int speed_ticks, AxisMap x_of, double top, AxisMap y_of) {
+  draw_frame_and_ticks(frame, ticks, lo, hi, speed_ticks, x_of, 0.0, top, y_of);
+}
+
+void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double lo, double hi,
+                          int speed_ticks, AxisMap x_of, double bottom, double top,
+                          AxisMap y_of) {
   line(frame.left, frame.bottom, frame.right, frame.bottom);
   line(frame.right, frame.bottom, frame.right, frame.top);
   line(frame.right, frame.top, frame.left, frame.top);
@@ -60,9 +66,10 @@ void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double
     NUMBER_XY_ANG(x, frame.bottom - ticks.length - 4.0f, static_cast<float>(v), 10, sdec,
                   ticks.number_wide, ticks.number_high, true, false, 0.0f);
   }
-  const double vstep = round_step(top, 8);
+  const double vstep = round_step(top - bottom, 8);
   const int32_t vdec = decimals_of(vstep);
-  for (double v = 0.0; v <= top + vstep * 1e-6; v += vstep) {
+  for (double v = bottom == 0.0 ? 0.0 : round_up(bottom, vstep); v <= top + vstep * 1e-6;
+       v += vstep) {
     const float y = y_of(v);
     line(frame.left, y, frame.left - ticks.length, y);
     NUMBER_XY_ANG(frame.left - ticks.length - 1.0f, y - ticks.number_high / 2.0f,

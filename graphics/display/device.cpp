@@ -53,6 +53,9 @@ int region2_mouse() {
 int region3_mouse() {
   return window_callback3 ? window_callback3() : 2;
 }
+int region4_mouse() {
+  return window_callback4 ? window_callback4() : 2;
+}
 
 int32_t* handle_of(int32_t slot) {
   switch (slot) {
@@ -87,7 +90,7 @@ Callback callback_of(int32_t slot) {
     case 3:
       return region3_mouse;
     default:
-      return WINDOW_CALLBACK4;
+      return region4_mouse;
   }
 }
 
@@ -132,6 +135,7 @@ bool screen_holds(int32_t width, int32_t height) {
 Callback window_callback1 = default_mouse_callback;
 Callback window_callback2 = nullptr;
 Callback window_callback3 = nullptr;
+Callback window_callback4 = nullptr;
 int WINDOW_CALLBACK2() {
   return 2;
 }

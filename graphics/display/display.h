@@ -49,6 +49,8 @@ extern Callback window_callback1;
 extern Callback window_callback2;
 // The same for graphics region 3.
 extern Callback window_callback3;
+// The same for graphics region 4.
+extern Callback window_callback4;
 int WINDOW_CALLBACK2();
 int WINDOW_CALLBACK3();
 int WINDOW_CALLBACK4();
