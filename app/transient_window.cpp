@@ -53,6 +53,15 @@ const char* unit_name = "MPa";
 int32_t listed_shafts = 0;
 int32_t listed_inertias = 0;
 
+// Four significant figures, trailing zeros kept (29.90), no bare point (6838).
+std::string figures(double v) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%#.4g", v);
+  std::string s = text;
+  if (!s.empty() && s.back() == '.') s.pop_back();
+  return s;
+}
+
 bool shaft_has_diameter(int32_t shaft) {
   return shaft >= 1 && shaft <= NSTIF && STIFF(shaft).diam > 0.0;
 }
@@ -199,11 +208,12 @@ void draw_curve_and_peak() {
   line(x, y - 1.5f, x, y + 1.5f);
   char text[120];
   if (is_runup()) {
-    std::snprintf(text, sizeof text, "peak %#.4g %s at %#.4g s, %.0f rev/min",
-                  p.value * unit_factor, unit_name, p.time, p.speed);
+    std::snprintf(text, sizeof text, "peak %s %s at %s s, %.0f rev/min",
+                  figures(p.value * unit_factor).c_str(), unit_name, figures(p.time).c_str(),
+                  p.speed);
   } else {
-    std::snprintf(text, sizeof text, "peak %#.4g %s at %#.4g s", p.value * unit_factor, unit_name,
-                  p.time);
+    std::snprintf(text, sizeof text, "peak %s %s at %s s", figures(p.value * unit_factor).c_str(),
+                  unit_name, figures(p.time).c_str());
   }
   const float ty = v >= 0.0 ? std::min(y + 2.0f, kTransientTop - 3.0f)
                             : std::max(y - 4.5f, kTransientBottom + 1.0f);
@@ -576,11 +586,12 @@ bool transient_hover_text(float x, float y, FixedText<100>& text) {
   const int32_t i = std::fabs(x_at(lo) - want) <= std::fabs(x_at(hi) - want) ? lo : hi;
   char buffer[160];
   if (is_runup()) {
-    std::snprintf(buffer, sizeof buffer, "%#.4g s, %.1f rev/min: %#.4g %s", transient_sample_time(i),
-                  transient_sample_speed(i), value_at(i), unit_name);
+    std::snprintf(buffer, sizeof buffer, "%s s, %.1f rev/min: %s %s",
+                  figures(transient_sample_time(i)).c_str(), transient_sample_speed(i),
+                  figures(value_at(i)).c_str(), unit_name);
   } else {
-    std::snprintf(buffer, sizeof buffer, "%#.4g s: %#.4g %s", transient_sample_time(i), value_at(i),
-                  unit_name);
+    std::snprintf(buffer, sizeof buffer, "%s s: %s %s", figures(transient_sample_time(i)).c_str(),
+                  figures(value_at(i)).c_str(), unit_name);
   }
   text = buffer;
   return true;

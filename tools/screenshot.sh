@@ -11,6 +11,9 @@
 # the mouse on FORCED_HOVER (default: the synthesised stress of the diesel
 # generator set at 1000 rev/min) and saves the Forced Response window
 # (default OUT docs/forced-response.png).
+# With VIEW=transient it goes on to Calculate > Transient... (the model's
+# first case, its default item) and saves the Transient Response window
+# (default OUT docs/transient-window.png).
 # Needs the packages xvfb, xdotool and imagemagick.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,6 +22,7 @@ view=${VIEW:-main}
 default_out=$root/docs/main-window.png
 [ "$view" != campbell ] || default_out=$root/docs/campbell.png
 [ "$view" != forced ] || default_out=$root/docs/forced-response.png
+[ "$view" != transient ] || default_out=$root/docs/transient-window.png
 out=$(realpath -m "${2:-$default_out}")
 program=${SPINDRA:-$root/build/spindra}
 scale=${MODE_SCALE:-20}
@@ -55,10 +59,10 @@ run() {
   xdotool key Return
   sleep 1
   if [ "$view" = campbell ]; then
-    # Calculate > Campbell Diagram, the third item of the menu
+    # Calculate > Campbell Diagram, the fourth item of the menu
     xdotool key alt+l
     sleep 0.5
-    xdotool key Down Down Return
+    xdotool key Down Down Down Return
     sleep 2
     window=$(xdotool search --name "^Campbell" | head -n 1)
     xdotool windowfocus --sync "$window"
@@ -89,6 +93,15 @@ run() {
     x=${FORCED_HOVER%,*}; y=${FORCED_HOVER#*,}
     xdotool mousemove --window "$window" "$x" "$y"; sleep 0.3
     xdotool mousemove --window "$window" "$((x + 1))" "$y"; sleep 0.5
+  elif [ "$view" = transient ]; then
+    # Calculate > Transient..., the third item of the menu
+    xdotool key alt+l
+    sleep 0.5
+    xdotool key Down Down Return
+    sleep 3
+    window=$(xdotool search --name "^Transient Response" | head -n 1)
+    xdotool windowfocus --sync "$window"
+    sleep 1
   fi
   import -window "$window" "$out"
 }
