@@ -317,3 +317,47 @@ TEST_F(CalcCommand, MainProgramRefusesAnUnknownOptionWithoutADisplay) {
 
 }  // namespace
 }  // namespace spindra
+
+namespace spindra {
+namespace {
+
+// --transient: the report and the CSV of the named case, the plot of an
+// item; an unknown case or a model without cases is refused.
+TEST_F(CalcCommand, TransientWritesTheReportTheCsvAndThePlot) {
+  const fs::path model = dir_ / "diesel.rtm";
+  fs::copy_file(SPINDRA_SOURCE_DIR "/examples/diesel-generator.rtm", model);
+  const std::string csv = (dir_ / "fault.csv").string(), png = (dir_ / "t.png").string();
+  Outcome o = run_calc(dir_, {model.string(), "--transient", csv, "--case", "Short circuit 3",
+                              "--transient-picture", png, "--item", "shaft:8"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("Transient report: " + (dir_ / "diesel.trn").string()), std::string::npos)
+      << o.out;
+  EXPECT_TRUE(fs::exists(png));
+  const auto rows = read_lines(csv);
+  ASSERT_GT(rows.size(), 2u);
+  EXPECT_EQ(rows[0],
+            "time_s,speed_rpm,torque_1,torque_2,torque_3,torque_4,torque_5,torque_6,torque_7,"
+            "torque_8,angle_1,angle_2,angle_3,angle_4,angle_5,angle_6,angle_7,angle_8,angle_9");
+  EXPECT_EQ(rows[1].substr(0, 7), "0,1500,");
+  EXPECT_LE(rows.size(), 20002u);
+  for (const auto& [options, says] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--transient", csv, "--case", "Blackout"},
+            "--case Blackout: the model has no transient case of that name; its cases are "
+            "'Start-up', 'Short circuit 3'."},
+           {{"--case", "Start-up"}, "--case chooses the case of --transient"},
+           {{"--transient"}, "--transient needs the name of the CSV file to write"}}) {
+    std::vector<std::string> args{model.string()};
+    args.insert(args.end(), options.begin(), options.end());
+    o = run_calc(dir_, args);
+    EXPECT_NE(o.status, 0) << says;
+    EXPECT_NE(o.err.find(says), std::string::npos) << o.err;
+  }
+  const fs::path bare = dir_ / "bare.rtm";
+  fs::copy_file(SPINDRA_SOURCE_DIR "/examples/free-free-rotor.rtm", bare);
+  o = run_calc(dir_, {bare.string(), "--transient", csv});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("The model has no transient case"), std::string::npos) << o.err;
+}
+
+}  // namespace
+}  // namespace spindra

@@ -341,6 +341,41 @@ TEST_F(TransientRun, FreeSystemReportsVibrationNotDrift) {
               std::pow(wn * transient_info().dt, 2) / 12.0, 1e-15);
 }
 
+// A run-up held at one speed settles at the forced response's amplitude:
+// the engine's torque in time follows the same orders, phases and firing.
+TEST_F(TransientRun, RunUpAtOneSpeedMeetsTheForcedResponse) {
+  inertia(1, 10.0, "Engine");
+  inertia(2, 30.0, "Generator");
+  shaft(1, 2, 1e6);
+  STIFF(1).dampin = 200.0;
+  engine(1, {1}, 2, 1);
+  ENGS(1).excitation.bore = 0.2;
+  ENGS(1).excitation.stroke = 0.2;
+  ENGS(1).excitation.conrod = 0.4;
+  ENGS(1).excitation.p_rated = 10.0;
+  ENGS(1).excitation.nharm = 2;
+  ENGS(1).excitation.harm(1) = Harmonic{6.0, 3.18309886, 0.0, 20.0};
+  ENGS(1).excitation.harm(2) = Harmonic{3.0, 1.0, 0.0, -40.0};
+  forced_sweep = ForcedSweep{500.0, 500.0, 1.0, 500.0, 0.0};
+  std::string message;
+  ASSERT_TRUE(run_forced_response({}, &message)) << message;
+  const double expected = forced_amplitude(ForcedKind::kTorque, 1, 1, 0);
+  TransientCase c;
+  c.kind = kTransientRunup;
+  c.duration = 1.5;
+  c.step = 1e-4;
+  c.n_start = c.n_end = 500.0;
+  add_case(c);
+  ASSERT_TRUE(run_transient(1, &message)) << message;
+  double top = 0.0, bottom = 0.0;
+  for (int i = 0; i <= transient_sample_count(); ++i) {
+    if (transient_sample_time(i) < 1.0) continue;
+    top = std::max(top, transient_value(ForcedKind::kTorque, 1, i));
+    bottom = std::min(bottom, transient_value(ForcedKind::kTorque, 1, i));
+  }
+  EXPECT_NEAR(0.5 * (top - bottom), expected, 0.005 * expected);
+}
+
 TEST_F(TransientRun, RunUpWritesReportAndCsv) {
   // Engine of four cylinders on a chain, a flywheel and a generator.
   for (int j = 1; j <= 4; ++j) inertia(j, 1.5);

@@ -46,16 +46,16 @@ TEST_F(TransientDialogTest, CasesAreOneUndoableEditAndBadValuesAreRefused) {
     EXPECT_NE(w.text("%48.6^ls").find("Load step"), std::string::npos);
     callback(w, "&Add")();  // an ice case by the rules' name
     w.set_text("Name", "Ice");
-    w.integer("Name", 1) = 4;  // kind
+    w.integer("Name", 2) = 4;  // kind: ice
     callback(w, "Name", 0)();
     w.integer("Ice: blades") = 5;
     w.real("Ice: blades", 1) = 2.0e5;
     w.real("Ice: blades", 2) = 120.0;
     w.real("Ice: blades", 3) = 1.0;
-    w.integer("%28.4^ls") = 1;
+    w.integer("%28.4^ls", 1) = 1;  // the rules' case 1
     callback(w, "%28.4^ls")();
-    EXPECT_EQ(w.real("%28.4^ls", 1), 0.75);
-    EXPECT_EQ(w.real("%28.4^ls", 2), 72.0);
+    EXPECT_EQ(w.real("%28.4^ls", 2), 0.75);
+    EXPECT_EQ(w.real("%28.4^ls", 3), 72.0);
     w.real("Duration") = 0.0;  // refused on OK
     return kOk;
   });
@@ -87,7 +87,7 @@ TEST_F(TransientDialogTest, CasesAreOneUndoableEditAndBadValuesAreRefused) {
   EXPECT_TRUE(redo_model_edit());
   // Remove takes a case out; Cancel changes nothing.
   then([&](const Window& w) {
-    w.integer("%48.6^ls") = 2;
+    w.integer("%48.6^ls", 1) = 2;
     callback(w, "%48.6^ls")();
     callback(w, "&Add", 1)();
     return 6;
@@ -95,7 +95,7 @@ TEST_F(TransientDialogTest, CasesAreOneUndoableEditAndBadValuesAreRefused) {
   TRANSIENT_CASES_DIALOG();
   EXPECT_EQ(NTRANS, 3);
   then([&](const Window& w) {
-    w.integer("%48.6^ls") = 2;
+    w.integer("%48.6^ls", 1) = 2;
     callback(w, "%48.6^ls")();
     callback(w, "&Add", 1)();
     return kOk;
