@@ -369,6 +369,7 @@ void set_note() {
   if (transient_results_valid() == 0) {
     std::string m = missing_transient_data();
     if (m.empty()) m = run_message;
+    while (!m.empty() && m.back() == '\n') m.pop_back();
     const std::size_t nl = m.find('\n');
     if (nl != std::string::npos) m.replace(nl, std::string::npos, " ...");
     TRANSIENT_NOTE = m;
