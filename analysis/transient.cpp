@@ -52,7 +52,8 @@ void transient_elimination_order(const TransientSystem& system, std::vector<int3
   std::vector<int32_t> degree(un), queue;
   std::vector<char> removed(un, 0);
   for (int32_t v = 0; v < n; ++v) {
-    degree[static_cast<std::size_t>(v)] = static_cast<int32_t>(nbr[static_cast<std::size_t>(v)].size());
+    degree[static_cast<std::size_t>(v)] =
+        static_cast<int32_t>(nbr[static_cast<std::size_t>(v)].size());
     if (degree[static_cast<std::size_t>(v)] <= 1) queue.push_back(v);
   }
   parent->assign(un, -1);
@@ -250,7 +251,8 @@ double ice_torque_at_angle(const TransientCase& c, double phi) {
 }
 
 double table_torque(const TransientCase& c, double t) {
-  if (c.npoint <= 0 || c.first_point < 1 || c.first_point + c.npoint - 1 > NTRANS_POINTS) return 0.0;
+  if (c.npoint <= 0 || c.first_point < 1 || c.first_point + c.npoint - 1 > NTRANS_POINTS)
+    return 0.0;
   const TablePoint* p = &TRANSIENT_POINTS(c.first_point);
   const int32_t n = c.npoint;
   if (t < p[0].time || t > p[n - 1].time) return 0.0;
@@ -359,8 +361,8 @@ std::vector<double> symmetric_eigenvalues(std::vector<double>& a, int32_t n) {
         const double apq = at(p, q);
         if (std::fabs(apq) < 1e-300) continue;
         const double theta = (at(q, q) - at(p, p)) / (2.0 * apq);
-        const double t = (theta >= 0.0 ? 1.0 : -1.0) /
-                         (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
+        const double t =
+            (theta >= 0.0 ? 1.0 : -1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
         const double cs = 1.0 / std::sqrt(t * t + 1.0), sn = t * cs;
         for (std::size_t k = 0; k < un; ++k) {
           const double akp = at(k, p), akq = at(k, q);
@@ -487,8 +489,8 @@ bool check_damping_present(std::string* message) {
     any = any || c > 0.0;
   }
   if (!std::isfinite(forced_sweep.eta) || forced_sweep.eta < 0.0)
-    return refuse(message, "The loss factor of the forced response is " +
-                               number(forced_sweep.eta) + "; it must not be negative.");
+    return refuse(message, "The loss factor of the forced response is " + number(forced_sweep.eta) +
+                               "; it must not be negative.");
   if (!any)
     return refuse(message,
                   "The model has no damping at all (no external damping on an inertia, no "
@@ -518,9 +520,11 @@ bool check_transient_values(const TransientCase& c, const TablePoint* points,
     return refuse(message, label + " has " + what + " " + number(v) + "; " + rule + ".");
   };
   if (c.kind < kTransientRunup || c.kind > kTransientTable)
-    return refuse(message, label + " has no kind (runup, shortcircuit3, shortcircuit2, ice, "
-                                   "step or table).");
-  if (!positive(c.duration)) return bad("a duration of", c.duration, "it must be greater than zero");
+    return refuse(message, label +
+                               " has no kind (runup, shortcircuit3, shortcircuit2, ice, "
+                               "step or table).");
+  if (!positive(c.duration))
+    return bad("a duration of", c.duration, "it must be greater than zero");
   if (!std::isfinite(c.step) || c.step < 0.0)
     return bad("a time step of", c.step, "it must be 0 (the default) or greater");
   if (!std::isfinite(c.damping_hz) || c.damping_hz < 0.0)
@@ -536,7 +540,8 @@ bool check_transient_values(const TransientCase& c, const TablePoint* points,
     case kTransientRunup:
       if (!positive(c.n_start))
         return bad("a start speed of", c.n_start, "speeds must be greater than zero");
-      if (!positive(c.n_end)) return bad("an end speed of", c.n_end, "speeds must be greater than zero");
+      if (!positive(c.n_end))
+        return bad("an end speed of", c.n_end, "speeds must be greater than zero");
       break;
     case kTransientShortCircuit3:
     case kTransientShortCircuit2:
@@ -564,14 +569,19 @@ bool check_transient_values(const TransientCase& c, const TablePoint* points,
         return bad("an ice torque qmax of", c.qmax, "it must not be negative");
       if (!positive(c.n_prop))
         return bad("a propeller speed of", c.n_prop, "speeds must be greater than zero");
-      if (!std::isfinite(c.cq) || c.cq < 0.0) return bad("a factor cq of", c.cq, "it must not be negative");
+      if (!std::isfinite(c.cq) || c.cq < 0.0)
+        return bad("a factor cq of", c.cq, "it must not be negative");
       if (!positive(c.alpha) || c.alpha > 360.0)
-        return bad("an impact angle alpha of", c.alpha, "it must be above 0 and at most 360 degrees");
-      if (!positive(c.h_ice)) return bad("an ice thickness of", c.h_ice, "it must be greater than zero");
+        return bad("an impact angle alpha of", c.alpha,
+                   "it must be above 0 and at most 360 degrees");
+      if (!positive(c.h_ice))
+        return bad("an ice thickness of", c.h_ice, "it must be greater than zero");
       break;
     case kTransientStep:
-      if (!std::isfinite(c.t0) || c.t0 < 0.0) return bad("a step time of", c.t0, "it must not be negative");
-      if (!std::isfinite(c.torque0)) return refuse(message, label + ": the step torque is not a number.");
+      if (!std::isfinite(c.t0) || c.t0 < 0.0)
+        return bad("a step time of", c.t0, "it must not be negative");
+      if (!std::isfinite(c.torque0))
+        return refuse(message, label + ": the step torque is not a number.");
       break;
     case kTransientTable: {
       if (c.npoint <= 0 || points == nullptr)
@@ -598,8 +608,8 @@ bool read_torque_table(const std::string& path, std::vector<TablePoint>* points,
   points->clear();
   std::FILE* file = std::fopen(path.c_str(), "r");
   if (file == nullptr)
-    return refuse(message, path + ": the file cannot be opened for reading (" +
-                               std::strerror(errno) + ").");
+    return refuse(message,
+                  path + ": the file cannot be opened for reading (" + std::strerror(errno) + ").");
   std::string line;
   int32_t line_number = 0;
   bool ok = true;
@@ -684,8 +694,10 @@ bool run_transient(int32_t k, std::string* message) {
   build_model_system(m);
   const std::vector<double> omega = elastic_frequencies(m.system);
   if (omega.empty())
-    return refuse(message, "The model has no elastic natural frequency (nothing can vibrate "
-                           "against anything else), so " + label + " has no response.");
+    return refuse(message,
+                  "The model has no elastic natural frequency (nothing can vibrate "
+                  "against anything else), so " +
+                      label + " has no response.");
 
   // The engines' excitation of a run-up.
   std::vector<ExcitationTerm> terms;
@@ -694,8 +706,10 @@ bool run_transient(int32_t k, std::string* message) {
     case kTransientRunup: {
       std::string why;
       if (!forced_excitation_terms(&terms, &why))
-        return refuse(message, label + " is a run-up, which needs the engines' excitation of "
-                                       "the forced response: " + why);
+        return refuse(message, label +
+                                   " is a run-up, which needs the engines' excitation of "
+                                   "the forced response: " +
+                                   why);
       double top_order = 0.0;
       for (const ExcitationTerm& t : terms) top_order = std::max(top_order, t.order);
       excited = top_order * std::max(c.n_start, c.n_end) / 60.0;
@@ -729,14 +743,13 @@ bool run_transient(int32_t k, std::string* message) {
   if (c.step > 0.0) dt = c.step;
   const double wanted = std::ceil(c.duration / dt - 1e-9);
   if (wanted > static_cast<double>(kMaxTransientSteps))
-    return refuse(message, label + " would need " +
-                               (wanted < 1e12 ? std::to_string(static_cast<long long>(wanted))
-                                              : number(wanted)) +
-                               " time steps of " +
-                               number(dt) + " s over " + number(c.duration) + " s; at most " +
-                               std::to_string(kMaxTransientSteps) +
-                               " are taken. Shorten the duration" +
-                               (c.step > 0.0 ? " or give a larger time step." : "."));
+    return refuse(
+        message,
+        label + " would need " +
+            (wanted < 1e12 ? std::to_string(static_cast<long long>(wanted)) : number(wanted)) +
+            " time steps of " + number(dt) + " s over " + number(c.duration) + " s; at most " +
+            std::to_string(kMaxTransientSteps) + " are taken. Shorten the duration" +
+            (c.step > 0.0 ? " or give a larger time step." : "."));
   const long steps = std::max(1L, static_cast<long>(wanted));
   dt = c.duration / static_cast<double>(steps);
 
@@ -747,8 +760,9 @@ bool run_transient(int32_t k, std::string* message) {
 
   NewmarkStepper stepper;
   if (!stepper.prepare(m.system, dt))
-    return refuse(message, "The shaft system of " + label + " cannot be solved: an inertia or a "
-                                                           "stiffness is not greater than zero.");
+    return refuse(message, "The shaft system of " + label +
+                               " cannot be solved: an inertia or a "
+                               "stiffness is not greater than zero.");
 
   TransientRun& r = result;
   r.nmass = NMASS;
@@ -790,8 +804,10 @@ bool run_transient(int32_t k, std::string* message) {
   for (double j : m.system.inertia) total_inertia += j;
 
   // The excitation's place: referred torque = ratio x real torque.
-  const int32_t target = c.kind == kTransientRunup ? -1 : m.dof[static_cast<std::size_t>(c.inertia - 1)];
-  const double target_ratio = c.kind == kTransientRunup ? 1.0 : m.ratio[static_cast<std::size_t>(c.inertia - 1)];
+  const int32_t target =
+      c.kind == kTransientRunup ? -1 : m.dof[static_cast<std::size_t>(c.inertia - 1)];
+  const double target_ratio =
+      c.kind == kTransientRunup ? 1.0 : m.ratio[static_cast<std::size_t>(c.inertia - 1)];
   std::vector<double> load_exps;
   std::vector<int32_t> term_exp(terms.size()), term_dof(terms.size()), term_m(terms.size());
   std::vector<double> term_ratio(terms.size());
@@ -829,8 +845,10 @@ bool run_transient(int32_t k, std::string* message) {
     zr[0] = 1.0;
     zi[0] = 0.0;
     for (int32_t q = 1; q <= top_m; ++q) {
-      zr[static_cast<std::size_t>(q)] = zr[static_cast<std::size_t>(q - 1)] * hr - zi[static_cast<std::size_t>(q - 1)] * hi;
-      zi[static_cast<std::size_t>(q)] = zr[static_cast<std::size_t>(q - 1)] * hi + zi[static_cast<std::size_t>(q - 1)] * hr;
+      zr[static_cast<std::size_t>(q)] =
+          zr[static_cast<std::size_t>(q - 1)] * hr - zi[static_cast<std::size_t>(q - 1)] * hi;
+      zi[static_cast<std::size_t>(q)] =
+          zr[static_cast<std::size_t>(q - 1)] * hi + zi[static_cast<std::size_t>(q - 1)] * hr;
     }
     for (std::size_t q = 0; q < terms.size(); ++q) {
       const ExcitationTerm& e = terms[q];
@@ -910,7 +928,8 @@ bool run_transient(int32_t k, std::string* message) {
   }
   r.loop_seconds = cpu_seconds() - start_time;
   r.wp.assign(static_cast<std::size_t>(NSTIF), 0.0);
-  for (int32_t s = 1; s <= NSTIF; ++s) r.wp[static_cast<std::size_t>(s - 1)] = forced_section_modulus(s);
+  for (int32_t s = 1; s <= NSTIF; ++s)
+    r.wp[static_cast<std::size_t>(s - 1)] = forced_section_modulus(s);
 
   // The barred ranges a run-up passes.
   r.barred.clear();
@@ -918,7 +937,8 @@ bool run_transient(int32_t k, std::string* message) {
   if (c.kind == kTransientRunup) {
     std::string why;
     if (forced_results_valid() == 0 && !run_forced_response(ForcedRequest{}, &why)) {
-      r.notes = "The barred speed ranges are not given: the forced response was refused (" + why + ")";
+      r.notes =
+          "The barred speed ranges are not given: the forced response was refused (" + why + ")";
     } else {
       r.barred_known = 1;
       const double lo = std::min(c.n_start, c.n_end), hi = std::max(c.n_start, c.n_end);
@@ -931,7 +951,8 @@ bool run_transient(int32_t k, std::string* message) {
           b.from = ranges[i].from;
           b.to = ranges[i].to;
           const double overlap = std::max(0.0, std::min(hi, b.to) - std::max(lo, b.from));
-          b.seconds = hi > lo ? c.duration * overlap / (hi - lo) : (b.from <= lo && lo <= b.to ? c.duration : 0.0);
+          b.seconds = hi > lo ? c.duration * overlap / (hi - lo)
+                              : (b.from <= lo && lo <= b.to ? c.duration : 0.0);
           r.barred.push_back(b);
         }
       }
@@ -972,7 +993,8 @@ double transient_sample_speed(int32_t i) {
 
 double transient_value(ForcedKind kind, int32_t number, int32_t i) {
   if (i < 0 || i > transient_sample_count()) return 0.0;
-  const std::size_t row = static_cast<std::size_t>(i) * static_cast<std::size_t>(result.nmass + result.nstif);
+  const std::size_t row =
+      static_cast<std::size_t>(i) * static_cast<std::size_t>(result.nmass + result.nstif);
   if (kind == ForcedKind::kAngle) {
     if (number < 1 || number > result.nmass) return 0.0;
     return result.samples[row + static_cast<std::size_t>(number - 1)];
@@ -1044,7 +1066,8 @@ int32_t transient_worst_shaft() {
 int32_t transient_barred_ranges(TransientBarred* out, int32_t capacity) {
   if (transient_results_valid() == 0 || result.barred_known == 0) return -1;
   const int32_t n = static_cast<int32_t>(result.barred.size());
-  for (int32_t i = 0; i < n && i < capacity; ++i) out[i] = result.barred[static_cast<std::size_t>(i)];
+  for (int32_t i = 0; i < n && i < capacity; ++i)
+    out[i] = result.barred[static_cast<std::size_t>(i)];
   return n;
 }
 

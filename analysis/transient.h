@@ -71,9 +71,9 @@ class NewmarkStepper {
   std::vector<int32_t> order_;   // peeled degrees of freedom, parents before children
   std::vector<int32_t> parent_;  // per degree of freedom, -1 for a root or a core one
   std::vector<double> inv_d_, t_;
-  std::vector<int32_t> core_;       // degrees of freedom on rings
-  std::vector<double> core_l_;      // Cholesky factor of the core, row by row
-  std::vector<double> u_, v_, a_;   // size n + 1: the last stays 0 (ground)
+  std::vector<int32_t> core_;      // degrees of freedom on rings
+  std::vector<double> core_l_;     // Cholesky factor of the core, row by row
+  std::vector<double> u_, v_, a_;  // size n + 1: the last stays 0 (ground)
   std::vector<double> rhs_, w_;
 };
 

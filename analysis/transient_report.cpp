@@ -93,7 +93,13 @@ void write_case(Report& r, const TransientInfo& info) {
       r.line().text("   rated torque").text(g12(c.t_n)).text(" N.m   line frequency");
       r.line().f(c.f_line, 8, 2).text(" Hz");
       r.end();
-      r.line().text("   xd''").f(c.xd2, 8, 4).text("   xd'").f(c.xd1, 8, 4).text("   xd").f(c.xd, 8, 4);
+      r.line()
+          .text("   xd''")
+          .f(c.xd2, 8, 4)
+          .text("   xd'")
+          .f(c.xd1, 8, 4)
+          .text("   xd")
+          .f(c.xd, 8, 4);
       r.line().text("   Td''").text(g12(c.td2)).text(" s   Td'").text(g12(c.td1));
       r.line().text(" s   Ta").text(g12(c.ta)).text(" s");
       r.end();
@@ -126,7 +132,8 @@ void write_case(Report& r, const TransientInfo& info) {
   r.line().text(" Duration    ").text(g12(c.duration)).text(" s");
   r.end();
   r.line().text(" Time step   ").text(g12(info.dt)).text(" s  (").text(std::to_string(info.steps));
-  r.line().text(info.step_given != 0 ? " steps, the case's own step)" : " steps, the default step)");
+  r.line().text(info.step_given != 0 ? " steps, the case's own step)"
+                                     : " steps, the default step)");
   r.end();
   r.line().text(" Highest natural frequency resolved").text(g12(info.resolved_hz));
   r.line().text(" Hz: period error (omega dt)^2/12 =").text(g12(info.period_error));
@@ -224,7 +231,13 @@ void write_barred(Report& r, const TransientInfo& info) {
     r.room(1);
     const TransientBarred& b = ranges[i];
     r.line().i(b.shaft, 5).blanks(6).text(STIFF(b.shaft).name.view());
-    r.line().f(b.from, 12, 1).text(" to").f(b.to, 10, 1).text(" rpm").text(g12(b.seconds)).text(" s");
+    r.line()
+        .f(b.from, 12, 1)
+        .text(" to")
+        .f(b.to, 10, 1)
+        .text(" rpm")
+        .text(g12(b.seconds))
+        .text(" s");
     r.end();
   }
 }

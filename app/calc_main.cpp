@@ -23,10 +23,10 @@
 #include "app/command_line.h"
 #include "app/draw.h"
 #include "app/forced_window.h"
-#include "app/transient_window.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
 #include "app/picture.h"
+#include "app/transient_window.h"
 #include "graphics/display/display.h"
 #include "platform/headless.h"
 
@@ -306,11 +306,11 @@ bool run_chosen_case(const Options& o) {
     if (k == 0) {
       std::string names;
       for (int32_t c = 1; c <= NTRANS; ++c)
-        names += (names.empty() ? "" : ", ") + std::string("'") +
-                 TRANSIENT_CASES(c).name.str() + "'";
-      print_error("--case " + o.case_name + ": the model has no transient case of that name" +
-                  (names.empty() ? std::string(" (it has none).")
-                                 : "; its cases are " + names + "."));
+        names +=
+            (names.empty() ? "" : ", ") + std::string("'") + TRANSIENT_CASES(c).name.str() + "'";
+      print_error(
+          "--case " + o.case_name + ": the model has no transient case of that name" +
+          (names.empty() ? std::string(" (it has none).") : "; its cases are " + names + "."));
       return false;
     }
   }

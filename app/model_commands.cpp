@@ -4,18 +4,18 @@
 #include <cstdio>
 #include <string>
 
+#include "analysis/transient.h"
 #include "app/campbell_window.h"
 #include "app/forced_window.h"
 #include "app/canvas.h"
 #include "app/dialogs.h"
 #include "app/draw.h"
-#include "analysis/transient.h"
 #include "app/history.h"
-#include "app/transient_window.h"
 #include "app/main_window.h"
 #include "app/model/store.h"
 #include "app/model_edits.h"
 #include "app/picture.h"
+#include "app/transient_window.h"
 #include "app/view.h"
 #include "graphics/display/display.h"
 #include "graphics/display/pens.h"

@@ -69,8 +69,10 @@ int32_t delete_node(int32_t p) {
   // The transient cases: one on p acts on no inertia until one is chosen.
   for (int32_t k = 1; k <= NTRANS && k <= kMaxTransientCases; ++k) {
     int32_t& on = TRANSIENT_CASES(k).inertia;
-    if (on == p) on = 0;
-    else if (on > p) on = on - 1;
+    if (on == p)
+      on = 0;
+    else if (on > p)
+      on = on - 1;
   }
 
   const int32_t last = std::min(NMASS, kMaxNodes);

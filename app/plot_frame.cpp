@@ -51,8 +51,7 @@ void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double
 }
 
 void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double lo, double hi,
-                          int speed_ticks, AxisMap x_of, double bottom, double top,
-                          AxisMap y_of) {
+                          int speed_ticks, AxisMap x_of, double bottom, double top, AxisMap y_of) {
   line(frame.left, frame.bottom, frame.right, frame.bottom);
   line(frame.right, frame.bottom, frame.right, frame.top);
   line(frame.right, frame.top, frame.left, frame.top);

@@ -60,8 +60,7 @@ void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double
 // The same with the value axis from bottom to top (bottom may be below 0,
 // for values of either sign).
 void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double lo, double hi,
-                          int speed_ticks, AxisMap x_of, double bottom, double top,
-                          AxisMap y_of);
+                          int speed_ticks, AxisMap x_of, double bottom, double top, AxisMap y_of);
 
 // The names of the axes: the speed axis centred at height x_title_y, the
 // value axis up the left edge of the paper.

@@ -17,14 +17,16 @@ namespace {
 constexpr const char* kCaption = "Transient Cases";
 
 // The ice rules' cases offered by name, then the user's own values.
-constexpr const char* kIceChoices[] = {
-    "Single ice block, case 1", "Single ice block, case 2", "Single ice block, case 3",
-    "Custom cq and alpha"};
+constexpr const char* kIceChoices[] = {"Single ice block, case 1", "Single ice block, case 2",
+                                       "Single ice block, case 3", "Custom cq and alpha"};
 constexpr int32_t kIceCustom = 4;
 
-constexpr const char* kKindNames[] = {"Run-up",       "Short circuit, three-phase",
-                                      "Short circuit, two-phase", "Ice milling",
-                                      "Torque step",  "Torque table"};
+constexpr const char* kKindNames[] = {"Run-up",
+                                      "Short circuit, three-phase",
+                                      "Short circuit, two-phase",
+                                      "Ice milling",
+                                      "Torque step",
+                                      "Torque table"};
 
 struct CaseBuffers {
   Table<TransientCase, 1, kMaxTransientCases> work;
@@ -100,9 +102,10 @@ void load_case(int32_t k) {
   }
   TransientCase& f = b.fields;
   WINDOW_UPDATE(f.name);
-  for (const double* v : {&f.duration, &f.step, &f.damping_hz, &f.n_start, &f.n_end, &f.t_n,
-                          &f.f_line, &f.xd2, &f.xd1, &f.xd, &f.td2, &f.td1, &f.ta, &f.qmax,
-                          &f.n_prop, &f.cq, &f.alpha, &f.h_ice, &f.t0, &f.torque0})
+  for (const double* v :
+       {&f.duration, &f.step, &f.damping_hz, &f.n_start, &f.n_end, &f.t_n,    &f.f_line,
+        &f.xd2,      &f.xd1,  &f.xd,         &f.td2,     &f.td1,   &f.ta,     &f.qmax,
+        &f.n_prop,   &f.cq,   &f.alpha,      &f.h_ice,   &f.t0,    &f.torque0})
     WINDOW_UPDATE(*v);
   WINDOW_UPDATE(f.inertia);
   WINDOW_UPDATE(f.blades);
@@ -190,8 +193,10 @@ int ICE_PICKED() {
   if (b.ice_choice >= 1 && b.ice_choice <= 3) {
     double cq = 0.0, alpha = 0.0;
     if (!ice_rule_case(b.ice_choice, b.fields.blades, &cq, &alpha)) {
-      show_status("The rules' cases are given for propellers of 3 to 6 blades; type cq and "
-                  "alpha for " + std::to_string(b.fields.blades) + " blades.");
+      show_status(
+          "The rules' cases are given for propellers of 3 to 6 blades; type cq and "
+          "alpha for " +
+          std::to_string(b.fields.blades) + " blades.");
       b.ice_choice = kIceCustom;
       WINDOW_UPDATE(b.ice_choice);
       return 1;
@@ -225,8 +230,7 @@ int IMPORT_TABLE() {
   show_rows();
   show_table_text();
   show_status("The case is a torque table of " +
-              std::to_string(b.points[static_cast<std::size_t>(b.shown - 1)].size()) +
-              " points.");
+              std::to_string(b.points[static_cast<std::size_t>(b.shown - 1)].size()) + " points.");
   return 1;
 }
 
@@ -265,8 +269,8 @@ int TRANSIENT_CASES_DIALOG() {
     const TransientCase& c = b.work(k);
     if (c.kind == kTransientTable && c.npoint > 0 && c.first_point >= 1 &&
         c.first_point + c.npoint - 1 <= NTRANS_POINTS)
-      b.points[static_cast<std::size_t>(k - 1)].assign(
-          &TRANSIENT_POINTS(c.first_point), &TRANSIENT_POINTS(c.first_point) + c.npoint);
+      b.points[static_cast<std::size_t>(k - 1)].assign(&TRANSIENT_POINTS(c.first_point),
+                                                       &TRANSIENT_POINTS(c.first_point) + c.npoint);
   }
   for (int32_t i = 1; i <= 6; ++i) b.kinds(i) = kKindNames[i - 1];
   for (int32_t i = 1; i <= 4; ++i) b.ice_names(i) = kIceChoices[i - 1];
@@ -287,9 +291,8 @@ int TRANSIENT_CASES_DIALOG() {
                   {bind(f.name), bind(b.kinds), bind(b.kind), call(KIND_PICKED)});
     WINDOW_PRINTF("%ffDuration %ta%`bg[white]%12rf s   Step %`bg[white]%12rf s (0: default)&",
                   {bind(f.duration), bind(f.step)});
-    WINDOW_PRINTF(
-        "%ffDamping frequency %ta%`bg[white]%12rf Hz (0: first natural frequency)&",
-        {bind(f.damping_hz)});
+    WINDOW_PRINTF("%ffDamping frequency %ta%`bg[white]%12rf Hz (0: first natural frequency)&",
+                  {bind(f.damping_hz)});
     WINDOW_PRINTF("%ffInertia %ta%`bg[white]%il%6rd%`il (acted on; not for a run-up)&",
                   {value(0), value(kMaxNodes), bind(f.inertia)});
     WINDOW_PRINTF("%ff%`apRun-up: speed from %`bg[white]%10rf to %`bg[white]%10rf rev/min&",
@@ -298,16 +301,15 @@ int TRANSIENT_CASES_DIALOG() {
         "%ffShort circuit: T_N %`bg[white]%10rf N.m  f %`bg[white]%8rf Hz  xd'' %`bg[white]"
         "%8rf  xd' %`bg[white]%8rf  xd %`bg[white]%8rf&",
         {bind(f.t_n), bind(f.f_line), bind(f.xd2), bind(f.xd1), bind(f.xd)});
-    WINDOW_PRINTF(
-        "%ff     Td'' %`bg[white]%8rf s  Td' %`bg[white]%8rf s  Ta %`bg[white]%8rf s&",
-        {bind(f.td2), bind(f.td1), bind(f.ta)});
+    WINDOW_PRINTF("%ff     Td'' %`bg[white]%8rf s  Td' %`bg[white]%8rf s  Ta %`bg[white]%8rf s&",
+                  {bind(f.td2), bind(f.td1), bind(f.ta)});
     WINDOW_PRINTF(
         "%ffIce: blades %`bg[white]%il%4rd%`il  qmax %`bg[white]%10rf N.m  propeller "
         "%`bg[white]%8rf rev/min  ice %`bg[white]%6rf m&",
         {value(2), value(12), bind(f.blades), bind(f.qmax), bind(f.n_prop), bind(f.h_ice)});
-    WINDOW_PRINTF("%ff     %`bg[white]%28.4^ls  cq %`bg[white]%8rf  alpha %`bg[white]%8rf deg&",
-                  {bind(b.ice_names), bind(b.ice_choice), call(ICE_PICKED), bind(f.cq),
-                   bind(f.alpha)});
+    WINDOW_PRINTF(
+        "%ff     %`bg[white]%28.4^ls  cq %`bg[white]%8rf  alpha %`bg[white]%8rf deg&",
+        {bind(b.ice_names), bind(b.ice_choice), call(ICE_PICKED), bind(f.cq), bind(f.alpha)});
     WINDOW_PRINTF("%ffStep: from %`bg[white]%10rf s  torque %`bg[white]%12rf N.m&",
                   {bind(f.t0), bind(f.torque0)});
     WINDOW_PRINTF("%ffTable: %`40rs %^24tt[&Import torque table...]&",

@@ -153,8 +153,8 @@ void draw_barred() {
     if (!(b > a)) continue;
     shade_speed_range(kPlot, a, b, transient_x, kPenBarred);
     COLOUR(kPenTau1);
-    PLOT_TEXT_C("barred", (transient_x(a) + transient_x(b)) / 2.0f, kTransientTop - 4.0f,
-                kNoteWide, kNoteHigh, 0.0f);
+    PLOT_TEXT_C("barred", (transient_x(a) + transient_x(b)) / 2.0f, kTransientTop - 4.0f, kNoteWide,
+                kNoteHigh, 0.0f);
   }
 }
 
@@ -280,8 +280,9 @@ void draw_legend() {
     const int32_t n = transient_barred_ranges(ranges, kMaxBarred);
     std::string legend;
     for (int32_t i = 0; i < n && i < kMaxBarred; ++i) {
-      std::snprintf(text, sizeof text, "%sshaft %d %.0f-%.0f rev/min %.3g s", legend.empty() ? "" : ", ",
-                    ranges[i].shaft, ranges[i].from, ranges[i].to, ranges[i].seconds);
+      std::snprintf(text, sizeof text, "%sshaft %d %.0f-%.0f rev/min %.3g s",
+                    legend.empty() ? "" : ", ", ranges[i].shaft, ranges[i].from, ranges[i].to,
+                    ranges[i].seconds);
       legend += text;
     }
     if (n > 0) {
@@ -409,7 +410,8 @@ void run_now(bool keep_item) {
   WINDOW_UPDATE(TRANSIENT_REPORT_VALID);
   report_note = TRANSIENT_REPORT_VALID == 1 ? "Report: " + transient_report_name() : message;
   if (!transient_notes().empty()) report_note = transient_notes() + ".  " + report_note;
-  if (!(keep_item && choose_transient_item(before))) choose_transient_item(default_transient_item());
+  if (!(keep_item && choose_transient_item(before)))
+    choose_transient_item(default_transient_item());
 }
 
 int TRANSIENT_MOUSE() {
@@ -481,8 +483,8 @@ void open_window() {
   WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
   WINDOW_PRINTF("%mn[&File[&Export Picture...,&Print...,|,~&Review Report,|,E&xit]]&",
                 {literal("FILE_OPENW"), bind(TRANSIENT_PICTURE), call(EXPORT_TRANSIENT),
-                 call(PRINT_TRANSIENT), bind(TRANSIENT_REPORT_VALID),
-                 call(REVIEW_TRANSIENT_REPORT), literal("EXIT")});
+                 call(PRINT_TRANSIENT), bind(TRANSIENT_REPORT_VALID), call(REVIEW_TRANSIENT_REPORT),
+                 literal("EXIT")});
   WINDOW_PRINTF("%mn[&Data[Transient &Cases...]]&", {call(CASES_FROM_WINDOW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Recalculate]]&", {call(TRANSIENT_RECALCULATE)});
   WINDOW_PRINTF("%bg[btnface]&");
@@ -494,15 +496,16 @@ void open_window() {
   GSLINI(gsl::region_code(kSlot), 0);
   SELECT_GRAPH_WINDOW(kSlot);
   WINDOW_PRINTF(" Case%nl&");
-  WINDOW_PRINTF(" %`bg[white]%30.6^ls%nl&",
-                {bind(TRANSIENT_CASE_LIST), bind(TRANSIENT_CASE_PICK), call(TRANSIENT_CASE_CHOSEN)});
+  WINDOW_PRINTF(" %`bg[white]%30.6^ls%nl&", {bind(TRANSIENT_CASE_LIST), bind(TRANSIENT_CASE_PICK),
+                                             call(TRANSIENT_CASE_CHOSEN)});
   WINDOW_PRINTF(" Shaft or inertia%nl&");
   WINDOW_PRINTF(" %`bg[white]%30.10^ls%nl&",
                 {bind(TRANSIENT_ITEMS), bind(TRANSIENT_ITEM), call(TRANSIENT_PICK)});
   WINDOW_PRINTF(" %`^rb[Stress]  &", {bind(TRANSIENT_SHOW_STRESS), call(TRANSIENT_PICK)});
   WINDOW_PRINTF("%`^rb[Torque]%nl&", {bind(TRANSIENT_SHOW_TORQUE), call(TRANSIENT_PICK)});
   WINDOW_PRINTF("%2ga&", {bind(TRANSIENT_SHOW_STRESS), bind(TRANSIENT_SHOW_TORQUE)});
-  WINDOW_PRINTF(" Run-up against: %`^rb[Time]  &", {bind(TRANSIENT_AXIS_TIME), call(TRANSIENT_PICK)});
+  WINDOW_PRINTF(" Run-up against: %`^rb[Time]  &",
+                {bind(TRANSIENT_AXIS_TIME), call(TRANSIENT_PICK)});
   WINDOW_PRINTF("%`^rb[Speed]%nl&", {bind(TRANSIENT_AXIS_SPEED), call(TRANSIENT_PICK)});
   WINDOW_PRINTF("%2ga&", {bind(TRANSIENT_AXIS_TIME), bind(TRANSIENT_AXIS_SPEED)});
   WINDOW_PRINTF(" %^16tt[&Recalculate]%nl&", {call(TRANSIENT_RECALCULATE)});
@@ -530,9 +533,8 @@ TransientItem transient_item() {
   TransientItem item;
   if (TRANSIENT_ITEM >= 1 && TRANSIENT_ITEM <= listed_shafts) {
     item.number = TRANSIENT_ITEM;
-    item.kind = TRANSIENT_SHOW_STRESS == 1 && shaft_has_diameter(item.number)
-                    ? ForcedKind::kStress
-                    : ForcedKind::kTorque;
+    item.kind = TRANSIENT_SHOW_STRESS == 1 && shaft_has_diameter(item.number) ? ForcedKind::kStress
+                                                                              : ForcedKind::kTorque;
   } else if (TRANSIENT_ITEM > listed_shafts && TRANSIENT_ITEM <= listed_shafts + listed_inertias) {
     item.number = TRANSIENT_ITEM - listed_shafts;
     item.kind = ForcedKind::kAngle;
@@ -577,7 +579,8 @@ bool transient_hover_text(float x, float y, FixedText<100>& text) {
       y > kTransientTop + 1.0f)
     return false;
   // The sample nearest across: times (and a run-up's speeds) are monotonic.
-  const double want = x_lo + (x - kTransientLeft) / (kTransientRight - kTransientLeft) * (x_hi - x_lo);
+  const double want =
+      x_lo + (x - kTransientLeft) / (kTransientRight - kTransientLeft) * (x_hi - x_lo);
   const bool rising = x_at(n) >= x_at(0);
   int32_t lo = 0, hi = n;
   while (hi - lo > 1) {

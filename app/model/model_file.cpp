@@ -435,7 +435,6 @@ void parse_forced(RecordReader& in, ScratchModel& m) {
   }
 }
 
-
 // The transient section: the cases, each a common record and the record of
 // its kind; a table case's points follow it.  Values are checked when a case
 // runs; here only what the file's structure needs: the kind, the counts and
@@ -526,7 +525,6 @@ void parse_transient(RecordReader& in, ScratchModel& m) {
     }
   }
 }
-
 
 // The optional sections after the engine records.  Each starts with its word
 // alone on a line; they may stand in any order, each at most once.  Data of
@@ -754,8 +752,8 @@ void write_transient_section(std::string& out) {
         rec += ' ' + real_text(c.t0) + ' ' + real_text(c.torque0);
         break;
       case kTransientTable: {
-        const bool inside = c.npoint > 0 && c.first_point >= 1 &&
-                            c.first_point + c.npoint - 1 <= NTRANS_POINTS;
+        const bool inside =
+            c.npoint > 0 && c.first_point >= 1 && c.first_point + c.npoint - 1 <= NTRANS_POINTS;
         const int32_t npoint = inside ? c.npoint : 0;
         rec += ' ' + std::to_string(npoint) + '\n';
         for (int32_t i = 0; i < npoint; ++i) {

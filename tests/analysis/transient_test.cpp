@@ -144,7 +144,8 @@ TEST(TransientIntegrator, TreeStepEqualsDenseStep) {
     }
     for (int i = 1; i < s.n; ++i) {
       const int p = static_cast<int>(u01(random) * i);
-      s.links.push_back({i, p, 1e3 + 1e6 * u01(random), u01(random) < 0.5 ? 10.0 * u01(random) : 0.0});
+      s.links.push_back(
+          {i, p, 1e3 + 1e6 * u01(random), u01(random) < 0.5 ? 10.0 * u01(random) : 0.0});
       if (u01(random) < 0.1) s.links.push_back({p, i, 1e5 * u01(random), 0.0});  // parallel
     }
     if (kind != 1) s.links.push_back({0, -1, 1e5 + 1e6 * u01(random), 1.0});
@@ -177,19 +178,22 @@ TEST(TransientIntegrator, TreeStepEqualsDenseStep) {
     Eigen::VectorXd f(n);
     for (int i = 0; i < n; ++i) f(i) = 100.0 * (u01(random) - 0.5);
     st.start(f.data());
-    Eigen::VectorXd u = Eigen::VectorXd::Zero(n), v = u, a = M.diagonal().cwiseInverse().cwiseProduct(f);
+    Eigen::VectorXd u = Eigen::VectorXd::Zero(n), v = u,
+                    a = M.diagonal().cwiseInverse().cwiseProduct(f);
     const Eigen::MatrixXd keff = K + (2.0 / dt) * C + (4.0 / (dt * dt)) * M;
     const Eigen::LDLT<Eigen::MatrixXd> solver(keff);
     for (int step = 0; step < 4; ++step) {
       for (int i = 0; i < n; ++i) f(i) = 100.0 * (u01(random) - 0.5);
       st.step(f.data());
-      const Eigen::VectorXd rhs = f + M * (4.0 / (dt * dt) * u + 4.0 / dt * v + a) + C * (2.0 / dt * u + v);
+      const Eigen::VectorXd rhs =
+          f + M * (4.0 / (dt * dt) * u + 4.0 / dt * v + a) + C * (2.0 / dt * u + v);
       const Eigen::VectorXd un = solver.solve(rhs);
       const Eigen::VectorXd vn = 2.0 / dt * (un - u) - v;
       a = 4.0 / (dt * dt) * (un - u) - 4.0 / dt * v - a;
       v = vn;
       u = un;
-      const double su = u.cwiseAbs().maxCoeff(), sv = v.cwiseAbs().maxCoeff(), sa = a.cwiseAbs().maxCoeff();
+      const double su = u.cwiseAbs().maxCoeff(), sv = v.cwiseAbs().maxCoeff(),
+                   sa = a.cwiseAbs().maxCoeff();
       for (int i = 0; i < n; ++i) {
         ASSERT_NEAR(st.angle()[i], u(i), 1e-10 * su) << "trial " << trial << " kind " << kind;
         ASSERT_NEAR(st.velocity()[i], v(i), 1e-10 * sv) << "trial " << trial;
@@ -211,9 +215,8 @@ TEST(TransientTemplates, ShortCircuitFirstPeaks) {
   c.td2 = 0.03;
   c.td1 = 0.5;
   c.ta = 0.1;
-  for (const auto& [kind, peak, at] :
-       {std::tuple{kTransientShortCircuit3, 7.288, 4.727e-3},
-        std::tuple{kTransientShortCircuit2, 9.038, 6.531e-3}}) {
+  for (const auto& [kind, peak, at] : {std::tuple{kTransientShortCircuit3, 7.288, 4.727e-3},
+                                       std::tuple{kTransientShortCircuit2, 9.038, 6.531e-3}}) {
     c.kind = kind;
     double best = 0.0, when = 0.0;
     for (double t = 0.0; t < 0.01; t += 1e-7) {
@@ -337,8 +340,7 @@ TEST_F(TransientRun, FreeSystemReportsVibrationNotDrift) {
   const double wn = std::sqrt(1e5 * (0.5 + 1.0 / 6.0));
   EXPECT_NEAR(transient_info().resolved_hz, wn / (2.0 * kPi), 1e-9);
   EXPECT_LE(transient_info().dt, 2.0 * kPi / wn / 20.0);
-  EXPECT_NEAR(transient_info().period_error,
-              std::pow(wn * transient_info().dt, 2) / 12.0, 1e-15);
+  EXPECT_NEAR(transient_info().period_error, std::pow(wn * transient_info().dt, 2) / 12.0, 1e-15);
 }
 
 // A run-up held at one speed settles at the forced response's amplitude:
@@ -392,7 +394,8 @@ TEST_F(TransientRun, RunUpWritesReportAndCsv) {
   ENGS(1).excitation.recip_mass = 3.0;
   ENGS(1).excitation.p_rated = 20.0;
   ENGS(1).excitation.nharm = 4;
-  for (int h = 1; h <= 4; ++h) ENGS(1).excitation.harm(h) = Harmonic{0.5 * h, 0.5 / h, 0.05, 10.0 * h};
+  for (int h = 1; h <= 4; ++h)
+    ENGS(1).excitation.harm(h) = Harmonic{0.5 * h, 0.5 / h, 0.05, 10.0 * h};
   forced_sweep = ForcedSweep{400.0, 1600.0, 10.0, 1500.0, 0.04};
   TransientCase c;
   c.kind = kTransientRunup;
@@ -453,10 +456,18 @@ TEST_F(TransientRun, Refusals) {
   refused([](TransientCase& c) { c.duration = 0.0; }, "has a duration of 0; it must be greater");
   refused([](TransientCase& c) { c.inertia = 2; }, "acts on inertia 2, which the model does not");
   refused([](TransientCase& c) { c.inertia = 0; }, "acts on no inertia");
-  refused([](TransientCase& c) { c.step = 1e-8; c.duration = 1.0; },
-          "would need 100000000 time steps");
-  refused([](TransientCase& c) { c.kind = kTransientRunup; c.n_start = -5.0; },
-          "has a start speed of -5; speeds must be greater than zero");
+  refused(
+      [](TransientCase& c) {
+        c.step = 1e-8;
+        c.duration = 1.0;
+      },
+      "would need 100000000 time steps");
+  refused(
+      [](TransientCase& c) {
+        c.kind = kTransientRunup;
+        c.n_start = -5.0;
+      },
+      "has a start speed of -5; speeds must be greater than zero");
   refused(
       [](TransientCase& c) {
         c.kind = kTransientShortCircuit3;

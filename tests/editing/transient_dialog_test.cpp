@@ -112,8 +112,7 @@ TEST_F(TransientDialogTest, CasesAreOneUndoableEditAndBadValuesAreRefused) {
     return 6;
   });
   TRANSIENT_CASES_DIALOG();
-  EXPECT_NE(lib.last_message.find("line 2 is not a time (s) and a torque (N.m)"),
-            std::string::npos)
+  EXPECT_NE(lib.last_message.find("line 2 is not a time (s) and a torque (N.m)"), std::string::npos)
       << lib.last_message;
   std::filesystem::remove(table);
 }

@@ -253,9 +253,10 @@ TEST_F(ModelFileTest, TransientCasesRoundTrip) {
   for (int i = 1; i <= 3; ++i) EXPECT_EQ(points(i), TRANSIENT_POINTS(i));
   EXPECT_EQ(model_text(), text);
   // Before FORCED and in free format, too; a file without it has no cases.
-  ASSERT_TRUE(load_model_text("T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n1\nstep 's'"
-                              "\n 1.0, 0 0\n1 0.0 5\nFORCED\n100 200 10 150 0.02\n0\n",
-                              "any.rtm", &error))
+  ASSERT_TRUE(
+      load_model_text("T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n1\nstep 's'"
+                      "\n 1.0, 0 0\n1 0.0 5\nFORCED\n100 200 10 150 0.02\n0\n",
+                      "any.rtm", &error))
       << error;
   EXPECT_EQ(NTRANS, 1);
   EXPECT_EQ(TRANSIENT_CASES(1).torque0, 5.0);
