@@ -208,7 +208,13 @@ void assemble(int n) {
   }
   stiffness = AK;
   for (int i = 1; i <= n; ++i) inertias(i) = MASSES(i).amass;
-  PROD10(AK, AMM1, A, n);
+  // A = K.M^-1.  M^-1 is diagonal, so every sum of PROD10 holds one product
+  // besides exact zeros, and 0 + K(i,j) / J(j) has its bits (a zero of
+  // either sign comes out +0 as there): the same A in n^2 steps, not n^3.
+  A.fill(0.0);
+  for (int j = 1; j <= n; ++j) {
+    for (int i = 1; i <= n; ++i) A(i, j) = 0.0 + AK(i, j) * AMM1(j, j);
+  }
   COPYIT(A.data(), AK.data(), kSquareElements, 1.0);
 }
 
@@ -228,22 +234,27 @@ SolverResult finish(SolverResult result, int n) {
 }  // namespace
 
 long lr_pass_limit(int n) {
-  // A pass costs about the squares of the profile's row and column lengths.
+  // The first product fills the profile up to its suffix minima (see the
+  // profile iteration below), and later passes stay within it; a pass costs
+  // about the squares of that profile's row and column lengths.
   double cost = 0.0;
-  for (int i = 1; i <= n; ++i) {
-    int lo = i, top = i;
+  int lo = n + 1, top = n + 1;
+  for (int i = n; i >= 1; --i) {
+    int first_row = i, first_column = i;
     for (int j = 1; j < i; ++j) {
       if (A(i, j) != 0.0) {
-        lo = j;
+        first_column = j;
         break;
       }
     }
     for (int j = 1; j < i; ++j) {
       if (A(j, i) != 0.0) {
-        top = j;
+        first_row = j;
         break;
       }
     }
+    lo = std::min(lo, first_column);
+    top = std::min(top, first_row);
     const double row = i - lo + 1, column = i - top + 1;
     cost += row * row + column * column;
   }

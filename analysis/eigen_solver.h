@@ -112,7 +112,7 @@ SolverResult run_lr_iteration(LrPass pass);
 // 30 n^2 + 100000 multiply-adds) divided by the cost of one pass on the
 // profile of A, at least kMinimumPasses.  An iteration that needs more has
 // stalled on close eigenvalues, and the exact route is faster.
-inline constexpr long kMinimumPasses = 10;
+inline constexpr long kMinimumPasses = 2;
 long lr_pass_limit(int n);
 
 // The symmetric route behind CALCULATE_MODES, on any symmetric stiffness
