@@ -462,8 +462,8 @@ SolverResult CALCULATE_MODES() {
   if (n <= 0) return result;
   // The LR values of a finished iteration, converged or not, are the seeds;
   // one that broke off leaves none.
-  const bool seeded = result.status == SolverStatus::kConverged ||
-                      result.status == SolverStatus::kNotConverged;
+  const bool seeded =
+      result.status == SolverStatus::kConverged || result.status == SolverStatus::kNotConverged;
   const Vector100 seeds = EIGS;
   const ExactModes exact =
       solve_modes_exactly(n, stiffness, inertias, seeded ? &seeds : nullptr, EIGS, mode_shapes);

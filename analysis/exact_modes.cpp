@@ -11,13 +11,13 @@
 // by inverse iteration with the same elimination.  The counts of several
 // shifts run side by side in one sweep over the tree.  A system with rings
 // of shafts is solved densely.
+#include <Eigen/Eigenvalues>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include <Eigen/Eigenvalues>
-
 #include "analysis/eigen_solver.h"
+#include "analysis/leaf_order.h"
 
 namespace spindra {
 
@@ -45,7 +45,7 @@ struct Tree {
   double diag[kMaxNodes];
   double off[kMaxNodes];
   double off_sq[kMaxNodes];
-  double pivmin = 0.0;  // smallest pivot magnitude a count lets stand
+  double pivmin = 0.0;           // smallest pivot magnitude a count lets stand
   double low = 0.0, high = 0.0;  // all eigenvalues lie between
   double scale = 0.0;            // the largest eigenvalue magnitude bound
 };
@@ -53,36 +53,16 @@ struct Tree {
 Tree tree;
 double root_scale[kMaxNodes + 1];  // 1 / sqrt(J) per inertia, 1-based
 
-// Peels leaves off the graph of K: each inertia with one neighbour left is
-// folded into it.  True when every inertia is peeled (no rings); `tree`
-// then holds the elimination order.
+// Orders the graph of K leaves first.  True when every inertia is peeled
+// (no rings); `tree` then holds the elimination order.
 bool order_leaves_first(int n, const Square100& K) {
-  int degree[kMaxNodes];
   int parent[kMaxNodes];
-  int queue[kMaxNodes];
-  bool removed[kMaxNodes];
-  int tail = 0;
-  for (int v = 0; v < n; ++v) {
-    degree[v] = 0;
-    removed[v] = false;
-    parent[v] = -1;
-    for (int w = 0; w < n; ++w) degree[v] += (w != v && K(v + 1, w + 1) != 0.0) ? 1 : 0;
-    if (degree[v] <= 1) queue[tail++] = v;
-  }
-  // Each inertia is queued once: at the start, or when its second last
-  // neighbour is peeled.  When it is taken it has at most one left.
-  int peeled = 0;
-  for (int head = 0; head < tail; ++head) {
-    const int v = queue[head];
-    removed[v] = true;
-    tree.node[peeled++] = v;
+  const auto neighbours = [&K, n](int v, auto&& visit) {
     for (int w = 0; w < n; ++w) {
-      if (w == v || removed[w] || K(v + 1, w + 1) == 0.0) continue;
-      parent[v] = w;
-      if (--degree[w] == 1) queue[tail++] = w;
+      if (w != v && K(v + 1, w + 1) != 0.0) visit(w);
     }
-  }
-  if (peeled != n) return false;
+  };
+  if (peel_leaves(n, neighbours, tree.node, parent) != n) return false;
   tree.n = n;
   for (int p = 0; p < n; ++p) tree.position[tree.node[p]] = p;
   double smax = 0.0, low = 0.0, high = 0.0;
@@ -155,7 +135,8 @@ void bisect(const int* which, int m, double* lo, double* hi) {
   int next = 0;
   for (int l = 0; l < kLanes; ++l) lane_of[l] = next < m ? next++ : -1;
   const auto done = [&](int j) {
-    return hi[j] - lo[j] <= std::max(2.0 * kEps * std::max(std::fabs(lo[j]), std::fabs(hi[j])), atol);
+    return hi[j] - lo[j] <=
+           std::max(2.0 * kEps * std::max(std::fabs(lo[j]), std::fabs(hi[j])), atol);
   };
   for (;;) {
     bool any = false;
@@ -342,8 +323,8 @@ bool tree_modes(const Vector100* seeds, Vector100& eigs, Square100& shapes, int&
   return tree_shapes(eigs, shapes);
 }
 
-using DenseMatrix = Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::ColMajor,
-                                  kMaxNodes, kMaxNodes>;
+using DenseMatrix =
+    Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::ColMajor, kMaxNodes, kMaxNodes>;
 
 // The dense route, for systems with rings of shafts.
 bool dense_modes(int n, const Square100& K, const Vector100* seeds, Vector100& eigs,
@@ -400,8 +381,8 @@ ExactModes solve_modes_exactly(int n, const Square100& K, const Vector100& J,
     }
   }
   result.tree = order_leaves_first(n, K);
-  bool found = result.tree && tree_modes(seeds, eigs, shapes, result.kept) &&
-               all_finite(n, eigs, shapes);
+  bool found =
+      result.tree && tree_modes(seeds, eigs, shapes, result.kept) && all_finite(n, eigs, shapes);
   if (!found) {
     result.tree = false;
     found = dense_modes(n, K, seeds, eigs, shapes, result.kept) && all_finite(n, eigs, shapes);

@@ -23,8 +23,8 @@ using namespace spindra;
 
 enum Shape { kChain, kTree, kBranched, kUniform, kRepeated, kRings, kShapes };
 const char* const kLabels[kShapes] = {
-    "chain of 100",        "randomly numbered tree of 100", "chain branched at 86 (close pairs)",
-    "3 uniform branches",  "3 identical branches (repeated)", "chain with a ring"};
+    "chain of 100",       "randomly numbered tree of 100",   "chain branched at 86 (close pairs)",
+    "3 uniform branches", "3 identical branches (repeated)", "chain with a ring"};
 
 void add_inertia(int j, double m) {
   NMASS = std::max(NMASS, j);
@@ -72,7 +72,9 @@ void build(Shape shape) {
       three_branches([](int) { return std::pair{1.0, 1.0e6}; });
       break;
     case kRepeated:
-      three_branches([](int j) { return std::pair{1.0 + 0.1 * (j % 5), 1.0e6 * (1.0 + 0.3 * (j % 3))}; });
+      three_branches([](int j) {
+        return std::pair{1.0 + 0.1 * (j % 5), 1.0e6 * (1.0 + 0.3 * (j % 3))};
+      });
       add_shaft(1, 0, 5.0e6);
       break;
     case kRings:
@@ -151,7 +153,8 @@ int main(int argc, char** argv) {
   std::printf("\nCPU time of the whole solve (target at most 5 ms each):\n");
   for (int shape = kChain; shape <= kRings; ++shape) {
     const double s = find("BM_CalculateModes/" + std::to_string(shape));
-    if (s > 0) std::printf("  %-34s %6.2f ms%s\n", kLabels[shape], s * 1e3, s > 5e-3 ? "  OVER" : "");
+    if (s > 0)
+      std::printf("  %-34s %6.2f ms%s\n", kLabels[shape], s * 1e3, s > 5e-3 ? "  OVER" : "");
   }
   for (int shape : {kChain, kTree}) {
     const double lr = find("BM_LrIteration/" + std::to_string(shape));

@@ -158,7 +158,8 @@ void expect_exact_modes(const std::string& what) {
     const double gap = std::min(k > 1 ? expected(k - 1) - expected(k - 2) : largest,
                                 k < n ? expected(k) - expected(k - 1) : largest);
     if (gap < 1e-6 * largest) continue;
-    const Eigen::VectorXd v = reference.eigenvectors().col(k - 1) / reference.eigenvectors()(ref - 1, k - 1);
+    const Eigen::VectorXd v =
+        reference.eigenvectors().col(k - 1) / reference.eigenvectors()(ref - 1, k - 1);
     for (int j = 1; j <= n; ++j) {
       EXPECT_NEAR(EVEC(j), v(j - 1), 1e-9) << "mode " << k << ", inertia " << j;
       worst_shape = std::max(worst_shape, std::fabs(EVEC(j) - v(j - 1)));
@@ -403,6 +404,7 @@ TEST_F(Solver, ExactLrValuesStandBitForBit) {
     }
     EXPECT_EQ(same, r.kept) << name;
     EXPECT_GE(r.kept, 1) << name;
+    expect_exact_modes(name);
   }
 }
 
