@@ -11,6 +11,7 @@
 
 #include "analysis/check_messages.h"
 #include "analysis/frequency_analysis.h"
+#include "analysis/leaf_order.h"
 
 namespace spindra {
 
@@ -49,36 +50,28 @@ void transient_elimination_order(const TransientSystem& system, std::vector<int3
       nbr[static_cast<std::size_t>(l.b)].push_back(l.a);
     }
   }
-  std::vector<int32_t> degree(un), queue;
-  std::vector<char> removed(un, 0);
-  for (int32_t v = 0; v < n; ++v) {
-    degree[static_cast<std::size_t>(v)] =
-        static_cast<int32_t>(nbr[static_cast<std::size_t>(v)].size());
-    if (degree[static_cast<std::size_t>(v)] <= 1) queue.push_back(v);
-  }
-  parent->assign(un, -1);
-  std::vector<int32_t> peel;
-  for (std::size_t head = 0; head < queue.size(); ++head) {
-    const int32_t v = queue[head];
-    if (removed[static_cast<std::size_t>(v)] != 0) continue;
-    removed[static_cast<std::size_t>(v)] = 1;
-    peel.push_back(v);
-    for (int32_t w : nbr[static_cast<std::size_t>(v)]) {
-      if (removed[static_cast<std::size_t>(w)] != 0) continue;
-      (*parent)[static_cast<std::size_t>(v)] = w;
-      if (--degree[static_cast<std::size_t>(w)] <= 1) queue.push_back(w);
-    }
-  }
-  peeled->assign(peel.rbegin(), peel.rend());
+  int order[kMaxNodes], up[kMaxNodes];
+  const int count = peel_leaves(
+      n,
+      [&nbr](int v, auto&& visit) {
+        for (int32_t w : nbr[static_cast<std::size_t>(v)]) visit(w);
+      },
+      order, up);
+  // Parents before children, as the back substitution wants them.
+  peeled->assign(order, order + count);
+  std::reverse(peeled->begin(), peeled->end());
+  parent->assign(up, up + n);
+  std::vector<char> taken(un, 0);
+  for (int q = 0; q < count; ++q) taken[static_cast<std::size_t>(order[q])] = 1;
   core->clear();
   for (int32_t v = 0; v < n; ++v)
-    if (removed[static_cast<std::size_t>(v)] == 0) core->push_back(v);
+    if (taken[static_cast<std::size_t>(v)] == 0) core->push_back(v);
 }
 
 bool NewmarkStepper::prepare(const TransientSystem& system, double dt) {
   n_ = system.n;
   dt_ = dt;
-  if (!(dt > 0.0) || n_ <= 0) return false;
+  if (!(dt > 0.0) || n_ <= 0 || n_ > kMaxNodes) return false;
   const std::size_t un = static_cast<std::size_t>(n_);
   inertia_ = system.inertia;
   damping_ = system.damping;

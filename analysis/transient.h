@@ -52,7 +52,8 @@ struct TransientSystem {
 class NewmarkStepper {
  public:
   // False when the effective stiffness cannot be factored (an inertia not
-  // greater than zero, a step not greater than zero).
+  // greater than zero, a step not greater than zero) or the system has more
+  // than kMaxNodes degrees of freedom.
   bool prepare(const TransientSystem& system, double dt);
   // At rest (angles and speeds 0) under the torques force[0..n) at t = 0.
   void start(const double* force);
@@ -77,10 +78,9 @@ class NewmarkStepper {
   std::vector<double> rhs_, w_;
 };
 
-// The degrees of freedom of `system` in the order of elimination: leaves
-// peeled one after another (each then has its parent, the one neighbour it
-// still had), listed parents first; those that cannot be peeled (on closed
-// rings) go to `core`.
+// The degrees of freedom of `system` in the order of elimination of the
+// shared leaves-first peeling (peel_leaves), listed parents first; those
+// that cannot be peeled (on closed rings) go to `core`.  At most kMaxNodes.
 void transient_elimination_order(const TransientSystem& system, std::vector<int32_t>* peeled,
                                  std::vector<int32_t>* parent, std::vector<int32_t>* core);
 
