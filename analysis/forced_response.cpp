@@ -11,6 +11,7 @@
 #include "analysis/check_messages.h"
 #include "analysis/engine_orders.h"
 #include "analysis/frequency_analysis.h"
+#include "analysis/verdict.h"
 #include "app/model/store.h"
 
 namespace spindra {
@@ -43,6 +44,7 @@ struct ForceTerm {
   int32_t node = 0;   // 0-based inertia
   int32_t order = 0;  // 0-based order
   double load_exp = 0.0;
+  double load_factor = 1.0;
   double gc_re = 0.0, gc_im = 0.0;
   double gl_re = 0.0, gl_im = 0.0;
   double in_re = 0.0, in_im = 0.0;
@@ -59,8 +61,11 @@ struct Run {
   int32_t nmass = 0;
   int32_t nstif = 0;
   int32_t items = 0;  // angles 0..nmass-1, then torques nmass..nmass+nstif-1
-  ForcedRequest request;
+  ForcedRequest request;  // the misfire actually run (the case's or the request's)
   ForcedSweep sweep;
+  LoadCase load_case;
+  int32_t case_number = 1;
+  double oper_from = 0.0, oper_to = 0.0;
   std::vector<double> speeds;
   std::vector<double> orders;
   std::vector<int32_t> harmonic;  // order in units of the cycle: order * cycle / 360
@@ -92,33 +97,49 @@ bool has_excitation(const ENGINE& e) {
 
 // ---- Checks -------------------------------------------------------------------
 
-bool check_sweep(std::string* message) {
+// The sweep's rated speed and loss factor, and the speeds of the case run:
+// for the one case of a model without load cases, the sweep itself.
+bool check_sweep(const LoadCase& c, std::string* message) {
   const ForcedSweep& w = forced_sweep;
   if (w == ForcedSweep{})
     return refuse(message,
                   "The model has no speed sweep for the forced response: give the speed "
                   "range, the rated speed and the loss factor (Sweep).");
-  const std::string range = "The forced-response sweep from " + number(w.n_from) + " to " +
-                            number(w.n_to) + " rev/min in steps of " + number(w.n_step);
-  if (!std::isfinite(w.n_from) || !std::isfinite(w.n_to) || !std::isfinite(w.n_step) ||
+  const bool named = NCASES > 0;
+  const std::string who = named ? "Load case '" + c.name.str() + "': the sweep from "
+                                : "The forced-response sweep from ";
+  const std::string range = who + number(c.n_from) + " to " + number(c.n_to) +
+                            " rev/min in steps of " + number(c.n_step);
+  if (!std::isfinite(c.n_from) || !std::isfinite(c.n_to) || !std::isfinite(c.n_step) ||
       !std::isfinite(w.n_rated) || !std::isfinite(w.eta))
     return refuse(message, range + " (rated speed " + number(w.n_rated) + ", loss factor " +
                                number(w.eta) + ") holds a value that is not a number.");
-  if (w.n_to < w.n_from)
+  if (c.n_to < c.n_from)
     return refuse(message, range + " is reversed: the last speed is below the first.");
-  if (w.n_step <= 0.0)
+  if (c.n_step <= 0.0)
     return refuse(message, range + " never ends: the step must be greater than zero.");
-  const double count = std::floor((w.n_to - w.n_from) / w.n_step + 1e-9) + 1.0;
+  const double count = std::floor((c.n_to - c.n_from) / c.n_step + 1e-9) + 1.0;
   if (count > kMaxSweepSpeeds)
     return refuse(message, range + " has " + number(count) + " speeds; at most " +
                                std::to_string(kMaxSweepSpeeds) + " are calculated.");
-  if (w.n_to <= 0.0) return refuse(message, range + " is empty: it has no speed above zero.");
+  if (c.n_to <= 0.0) return refuse(message, range + " is empty: it has no speed above zero.");
   if (w.n_rated <= 0.0)
     return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
                                " rev/min; it must be greater than zero.");
   if (w.eta < 0.0)
     return refuse(message, "The loss factor of the forced response is " + number(w.eta) +
                                "; it must not be negative.");
+  if (!named) return true;
+  const std::string of = "Load case '" + c.name.str() + "'";
+  if (!(c.load_factor >= 0.0) || !std::isfinite(c.load_factor) || !std::isfinite(c.load_exp))
+    return refuse(message, of + " has a load factor of " + number(c.load_factor) +
+                               " and a load exponent of " + number(c.load_exp) +
+                               "; the factor must not be negative and both must be numbers.");
+  if (!std::isfinite(c.oper_from) || !std::isfinite(c.oper_to) || c.oper_to < c.oper_from ||
+      c.oper_from < 0.0)
+    return refuse(message, of + " has the operating range " + number(c.oper_from) + " to " +
+                               number(c.oper_to) +
+                               " rev/min; it must run upwards from zero or above.");
   return true;
 }
 
@@ -275,7 +296,7 @@ void build_tree() {
 
 // The engines' torques as constant terms per inertia and order.  Orders are
 // collected from the engines included, ascending.
-bool build_forces(const ForcedRequest& request, std::string* message) {
+bool build_forces(const ForcedRequest& request, const LoadCase& load, std::string* message) {
   run.orders.clear();
   run.left_out.clear();
   std::vector<int> included;
@@ -371,7 +392,10 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
         ForceTerm t;
         t.node = j - 1;
         t.order = o;
-        t.load_exp = x.load_exp;
+        // The one case of a model without load cases keeps each engine's
+        // own load law; a load case sets the law of every engine.
+        t.load_exp = NCASES > 0 ? load.load_exp : x.load_exp;
+        t.load_factor = NCASES > 0 ? load.load_factor : 1.0;
         const double gc = g.a * per_bar, gl = g.b * x.p_rated * per_bar;
         t.gc_re = gc * (ur * gas_re - ui * gas_im);
         t.gc_im = gc * (ur * gas_im + ui * gas_re);
@@ -392,12 +416,13 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
 
 // ---- The solve and the synthesis ------------------------------------------------
 
-// A sampled interval that holds a largest value, with the estimate of that
-// value from the cubic through the values and slopes at its ends.
-struct Candidate {
-  double estimate = 0.0;
-  double u = 0.0;
-  int32_t j = 0;
+// An interval of the cycle searched for an extreme: its start and length,
+// the values and slopes at its ends, the bound on f over it and where the
+// cubic through its ends peaks (0..1).
+struct Piece {
+  double lo = 0.0, h = 0.0;
+  double g0 = 0.0, g1 = 0.0, s0 = 0.0, s1 = 0.0;
+  double bound = 0.0, t = 0.0;
 };
 
 // Scratch of one speed: per node and order (order fastest).
@@ -406,9 +431,7 @@ struct Scratch {
   std::vector<double> y_re, y_im;          // per node and order: admittance to the parent
   std::vector<double> cos_tab, sin_tab;    // per order and sample
   std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
-  std::vector<Candidate> candidates;
-  std::vector<int32_t> rises, falls;           // intervals where the slope changes sign
-  std::vector<uint64_t> rising_bits;           // 1 where the slope is positive
+  std::vector<Piece> pieces;                   // intervals left to search
   std::vector<double> samples;                 // per angle item and sample
   std::vector<double> c_re, c_im;              // coefficients of one item
   std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
@@ -542,7 +565,7 @@ void solve_speed(double n, Scratch& s) {
   const double ratio = n / run.sweep.n_rated;
   const double omega2 = big_omega * big_omega;
   for (const ForceTerm& t : run.terms) {
-    const double load = t.load_exp == 0.0 ? 1.0 : std::pow(ratio, t.load_exp);
+    const double load = t.load_factor * (t.load_exp == 0.0 ? 1.0 : std::pow(ratio, t.load_exp));
     const std::size_t i = static_cast<std::size_t>(t.node) * no + static_cast<std::size_t>(t.order);
     s.f_re[i] += t.gc_re + t.gl_re * load + t.in_re * omega2;
     s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
@@ -666,73 +689,114 @@ void evaluate(const double* xr, const double* xi, int32_t blocks, double u, doub
   f2 = (v2[0] + v2[1]) + (v2[2] + v2[3]);
 }
 
-// The largest value (sign +1) or the smallest (sign -1) of f near the
-// sampled intervals cand[0..nc) (each the start j of an interval where the
-// slope turns from rising to falling, for sign -1 the other way), from the
-// values f and slopes d at ns points over the cycle.  The cubic through each
-// interval's ends estimates its peak to within `err` (h^4 / 384 times a bound
-// of the fourth derivative); the intervals whose estimate can beat the best
-// value found are refined by Newton steps on f' until a step would gain less
-// than 1e-9 of `scale` or is shorter than 0.002 / top (the gain of that last
-// step is added from the quadratic model).  `best` starts as the best sample.
-double extreme(const double* re, const double* im, const int32_t* m, int32_t count, const double* f,
-               const double* d, int32_t ns, const int32_t* starts, int32_t nstart, double sign,
-               double best, double err, double rise, double scale, Scratch& s) {
-  const double h = 2.0 * kPi / ns;
-  Candidate* cand = s.candidates.data();
-  int nc = 0;
-  for (int q = 0; q < nstart; ++q) {
-    const int j = starts[q];
-    const int jn = j + 1 == ns ? 0 : j + 1;
-    const double s0 = sign * d[j] * h, s1 = sign * d[jn] * h;
-    const double g0 = sign * f[j], g1 = sign * f[jn];
-    // The peak lies within half a step of an end, where f' = 0: it rises at
-    // most `rise` above that end.
-    if (std::max(g0, g1) + rise < best) continue;
-    // H(t) = ((a t + b) t + c) t + g0 on t in [0, 1]; H'(t) = 3a t^2 + 2b t + c.
-    const double a = 2.0 * (g0 - g1) + s0 + s1;
-    const double b = 3.0 * (g1 - g0) - 2.0 * s0 - s1;
-    const double c = s0;
-    const double r = std::sqrt(std::max(b * b - 3.0 * a * c, 0.0));
-    double t = r - b > 0.0 ? c / (r - b) : 1.0;  // the root where H'' = -2r < 0
-    t = std::clamp(t, 0.0, 1.0);
-    const double estimate = ((a * t + b) * t + c) * t + g0;
-    if (estimate + err < best) continue;
-    Candidate k;
-    k.estimate = estimate;
-    k.u = (j + t) * h;
-    k.j = j;
-    // Kept in descending order of the estimate.
-    int i = nc++;
-    while (i > 0 && cand[i - 1].estimate < k.estimate) {
-      cand[i] = cand[i - 1];
-      --i;
-    }
-    cand[i] = k;
+// The largest value of the cubic H(t) = ((a t + b) t + c) t + g0 on
+// [0, 1] that takes g0, g1 and the slopes s0, s1 (per unit t) at its ends,
+// and where it lies (*at).
+double cubic_top(double g0, double g1, double s0, double s1, double* at) {
+  const double a = 2.0 * (g0 - g1) + s0 + s1;
+  const double b = 3.0 * (g1 - g0) - 2.0 * s0 - s1;
+  const double c = s0;
+  double top = g0, where = 0.0;
+  if (g1 > top) {
+    top = g1;
+    where = 1.0;
   }
-  const double enough = 1.0e-9 * scale;
-  for (int i = 0; i < nc; ++i) {
-    if (cand[i].estimate + err < best) break;
-    const double lo = cand[i].j * h, hi = lo + h;
-    double u = cand[i].u;
-    for (int it = 0; it < 12; ++it) {
+  const auto consider = [&](double t) {
+    if (!(t > 0.0 && t < 1.0)) return;
+    const double v = ((a * t + b) * t + c) * t + g0;
+    if (v > top) {
+      top = v;
+      where = t;
+    }
+  };
+  // H'(t) = 3a t^2 + 2b t + c.
+  if (std::fabs(a) <= 1e-14 * (std::fabs(b) + std::fabs(c))) {
+    if (b != 0.0) consider(-c / (2.0 * b));
+  } else {
+    const double disc = b * b - 3.0 * a * c;
+    if (disc >= 0.0) {
+      const double r = std::sqrt(disc);
+      const double q = -(b + std::copysign(r, b));  // roots q / 3a and c / q, without cancellation
+      consider(q / (3.0 * a));
+      if (q != 0.0) consider(c / q);
+    }
+  }
+  *at = where;
+  return top;
+}
+
+// The largest value (sign +1) or the smallest (sign -1) of f over the cycle,
+// from its values f and slopes d at ns points, to within `tol` below.
+//
+// Over an interval of length h the cubic through the values and slopes at
+// its ends differs from f by at most h^4 / 384 max|f|, and max|f|
+// is at most b4 = sum |x| m^4: the cubic's top plus that is a bound on f
+// there.  Every interval whose bound could beat the best value found by
+// more than `tol` is searched (Newton steps on f' from the cubic's top) and,
+// while its bound still could, halved.  So no extreme is missed, however
+// the slopes at the samples lie.  `best` starts as the best sample; the
+// result is a value f takes.
+double extreme(const double* f, const double* d, int32_t ns, double sign, double best, double b2,
+               double b4, double tol, Scratch& s) {
+  const double h0 = 2.0 * kPi / ns;
+  const auto slack = [b4](double h) { return (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300; };
+  const double lift0 = b2 * h0 * h0 / 8.0 * 1.001;
+  std::vector<Piece>& work = s.pieces;
+  work.clear();
+  double bound_best = -1e300;
+  std::size_t first = 0;
+  for (int j = 0; j < ns; ++j) {
+    const int jn = j + 1 == ns ? 0 : j + 1;
+    const double g0 = sign * f[j], g1 = sign * f[jn];
+    const double s0 = sign * d[j], s1 = sign * d[jn];
+    // From either end f rises at most |f'| t + b2 t^2 / 2 over half the interval.
+    if (std::max(g0, g1) + std::max(std::fabs(s0), std::fabs(s1)) * 0.5 * h0 + lift0 <=
+        best + tol)
+      continue;
+    double t = 0.0;
+    const double bound = cubic_top(g0, g1, s0 * h0, s1 * h0, &t) + slack(h0);
+    if (bound <= best + tol) continue;
+    if (bound > bound_best) {
+      bound_best = bound;
+      first = work.size();
+    }
+    work.push_back(Piece{j * h0, h0, g0, g1, s0, s1, bound, t});
+  }
+  if (work.empty()) return sign * best;
+  // The most promising interval first: its top raises the best value.
+  std::swap(work[first], work.back());
+  const auto search = [&](const Piece& p) {
+    double u = p.lo + p.t * p.h;
+    const double hi = p.lo + p.h;
+    for (int it = 0; it < 16; ++it) {
       double v = 0.0, v1 = 0.0, v2 = 0.0;
       evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, u, v, v1, v2);
-      v *= sign;
-      v1 *= sign;
-      v2 *= sign;
-      best = std::max(best, v);
-      if (v2 >= 0.0) break;
-      const double step = -v1 / v2;
-      const double gain = 0.5 * v1 * v1 / -v2;
-      // A step this short is taken on the quadratic model alone: what it
-      // leaves out is below sum |x| (m step)^3 / 6, about 1e-9 of the scale.
-      if ((gain <= enough || std::fabs(step) * s.top <= 2.0e-3) && u + step >= lo &&
-          u + step <= hi) {
-        best = std::max(best, v + gain);
-        break;
-      }
-      u = std::clamp(u + step, lo, hi);
+      best = std::max(best, sign * v);
+      if (sign * v2 >= 0.0) break;
+      const double next = std::clamp(u - v1 / v2, p.lo, hi);
+      if (std::fabs(next - u) * s.top < 1e-9) break;
+      u = next;
+    }
+  };
+  for (std::size_t i = work.size(); i-- > 0;) search(work[i]);
+  const double shortest = h0 * 1e-6;
+  while (!work.empty()) {
+    const Piece p = work.back();
+    work.pop_back();
+    if (p.bound <= best + tol || p.h < shortest) continue;
+    const double half = 0.5 * p.h;
+    double v = 0.0, v1 = 0.0, v2 = 0.0;
+    evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, p.lo + half, v, v1, v2);
+    v *= sign;
+    v1 *= sign;
+    best = std::max(best, v);
+    const Piece parts[2] = {Piece{p.lo, half, p.g0, v, p.s0, v1, 0.0, 0.0},
+                            Piece{p.lo + half, half, v, p.g1, v1, p.s1, 0.0, 0.0}};
+    for (Piece q : parts) {
+      q.bound = cubic_top(q.g0, q.g1, q.s0 * half, q.s1 * half, &q.t) + slack(half);
+      if (q.bound <= best + tol) continue;
+      search(q);
+      if (q.bound > best + tol) work.push_back(q);
     }
   }
   return sign * best;
@@ -793,10 +857,9 @@ void sample(const double* re, const double* im, const double* re2, const double*
   }
 }
 
-// The largest and smallest of the values samples[0..ns) and the signs of
-// the slopes samples[ns..2ns) as bits (1 = rising), 64 to a word.
+// The largest and smallest of the values samples[0..ns).
 SPINDRA_VECTOR_CLONES
-void scan(const double* samples, int ns, double& top, double& bottom, uint64_t* up) {
+void scan(const double* samples, int ns, double& top, double& bottom) {
   double hi[4] = {samples[0], samples[1], samples[2], samples[3]};
   double lo[4] = {hi[0], hi[1], hi[2], hi[3]};
   for (int j = 4; j < ns; j += 4) {
@@ -808,58 +871,32 @@ void scan(const double* samples, int ns, double& top, double& bottom, uint64_t* 
   }
   top = std::max(std::max(hi[0], hi[1]), std::max(hi[2], hi[3]));
   bottom = std::min(std::min(lo[0], lo[1]), std::min(lo[2], lo[3]));
-  const double* d = samples + ns;
-  for (int w = 0; w * 64 < ns; ++w) {
-    uint64_t bits = 0;
-    const int width = std::min(64, ns - w * 64);
-    for (int k = 0; k < width; ++k) bits |= static_cast<uint64_t>(d[w * 64 + k] > 0.0) << k;
-    up[w] = bits;
-  }
 }
+
+// The half range within kHalfRangeTolerance of itself: the largest and the
+// smallest value are each found to within that share of the half range the
+// samples already show (never more than the true one).
+constexpr double kHalfRangeTolerance = 4.0e-7;
 
 double half_range_of_samples(const double* re, const double* im, const int32_t* m, int32_t count,
                              const double* samples, Scratch& s) {
   const int ns = s.m;
-  const double h = 2.0 * kPi / ns;
-  double b2 = 0.0, b4 = 0.0, scale = 0.0;
+  double b2 = 0.0, b4 = 0.0;
   for (int o = 0; o < count; ++o) {
     const double x = std::sqrt(re[o] * re[o] + im[o] * im[o]), mo = m[o];
-    scale += x;
     b2 += x * mo * mo;
     b4 += x * mo * mo * mo * mo;
   }
-  const double err = (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300;
-  const double rise = 0.5 * b2 * (0.5 * h) * (0.5 * h) * 1.001 + 1.0e-300;
   for (int o = 0; o < count; ++o) {
     s.dense_re[static_cast<std::size_t>(m[o] - 1)] = re[o];
     s.dense_im[static_cast<std::size_t>(m[o] - 1)] = im[o];
   }
   double top = 0.0, bottom = 0.0;
+  scan(samples, ns, top, bottom);
+  const double tol = kHalfRangeTolerance * 0.5 * (top - bottom);
   const double* d = samples + ns;
-  uint64_t* up = s.rising_bits.data();
-  const int words = (ns + 63) / 64;
-  scan(samples, ns, top, bottom, up);
-  // The intervals where the slope changes sign: rising to falling holds a
-  // largest value, falling to rising a smallest.
-  int32_t* rises = s.rises.data();
-  int32_t* falls = s.falls.data();
-  int nr = 0, nf = 0;
-  for (int w = 0; w < words; ++w) {
-    const int base = w * 64;
-    const int width = std::min(64, ns - base);
-    // Bit j of `next` is the sign at sample j + 1 (the cycle closes).
-    uint64_t next = up[w] >> 1;
-    const uint64_t carry = w + 1 < words ? up[w + 1] & 1u : up[0] & 1u;
-    next |= carry << (width - 1);
-    const uint64_t mask = width == 64 ? ~uint64_t{0} : (uint64_t{1} << width) - 1;
-    uint64_t r = up[w] & ~next & mask, f = ~up[w] & next & mask;
-    for (; r != 0; r &= r - 1) rises[nr++] = base + __builtin_ctzll(r);
-    for (; f != 0; f &= f - 1) falls[nf++] = base + __builtin_ctzll(f);
-  }
-  const double hi =
-      extreme(re, im, m, count, samples, d, ns, rises, nr, 1.0, top, err, rise, scale, s);
-  const double lo =
-      extreme(re, im, m, count, samples, d, ns, falls, nf, -1.0, -bottom, err, rise, scale, s);
+  const double hi = extreme(samples, d, ns, 1.0, top, b2, b4, tol, s);
+  const double lo = extreme(samples, d, ns, -1.0, -bottom, b2, b4, tol, s);
   return 0.5 * (hi - lo);
 }
 
@@ -871,10 +908,8 @@ void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   s.blocks = (top + 3) / 4;
   s.dense_re.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
   s.dense_im.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
-  s.candidates.assign(static_cast<std::size_t>(s.m), Candidate{});
-  s.rises.assign(static_cast<std::size_t>(s.m) + 1, 0);
-  s.falls.assign(static_cast<std::size_t>(s.m) + 1, 0);
-  s.rising_bits.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  s.pieces.clear();
+  s.pieces.reserve(static_cast<std::size_t>(s.m) + 256);
   for (auto* v : {&s.cos_tab, &s.sin_tab, &s.mcos_tab, &s.msin_tab})
     v->assign(static_cast<std::size_t>(count) * s.m, 0.0);
   for (int o = 0; o < count; ++o)
@@ -948,6 +983,26 @@ void store_speed(int32_t sp, Scratch& s) {
   }
 }
 
+// The damping of stiffness k at the frequency omega (rad/s) of an order,
+// N.m.s/rad: its own damping and the loss factor's share eta k / omega.
+// (A relative damping psi of the coupling would add psi / (2 pi) k / omega
+// here, the one place the power loss and the solve agree on.)
+double stiffness_damping(int32_t k, double omega) {
+  const STIFFNESS& shaft = STIFF(k);
+  return shaft.dampin + (omega > 0.0 ? run.eta * shaft.stiff / omega : 0.0);
+}
+
+// The mean power dissipated in stiffness k at speed s by order o, W:
+// 1/2 c omega^2 |twist|^2 with c its damping at that order's frequency.
+double power_loss(int32_t k, int32_t s, int32_t o) {
+  const double stiff = STIFF(k).stiff;
+  if (stiff <= 0.0) return 0.0;
+  const double twist = run.amp[index(s - 1, o, run.nmass + k - 1)] / stiff;
+  const double omega = run.orders[static_cast<std::size_t>(o - 1)] * 2.0 * kPi *
+                       run.speeds[static_cast<std::size_t>(s - 1)] / 60.0;
+  return 0.5 * stiffness_damping(k, omega) * omega * omega * twist * twist;
+}
+
 double shaft_diameter_mm(int32_t shaft) {
   return STIFF(shaft).diam * 1000.0;
 }
@@ -1003,25 +1058,43 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.amp.clear();
   run.amp.shrink_to_fit();
   if (!check_model_for_analysis(message)) return false;
-  if (!check_sweep(message) || !check_damping(message)) return false;
-  if (!build_forces(request, message)) return false;
+  const int32_t number = request.load_case == 0 ? 1 : request.load_case;
+  if (number < 1 || number > forced_case_count())
+    return refuse(message, "There is no load case " + std::to_string(number) + "; the model has " +
+                               std::to_string(forced_case_count()) + ".");
+  const LoadCase load = forced_case(number);
+  // A misfire asked for replaces the case's own.
+  ForcedRequest effective = request;
+  effective.load_case = number;
+  if (request.misfire_engine == 0) {
+    effective.misfire_engine = load.misfire_engine;
+    effective.misfire_cylinder = load.misfire_engine == 0 ? 0 : load.misfire_cylinder;
+  }
+  if (!check_sweep(load, message) || !check_damping(message)) return false;
+  if (!build_forces(effective, load, message)) return false;
   build_tree();
 
-  run.request = request;
+  run.request = effective;
+  run.load_case = load;
+  run.case_number = number;
   run.sweep = forced_sweep;
   run.eta = forced_sweep.eta;
   run.nmass = NMASS;
   run.nstif = NSTIF;
   run.items = NMASS + NSTIF;
   run.speeds.clear();
-  const ForcedSweep& w = forced_sweep;
-  const long count = static_cast<long>(std::floor((w.n_to - w.n_from) / w.n_step + 1e-9)) + 1;
+  const long count =
+      static_cast<long>(std::floor((load.n_to - load.n_from) / load.n_step + 1e-9)) + 1;
   for (long i = 0; i < count; ++i) {
-    const double n = w.n_from + static_cast<double>(i) * w.n_step;
+    const double n = load.n_from + static_cast<double>(i) * load.n_step;
     if (n > 0.0) run.speeds.push_back(n);
   }
   if (run.speeds.empty())
     return refuse(message, "The forced-response sweep has no speed above zero.");
+  // The operating range the verdict judges, cut to the sweep.
+  run.oper_from = std::max(load.oper_from, run.speeds.front());
+  run.oper_to = std::min(load.oper_to, run.speeds.back());
+  if (run.oper_to < run.oper_from) run.oper_to = run.oper_from;
   const int no = static_cast<int>(run.orders.size());
   const double values = static_cast<double>(run.speeds.size()) * (no + 1) * run.items;
   if (values > kMaxKeptValues)
@@ -1100,6 +1173,12 @@ double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o) {
     return run.amp[index(s - 1, o, number - 1)];
   }
   if (number < 1 || number > run.nstif) return 0.0;
+  if (kind == ForcedKind::kPower) {
+    if (o != 0) return power_loss(number, s, o);
+    double sum = 0.0;
+    for (int32_t oo = 1; oo <= forced_order_count(); ++oo) sum += power_loss(number, s, oo);
+    return sum;
+  }
   const double torque = run.amp[index(s - 1, o, run.nmass + number - 1)];
   if (kind == ForcedKind::kTorque) return torque;
   const double wp = run.wp[static_cast<std::size_t>(number - 1)];
@@ -1140,69 +1219,55 @@ double forced_section_modulus(int32_t shaft) {
 }
 
 int32_t forced_shaft_has_limits(int32_t shaft) {
-  if (shaft < 1 || shaft > NSTIF) return 0;
-  return STIFF(shaft).uts > 0.0 && STIFF(shaft).diam > 0.0 ? 1 : 0;
+  if (shaft < 1 || shaft > NSTIF || STIFF(shaft).diam <= 0.0) return 0;
+  return STIFF(shaft).uts > 0.0 || STIFF(shaft).limit_kind == kLimitStress ? 1 : 0;
 }
 
 void forced_shaft_limits(int32_t shaft, double n, double* tau1, double* tau2) {
-  if (forced_shaft_has_limits(shaft) == 0 || forced_sweep.n_rated <= 0.0) {
+  const double rated = forced_results_valid() != 0 ? run.sweep.n_rated : forced_sweep.n_rated;
+  if (forced_shaft_has_limits(shaft) == 0 || rated <= 0.0) {
     if (tau1 != nullptr) *tau1 = 0.0;
     if (tau2 != nullptr) *tau2 = 0.0;
     return;
   }
-  const double ck = STIFF(shaft).ck > 0.0 ? STIFF(shaft).ck : 1.0;
-  permissible_stresses(STIFF(shaft).uts, ck, shaft_diameter_mm(shaft), n / forced_sweep.n_rated,
-                       tau1, tau2);
+  const STIFFNESS& k = STIFF(shaft);
+  if (k.limit_kind == kLimitStress) {
+    // The maker's permissible stresses hold at every speed up to the end of
+    // continuous running.
+    const bool running = n <= 1.05 * rated * (1.0 + 1e-12);
+    if (tau1 != nullptr) *tau1 = running ? k.limit_v1 : 0.0;
+    if (tau2 != nullptr) *tau2 = running ? k.limit_v2 : 0.0;
+    return;
+  }
+  const double ck = k.ck > 0.0 ? k.ck : 1.0;
+  permissible_stresses(k.uts, ck, shaft_diameter_mm(shaft), n / rated, tau1, tau2);
+}
+
+void forced_coupling_limits(int32_t k, double* t_kw, double* p_kv, double* t_kmax) {
+  const bool coupling = k >= 1 && k <= NSTIF && STIFF(k).limit_kind == kLimitCoupling;
+  if (t_kw != nullptr) *t_kw = coupling ? STIFF(k).limit_v1 : 0.0;
+  if (p_kv != nullptr) *p_kv = coupling ? STIFF(k).limit_v2 : 0.0;
+  if (t_kmax != nullptr) *t_kmax = coupling ? STIFF(k).limit_v3 : 0.0;
 }
 
 void forced_operating_range(double* from, double* to) {
   double lo = 0.0, hi = 0.0;
   if (forced_results_valid() != 0 && !run.speeds.empty()) {
-    lo = run.speeds.front();
-    hi = std::min(run.speeds.back(), 1.05 * run.sweep.n_rated);
-    if (hi < lo) hi = lo;
+    lo = run.oper_from;
+    hi = run.oper_to;
   }
   if (from != nullptr) *from = lo;
   if (to != nullptr) *to = hi;
 }
 
 int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity) {
-  if (forced_shaft_has_limits(shaft) == 0) return 0;
-  int32_t count = 0;
-  bool inside = false;
-  double prev_n = 0.0, prev_excess = -1.0;
-  BarredRange range;
-  const auto close = [&](double end) {
-    range.to = end;
-    if (count < capacity && out != nullptr) out[count] = range;
-    ++count;
-    inside = false;
-  };
-  for (int32_t s = 1; s <= forced_speed_count(); ++s) {
-    const double n = forced_speed(s);
-    double tau1 = 0.0;
-    forced_shaft_limits(shaft, n, &tau1, nullptr);
-    const double stress = forced_amplitude(ForcedKind::kStress, shaft, s, 0);
-    // Above lambda 1.05 the engine does not run continuously: no limit, no
-    // barred range there.
-    if (tau1 <= 0.0) {
-      if (inside) close(prev_n);
-      prev_excess = -1.0;
-      continue;
-    }
-    const double excess = stress / tau1 - 1.0;
-    const bool over = excess > 0.0;
-    if (over && !inside) {
-      inside = true;
-      range = BarredRange{};
-      range.from = s == 1 ? n : prev_n + (n - prev_n) * (-prev_excess) / (excess - prev_excess);
-    }
-    if (inside && n / forced_sweep.n_rated > 0.8) range.above_08 = 1;
-    if (!over && inside) close(prev_n + (n - prev_n) * prev_excess / (prev_excess - excess));
-    prev_n = n;
-    prev_excess = excess;
+  if (forced_shaft_has_limits(shaft) == 0 && STIFF(shaft).limit_kind != kLimitCoupling) return 0;
+  const StiffnessVerdict v = judge_stiffness(shaft);
+  const int32_t count = static_cast<int32_t>(v.ranges.size());
+  for (int32_t i = 0; i < count && i < capacity && out != nullptr; ++i) {
+    const JudgedRange& r = v.ranges[static_cast<std::size_t>(i)];
+    out[i] = BarredRange{r.from, r.to, r.above_08};
   }
-  if (inside) close(prev_n);
   return count;
 }
 
@@ -1243,6 +1308,67 @@ ForcedTiming forced_last_timing() {
 
 ForcedRequest forced_last_request() {
   return forced_results_valid() != 0 ? run.request : ForcedRequest{};
+}
+
+namespace {
+Run aside;
+}  // namespace
+
+void forced_set_run_aside() {
+  std::swap(run, aside);
+  run.valid = 0;
+}
+
+void forced_take_run_back() {
+  std::swap(run, aside);
+  aside = Run{};
+}
+
+std::string& forced_program_text() {
+  static std::string text = "Spindra";
+  return text;
+}
+
+double forced_rated_speed() {
+  return forced_results_valid() != 0 ? run.sweep.n_rated : forced_sweep.n_rated;
+}
+
+int32_t forced_case_count() {
+  return NCASES > 0 ? std::min(NCASES, kMaxCases) : 1;
+}
+
+LoadCase forced_case(int32_t number) {
+  if (NCASES > 0) return number >= 1 && number <= forced_case_count() ? LOAD_CASES(number) : LoadCase{};
+  const ForcedSweep& w = forced_sweep;
+  LoadCase c;
+  c.name = "Sweep";
+  c.n_from = w.n_from;
+  c.n_to = w.n_to;
+  c.n_step = w.n_step;
+  c.load_factor = 1.0;
+  c.oper_from = w.n_from;
+  c.oper_to = 1.05 * w.n_rated;
+  return c;
+}
+
+int32_t forced_case_number(std::string_view name) {
+  for (int32_t i = 1; i <= forced_case_count(); ++i)
+    if (forced_case(i).name.trimmed() == name) return i;
+  return 0;
+}
+
+LoadCase forced_last_case() {
+  return forced_results_valid() != 0 ? run.load_case : LoadCase{};
+}
+
+std::string forced_run_title() {
+  if (forced_results_valid() == 0) return std::string();
+  std::string text = "Load case " + run.load_case.name.str();
+  const ForcedRequest& r = run.request;
+  if (r.misfire_engine != 0)
+    text += ", misfire of engine " + std::to_string(r.misfire_engine) + " cylinder " +
+            std::to_string(r.misfire_cylinder);
+  return text;
 }
 
 }  // namespace spindra

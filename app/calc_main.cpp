@@ -44,7 +44,7 @@ using namespace spindra;
 void print_usage(std::FILE* to) {
   std::fputs(
       "Usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
-      "                  [--forced OUT.csv [--misfire K:C]]\n"
+      "                  [--forced OUT.csv [--case NAME] [--misfire K:C]]\n"
       "                  [--forced-picture FILE [--item shaft:S|inertia:I]]\n"
       "       spindra-calc --help | --version\n"
       "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
@@ -55,8 +55,10 @@ void print_usage(std::FILE* to) {
       "  --forced-picture FILE [--item shaft:S|inertia:I]\n"
       "                   also write the forced response plot of the item (default:\n"
       "                   the shaft most stressed relative to its limit) to FILE\n"
-      "  --forced OUT.csv also run the forced damped response: MODEL.frc beside the\n"
-      "                   model and every amplitude in OUT.csv\n"
+      "  --forced OUT.csv also run the forced damped response of every load case:\n"
+      "                   MODEL.frc beside the model and every amplitude in OUT.csv\n"
+      "                   (first column case when the model has load cases)\n"
+      "  --case NAME      with --forced or --forced-picture, run the load case NAME\n"
       "  --misfire K:C    with --forced or --forced-picture, cylinder C of engine K\n"
       "                   gives no gas torque\n"
       "  -h, --help       print this help and exit\n"
@@ -84,6 +86,7 @@ struct Options {
   std::string item;  // "shaft:S" or "inertia:I"; empty: the default item
   std::string forced;     // CSV of the forced response
   ForcedRequest misfire;  // --misfire K:C
+  std::string load_case;  // --case NAME; empty: every case
   std::vector<std::string> errors;
 };
 
@@ -152,6 +155,10 @@ Options parse(int argc, char** argv) {
     } else if (arg == "--forced" || arg == "--misfire") {
       take_forced_option(o, arg, has_value ? next : nullptr);
       if (has_value) ++i;
+    } else if (arg == "--case") {
+      if (has_value && next[0] != '\0') o.load_case = next;
+      if (!has_value || next[0] == '\0') o.errors.push_back("--case needs the name of a load case.");
+      if (has_value) ++i;
     } else if (arg.size() > 1 && arg[0] == '-') {
       o.errors.push_back(std::string(arg) + ": unknown option.");
     } else if (o.model.empty()) {
@@ -166,6 +173,9 @@ Options parse(int argc, char** argv) {
     o.errors.push_back(
         "--misfire chooses the misfiring cylinder of --forced and --forced-picture; give "
         "--forced too.");
+  if (!o.load_case.empty() && o.forced.empty() && o.forced_picture.empty())
+    o.errors.push_back("--case chooses the load case of --forced and --forced-picture; give "
+                       "--forced too.");
   if (!o.item.empty() && o.forced_picture.empty())
     o.errors.push_back("--item chooses the item of --forced-picture; give --forced-picture too.");
   return o;
@@ -222,7 +232,9 @@ bool write_pictures(const Options& o) {
     }
   }
   if (!o.forced_picture.empty()) {
-    if ((forced_results_valid() == 0 && !run_forced_response(o.misfire, &message)) ||
+    ForcedRequest request = o.misfire;
+    request.load_case = forced_case_number(o.load_case);
+    if ((forced_results_valid() == 0 && !run_forced_response(request, &message)) ||
         !write_forced_picture(o.forced_picture, o.item, &message)) {
       print_error(message);
       ok = false;
@@ -238,15 +250,19 @@ bool write_pictures(const Options& o) {
 // printing what went wrong.
 bool write_forced(const Options& o) {
   std::string message;
-  if (!run_forced_response(o.misfire, &message)) {
+  // Every case, or the one asked for, each with the misfire asked for.
+  std::vector<ForcedRequest> runs;
+  for (int32_t c = 1; c <= forced_case_count(); ++c) {
+    if (!o.load_case.empty() && c != forced_case_number(o.load_case)) continue;
+    ForcedRequest r = o.misfire;
+    r.load_case = c;
+    runs.push_back(r);
+  }
+  if (!write_forced_runs(o.forced, runs, &message)) {
     print_error(message);
     return false;
   }
   if (!message.empty()) std::printf("Note: %s\n", message.c_str());
-  if (!write_forced_report(&message) || !write_forced_csv(o.forced, &message)) {
-    print_error(message);
-    return false;
-  }
   std::printf("Forced response report: %s\n", forced_report_name().c_str());
   std::printf("Forced response CSV: %s\n", o.forced.c_str());
   return true;
@@ -261,7 +277,7 @@ int main(int argc, char** argv) {
     if (a == "--version") return std::fputs(version_text("spindra-calc").c_str(), stdout), 0;
   }
   if (argc < 2) return usage();
-  const Options options = parse(argc, argv);
+  Options options = parse(argc, argv);
   if (options.model.empty()) {
     for (const std::string& e : options.errors) print_error(e);
     return usage();
@@ -290,6 +306,15 @@ int main(int argc, char** argv) {
     std::printf("%5d  %.*s\n", IFREQS(m), 12, FREQS(m).data());
   }
   std::printf("List file: %s\n", FILOUT.str().c_str());
+  forced_program_text() = "spindra-calc " + std::string(release_version());
+  if (!options.load_case.empty() && forced_case_number(options.load_case) == 0) {
+    std::string names;
+    for (int32_t c = 1; c <= forced_case_count(); ++c)
+      names += (c == 1 ? "" : ", ") + forced_case(c).name.str();
+    options.errors.push_back("--case " + options.load_case +
+                             ": the model has no load case of that name; its cases are " + names +
+                             ".");
+  }
   if (!options.errors.empty()) {
     std::fflush(stdout);
     for (const std::string& e : options.errors) print_error(e);

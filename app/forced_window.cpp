@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/campbell.h"
+#include "analysis/verdict.h"
 #include "app/draw.h"
 #include "app/forced_dialogs.h"
 #include "app/history.h"
@@ -143,6 +144,9 @@ void frame_plot() {
       unit_factor = 1.0e3;
       top *= 1.0e3;
       unit_name = "mrad";
+      break;
+    case ForcedKind::kPower:
+      unit_name = "W";
       break;
   }
   if (!(top > 0.0) || !std::isfinite(top)) top = 1.0;
@@ -410,6 +414,41 @@ void fill_items() {
   WINDOW_UPDATE(FORCED_ITEM);
 }
 
+// The list of load cases, kept to the model's.
+void fill_cases() {
+  const int32_t n = forced_case_count();
+  for (int32_t c = 1; c <= kMaxCases; ++c) {
+    if (c <= n) {
+      FORCED_CASES(c) = forced_case(c).name.trimmed();
+    } else {
+      FORCED_CASES(c).blank();
+    }
+  }
+  if (FORCED_CASE < 1 || FORCED_CASE > n) FORCED_CASE = 1;
+  WINDOW_UPDATE(FORCED_CASES);
+  WINDOW_UPDATE(FORCED_CASE);
+}
+
+// The verdict on the item shown (a shaft or coupling; an inertia has none)
+// and on the design for the case run.
+void set_verdicts() {
+  FORCED_VERDICT.blank();
+  FORCED_DESIGN.blank();
+  if (forced_results_valid() != 0) {
+    ForcedItem item = forced_item();
+    if (item.number == 0) item = default_forced_item();
+    if (item.kind != ForcedKind::kAngle) {
+      const StiffnessVerdict v = judge_stiffness(item.number);
+      const std::string kind = limit_kind_text(item.number);
+      FORCED_VERDICT = "Stiffness " + std::to_string(item.number) + ": " +
+                       (kind.empty() ? std::string() : kind + ", ") + verdict_text(v);
+    }
+    FORCED_DESIGN = forced_run_title() + ": " + design_verdict_line(judge_design());
+  }
+  WINDOW_UPDATE(FORCED_VERDICT);
+  WINDOW_UPDATE(FORCED_DESIGN);
+}
+
 // The note line under the plot.
 void set_note() {
   if (forced_results_valid() == 0) {
@@ -434,6 +473,7 @@ void back_to_main_region() {
 
 int redraw_window() {
   set_note();
+  set_verdicts();
   if (on_window_region(kSlot)) {
     DRAW_FORCED();
     back_to_main_region();
@@ -445,9 +485,11 @@ int redraw_window() {
 void run_now(bool keep_item) {
   ++FORCED_RUNS;
   const ForcedItem before = forced_item();
+  fill_cases();
   ForcedRequest request;
   request.misfire_engine = MISFIRE_ENGINE;
   request.misfire_cylinder = MISFIRE_ENGINE == 0 ? 0 : MISFIRE_CYLINDER;
+  request.load_case = FORCED_CASE;
   run_message.clear();
   report_note.clear();
   stale = false;
@@ -485,6 +527,12 @@ int FORCED_PICK() {
     FORCED_STATUS = "An inertia shows its angle.";
   }
   WINDOW_UPDATE(FORCED_STATUS);
+  return redraw_window();
+}
+
+// Another load case chosen in the list: its run.
+int FORCED_CASE_PICK() {
+  run_now(true);
   return redraw_window();
 }
 
@@ -561,6 +609,10 @@ void open_window() {
   GSLINI(gsl::region_code(kSlot), 0);
   SELECT_GRAPH_WINDOW(kSlot);
   // The lines after the region stand to its right.
+  fill_cases();
+  WINDOW_PRINTF(" Load case%nl&");
+  WINDOW_PRINTF(" %`bg[white]%30.4^ls%nl&",
+                {bind(FORCED_CASES), bind(FORCED_CASE), call(FORCED_CASE_PICK)});
   WINDOW_PRINTF(" Shaft or inertia%nl&");
   WINDOW_PRINTF(" %`bg[white]%30.14^ls%nl&",
                 {bind(FORCED_ITEMS), bind(FORCED_ITEM), call(FORCED_PICK)});
@@ -576,6 +628,8 @@ void open_window() {
   WINDOW_PRINTF(" %^16tt[&Excitation...]%nl&", {call(EXCITATION_FROM_WINDOW)});
   WINDOW_PRINTF(" %^16tt[Shaft &Limits...]%nl&", {call(LIMITS_FROM_WINDOW)});
   WINDOW_PRINTF(" %^16tt[S&weep...]%nl&", {call(SWEEP_FROM_WINDOW)});
+  WINDOW_PRINTF("%ff %`rs&", {bind(FORCED_VERDICT)});
+  WINDOW_PRINTF("%ff %`rs&", {bind(FORCED_DESIGN)});
   WINDOW_PRINTF("%ff %`rs&", {bind(FORCED_STATUS)});
   WINDOW_PRINTF("%ff %`rs&", {bind(FORCED_NOTE)});
   WINDOW_PRINTF("%sc&", {call(redraw_window)});
@@ -746,6 +800,19 @@ int DRAW_FORCED() {
   draw_titles();
   draw_legend(barred);
   return 1;
+}
+
+void forced_window_new_model() {
+  MISFIRE_ENGINE = 0;
+  MISFIRE_CYLINDER = 0;
+  FORCED_CASE = 1;
+  WINDOW_UPDATE(MISFIRE_ENGINE);
+  WINDOW_UPDATE(MISFIRE_CYLINDER);
+  fill_cases();
+}
+
+std::string forced_plot_case_text() {
+  return forced_run_title();
 }
 
 void refresh_forced_window() {

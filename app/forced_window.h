@@ -42,6 +42,12 @@ inline int32_t MISFIRE_ENGINE = 0;
 inline int32_t MISFIRE_CYLINDER = 0;
 inline FixedText<100> FORCED_STATUS;
 inline FixedText<120> FORCED_NOTE;
+// The load cases of the model and the one shown (1-based); the verdict on
+// the item shown (footer) and on the design for the case (status line).
+inline Table<FixedText<36>, 1, kMaxCases> FORCED_CASES;
+inline int32_t FORCED_CASE = 1;
+inline FixedText<240> FORCED_VERDICT;
+inline FixedText<240> FORCED_DESIGN;
 inline FileName130 FORCED_PICTURE;
 // Runs of the forced response started from this window or the menu.
 inline int32_t FORCED_RUNS = 0;
@@ -61,6 +67,15 @@ void refresh_forced_window();
 // model has been edited after the run, the window says so until the next
 // run (also when a later Frequencies clears the mark).
 void forced_results_mark_changed();
+
+// Another model (opened or new): the window starts at its first load case
+// without a misfire.
+void forced_window_new_model();
+
+// What the plot shows beside the item: the load case and the misfire of the
+// run ("Load case NAME, misfire of engine K cylinder C"); empty without
+// results.
+std::string forced_plot_case_text();
 
 // The item the plot shows, and choosing one (also in the window's list and
 // radio buttons); false when the item does not exist.

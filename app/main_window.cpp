@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <string>
 
+#include "analysis/forced_response.h"
 #include "analysis/frequency_analysis.h"
 #include "app/campbell_window.h"
 #include "app/canvas.h"
+#include "app/command_line.h"
 #include "app/draw.h"
 #include "app/forced_dialogs.h"
 #include "app/forced_window.h"
@@ -194,6 +196,7 @@ int READ_FILE() {
   }
   WINDOW_UPDATE(REASON);
   refresh_campbell_diagram();
+  forced_window_new_model();
   refresh_forced_window();
   view_for_new_model();
   IDRAW();
@@ -333,6 +336,7 @@ int FORCED_DAMPED() {
 
 void start_up_state() {
   initialise_store();
+  forced_program_text() = "spindra " + std::string(release_version());
   reset_view();
   region = region_size_from_screen();
   FONT_SCALING = region.FONT_SCALING;

@@ -66,6 +66,11 @@ struct ScratchModel {
   Table<STIFFNESS, 1, kMaxStiffnesses> stiff;
   Table<ENGINE, 1, kMaxEngines> engs;
   ForcedSweep sweep;
+  Table<LoadCase, 1, kMaxCases> cases;
+  int32_t ncases = 0;
+  // The line of each stiffness's LIMITS record (0 = none), for the check
+  // against the FORCED section's shaft limits.
+  Table<int32_t, 1, kMaxStiffnesses> limit_line;
 };
 
 struct ReadFailure {
@@ -433,6 +438,103 @@ void parse_forced(RecordReader& in, ScratchModel& m) {
 }
 
 
+// The maker's limits: one record per stiffness, its kind by word.
+void clear_limits(ScratchModel& m) {
+  for (auto& s : m.stiff) {
+    s.limit_kind = kLimitNone;
+    s.limit_v1 = s.limit_v2 = s.limit_v3 = 0.0;
+  }
+  m.limit_line.fill(0);
+}
+
+void parse_limits(RecordReader& in, ScratchModel& m) {
+  in.begin_record();
+  const int32_t n = in.read_int("the number of limit records");
+  check_range(in, n, 0, m.nstif);
+  for (int i = 1; i <= n; ++i) {
+    const std::string of = " of limit record " + std::to_string(i);
+    in.begin_record();
+    const int32_t k = in.read_int("the stiffness number" + of);
+    if (k < 1 || k > m.nstif)
+      in.fail(in.field(), "there is no stiffness " + std::to_string(k) + " (the model has " +
+                              std::to_string(m.nstif) + ")");
+    if (m.limit_line(k) != 0)
+      in.fail(in.field(), "stiffness " + std::to_string(k) + " already has limits on line " +
+                              std::to_string(m.limit_line(k)));
+    m.limit_line(k) = in.line_number();
+    Name16 word;
+    in.read_name(word, "the kind" + of);
+    STIFFNESS& s = m.stiff(k);
+    if (word.trimmed() == "stress") {
+      s.limit_kind = kLimitStress;
+    } else if (word.trimmed() == "coupling") {
+      s.limit_kind = kLimitCoupling;
+    } else {
+      in.fail(in.field(), "'" + std::string(word.trimmed()) + "' is no kind of limit (stress or coupling)");
+    }
+    const bool coupling = s.limit_kind == kLimitCoupling;
+    s.limit_v1 = in.read_real((coupling ? "the permissible vibratory torque T_KW"
+                                        : "the permissible stress for continuous running") +
+                              of);
+    if (s.limit_v1 <= 0.0) in.fail(in.field(), "it must be greater than zero");
+    s.limit_v2 = in.read_real(
+        (coupling ? "the permissible power loss P_KV" : "the permissible stress in a barred range") +
+        of);
+    if (s.limit_v2 < 0.0) in.fail(in.field(), "it must not be negative");
+    s.limit_v3 = in.read_real(
+        (coupling ? "the maximum torque T_Kmax" : "the unused third value") + of);
+    if (s.limit_v3 < 0.0) in.fail(in.field(), "it must not be negative");
+  }
+}
+
+// The load cases of the forced response.
+void clear_cases(ScratchModel& m) {
+  m.cases.fill(LoadCase{});
+  m.ncases = 0;
+}
+
+void parse_cases(RecordReader& in, ScratchModel& m) {
+  in.begin_record();
+  m.ncases = in.read_int("the number of load cases");
+  check_range(in, m.ncases, 1, kMaxCases);
+  for (int i = 1; i <= m.ncases; ++i) {
+    LoadCase& c = m.cases(i);
+    const std::string of = " of load case " + std::to_string(i);
+    in.begin_record();
+    in.read_name(c.name, "the name" + of);
+    if (c.name.is_blank()) in.fail(in.field(), "a load case needs a name");
+    for (int j = 1; j < i; ++j)
+      if (m.cases(j).name.trimmed() == c.name.trimmed())
+        in.fail(in.field(), "load case " + std::to_string(j) + " has the name '" +
+                                std::string(c.name.trimmed()) + "' already");
+    c.n_from = in.read_real("the first speed" + of);
+    c.n_to = in.read_real("the last speed" + of);
+    c.n_step = in.read_real("the speed step" + of);
+    c.load_factor = in.read_real("the load factor" + of);
+    c.load_exp = in.read_real("the load exponent" + of);
+    c.oper_from = in.read_real("the start of the operating range" + of);
+    c.oper_to = in.read_real("the end of the operating range" + of);
+    c.misfire_engine = in.read_int("the misfiring engine" + of);
+    check_range(in, c.misfire_engine, 0, kMaxEngines);
+    c.misfire_cylinder = in.read_int("the misfiring cylinder" + of);
+    check_range(in, c.misfire_cylinder, 0, 2 * kMaxCylinders);
+  }
+}
+
+// A stiffness is judged by one kind of limit: the shaft rule of the FORCED
+// section or the maker's limits of the LIMITS section, never both.
+void check_one_kind_of_limit(const RecordReader& in, const ScratchModel& m) {
+  for (int k = 1; k <= m.nstif; ++k) {
+    const STIFFNESS& s = m.stiff(k);
+    if (m.limit_line(k) == 0 || (s.uts == 0.0 && s.ck == 0.0)) continue;
+    throw ReadFailure{std::string(in.file()) + ", line " + std::to_string(m.limit_line(k)) +
+                      ", the stiffness number of the LIMITS record: stiffness " +
+                      std::to_string(k) +
+                      " has shaft limits in the FORCED section as well; a stiffness is judged "
+                      "by one kind of limit."};
+  }
+}
+
 // The optional sections after the engine records.  Each starts with its word
 // alone on a line; they may stand in any order, each at most once.  Data of
 // a section the file lacks is cleared, so nothing of the model held before
@@ -447,6 +549,8 @@ struct SectionFormat {
 
 constexpr SectionFormat kSections[] = {
     {"FORCED", "the forced-response section", clear_forced, parse_forced},
+    {"LIMITS", "the limits section", clear_limits, parse_limits},
+    {"CASES", "the load-case section", clear_cases, parse_cases},
 };
 constexpr int kSectionCount = static_cast<int>(std::size(kSections));
 
@@ -486,6 +590,7 @@ void parse_model(std::string_view text, std::string_view file_name, ScratchModel
   const bool complete = parse_engines(in, m);
   for (const SectionFormat& section : kSections) section.clear(m);
   if (complete) parse_sections(in, m);
+  check_one_kind_of_limit(in, m);
 }
 
 // The file name of the last model read or saved successfully.  A failed Open
@@ -627,6 +732,36 @@ void write_forced_section(std::string& out, int neng) {
   }
 }
 
+// The maker's limits, only when a stiffness has them.
+void write_limits_section(std::string& out) {
+  int n = 0;
+  for (int s = 1; s <= NSTIF; ++s)
+    if (STIFF(s).limit_kind != kLimitNone) ++n;
+  if (n == 0) return;
+  out += "LIMITS\n " + std::to_string(n) + '\n';
+  for (int s = 1; s <= NSTIF; ++s) {
+    const STIFFNESS& k = STIFF(s);
+    if (k.limit_kind == kLimitNone) continue;
+    out += ' ' + std::to_string(s) + (k.limit_kind == kLimitCoupling ? " coupling " : " stress ") +
+           real_text(k.limit_v1) + ' ' + real_text(k.limit_v2) + ' ' + real_text(k.limit_v3) +
+           '\n';
+  }
+}
+
+// The load cases, only when the model has them.
+void write_cases_section(std::string& out) {
+  const int n = std::clamp(NCASES, 0, kMaxCases);
+  if (n == 0) return;
+  out += "CASES\n " + std::to_string(n) + '\n';
+  for (int i = 1; i <= n; ++i) {
+    const LoadCase& c = LOAD_CASES(i);
+    out += quoted(c.name) + ' ' + real_text(c.n_from) + ' ' + real_text(c.n_to) + ' ' +
+           real_text(c.n_step) + ' ' + real_text(c.load_factor) + ' ' + real_text(c.load_exp) +
+           ' ' + real_text(c.oper_from) + ' ' + real_text(c.oper_to) + ' ' +
+           std::to_string(c.misfire_engine) + ' ' + std::to_string(c.misfire_cylinder) + '\n';
+  }
+}
+
 }  // namespace
 
 bool load_model_text(std::string_view text, std::string_view file_name, std::string* error) {
@@ -653,6 +788,8 @@ bool load_model_text(std::string_view text, std::string_view file_name, std::str
   ENGS = scratch->engs;
   NENG = scratch->neng;
   forced_sweep = scratch->sweep;
+  LOAD_CASES = scratch->cases;
+  NCASES = scratch->ncases;
   for (auto& f : FREQS) f.blank();
   IVALID = 0;
   return true;
@@ -732,6 +869,8 @@ std::string model_text() {
   }
   // The optional sections, in the order the reader documents.
   write_forced_section(out, neng);
+  write_limits_section(out);
+  write_cases_section(out);
   return out;
 }
 

@@ -21,6 +21,8 @@ int NEW_SYSTEM() {
   ORDMAX = 6.0;
   ORDSTEP = 1.0;
   forced_sweep = ForcedSweep{};
+  LOAD_CASES.fill(LoadCase{});
+  NCASES = 0;
   AMASS_IN = DAMPEX_IN = ASTIF_IN = DAMPIN_IN = DIA_IN = 0.0;
   AMASS_MOD = DAMPEX_MOD = ASTIF_MOD = DAMPIN_MOD = DIA_MOD = 0.0;
   CONV_I = CONV_S = 1.0;

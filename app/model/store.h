@@ -51,6 +51,14 @@ struct STIFFNESS {
   // stress concentration factor ck of the shaft's design; uts 0 = no limits.
   double uts = 0.0;
   double ck = 0.0;
+  // The maker's limits (LIMITS section), instead of the shaft rule:
+  // kLimitStress: v1 permissible stress for continuous running, v2 for
+  // passing through a barred range (MPa, 0 = none acceptable);
+  // kLimitCoupling: v1 T_KW (N.m), v2 P_KV (W), v3 T_Kmax (N.m, 0 = none).
+  int32_t limit_kind = 0;
+  double limit_v1 = 0.0;
+  double limit_v2 = 0.0;
+  double limit_v3 = 0.0;
   bool operator==(const STIFFNESS&) const = default;
 };
 
@@ -89,6 +97,30 @@ struct ForcedSweep {
   bool operator==(const ForcedSweep&) const = default;
 };
 
+// The kinds of the maker's limits of a stiffness (STIFFNESS::limit_kind).
+inline constexpr int32_t kLimitNone = 0;
+inline constexpr int32_t kLimitStress = 1;
+inline constexpr int32_t kLimitCoupling = 2;
+
+// A load case of the forced response: its own sweep (rev/min), the mean
+// pressure p(N) = load_factor * p_rated * (N / N_rated)^load_exp of every
+// engine, the operating range the verdict judges (rev/min) and a misfiring
+// cylinder (engine 0 = none).
+struct LoadCase {
+  Name16 name;
+  double n_from = 0.0;
+  double n_to = 0.0;
+  double n_step = 0.0;
+  double load_factor = 0.0;
+  double load_exp = 0.0;
+  double oper_from = 0.0;
+  double oper_to = 0.0;
+  int32_t misfire_engine = 0;
+  int32_t misfire_cylinder = 0;
+  bool operator==(const LoadCase&) const = default;
+};
+inline constexpr int kMaxCases = 24;
+
 // One reciprocating engine.
 struct ENGINE {
   int32_t ncyl = 0;
@@ -123,6 +155,9 @@ inline double ORDMIN = 1.0;
 inline double ORDMAX = 6.0;
 inline double ORDSTEP = 1.0;
 inline ForcedSweep forced_sweep;
+// The load cases (CASES section); NCASES 0: the one case of the sweep.
+inline Table<LoadCase, 1, kMaxCases> LOAD_CASES;
+inline int32_t NCASES = 0;
 
 // ---- Editing state --------------------------------------------------------
 inline int32_t INODE_CREATE = 0;

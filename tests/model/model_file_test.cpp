@@ -197,6 +197,55 @@ TEST_F(ModelFileTest, ForcedResponseDataRoundTrip) {
   EXPECT_TRUE(forced_sweep == ForcedSweep{});
 }
 
+// The maker's limits and the load cases come back as they were, after the
+// FORCED section in the writer's order; a model without them writes neither.
+TEST_F(ModelFileTest, LimitsAndCasesRoundTrip) {
+  make_model();
+  EXPECT_EQ(model_text().find("LIMITS"), std::string::npos);
+  EXPECT_EQ(model_text().find("CASES"), std::string::npos);
+  forced_sweep = ForcedSweep{300.0, 1200.0, 2.5, 1000.0, 0.02};
+  STIFF(1).uts = 650.0;
+  STIFF(1).ck = 0.45;
+  STIFF(2).limit_kind = kLimitStress;
+  STIFF(2).limit_v1 = 42.5;
+  STIFF(2).limit_v2 = 0.0;
+  STIFF(3).limit_kind = kLimitCoupling;
+  STIFF(3).limit_v1 = 8000.0;
+  STIFF(3).limit_v2 = 1.0 / 3.0;
+  STIFF(3).limit_v3 = 24000.0;
+  NCASES = 2;
+  LOAD_CASES(1) = LoadCase{Name16("full load"), 950, 1050, 1, 1, 0, 950, 1050, 0, 0};
+  LOAD_CASES(2) = LoadCase{Name16("it's misfire"), 300, 1100, 5, 0.15, 2, 400, 1050, 1, 3};
+  const std::string text = model_text();
+  EXPECT_NE(text.find("\nLIMITS\n 2\n 2 stress 42.5 0.0 0.0\n 3 coupling 8000.0 "),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\nCASES\n 2\n 'full load' 950.0 1050.0 1.0 1.0 0.0 950.0 1050.0 0 0\n"),
+            std::string::npos)
+      << text;
+  EXPECT_LT(text.find("FORCED"), text.find("LIMITS"));
+  EXPECT_LT(text.find("LIMITS"), text.find("CASES"));
+  const auto stiff = STIFF;
+  const auto cases = LOAD_CASES;
+  initialise_store();
+  EXPECT_EQ(NCASES, 0);
+  std::string error;
+  ASSERT_TRUE(load_model_text(text, "rig.rtm", &error)) << error;
+  EXPECT_TRUE(stiff == STIFF);
+  EXPECT_TRUE(cases == LOAD_CASES);
+  EXPECT_EQ(NCASES, 2);
+  EXPECT_EQ(model_text(), text);
+  // The sections stand in any order; a file without them leaves none behind.
+  const std::size_t limits = text.find("LIMITS"), cases_at = text.find("CASES");
+  const std::string swapped = text.substr(0, limits) + text.substr(cases_at) +
+                              text.substr(limits, cases_at - limits);
+  ASSERT_TRUE(load_model_text(swapped, "rig.rtm", &error)) << error;
+  EXPECT_EQ(model_text(), text);
+  ASSERT_TRUE(load_model_text(text.substr(0, limits), "rig.rtm", &error)) << error;
+  EXPECT_EQ(NCASES, 0);
+  EXPECT_EQ(STIFF(3).limit_kind, kLimitNone);
+}
+
 TEST_F(ModelFileTest, OpenVoidsTheResultsOfTheLastAnalysis) {
   make_model();
   FILIN = (dir_ / "m").string();
@@ -374,7 +423,28 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 10, the stiffness number of shaft limit 1: there is no stiffness 2"},
         BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nFORCED\n100 200 10 150 0.02\n0\n"
                 "FORCED\n100 200 10 150 0.02\n0\n",
-                "line 9: a second FORCED section; a model has at most one"}));
+                "line 9: a second FORCED section; a model has at most one"},
+        BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nLIMITS\n1\n"
+                "1 damper 1 2 0\n",
+                "line 9, the kind of limit record 1: 'damper' is no kind of limit"},
+        BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nLIMITS\n1\n"
+                "1 coupling 0 2 0\n",
+                "line 9, the permissible vibratory torque T_KW of limit record 1: it must be"},
+        BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nLIMITS\n2\n"
+                "1 stress 30 40 0\n",
+                "the number of limit records: 2 is outside 0 to 1"},
+        BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nLIMITS\n1\n"
+                "1 stress 30 40 0\nFORCED\n100 200 10 150 0.02\n1\n1 600 1\n",
+                "line 9, the stiffness number of the LIMITS record: stiffness 1 has shaft limits "
+                "in the FORCED section as well"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nCASES\n2\n'a' 1 2 1 1 0 1 2 0 0\n"
+                "'a' 1 2 1 1 0 1 2 0 0\n",
+                "line 9, the name of load case 2: load case 1 has the name 'a' already"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nCASES\n1\n'a' 1 2 1 1 0 1 2 11 0\n",
+                "line 8, the misfiring engine of load case 1: 11 is outside 0 to 10"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nCASES\n1\n'a' 1 2 1 1 0 1\n",
+                "ends before the end of the operating range of load case 1; the load-case "
+                "section is incomplete"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;
