@@ -223,6 +223,40 @@ TEST_F(CalcCommand, ForcedResponseWritesTheReportAndTheCsv) {
   EXPECT_NE(o.err.find("no speed sweep"), std::string::npos) << o.err;
 }
 
+// A model with load cases: --forced runs every case, the CSV's first column
+// names it; --case runs one; a name the model lacks is a bad command line.
+TEST_F(CalcCommand, ForcedResponseRunsEveryLoadCase) {
+  const fs::path model = dir_ / "cases.rtm";
+  fs::copy_file(SPINDRA_SOURCE_DIR "/examples/diesel-generator.rtm", model);
+  std::ofstream(model, std::ios::app) << "CASES\n 2\n 'full load' 1400 1600 50 1 0 1425 1575 0 0\n"
+                                         " 'run-up' 300 1600 100 0.15 0 300 1575 1 2\n";
+  const std::string csv = (dir_ / "cases.csv").string();
+  Outcome o = run_calc(dir_, {model.string(), "--forced", csv});
+  ASSERT_EQ(o.status, 0) << o.err;
+  std::vector<std::string> rows = read_lines(csv);
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows[0], "case,speed_rpm,kind,number,order,amplitude");
+  EXPECT_EQ(rows.size(), 1u + (5u + 14u) * (9 + 8 + 7) * 25);
+  EXPECT_EQ(rows[1].rfind("full load,1400,angle,1,0.5,", 0), 0u) << rows[1];
+  EXPECT_EQ(rows.back().rfind("run-up,1600,stress,7,synth,", 0), 0u) << rows.back();
+  std::string report;
+  for (const std::string& line : read_lines((dir_ / "cases.frc").string())) report += line + "\n";
+  for (const char* part : {"Load case full load\n", "Load case run-up, misfire of engine 1 cylinder 2",
+                           "Verdict over all load cases", "The design is"})
+    EXPECT_NE(report.find(part), std::string::npos) << part;
+
+  o = run_calc(dir_, {model.string(), "--forced", csv, "--case", "run-up"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  rows = read_lines(csv);
+  EXPECT_EQ(rows.size(), 1u + 14u * (9 + 8 + 7) * 25);
+  o = run_calc(dir_, {model.string(), "--forced", csv, "--case", "idle"});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_NE(o.err.find("--case idle: the model has no load case of that name; its cases are "
+                       "full load, run-up."),
+            std::string::npos)
+      << o.err;
+}
+
 // A hub at rest between two equal branches, written as in the issue report;
 // the stiffness of the last shaft optionally with a bare signed exponent.
 std::string symmetric_pair(const char* ground_stiffness) {

@@ -220,7 +220,7 @@ TEST_F(ModelFileTest, LimitsAndCasesRoundTrip) {
   EXPECT_NE(text.find("\nLIMITS\n 2\n 2 stress 42.5 0.0 0.0\n 3 coupling 8000.0 "),
             std::string::npos)
       << text;
-  EXPECT_NE(text.find("\nCASES\n 2\n 'full load' 950.0 1050.0 1.0 1.0 0.0 950.0 1050.0 0 0\n"),
+  EXPECT_NE(text.find("\nCASES\n 2\n 'full load       ' 950.0 1050.0 1.0 1.0 0.0 950.0 1050.0 0 0\n"),
             std::string::npos)
       << text;
   EXPECT_LT(text.find("FORCED"), text.find("LIMITS"));
