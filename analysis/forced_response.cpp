@@ -432,6 +432,7 @@ struct Scratch {
   std::vector<double> cos_tab, sin_tab;    // per order and sample
   std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
   std::vector<Piece> pieces;                   // intervals left to search
+  std::vector<uint64_t> near_after, near_before;  // per sample: may be near an extreme
   std::vector<double> samples;                 // per angle item and sample
   std::vector<double> c_re, c_im;              // coefficients of one item
   std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
@@ -725,6 +726,25 @@ double cubic_top(double g0, double g1, double s0, double s1, double* at) {
   return top;
 }
 
+// Per sample j of f (values f, slopes d), as bits 64 to a word: in `after`
+// when the interval after it may rise above `threshold` by its slope over
+// half of it (`half` long), in `before` the interval before it.
+SPINDRA_VECTOR_CLONES
+void mark_near(const double* f, const double* d, int32_t ns, double sign, double threshold,
+               double half, uint64_t* after, uint64_t* before) {
+  for (int w = 0; w * 64 < ns; ++w) {
+    uint64_t a = 0, b = 0;
+    const int width = std::min(64, ns - w * 64);
+    for (int k = 0; k < width; ++k) {
+      const double g = sign * f[w * 64 + k], rise = sign * d[w * 64 + k] * half;
+      a |= static_cast<uint64_t>(g + (rise > 0.0 ? rise : 0.0) > threshold) << k;
+      b |= static_cast<uint64_t>(g + (rise < 0.0 ? -rise : 0.0) > threshold) << k;
+    }
+    after[w] = a;
+    before[w] = b;
+  }
+}
+
 // The largest value (sign +1) or the smallest (sign -1) of f over the cycle,
 // from its values f and slopes d at ns points, to within `tol` below.
 //
@@ -737,7 +757,7 @@ double cubic_top(double g0, double g1, double s0, double s1, double* at) {
 // the slopes at the samples lie.  `best` starts as the best sample; the
 // result is a value f takes.
 double extreme(const double* f, const double* d, int32_t ns, double sign, double best, double b2,
-               double b4, double tol, Scratch& s) {
+               double b3, double b4, double tol, Scratch& s) {
   const double h0 = 2.0 * kPi / ns;
   const auto slack = [b4](double h) { return (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300; };
   const double lift0 = b2 * h0 * h0 / 8.0 * 1.001;
@@ -745,14 +765,26 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
   work.clear();
   double bound_best = -1e300;
   std::size_t first = 0;
-  for (int j = 0; j < ns; ++j) {
-    const int jn = j + 1 == ns ? 0 : j + 1;
+  // Over the half of an interval next to an end f rises at most s t +
+  // b2 t^2 / 2 above the end's value, s its slope towards the interval: bit
+  // 1 of a sample says the interval after it may rise above the best value
+  // that way, bit 2 the interval before it.
+  uint64_t* after = s.near_after.data();
+  uint64_t* before = s.near_before.data();
+  mark_near(f, d, ns, sign, best + tol - lift0, 0.5 * h0, after, before);
+  const int words = (ns + 63) / 64;
+  for (int w = 0; w < words; ++w) {
+    // Interval j is near when bit j of `after` or bit j + 1 of `before` is
+    // set (the cycle closes).
+    const int base = w * 64, width = std::min(64, ns - base);
+    uint64_t next = before[w] >> 1;
+    next |= (w + 1 < words ? before[w + 1] & 1u : before[0] & 1u) << (width - 1);
+    for (uint64_t bits = after[w] | next; bits != 0; bits &= bits - 1) {
+      const int j = base + __builtin_ctzll(bits);
+      if (j >= ns) break;
+      const int jn = j + 1 == ns ? 0 : j + 1;
     const double g0 = sign * f[j], g1 = sign * f[jn];
     const double s0 = sign * d[j], s1 = sign * d[jn];
-    // From either end f rises at most |f'| t + b2 t^2 / 2 over half the interval.
-    if (std::max(g0, g1) + std::max(std::fabs(s0), std::fabs(s1)) * 0.5 * h0 + lift0 <=
-        best + tol)
-      continue;
     double t = 0.0;
     const double bound = cubic_top(g0, g1, s0 * h0, s1 * h0, &t) + slack(h0);
     if (bound <= best + tol) continue;
@@ -761,10 +793,28 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
       first = work.size();
     }
     work.push_back(Piece{j * h0, h0, g0, g1, s0, s1, bound, t});
+    }
   }
   if (work.empty()) return sign * best;
   // The most promising interval first: its top raises the best value.
   std::swap(work[first], work.back());
+  // The point of the best value found by the Newton steps, with f' and
+  // f'' there: around it f(u + x) <= f + |f'| |x| + f'' x^2 / 2 + b3 |x|^3
+  // / 6, which clears whole intervals near a peak without halving them.
+  double peak_u = 0.0, peak_v = 0.0, peak_v1 = 0.0, peak_v2 = 0.0;
+  bool peak = false;
+  const auto cleared = [&](const Piece& p) {
+    if (!peak || peak_v2 >= 0.0) return false;
+    const double reach = std::max(std::fabs(p.lo - peak_u), std::fabs(p.lo + p.h - peak_u));
+    const double a = std::fabs(peak_v1), b = 0.5 * peak_v2, c = b3 * 1.001 / 6.0;
+    double rise = ((c * reach + b) * reach + a) * reach;
+    const double disc = b * b - 3.0 * a * c;
+    if (disc >= 0.0 && c > 0.0) {
+      const double x = (-b - std::sqrt(disc)) / (3.0 * c);
+      if (x > 0.0 && x < reach) rise = std::max(rise, ((c * x + b) * x + a) * x);
+    }
+    return peak_v + std::max(rise, 0.0) <= best + tol;
+  };
   const auto search = [&](const Piece& p) {
     double u = p.lo + p.t * p.h;
     const double hi = p.lo + p.h;
@@ -772,18 +822,26 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
       double v = 0.0, v1 = 0.0, v2 = 0.0;
       evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, u, v, v1, v2);
       best = std::max(best, sign * v);
+      if (sign * v >= best) {
+        peak = true;
+        peak_u = u;
+        peak_v = sign * v;
+        peak_v1 = sign * v1;
+        peak_v2 = sign * v2;
+      }
       if (sign * v2 >= 0.0) break;
       const double next = std::clamp(u - v1 / v2, p.lo, hi);
       if (std::fabs(next - u) * s.top < 1e-9) break;
       u = next;
     }
   };
-  for (std::size_t i = work.size(); i-- > 0;) search(work[i]);
+  for (std::size_t i = work.size(); i-- > 0;)
+    if (work[i].bound > best + tol && !cleared(work[i])) search(work[i]);
   const double shortest = h0 * 1e-6;
   while (!work.empty()) {
     const Piece p = work.back();
     work.pop_back();
-    if (p.bound <= best + tol || p.h < shortest) continue;
+    if (p.bound <= best + tol || p.h < shortest || cleared(p)) continue;
     const double half = 0.5 * p.h;
     double v = 0.0, v1 = 0.0, v2 = 0.0;
     evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, p.lo + half, v, v1, v2);
@@ -793,9 +851,12 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
     const Piece parts[2] = {Piece{p.lo, half, p.g0, v, p.s0, v1, 0.0, 0.0},
                             Piece{p.lo + half, half, v, p.g1, v1, p.s1, 0.0, 0.0}};
     for (Piece q : parts) {
-      q.bound = cubic_top(q.g0, q.g1, q.s0 * half, q.s1 * half, &q.t) + slack(half);
+      const double top = cubic_top(q.g0, q.g1, q.s0 * half, q.s1 * half, &q.t);
+      q.bound = top + slack(half);
       if (q.bound <= best + tol) continue;
-      search(q);
+      // Searched only when the cubic itself rises above the best value:
+      // otherwise halving alone shows that it holds nothing larger.
+      if (top > best) search(q);
       if (q.bound > best + tol) work.push_back(q);
     }
   }
@@ -881,10 +942,11 @@ constexpr double kHalfRangeTolerance = 4.0e-7;
 double half_range_of_samples(const double* re, const double* im, const int32_t* m, int32_t count,
                              const double* samples, Scratch& s) {
   const int ns = s.m;
-  double b2 = 0.0, b4 = 0.0;
+  double b2 = 0.0, b3 = 0.0, b4 = 0.0;
   for (int o = 0; o < count; ++o) {
     const double x = std::sqrt(re[o] * re[o] + im[o] * im[o]), mo = m[o];
     b2 += x * mo * mo;
+    b3 += x * mo * mo * mo;
     b4 += x * mo * mo * mo * mo;
   }
   for (int o = 0; o < count; ++o) {
@@ -895,8 +957,8 @@ double half_range_of_samples(const double* re, const double* im, const int32_t* 
   scan(samples, ns, top, bottom);
   const double tol = kHalfRangeTolerance * 0.5 * (top - bottom);
   const double* d = samples + ns;
-  const double hi = extreme(samples, d, ns, 1.0, top, b2, b4, tol, s);
-  const double lo = extreme(samples, d, ns, -1.0, -bottom, b2, b4, tol, s);
+  const double hi = extreme(samples, d, ns, 1.0, top, b2, b3, b4, tol, s);
+  const double lo = extreme(samples, d, ns, -1.0, -bottom, b2, b3, b4, tol, s);
   return 0.5 * (hi - lo);
 }
 
@@ -910,6 +972,8 @@ void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   s.dense_im.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
   s.pieces.clear();
   s.pieces.reserve(static_cast<std::size_t>(s.m) + 256);
+  s.near_after.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  s.near_before.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
   for (auto* v : {&s.cos_tab, &s.sin_tab, &s.mcos_tab, &s.msin_tab})
     v->assign(static_cast<std::size_t>(count) * s.m, 0.0);
   for (int o = 0; o < count; ++o)

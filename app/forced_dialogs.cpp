@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/check_messages.h"
 #include "analysis/forced_response.h"
 #include "analysis/pressure_curve.h"
 #include "app/history.h"
@@ -255,6 +256,12 @@ std::string excitation_error(int32_t k, const Excitation& e) {
 struct LimitsBuffers {
   Table<double, 1, kMaxStiffnesses> uts;
   Table<double, 1, kMaxStiffnesses> ck;
+  // The kind of limits per stiffness (kLimitNone: the shaft rule) and the
+  // maker's values; the radio buttons and fields of the one shown.
+  Table<int32_t, 1, kMaxStiffnesses> kind;
+  Table<double, 1, kMaxStiffnesses> v1, v2, v3;
+  int32_t rule_on = 1, stress_on = 0, coupling_on = 0;
+  double v1_field = 0.0, v2_field = 0.0, v3_field = 0.0;
   int32_t shaft = 1;
   int32_t shown = 1;
   FixedText<64> shaft_text;
@@ -295,6 +302,14 @@ void load_shaft(int32_t i) {
   b.shown = i;
   b.uts_field = b.uts(i);
   b.ck_field = b.ck(i) > 0.0 ? b.ck(i) : 1.0;
+  b.rule_on = b.kind(i) == kLimitNone ? 1 : 0;
+  b.stress_on = b.kind(i) == kLimitStress ? 1 : 0;
+  b.coupling_on = b.kind(i) == kLimitCoupling ? 1 : 0;
+  b.v1_field = b.v1(i);
+  b.v2_field = b.v2(i);
+  b.v3_field = b.v3(i);
+  for (const int32_t* on : {&b.rule_on, &b.stress_on, &b.coupling_on}) WINDOW_UPDATE(*on);
+  for (const double* v : {&b.v1_field, &b.v2_field, &b.v3_field}) WINDOW_UPDATE(*v);
   const STIFFNESS& s = STIFF(i);
   const std::string_view name = s.name.trimmed();
   char text[96];
@@ -321,6 +336,34 @@ void keep_limits() {
   LimitsBuffers& b = lim();
   b.uts(b.shown) = b.uts_field;
   b.ck(b.shown) = b.ck_field;
+  b.kind(b.shown) = b.stress_on == 1     ? kLimitStress
+                    : b.coupling_on == 1 ? kLimitCoupling
+                                         : kLimitNone;
+  b.v1(b.shown) = b.v1_field;
+  b.v2(b.shown) = b.v2_field;
+  b.v3(b.shown) = b.v3_field;
+}
+
+// What is wrong with the maker's limits of stiffness i; empty when nothing.
+std::string makers_limits_error(int32_t i) {
+  const LimitsBuffers& b = lim();
+  const std::string who = "Stiffness " + std::to_string(i);
+  if (b.kind(i) == kLimitStress) {
+    if (!(b.v1(i) > 0.0) || !std::isfinite(b.v1(i)))
+      return who + ": the permissible stress for continuous running is " + number(b.v1(i)) +
+             " MPa; it must be above 0.";
+    if (!(b.v2(i) >= 0.0) || !std::isfinite(b.v2(i)))
+      return who + ": the permissible stress in a barred range is " + number(b.v2(i)) +
+             " MPa; it must be 0 or more.";
+  } else if (b.kind(i) == kLimitCoupling) {
+    if (!(b.v1(i) > 0.0) || !std::isfinite(b.v1(i)))
+      return who + ": T_KW is " + number(b.v1(i)) + " N.m; it must be above 0.";
+    if (!(b.v2(i) >= 0.0) || !std::isfinite(b.v2(i)))
+      return who + ": P_KV is " + number(b.v2(i)) + " W; it must be 0 or more.";
+    if (!(b.v3(i) >= 0.0) || !std::isfinite(b.v3(i)))
+      return who + ": T_Kmax is " + number(b.v3(i)) + " N.m; it must be 0 or more.";
+  }
+  return {};
 }
 
 int SHAFT_PICKED() {
@@ -461,7 +504,7 @@ int EXCITATION_DIALOG() {
 
 int LIMITS_DIALOG() {
   if (NSTIF < 1) {
-    window_library().show_message("Shaft Limits",
+    window_library().show_message("Limits",
                                   "The model has no shaft. Create the stiffnesses first.");
     return 1;
   }
@@ -470,19 +513,27 @@ int LIMITS_DIALOG() {
   for (int32_t i = 1; i <= kMaxStiffnesses; ++i) {
     b.uts(i) = i <= shafts ? STIFF(i).uts : 0.0;
     b.ck(i) = i <= shafts ? STIFF(i).ck : 0.0;
+    b.kind(i) = i <= shafts ? STIFF(i).limit_kind : kLimitNone;
+    b.v1(i) = i <= shafts ? STIFF(i).limit_v1 : 0.0;
+    b.v2(i) = i <= shafts ? STIFF(i).limit_v2 : 0.0;
+    b.v3(i) = i <= shafts ? STIFF(i).limit_v3 : 0.0;
   }
   for (int c = 1; c <= kCkChoices; ++c) {
     char text[64];
-    std::snprintf(text, sizeof text, "%-36s %.2f", kCkDesigns[c - 1].name, kCkDesigns[c - 1].ck);
+    std::snprintf(text, sizeof text, "%-36s %g", kCkDesigns[c - 1].name, kCkDesigns[c - 1].ck);
     b.names(c) = text;
   }
   b.shaft = std::clamp(b.shaft, 1, shafts);
   load_shaft(b.shaft);
   for (;;) {
-    WINDOW_PRINTF("%ca[Shaft Limits]%bg[grey]&");
+    WINDOW_PRINTF("%ca[Limits]%bg[grey]&");
     WINDOW_PRINTF("%co[check_on_focus_loss]&");
     WINDOW_PRINTF("%ffShaft %ta%`bg[white]%il%^4rd%`il  %`40rs&",
                   {value(1), value(shafts), bind(b.shaft), call(SHAFT_PICKED), bind(b.shaft_text)});
+    WINDOW_PRINTF("%3ga&", {bind(b.rule_on), bind(b.stress_on), bind(b.coupling_on)});
+    WINDOW_PRINTF("%ffJudged by %ta%`rb[the shaft rule]  %`rb[the maker's stress]  "
+                  "%`rb[coupling limits]&",
+                  {bind(b.rule_on), bind(b.stress_on), bind(b.coupling_on)});
     WINDOW_PRINTF("%ffTensile strength %ta%`bg[white]%^12rf MPa (0: no limits)&",
                   {bind(b.uts_field), call(LIMIT_EDITED)});
     WINDOW_PRINTF("%ffFactor ck %ta%`bg[white]%^12rf (by the design of the section below)&",
@@ -491,11 +542,22 @@ int LIMITS_DIALOG() {
     WINDOW_PRINTF("%ff%fn[Courier New]%`bg[white]%44.9^ls%fn[Arial]&",
                   {bind(b.names), bind(b.choice), call(DESIGN_PICKED)});
     WINDOW_PRINTF("%ff%`rs&", {bind(b.preview)});
+    WINDOW_PRINTF("%ff%`apMaker's stress (crank sections, generator shafts)&",
+                  {value(0), real_value(0.0)});
+    WINDOW_PRINTF("%ffContinuous %ta%`bg[white]%12rf MPa, barred range %`bg[white]%12rf MPa "
+                  "(0: none acceptable)&",
+                  {bind(b.v1_field), bind(b.v2_field)});
+    WINDOW_PRINTF("%ff%`apCoupling (flexible coupling, damper)&", {value(0), real_value(0.0)});
+    WINDOW_PRINTF("%ffT_KW %ta%`bg[white]%12rf N.m   P_KV %`bg[white]%12rf W   T_Kmax "
+                  "%`bg[white]%12rf N.m (0: none)&",
+                  {bind(b.v1_field), bind(b.v2_field), bind(b.v3_field)});
     if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
     keep_limits();
     std::string error;
     for (int32_t i = 1; i <= shafts && error.empty(); ++i) {
-      if (!finite_non_negative(b.uts(i))) {
+      if (b.kind(i) != kLimitNone) {
+        error = makers_limits_error(i);
+      } else if (!finite_non_negative(b.uts(i))) {
         error = "Shaft " + std::to_string(i) + ": the tensile strength is 0 or more (MPa).";
       } else if (b.uts(i) > 0.0 && !(b.ck(i) > 0.0 && b.ck(i) <= 1.0)) {
         error = "Shaft " + std::to_string(i) + ": the factor ck is above 0 and at most 1.";
@@ -506,13 +568,156 @@ int LIMITS_DIALOG() {
       }
     }
     if (error.empty()) break;
-    window_library().show_message("Shaft Limits", error + "\nNothing has been changed yet.");
+    window_library().show_message("Limits", error + "\nNothing has been changed yet.");
   }
   for (int32_t i = 1; i <= shafts; ++i) {
-    STIFF(i).uts = b.uts(i);
+    STIFFNESS& k = STIFF(i);
+    k.limit_kind = b.kind(i);
+    // A stiffness is judged by one kind of limit: the maker's replace the
+    // shaft rule's.
+    if (k.limit_kind != kLimitNone) {
+      k.limit_v1 = b.v1(i);
+      k.limit_v2 = b.v2(i);
+      k.limit_v3 = k.limit_kind == kLimitCoupling ? b.v3(i) : 0.0;
+      k.uts = k.ck = 0.0;
+      continue;
+    }
+    k.limit_v1 = k.limit_v2 = k.limit_v3 = 0.0;
+    k.uts = b.uts(i);
     // Without a strength the factor stays as it was: no limits, no change.
-    if (b.uts(i) > 0.0) STIFF(i).ck = b.ck(i);
+    if (b.uts(i) > 0.0) k.ck = b.ck(i);
   }
+  note_model_edit();
+  return 1;
+}
+
+// ---- Load cases ---------------------------------------------------------------
+
+// The cases being edited (slots 1..kMaxCases; a slot with a blank name is
+// no case) and the fields of the one shown.
+struct CasesBuffers {
+  Table<LoadCase, 1, kMaxCases> slots;
+  int32_t pick = 1;
+  int32_t shown = 1;
+  LoadCase field;
+};
+
+CasesBuffers& cases_buffers() {
+  static CasesBuffers buffers;
+  return buffers;
+}
+
+void load_case_fields(int32_t i) {
+  CasesBuffers& b = cases_buffers();
+  b.shown = i;
+  b.field = b.slots(i);
+  WINDOW_UPDATE(b.field.name);
+  for (const double* v : {&b.field.n_from, &b.field.n_to, &b.field.n_step, &b.field.load_factor,
+                          &b.field.load_exp, &b.field.oper_from, &b.field.oper_to})
+    WINDOW_UPDATE(*v);
+  WINDOW_UPDATE(b.field.misfire_engine);
+  WINDOW_UPDATE(b.field.misfire_cylinder);
+}
+
+int CASE_PICKED() {
+  CasesBuffers& b = cases_buffers();
+  b.slots(b.shown) = b.field;
+  b.pick = std::clamp(b.pick, 1, kMaxCases);
+  WINDOW_UPDATE(b.pick);
+  load_case_fields(b.pick);
+  return 1;
+}
+
+// What is wrong with the case in slot i (named); empty when nothing.
+std::string case_error(int32_t i) {
+  const CasesBuffers& b = cases_buffers();
+  const LoadCase& c = b.slots(i);
+  const std::string who = "Load case " + std::to_string(i) + " (" + c.name.str() + ")";
+  for (int32_t j = 1; j < i; ++j)
+    if (b.slots(j).name.trimmed() == c.name.trimmed())
+      return who + ": load case " + std::to_string(j) + " has that name already.";
+  const struct {
+    const char* what;
+    double v;
+  } values[] = {{"the first speed", c.n_from},       {"the last speed", c.n_to},
+                {"the speed step", c.n_step},        {"the load factor", c.load_factor},
+                {"the load exponent", c.load_exp},   {"the start of the operating range", c.oper_from},
+                {"the end of the operating range", c.oper_to}};
+  for (const auto& v : values)
+    if (!std::isfinite(v.v)) return who + ": " + v.what + " is not a number.";
+  if (!(c.n_from >= 0.0)) return who + ": the first speed is " + number(c.n_from) + " rev/min; it must be 0 or more.";
+  if (!(c.n_to > c.n_from))
+    return who + ": the last speed is " + number(c.n_to) + " rev/min; it must be above the first, " +
+           number(c.n_from) + ".";
+  if (!(c.n_step > 0.0)) return who + ": the speed step is " + number(c.n_step) + " rev/min; it must be above 0.";
+  if ((c.n_to - c.n_from) / c.n_step + 1.0 > kMaxSweepSpeeds)
+    return who + ": the sweep has more than " + std::to_string(kMaxSweepSpeeds) +
+           " speeds; take a larger step.";
+  if (!(c.load_factor >= 0.0)) return who + ": the load factor is " + number(c.load_factor) + "; it must be 0 or more.";
+  if (!(c.oper_from >= 0.0) || !(c.oper_to >= c.oper_from))
+    return who + ": the operating range " + number(c.oper_from) + " to " + number(c.oper_to) +
+           " rev/min must run upwards from 0 or more.";
+  if (c.misfire_engine < 0 || c.misfire_engine > NENG)
+    return who + ": the misfiring engine is " + std::to_string(c.misfire_engine) +
+           "; the model has engines 1 to " + std::to_string(NENG) + " (0: no misfire).";
+  if (c.misfire_engine > 0 && c.misfire_cylinder < 1)
+    return who + ": the misfiring cylinder is " + std::to_string(c.misfire_cylinder) +
+           "; give the cylinder of engine " + std::to_string(c.misfire_engine) + ".";
+  return {};
+}
+
+int LOAD_CASES_DIALOG() {
+  CasesBuffers& b = cases_buffers();
+  for (int32_t i = 1; i <= kMaxCases; ++i) b.slots(i) = i <= NCASES ? LOAD_CASES(i) : LoadCase{};
+  // Without cases the first slot offers the sweep's values; it becomes a
+  // case only when it is given a name.
+  if (NCASES == 0) {
+    b.slots(1) = forced_case(1);
+    b.slots(1).name.blank();
+  }
+  b.pick = 1;
+  load_case_fields(1);
+  for (;;) {
+    WINDOW_PRINTF("%ca[Load Cases]%bg[grey]&");
+    WINDOW_PRINTF("%co[check_on_focus_loss]&");
+    WINDOW_PRINTF("%ffLoad case %ta%`bg[white]%il%^4rd%`il  (a blank name: no case)&",
+                  {value(1), value(kMaxCases), bind(b.pick), call(CASE_PICKED)});
+    WINDOW_PRINTF("%ffName %ta%`bg[white]%16rs&", {bind(b.field.name)});
+    WINDOW_PRINTF("%ffSpeed from %ta%`bg[white]%12rf to %`bg[white]%12rf step %`bg[white]%10rf "
+                  "rev/min&",
+                  {bind(b.field.n_from), bind(b.field.n_to), bind(b.field.n_step)});
+    WINDOW_PRINTF("%ffLoad factor %ta%`bg[white]%12rf exponent %`bg[white]%8rf "
+                  "(p = factor x rated p x (N / N rated) ^ exponent)&",
+                  {bind(b.field.load_factor), bind(b.field.load_exp)});
+    WINDOW_PRINTF("%ffOperating range %ta%`bg[white]%12rf to %`bg[white]%12rf rev/min&",
+                  {bind(b.field.oper_from), bind(b.field.oper_to)});
+    WINDOW_PRINTF("%ffMisfire: engine %ta%`bg[white]%4rd cylinder %`bg[white]%4rd (engine 0: none)&",
+                  {bind(b.field.misfire_engine), bind(b.field.misfire_cylinder)});
+    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
+    b.slots(b.shown) = b.field;
+    std::string error;
+    for (int32_t i = 1; i <= kMaxCases && error.empty(); ++i) {
+      if (b.slots(i).name.is_blank()) continue;
+      error = case_error(i);
+      if (!error.empty() && i != b.shown) {
+        b.pick = i;
+        load_case_fields(i);
+      }
+    }
+    if (error.empty()) break;
+    window_library().show_message("Load Cases", error + "\nNothing has been changed yet.");
+  }
+  int32_t n = 0;
+  Table<LoadCase, 1, kMaxCases> kept;
+  for (int32_t i = 1; i <= kMaxCases; ++i) {
+    if (b.slots(i).name.is_blank()) continue;
+    LoadCase c = b.slots(i);
+    if (c.misfire_engine == 0) c.misfire_cylinder = 0;
+    kept(++n) = c;
+  }
+  for (int32_t i = n + 1; i <= kMaxCases; ++i) kept(i) = LoadCase{};
+  LOAD_CASES = kept;
+  NCASES = n;
   note_model_edit();
   return 1;
 }

@@ -18,6 +18,8 @@ namespace spindra {
 int EXCITATION_DIALOG();
 int LIMITS_DIALOG();
 int SWEEP_DIALOG();
+// Data > Load Cases...: the named load cases of the forced response.
+int LOAD_CASES_DIALOG();
 
 // The stress concentration factors ck of the rules by design of the shaft
 // section, in the order the Limits dialog lists them.

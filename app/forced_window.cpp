@@ -333,7 +333,7 @@ void draw_legend(const std::string& barred) {
         "through a barred range ({{l}} up to 0.8).",
         kX, 15.5f, kNoteWide, kNoteHigh, 0.0f);
   } else if (plot_item.kind == ForcedKind::kStress) {
-    PLOT_TEXT("No limits for this shaft: enter them (Data > Shaft Limits...).", kX, 15.5f,
+    PLOT_TEXT("No limits for this shaft: enter them (Data > Limits...).", kX, 15.5f,
               kNoteWide, kNoteHigh, 0.0f);
   }
   double from = 0.0, to = 0.0;
@@ -569,6 +569,9 @@ int LIMITS_FROM_WINDOW() {
 int SWEEP_FROM_WINDOW() {
   return data_dialog(SWEEP_DIALOG);
 }
+int CASES_FROM_WINDOW() {
+  return data_dialog(LOAD_CASES_DIALOG);
+}
 
 void open_window() {
   FORCED_STATUS = "";
@@ -597,8 +600,9 @@ void open_window() {
       "%mn[&File[&Export Picture...,&Print...,|,~&Review Report,|,E&xit]]&",
       {literal("FILE_OPENW"), bind(FORCED_PICTURE), call(EXPORT_FORCED), call(PRINT_FORCED),
        bind(FORCED_REPORT_VALID), call(REVIEW_FORCED_REPORT), literal("EXIT")});
-  WINDOW_PRINTF("%mn[&Data[&Excitation...,Shaft &Limits...,&Sweep...]]&",
-                {call(EXCITATION_FROM_WINDOW), call(LIMITS_FROM_WINDOW), call(SWEEP_FROM_WINDOW)});
+  WINDOW_PRINTF("%mn[&Data[&Excitation...,&Limits...,&Sweep...,Load &Cases...]]&",
+                {call(EXCITATION_FROM_WINDOW), call(LIMITS_FROM_WINDOW), call(SWEEP_FROM_WINDOW),
+                 call(CASES_FROM_WINDOW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Recalculate]]&", {call(FORCED_RECALCULATE)});
   WINDOW_PRINTF("%bg[btnface]&");
   WINDOW_PRINTF("%co[check_on_focus_loss]&");
@@ -626,8 +630,9 @@ void open_window() {
   WINDOW_PRINTF(" %^16tt[&Recalculate]%nl&", {call(FORCED_RECALCULATE)});
   WINDOW_PRINTF("%nl Data%nl&");
   WINDOW_PRINTF(" %^16tt[&Excitation...]%nl&", {call(EXCITATION_FROM_WINDOW)});
-  WINDOW_PRINTF(" %^16tt[Shaft &Limits...]%nl&", {call(LIMITS_FROM_WINDOW)});
+  WINDOW_PRINTF(" %^16tt[&Limits...]%nl&", {call(LIMITS_FROM_WINDOW)});
   WINDOW_PRINTF(" %^16tt[S&weep...]%nl&", {call(SWEEP_FROM_WINDOW)});
+  WINDOW_PRINTF(" %^16tt[Load &Cases...]%nl&", {call(CASES_FROM_WINDOW)});
   WINDOW_PRINTF("%ff %`rs&", {bind(FORCED_VERDICT)});
   WINDOW_PRINTF("%ff %`rs&", {bind(FORCED_DESIGN)});
   WINDOW_PRINTF("%ff %`rs&", {bind(FORCED_STATUS)});
@@ -824,6 +829,7 @@ void refresh_forced_window() {
   if (forced_results_valid() == 0) fill_items();  // another model: its results are gone
   FORCED_STATUS = "";
   WINDOW_UPDATE(FORCED_STATUS);
+  fill_cases();
   redraw_window();
 }
 

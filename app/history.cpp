@@ -27,6 +27,8 @@ struct ModelSnapshot {
   double ordmax = 6.0;
   double ordstep = 1.0;
   ForcedSweep sweep;
+  Table<LoadCase, 1, kMaxCases> cases;
+  int32_t ncases = 0;
   int32_t ieng = 0;
   int32_t icyl = 0;
   ENGINE cre_engs;
@@ -44,7 +46,8 @@ bool same_engine(const ENGINE& a, const ENGINE& b) {
 bool same_as_store(const ModelSnapshot& s) {
   if (s.nmass != NMASS || s.nstif != NSTIF || s.neng != NENG || s.ieng != IENG || s.icyl != ICYL ||
       !(s.title == TITLE) || s.conv_i != CONV_I || s.conv_s != CONV_S || s.ordmin != ORDMIN ||
-      s.ordmax != ORDMAX || s.ordstep != ORDSTEP || !(s.sweep == forced_sweep)) {
+      s.ordmax != ORDMAX || s.ordstep != ORDSTEP || !(s.sweep == forced_sweep) ||
+      s.ncases != NCASES || !(s.cases == LOAD_CASES)) {
     return false;
   }
   if (!(s.masses == MASSES) || !(s.stiff == STIFF)) return false;
@@ -68,6 +71,8 @@ void capture(ModelSnapshot& s) {
   s.ordmax = ORDMAX;
   s.ordstep = ORDSTEP;
   s.sweep = forced_sweep;
+  s.cases = LOAD_CASES;
+  s.ncases = NCASES;
   s.ieng = IENG;
   s.icyl = ICYL;
   s.cre_engs = CRE_ENGS;
@@ -87,6 +92,8 @@ void restore(const ModelSnapshot& s) {
   ORDMAX = s.ordmax;
   ORDSTEP = s.ordstep;
   forced_sweep = s.sweep;
+  LOAD_CASES = s.cases;
+  NCASES = s.ncases;
   IENG = s.ieng;
   ICYL = s.icyl;
   CRE_ENGS = s.cre_engs;

@@ -379,8 +379,9 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("%mn[[|,#&Delete,#Mo&ve,|,&Title and Orders...]]&",
                 {bind(INODE_DELETE), joined(MTOGGLE_DELETE, IDRAW), bind(INODE_MOVE),
                  call(MTOGGLE_MOVE), call(title_and_orders)});
-  WINDOW_PRINTF("%mn[[|,E&xcitation...,Shaft &Limits...,Forced S&weep...]]&",
-                {call(EXCITATION_DIALOG), call(LIMITS_DIALOG), call(SWEEP_DIALOG)});
+  WINDOW_PRINTF("%mn[[|,E&xcitation...,&Limits...,Forced S&weep...,Load &Cases...]]&",
+                {call(EXCITATION_DIALOG), call(LIMITS_DIALOG), call(SWEEP_DIALOG),
+                 call(LOAD_CASES_DIALOG)});
   WINDOW_PRINTF("%10ga&", {bind(INODE_CREATE), bind(ISTIF_CREATE), bind(ISTIF_CREATE_GROUND),
                            bind(IENGI_CREATE), bind(INODE_MODIFY), bind(ISTIF_MODIFY),
                            bind(ISTIF_MODIFY_GROUND), bind(IENGI_MODIFY), bind(INODE_DELETE),
