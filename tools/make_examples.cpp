@@ -91,6 +91,31 @@ void limits(int shaft, double uts, double ck) {
   STIFF(shaft).ck = ck;
 }
 
+// The maker's permissible vibratory stresses of a section (MPa): for
+// continuous running and for passing through a barred range.
+void makers_stress(int shaft, double continuous, double passing) {
+  STIFF(shaft).limit_kind = kLimitStress;
+  STIFF(shaft).limit_v1 = continuous;
+  STIFF(shaft).limit_v2 = passing;
+}
+
+// A flexible coupling's permissible vibratory torque T_KW (N.m), power loss
+// P_KV (W) and maximum torque T_Kmax (N.m) for passing through.
+void coupling_limits(int shaft, double t_kw, double p_kv, double t_kmax) {
+  STIFF(shaft).limit_kind = kLimitCoupling;
+  STIFF(shaft).limit_v1 = t_kw;
+  STIFF(shaft).limit_v2 = p_kv;
+  STIFF(shaft).limit_v3 = t_kmax;
+}
+
+void add_case(const char* name, double from, double to, double step, double load_factor,
+              double load_exp, double oper_from, double oper_to, int misfire_engine = 0,
+              int misfire_cylinder = 0) {
+  LoadCase& c = LOAD_CASES(++NCASES);
+  c = LoadCase{Name16(name), from, to, step, load_factor, load_exp, oper_from, oper_to,
+               misfire_engine, misfire_cylinder};
+}
+
 void start(const char* title) {
   initialise_store();
   TITLE = title;
@@ -139,9 +164,17 @@ bool diesel_generator(const std::string& folder) {
   STIFF(8).dampin = 200.0;
   forced_sweep = ForcedSweep{300.0, 1650.0, 5.0, 1500.0, 0.02};
   four_stroke_excitation(1, 0.17, 0.21, 0.42, 11.5, 22.0, 0.0);
-  limits(1, 800.0, 1.0);
-  for (int s = 2; s <= 6; ++s) limits(s, 800.0, 1.0);
+  // The crank sections by the engine maker's permissible stresses, the
+  // crank flange by the shaft rule, the rubber coupling by its maker's
+  // torque and heat limits.
+  for (int s = 1; s <= 6; ++s) makers_stress(s, 55.0, 90.0);
   limits(7, 700.0, 1.0);
+  coupling_limits(8, 2500.0, 800.0, 7500.0);
+  // A generator set runs at its rated speed under load; it is run up with
+  // the engine nearly unloaded.
+  add_case("full load", 1425.0, 1575.0, 5.0, 1.0, 0.0, 1425.0, 1575.0);
+  add_case("no-load run-up", 300.0, 1575.0, 5.0, 0.15, 0.0, 300.0, 1575.0);
+  add_case("misfire cyl. 1", 1425.0, 1575.0, 5.0, 1.0, 0.0, 1425.0, 1575.0, 1, 1);
   return save(folder, "diesel-generator.rtm");
 }
 
@@ -175,9 +208,15 @@ bool marine_propulsion(const std::string& folder) {
   STIFF(8).dampin = 600.0;
   forced_sweep = ForcedSweep{300.0, 1300.0, 5.0, 1200.0, 0.02};
   four_stroke_excitation(1, 0.19, 0.23, 0.46, 15.0, 24.0, 2.0);
+  for (int s = 1; s <= 6; ++s) makers_stress(s, 60.0, 95.0);
   limits(7, 800.0, 1.0);
+  coupling_limits(8, 6000.0, 1500.0, 18000.0);
   limits(9, 600.0, 1.0);
   limits(10, 600.0, 0.55);
+  // The propeller law from idle to 1.05 x rated speed, and with a misfiring
+  // cylinder.
+  add_case("propeller law", 300.0, 1300.0, 5.0, 1.0, 2.0, 400.0, 1260.0);
+  add_case("misfire cyl. 1", 300.0, 1300.0, 5.0, 1.0, 2.0, 400.0, 1260.0, 1, 1);
   return save(folder, "marine-propulsion.rtm");
 }
 

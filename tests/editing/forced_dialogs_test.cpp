@@ -98,7 +98,7 @@ TEST_F(ForcedDialogsTest, SweepIsOneUndoableEditAndBadRangesAreRefused) {
 
 TEST_F(ForcedDialogsTest, LimitsTakeTheFactorByDesignName) {
   then([](const Window& w) {
-    EXPECT_EQ(w.caption(), "%ca[Shaft Limits]%bg[grey]&");
+    EXPECT_EQ(w.caption(), "%ca[Limits]%bg[grey]&");
     EXPECT_NE(w.text("%`40rs", 1).find("diameter 400 mm"), std::string::npos);
     w.real("Tensile strength") = 600.0;
     // Choosing "Keyway, tapered connection" sets ck 0.60.
@@ -126,6 +126,86 @@ TEST_F(ForcedDialogsTest, LimitsTakeTheFactorByDesignName) {
   EXPECT_NE(lib.last_message.find("Shaft 1: the factor ck is above 0 and at most 1"),
             std::string::npos);
   EXPECT_EQ(STIFF(1).uts, 0.0);
+}
+
+// The maker's stress replaces the shaft rule of a stiffness; a coupling
+// takes T_KW, P_KV and T_Kmax; each is one undoable edit.
+TEST_F(ForcedDialogsTest, LimitsTakeTheMakersStressOrACouplingsLimits) {
+  STIFF(1).uts = 600.0;
+  STIFF(1).ck = 1.0;
+  start_history();
+  then([](const Window& w) {
+    w.integer("Judged by", 0) = 0;
+    w.integer("Judged by", 1) = 1;
+    w.real("Continuous", 0) = 50.0;
+    w.real("Continuous", 1) = 80.0;
+    return 1;
+  });
+  LIMITS_DIALOG();
+  EXPECT_EQ(STIFF(1).limit_kind, kLimitStress);
+  EXPECT_EQ(STIFF(1).limit_v1, 50.0);
+  EXPECT_EQ(STIFF(1).limit_v2, 80.0);
+  EXPECT_EQ(STIFF(1).uts, 0.0);  // one kind of limit
+  expect_one_undoable_edit();
+  EXPECT_EQ(STIFF(1).uts, 600.0);
+  EXPECT_EQ(STIFF(1).limit_kind, kLimitNone);
+
+  // A coupling without T_KW is refused, naming the stiffness and the value.
+  then([](const Window& w) {
+    w.integer("Judged by", 0) = 0;
+    w.integer("Judged by", 2) = 1;
+    w.real("T_KW", 1) = 900.0;
+    return 1;
+  });
+  then_cancel();
+  LIMITS_DIALOG();
+  EXPECT_NE(lib.last_message.find("Stiffness 1: T_KW is 0 N.m; it must be above 0."),
+            std::string::npos)
+      << lib.last_message;
+  EXPECT_EQ(STIFF(1).limit_kind, kLimitNone);
+}
+
+// Load cases: a blank name makes no case; a named one is one undoable edit;
+// a case that cannot be swept is refused with what was typed.
+TEST_F(ForcedDialogsTest, LoadCasesAreOneUndoableEdit) {
+  forced_sweep = ForcedSweep{300.0, 1600.0, 5.0, 1500.0, 0.02};
+  start_history();
+  then([](const Window& w) {
+    EXPECT_EQ(w.caption(), "%ca[Load Cases]%bg[grey]&");
+    EXPECT_EQ(w.real("Speed from", 1), 1600.0);  // the sweep's values offered
+    return 1;
+  });
+  LOAD_CASES_DIALOG();
+  EXPECT_EQ(NCASES, 0);
+  EXPECT_EQ(model_changed, 0);
+  then([](const Window& w) {
+    *static_cast<Name16*>(w.var("Name", 0, LayoutArg::Kind::TextVar)) = "full load";
+    w.real("Speed from", 0) = 1425.0;
+    w.real("Load factor", 1) = 0.0;
+    w.real("Operating range", 0) = 1425.0;
+    w.real("Operating range", 1) = 1575.0;
+    return 1;
+  });
+  LOAD_CASES_DIALOG();
+  ASSERT_EQ(NCASES, 1);
+  EXPECT_EQ(LOAD_CASES(1).name.str(), "full load");
+  EXPECT_EQ(LOAD_CASES(1).n_from, 1425.0);
+  EXPECT_EQ(LOAD_CASES(1).load_factor, 1.0);
+  EXPECT_EQ(LOAD_CASES(1).load_exp, 0.0);
+  expect_one_undoable_edit();
+  EXPECT_EQ(NCASES, 0);
+
+  then([](const Window& w) {
+    *static_cast<Name16*>(w.var("Name", 0, LayoutArg::Kind::TextVar)) = "idle";
+    w.real("Speed from", 2) = 0.0;
+    return 1;
+  });
+  then_cancel();
+  LOAD_CASES_DIALOG();
+  EXPECT_NE(lib.last_message.find("Load case 1 (idle): the speed step is 0 rev/min"),
+            std::string::npos)
+      << lib.last_message;
+  EXPECT_EQ(NCASES, 0);
 }
 
 TEST_F(ForcedDialogsTest, ExcitationRowsAndPressureCurveImport) {

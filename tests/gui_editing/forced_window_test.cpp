@@ -200,7 +200,7 @@ TEST_F(ForcedWindowTest, ModelWithoutForcedDataOpensTheWindowSayingWhatIsMissing
     // The dialogs to enter the data are at hand in the window's menu.
     QWidget* window = lib->top_window();
     EXPECT_NE(menu_action(window, {"&Data", "&Excitation..."}), nullptr);
-    EXPECT_NE(menu_action(window, {"&Data", "Shaft &Limits..."}), nullptr);
+    EXPECT_NE(menu_action(window, {"&Data", "&Limits..."}), nullptr);
     EXPECT_NE(menu_action(window, {"&Data", "&Sweep..."}), nullptr);
     EXPECT_EQ(lib->messages(), 0);
     close_forced_window();
