@@ -162,11 +162,21 @@ TEST_F(CalcCommand, WritesTheForcedResponsePlotOfAnItem) {
   }
 }
 
+// The diesel generator example without its load cases: the one case of
+// its sweep.
+void copy_diesel_without_cases(const fs::path& to) {
+  std::ifstream in(SPINDRA_SOURCE_DIR "/examples/diesel-generator.rtm");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t cases = text.find("\nCASES\n");
+  if (cases != std::string::npos) text.erase(cases + 1);
+  std::ofstream(to) << text;
+}
+
 // --forced: the report beside the model and the CSV, one row per speed,
 // item and order; refusals leave a non-zero status and a message.
 TEST_F(CalcCommand, ForcedResponseWritesTheReportAndTheCsv) {
   const fs::path model = dir_ / "diesel.rtm";
-  fs::copy_file(SPINDRA_SOURCE_DIR "/examples/diesel-generator.rtm", model);
+  copy_diesel_without_cases(model);
   const std::string csv = (dir_ / "forced.csv").string();
   Outcome o = run_calc(dir_, {model.string(), "--forced", csv, "--misfire", "1:3"});
   ASSERT_EQ(o.status, 0) << o.err;
@@ -227,7 +237,7 @@ TEST_F(CalcCommand, ForcedResponseWritesTheReportAndTheCsv) {
 // names it; --case runs one; a name the model lacks is a bad command line.
 TEST_F(CalcCommand, ForcedResponseRunsEveryLoadCase) {
   const fs::path model = dir_ / "cases.rtm";
-  fs::copy_file(SPINDRA_SOURCE_DIR "/examples/diesel-generator.rtm", model);
+  copy_diesel_without_cases(model);
   std::ofstream(model, std::ios::app) << "CASES\n 2\n 'full load' 1400 1600 50 1 0 1425 1575 0 0\n"
                                          " 'run-up' 300 1600 100 0.15 0 300 1575 1 2\n";
   const std::string csv = (dir_ / "cases.csv").string();
@@ -249,6 +259,20 @@ TEST_F(CalcCommand, ForcedResponseRunsEveryLoadCase) {
   ASSERT_EQ(o.status, 0) << o.err;
   rows = read_lines(csv);
   EXPECT_EQ(rows.size(), 1u + 14u * (9 + 8 + 7) * 25);
+  // The examples carry their load cases, limits of every kind and a verdict.
+  for (const char* example : {"diesel-generator", "marine-propulsion"}) {
+    const fs::path copy = dir_ / (std::string(example) + ".rtm");
+    fs::copy_file(std::string(SPINDRA_SOURCE_DIR "/examples/") + example + ".rtm", copy);
+    ASSERT_EQ(run_calc(dir_, {copy.string(), "--forced", csv}).status, 0) << example;
+    EXPECT_EQ(read_lines(csv)[0], "case,speed_rpm,kind,number,order,amplitude") << example;
+    std::string text;
+    for (const std::string& line : read_lines((dir_ / (std::string(example) + ".frc")).string()))
+      text += line + "\n";
+    for (const char* says : {"maker's stress: acceptable", "coupling: acceptable",
+                             "shaft rule: acceptable",
+                             "Verdict over all load cases\n   The design is acceptable\n"})
+      EXPECT_NE(text.find(says), std::string::npos) << example << ": " << says;
+  }
   o = run_calc(dir_, {model.string(), "--forced", csv, "--case", "idle"});
   EXPECT_EQ(o.status, 2);
   EXPECT_NE(o.err.find("--case idle: the model has no load case of that name; its cases are "
