@@ -285,7 +285,16 @@ TEST_F(EverydayTest, ForcedResponseDataIsUndoneLikeAnyEdit) {
   ASSERT_TRUE(note_model_edit());
   STIFF(1).uts = 600.0;
   ASSERT_TRUE(note_model_edit());
+  STIFF(1).limit_kind = kLimitCoupling;
+  ASSERT_TRUE(note_model_edit());
+  NCASES = 1;
+  LOAD_CASES(1).name = "idle";
+  ASSERT_TRUE(note_model_edit());
   EXPECT_EQ(model_changed, 1);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_EQ(NCASES, 0);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_EQ(STIFF(1).limit_kind, kLimitNone);
   ASSERT_TRUE(undo_model_edit());
   EXPECT_EQ(STIFF(1).uts, 0.0);
   ASSERT_TRUE(undo_model_edit());
@@ -298,6 +307,9 @@ TEST_F(EverydayTest, ForcedResponseDataIsUndoneLikeAnyEdit) {
 
 TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   chain_with_engines();
+  // The maker's limits go with their stiffness.
+  STIFF(4).limit_kind = kLimitCoupling;
+  STIFF(4).limit_v1 = 900.0;
   NSELECT = 2;
   NODE_LIST(1) = 5;
   NODE_LIST(2) = 3;
@@ -314,6 +326,8 @@ TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   EXPECT_EQ(STIFF(2).nodes(1), 3);
   EXPECT_EQ(STIFF(2).nodes(2), 4);
   EXPECT_EQ(STIFF(2).stiff, 4.0e6);
+  EXPECT_EQ(STIFF(2).limit_kind, kLimitCoupling);
+  EXPECT_EQ(STIFF(2).limit_v1, 900.0);
   EXPECT_EQ(STIFF(3).nodes(1), 4);
   EXPECT_EQ(STIFF(3).nodes(2), 0);
   EXPECT_EQ(MASSES(3).icyleng_no(1), 2);
