@@ -196,6 +196,7 @@ void draw_axes() {
   draw_frame_and_ticks(kPlot, kTicks, speed_lo, speed_hi, 10, forced_x, amp_top, forced_y);
   const char* quantity = plot_item.kind == ForcedKind::kStress   ? "Vibratory stress"
                          : plot_item.kind == ForcedKind::kTorque ? "Vibratory torque"
+                         : plot_item.kind == ForcedKind::kPower  ? "Power loss"
                                                                  : "Vibratory angle";
   draw_axis_titles(kPlot, "Engine speed (rev/min)", kForcedBottom - 13.0f,
                    std::string(quantity) + " (" + unit_name + ")", kTitleWide, kTitleHigh);
@@ -214,6 +215,7 @@ void draw_titles() {
   std::string item = item_name(plot_item);
   item += plot_item.kind == ForcedKind::kStress   ? ": stress"
           : plot_item.kind == ForcedKind::kTorque ? ": torque"
+          : plot_item.kind == ForcedKind::kPower  ? ": power loss"
                                                   : ": angle";
   const ForcedRequest r = forced_last_request();
   if (r.misfire_engine != 0) {
@@ -523,7 +525,7 @@ int FORCED_PICK() {
   const ForcedItem item = forced_item();
   if (item.kind == ForcedKind::kTorque && FORCED_SHOW_STRESS == 1) {
     FORCED_STATUS = "This shaft has no diameter: its torque is shown.";
-  } else if (item.kind == ForcedKind::kAngle && FORCED_SHOW_TORQUE == 1) {
+  } else if (item.kind == ForcedKind::kAngle && (FORCED_SHOW_TORQUE == 1 || FORCED_SHOW_POWER == 1)) {
     FORCED_STATUS = "An inertia shows its angle.";
   }
   WINDOW_UPDATE(FORCED_STATUS);
@@ -621,8 +623,10 @@ void open_window() {
   WINDOW_PRINTF(" %`bg[white]%30.14^ls%nl&",
                 {bind(FORCED_ITEMS), bind(FORCED_ITEM), call(FORCED_PICK)});
   WINDOW_PRINTF(" %`^rb[Stress]  &", {bind(FORCED_SHOW_STRESS), call(FORCED_PICK)});
-  WINDOW_PRINTF("%`^rb[Torque]%nl&", {bind(FORCED_SHOW_TORQUE), call(FORCED_PICK)});
-  WINDOW_PRINTF("%2ga&", {bind(FORCED_SHOW_STRESS), bind(FORCED_SHOW_TORQUE)});
+  WINDOW_PRINTF("%`^rb[Torque]  &", {bind(FORCED_SHOW_TORQUE), call(FORCED_PICK)});
+  WINDOW_PRINTF("%`^rb[Power]%nl&", {bind(FORCED_SHOW_POWER), call(FORCED_PICK)});
+  WINDOW_PRINTF("%3ga&",
+                {bind(FORCED_SHOW_STRESS), bind(FORCED_SHOW_TORQUE), bind(FORCED_SHOW_POWER)});
   WINDOW_PRINTF("%nl Misfire (engine 0: none)%nl&");
   WINDOW_PRINTF(" Engine %`bg[white]%il%4rd%`il  Cylinder %`bg[white]%il%4rd%`il%nl&",
                 {value(0), value(kMaxEngines), bind(MISFIRE_ENGINE), value(0), value(kMaxCylinders),
@@ -657,8 +661,9 @@ ForcedItem forced_item() {
   ForcedItem item;
   if (FORCED_ITEM >= 1 && FORCED_ITEM <= listed_shafts) {
     item.number = FORCED_ITEM;
-    item.kind = FORCED_SHOW_STRESS == 1 && shaft_has_diameter(item.number) ? ForcedKind::kStress
-                                                                           : ForcedKind::kTorque;
+    item.kind = FORCED_SHOW_POWER == 1 ? ForcedKind::kPower
+                : FORCED_SHOW_STRESS == 1 && shaft_has_diameter(item.number) ? ForcedKind::kStress
+                                                                             : ForcedKind::kTorque;
   } else if (FORCED_ITEM > listed_shafts && FORCED_ITEM <= listed_shafts + listed_inertias) {
     item.number = FORCED_ITEM - listed_shafts;
     item.kind = ForcedKind::kAngle;
@@ -679,9 +684,11 @@ bool choose_forced_item(ForcedItem item) {
     if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
     FORCED_ITEM = item.number;
     FORCED_SHOW_STRESS = item.kind == ForcedKind::kStress ? 1 : 0;
-    FORCED_SHOW_TORQUE = 1 - FORCED_SHOW_STRESS;
+    FORCED_SHOW_POWER = item.kind == ForcedKind::kPower ? 1 : 0;
+    FORCED_SHOW_TORQUE = 1 - FORCED_SHOW_STRESS - FORCED_SHOW_POWER;
     WINDOW_UPDATE(FORCED_SHOW_STRESS);
     WINDOW_UPDATE(FORCED_SHOW_TORQUE);
+    WINDOW_UPDATE(FORCED_SHOW_POWER);
   }
   WINDOW_UPDATE(FORCED_ITEM);
   return true;

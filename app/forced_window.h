@@ -38,6 +38,7 @@ inline Table<FixedText<36>, 1, kForcedItems> FORCED_ITEMS;
 inline int32_t FORCED_ITEM = 0;
 inline int32_t FORCED_SHOW_STRESS = 1;
 inline int32_t FORCED_SHOW_TORQUE = 0;
+inline int32_t FORCED_SHOW_POWER = 0;  // a stiffness's power loss
 inline int32_t MISFIRE_ENGINE = 0;
 inline int32_t MISFIRE_CYLINDER = 0;
 inline FixedText<100> FORCED_STATUS;

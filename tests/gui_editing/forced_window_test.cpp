@@ -149,7 +149,19 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     ASSERT_NE(torque, nullptr);
     torque->click();
     EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kTorque, 1}));
-    EXPECT_NE(image(), stress);
+    const QImage torque_image = image();
+    EXPECT_NE(torque_image, stress);
+    auto* power = qobject_cast<QRadioButton*>(lib->control_for(&FORCED_SHOW_POWER));
+    ASSERT_NE(power, nullptr);
+    power->click();
+    EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kPower, 1}));
+    EXPECT_NE(image(), torque_image);
+    // The footer has the verdict on the shaft shown, the status line the
+    // one on the design.
+    EXPECT_EQ(FORCED_VERDICT.str().rfind("Stiffness 1: ", 0), 0u) << FORCED_VERDICT.str();
+    EXPECT_EQ(FORCED_DESIGN.str().rfind("Load case Sweep: The design is ", 0), 0u)
+        << FORCED_DESIGN.str();
+    torque->click();
     EXPECT_EQ(FORCED_RUNS, runs + 1) << "no new solve for another item";
 
     // An edit of the model: the window says its results are of the model
