@@ -97,7 +97,8 @@ bool check_sweep(std::string* message) {
   if (w == ForcedSweep{})
     return refuse(message,
                   "The model has no speed sweep for the forced response: give the speed "
-                  "range, the rated speed and the loss factor (Sweep).");
+                  "range, the rated speed and the loss factor " +
+                      data_place("Sweep", "the sweep record of the FORCED section") + ".");
   const std::string range = "The forced-response sweep from " + number(w.n_from) + " to " +
                             number(w.n_to) + " rev/min in steps of " + number(w.n_step);
   if (!std::isfinite(w.n_from) || !std::isfinite(w.n_to) || !std::isfinite(w.n_step) ||
@@ -311,7 +312,10 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
         "No engine of the model has excitation data (bore, stroke, pressure and "
         "gas harmonics), so nothing excites the shafts.";
     if (NENG == 0) text = "The model has no engine, so nothing excites the shafts.";
-    return refuse(message, text + " Enter the excitation of an engine (Excitation).");
+    return refuse(message, text + " Enter the excitation of an engine " +
+                               data_place("Excitation",
+                                          "the excitation records of the FORCED section") +
+                               ".");
   }
   std::sort(run.orders.begin(), run.orders.end());
   run.orders.erase(std::unique(run.orders.begin(), run.orders.end(),
@@ -1164,6 +1168,16 @@ void forced_operating_range(double* from, double* to) {
   }
   if (from != nullptr) *from = lo;
   if (to != nullptr) *to = hi;
+}
+
+bool model_operating_range(double* from, double* to) {
+  const ForcedSweep& w = forced_sweep;
+  const bool rated = std::isfinite(w.n_rated) && w.n_rated > 0.0;
+  const double hi = rated ? 1.05 * w.n_rated : 0.0;
+  const double lo = rated && std::isfinite(w.n_from) ? std::clamp(w.n_from, 0.0, hi) : 0.0;
+  if (from != nullptr) *from = lo;
+  if (to != nullptr) *to = hi;
+  return rated;
 }
 
 int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity) {

@@ -99,6 +99,12 @@ void forced_shaft_limits(int32_t shaft, double n, double* tau1, double* tau2);
 // under the rules), cut to the sweep.
 void forced_operating_range(double* from, double* to);
 
+// The operating range of the model's first load case (rev/min), from the
+// model data without a run: from the start of the sweep (at least 0) up
+// to 1.05 times the rated speed.  False (0, 0) when the model has no rated
+// speed.
+bool model_operating_range(double* from, double* to);
+
 // Barred speed ranges of shaft `shaft`: where the synthesised stress exceeds
 // tau1 (ends interpolated between the speeds of the sweep).  `above_08` is 1
 // when the range reaches above lambda 0.8, where no barred range is

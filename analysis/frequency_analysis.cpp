@@ -318,7 +318,7 @@ std::string separate_parts() {
 }
 
 std::string solver_failure(const SolverResult& r) {
-  const std::string kept = " The previous results are kept.";
+  const std::string kept = previous_results_kept();
   switch (r.status) {
     case SolverStatus::kFactorisationFailed:
       return "The natural frequencies could not be found: the LR factorisation broke down in "
@@ -444,7 +444,7 @@ bool open_list_file(ListFile& out, std::string_view name, std::string* message) 
     const int error = errno;
     restore_results();
     return refuse(message, "The list file " + std::string(name) + " could not be created: " +
-                               std::strerror(error) + ". The previous results are kept.");
+                               std::strerror(error) + "." + previous_results_kept());
   }
   return true;
 }

@@ -27,7 +27,7 @@ enum class StiffnessKind { NodeToNode, ToGround };
 int inertia_dialog(int32_t& number, double& inertia, double& damping, FixedText<16>& name) {
   WINDOW_PRINTF("%ffInertia number  %ta%`3rd&", {bind(number)});
   WINDOW_PRINTF("%ffInertia         %ta%`bg[white]%14rf %`8rs&", {bind(inertia), bind(UNITS(1))});
-  WINDOW_PRINTF("%ffExternal damping%ta%`bg[white]%14rf %`8rs&", {bind(damping), bind(UNITS(2))});
+  WINDOW_PRINTF("%ffExternal damping%ta%`bg[white]%14rf N.m.s/rad&", {bind(damping)});
   WINDOW_PRINTF("%ffName            %ta%`bg[white]%14rs&", {bind(name)});
   return WINDOW_PRINTF("%ff%`tt[&OK]  %tt[&Cancel]  %^tt[&Units]", {call(ICHOOSE_INERTIA_UNITS)});
 }
@@ -41,7 +41,7 @@ int stiffness_dialog(int32_t& number, double& stiffness, double& damping, double
   if (with_list) {
     WINDOW_PRINTF("%`bg[white]%`ls&", {bind(NAMES_NL), bind(dialog_buffers().characteristic)});
   }
-  WINDOW_PRINTF("%ffInternal damping%ta%`bg[white]%14rf N.m.S/rad&", {bind(damping)});
+  WINDOW_PRINTF("%ffInternal damping%ta%`bg[white]%14rf N.m.s/rad&", {bind(damping)});
   WINDOW_PRINTF("%ffShaft diameter  %ta%`bg[white]%14rf mm&", {bind(diameter)});
   WINDOW_PRINTF("%ffShaft bore      %ta%`bg[white]%14rf mm&", {bind(bore)});
   return WINDOW_PRINTF("%ff%`tt[&OK]  %tt[&Cancel]  %^tt[&Units]", {call(ICHOOSE_STIFF_UNITS)});

@@ -37,6 +37,20 @@ std::string number_text(double v) {
   return text;
 }
 
+// ---- Refusals ----------------------------------------------------------------
+//
+// OK of these dialogs is refused as in the inertia dialog: a message that
+// names the field by its label and says what it holds, the dialog kept open
+// and that field selected for typing over.
+
+const char* refusal_caption = "";
+
+int refuse_field(const void* field, const std::string& text) {
+  window_library().show_message(refusal_caption, text);
+  window_library().select_field(field);
+  return 0;
+}
+
 // ---- Excitation -------------------------------------------------------------
 
 struct ExcitationBuffers {
@@ -218,36 +232,81 @@ int IMPORT_CURVE() {
   return 1;
 }
 
-// What is wrong with the excitation of engine k; empty when nothing.
-std::string excitation_error(int32_t k, const Excitation& e) {
-  const std::string engine = "Engine " + std::to_string(k) + ": ";
-  for (double v : {e.bore, e.stroke, e.conrod, e.recip_mass, e.p_rated, e.load_exp}) {
-    if (!finite_non_negative(v))
-      return engine + "the sizes, mass, pressure and exponent are numbers of 0 or more.";
-  }
-  for (int32_t i = 1; i <= e.nharm; ++i) {
-    const Harmonic& h = e.harm(i);
-    if (!(h.order > 0.0) || !std::isfinite(h.order))
-      return engine + "row " + std::to_string(i) + " has the order " + number_text(h.order) +
-             "; an order is above 0.";
-    if (!std::isfinite(h.a) || !std::isfinite(h.b) || !std::isfinite(h.phase))
-      return engine + "row " + std::to_string(i) + " has a value that is no number.";
-    for (int32_t j = 1; j < i; ++j) {
-      if (e.harm(j).order == h.order)
-        return engine + "the order " + number_text(h.order) + " is listed twice (rows " +
-               std::to_string(j) + " and " + std::to_string(i) + ").";
+// 1 when the excitation of every engine can be run, else 0 after refusing
+// the first field that cannot (the dialog shows that engine and row).
+int excitation_check() {
+  ExcitationBuffers& b = ex();
+  keep_fields();
+  const int32_t engines = std::min(NENG, kMaxEngines);
+  for (int32_t k = 1; k <= engines; ++k) {
+    const Excitation& e = b.work(k);
+    const std::string of = engines > 1 ? " (engine " + std::to_string(k) + ")" : "";
+    // Shows engine k (and row i) in the dialog, then refuses `field`.
+    const auto refuse = [&](const void* field, const std::string& text, int32_t i = 0) {
+      if (k != b.shown) {
+        b.engine = k;
+        WINDOW_UPDATE(b.engine);
+        load_engine(k);
+      }
+      if (i > 0) {
+        b.row = i;
+        WINDOW_UPDATE(b.row);
+        show_row_fields();
+      }
+      return refuse_field(field, text);
+    };
+    const struct {
+      double value;
+      const double* field;
+      const char* label;
+      const char* unit;
+    } scalars[] = {{e.bore * kMm, &b.bore_mm, "Bore", " mm"},
+                   {e.stroke * kMm, &b.stroke_mm, "Stroke", " mm"},
+                   {e.conrod * kMm, &b.rod_mm, "Connecting rod", " mm"},
+                   {e.recip_mass, &b.mass, "Reciprocating mass", " kg"},
+                   {e.p_rated, &b.p_rated, "Rated pressure", " bar"},
+                   {e.load_exp, &b.load_exp, "Load exponent", ""}};
+    for (const auto& f : scalars) {
+      if (!finite_non_negative(f.value))
+        return refuse(f.field, std::string(f.label) + of + ": " + number_text(f.value) + f.unit +
+                                   " is less than 0; give 0 or more.");
     }
+    for (int32_t i = 1; i <= e.nharm; ++i) {
+      const Harmonic& h = e.harm(i);
+      const std::string row = " (row " + std::to_string(i) + of + ")";
+      if (!(h.order > 0.0) || !std::isfinite(h.order))
+        return refuse(&b.order,
+                      "Row order" + row + ": " + number_text(h.order) +
+                          " is no engine order; an order is greater than 0.",
+                      i);
+      for (int32_t j = 1; j < i; ++j) {
+        if (e.harm(j).order == h.order)
+          return refuse(&b.order,
+                        "Row order" + row + ": " + number_text(h.order) + " is in row " +
+                            std::to_string(j) + " already; each order has one row.",
+                        i);
+      }
+    }
+    const bool used = e.nharm > 0 || e.recip_mass > 0.0;
+    const std::string need = " the gas and inertia torques need the bore, the stroke and a "
+                             "connecting rod longer than half the stroke.";
+    if (used && !(e.bore > 0.0))
+      return refuse(&b.bore_mm, "Bore" + of + ": " + number_text(e.bore * kMm) + " mm;" + need);
+    if (used && !(e.stroke > 0.0))
+      return refuse(&b.stroke_mm,
+                    "Stroke" + of + ": " + number_text(e.stroke * kMm) + " mm;" + need);
+    if (used && !(e.conrod > e.stroke / 2.0))
+      return refuse(&b.rod_mm, "Connecting rod" + of + ": " + number_text(e.conrod * kMm) +
+                                   " mm for a stroke of " + number_text(e.stroke * kMm) +
+                                   " mm;" + need);
+    bool uses_load = false;
+    for (int32_t i = 1; i <= e.nharm; ++i) uses_load = uses_load || e.harm(i).b != 0.0;
+    if (uses_load && !(e.p_rated > 0.0))
+      return refuse(&b.p_rated, "Rated pressure" + of + ": " + number_text(e.p_rated) +
+                                    " bar; the b column of the gas harmonics scales with the "
+                                    "rated pressure: enter it.");
   }
-  const bool used = e.nharm > 0 || e.recip_mass > 0.0;
-  if (used && (!(e.bore > 0.0) || !(e.stroke > 0.0) || !(e.conrod > e.stroke / 2.0)))
-    return engine +
-           "the torques need the bore, the stroke and a connecting rod longer than half the "
-           "stroke.";
-  bool uses_load = false;
-  for (int32_t i = 1; i <= e.nharm; ++i) uses_load = uses_load || e.harm(i).b != 0.0;
-  if (uses_load && !(e.p_rated > 0.0))
-    return engine + "the b column scales with the rated pressure; enter it.";
-  return {};
+  return 1;
 }
 
 // ---- Limits -----------------------------------------------------------------
@@ -347,22 +406,70 @@ int LIMIT_EDITED() {
   return 1;
 }
 
+// 1 when the limits of every shaft can be used, else 0 after refusing the
+// field (the dialog shows that shaft).
+int limits_check() {
+  LimitsBuffers& b = lim();
+  keep_limits();
+  for (int32_t i = 1; i <= std::min(NSTIF, kMaxStiffnesses); ++i) {
+    const std::string of = i != b.shown ? " (shaft " + std::to_string(i) + ")" : "";
+    const double* field = nullptr;
+    std::string text;
+    if (!finite_non_negative(b.uts(i))) {
+      field = &b.uts_field;
+      text = "Tensile strength" + of + ": " + number_text(b.uts(i)) +
+             " MPa is less than 0; give the strength in MPa, or 0 for a shaft without limits.";
+    } else if (b.uts(i) > 0.0 && !(b.ck(i) > 0.0 && b.ck(i) <= 1.0)) {
+      field = &b.ck_field;
+      text = "Factor ck" + of + ": " + number_text(b.ck(i)) +
+             (b.ck(i) > 1.0 ? " is greater than 1" : " is not greater than 0") +
+             "; the factors of the rules lie above 0 and at most 1.";
+    } else {
+      continue;
+    }
+    if (i != b.shown) {
+      b.shaft = i;
+      WINDOW_UPDATE(b.shaft);
+      load_shaft(i);
+    }
+    return refuse_field(field, text);
+  }
+  return 1;
+}
+
 // ---- Sweep ------------------------------------------------------------------
 
-std::string sweep_error(const ForcedSweep& w) {
-  for (double v : {w.n_from, w.n_to, w.n_step, w.n_rated, w.eta}) {
-    if (!std::isfinite(v)) return "Every value of the sweep is a number.";
-  }
+ForcedSweep* checked_sweep = nullptr;  // the values of the open Sweep dialog
+
+// 1 when the open Sweep dialog's values make a sweep, else 0 (refused).
+int sweep_check() {
+  const ForcedSweep& w = *checked_sweep;
+  if (w.n_from < 0.0)
+    return refuse_field(&w.n_from, "Speed from: " + number_text(w.n_from) +
+                                       " rev/min is below 0; the sweep starts at 0 rev/min "
+                                       "or above.");
   if (!(w.n_to > w.n_from))
-    return "The sweep runs from a lower to a higher speed: 'to' must be above 'from'.";
-  if (!(w.n_to > 0.0)) return "The sweep needs speeds above 0 rev/min.";
-  if (!(w.n_step > 0.0)) return "The step of the sweep is above 0 rev/min.";
-  if ((w.n_to - w.n_from) / w.n_step + 1.0 > kMaxSweepSpeeds)
-    return "The sweep has more than " + std::to_string(kMaxSweepSpeeds) +
-           " speeds; take a larger step.";
-  if (!(w.n_rated > 0.0)) return "The rated speed (MCR) is above 0 rev/min.";
-  if (w.eta < 0.0) return "The loss factor is 0 or more.";
-  return {};
+    return refuse_field(&w.n_to, "Speed to: " + number_text(w.n_to) +
+                                     " rev/min is not above the speed from, " +
+                                     number_text(w.n_from) + " rev/min.");
+  if (!(w.n_step > 0.0))
+    return refuse_field(&w.n_step, "Step: " + number_text(w.n_step) +
+                                       " rev/min is no step; a step is greater than 0.");
+  const double speeds = (w.n_to - w.n_from) / w.n_step + 1.0;
+  if (speeds > kMaxSweepSpeeds)
+    return refuse_field(&w.n_step, "Step: " + number_text(w.n_step) + " rev/min makes " +
+                                       number_text(std::floor(speeds)) + " speeds from " +
+                                       number_text(w.n_from) + " to " + number_text(w.n_to) +
+                                       " rev/min, more than " +
+                                       std::to_string(kMaxSweepSpeeds) +
+                                       "; take a larger step.");
+  if (!(w.n_rated > 0.0))
+    return refuse_field(&w.n_rated, "Rated speed (MCR): " + number_text(w.n_rated) +
+                                        " rev/min is no rated speed; it is greater than 0.");
+  if (w.eta < 0.0)
+    return refuse_field(&w.eta, "Loss factor: " + number_text(w.eta) +
+                                    " is less than 0; give 0 or more.");
+  return 1;
 }
 
 }  // namespace
@@ -410,50 +517,39 @@ int EXCITATION_DIALOG() {
   b.engine = std::clamp(b.engine, 1, engines);
   b.status.blank();
   load_engine(b.engine);
-  for (;;) {
-    WINDOW_PRINTF("%ca[Excitation]%bg[grey]&");
-    WINDOW_PRINTF("%`ft@@&", {literal("Pressure curves"), literal("*.csv *.txt")});
-    WINDOW_PRINTF("%co[check_on_focus_loss]&");
-    WINDOW_PRINTF(
-        "%ffEngine %ta%`bg[white]%il%^4rd%`il  %`40rs&",
-        {value(1), value(engines), bind(b.engine), call(ENGINE_PICKED), bind(b.engine_text)});
-    WINDOW_PRINTF("%ffBore %ta%`bg[white]%12rf mm&", {bind(b.bore_mm)});
-    WINDOW_PRINTF("%ffStroke %ta%`bg[white]%12rf mm&", {bind(b.stroke_mm)});
-    WINDOW_PRINTF("%ffConnecting rod %ta%`bg[white]%12rf mm (centre to centre)&", {bind(b.rod_mm)});
-    WINDOW_PRINTF("%ffReciprocating mass %ta%`bg[white]%12rf kg per cylinder&", {bind(b.mass)});
-    WINDOW_PRINTF("%ffRated pressure %ta%`bg[white]%12rf bar (mean indicated, at the rated speed)&",
-                  {bind(b.p_rated)});
-    WINDOW_PRINTF(
-        "%ffLoad exponent %ta%`bg[white]%12rf (0 generator at constant load, 2 propeller)&",
-        {bind(b.load_exp)});
-    // A positioned line ends the column of the fields above, so the table
-    // below does not widen it.
-    WINDOW_PRINTF("%ff%`apGas harmonics: Tn = a + b p(N) bar, torque Tn sin(n theta + phase)&",
-                  {value(0), real_value(0.0)});
-    WINDOW_PRINTF("%ff%fn[Courier New]   Order            a            b     Phase&");
-    WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&",
-                  {bind(b.rows), bind(b.row), call(ROW_PICKED)});
-    WINDOW_PRINTF(
-        "%ffSelected row: order %`bg[white]%^11rf  a %`bg[white]%^11rf bar  b %`bg[white]"
-        "%^11rf per bar  phase %`bg[white]%^11rf deg&",
-        {bind(b.order), call(ROW_EDITED), bind(b.a), call(ROW_EDITED), bind(b.b), call(ROW_EDITED),
-         bind(b.phase), call(ROW_EDITED)});
-    WINDOW_PRINTF("%ff%^12tt[&Add row] %^12tt[&Remove row]  %^26tt[&Import pressure curve...]&",
-                  {call(ADD_ROW), call(REMOVE_ROW), call(IMPORT_CURVE)});
-    WINDOW_PRINTF("%ff%`rs&", {bind(b.status)});
-    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != kExcitationOk) return 1;
-    keep_fields();
-    std::string error;
-    for (int32_t k = 1; k <= engines && error.empty(); ++k) {
-      error = excitation_error(k, b.work(k));
-      if (!error.empty() && k != b.shown) {
-        b.engine = k;
-        load_engine(k);
-      }
-    }
-    if (error.empty()) break;
-    window_library().show_message("Excitation", error + "\nNothing has been changed yet.");
-  }
+  WINDOW_PRINTF("%ca[Excitation]%bg[grey]&");
+  WINDOW_PRINTF("%`ft@@&", {literal("Pressure curves"), literal("*.csv *.txt")});
+  WINDOW_PRINTF(
+      "%ffEngine %ta%`bg[white]%il%^4rd%`il  %`40rs&",
+      {value(1), value(engines), bind(b.engine), call(ENGINE_PICKED), bind(b.engine_text)});
+  WINDOW_PRINTF("%ffBore %ta%`bg[white]%12rf mm&", {bind(b.bore_mm)});
+  WINDOW_PRINTF("%ffStroke %ta%`bg[white]%12rf mm&", {bind(b.stroke_mm)});
+  WINDOW_PRINTF("%ffConnecting rod %ta%`bg[white]%12rf mm (centre to centre)&", {bind(b.rod_mm)});
+  WINDOW_PRINTF("%ffReciprocating mass %ta%`bg[white]%12rf kg per cylinder&", {bind(b.mass)});
+  WINDOW_PRINTF("%ffRated pressure %ta%`bg[white]%12rf bar (mean indicated, at the rated speed)&",
+                {bind(b.p_rated)});
+  WINDOW_PRINTF(
+      "%ffLoad exponent %ta%`bg[white]%12rf (0 generator at constant load, 2 propeller)&",
+      {bind(b.load_exp)});
+  // A positioned line ends the column of the fields above, so the table
+  // below does not widen it.
+  WINDOW_PRINTF("%ff%`apGas harmonics: Tn = a + b p(N) bar, torque Tn sin(n theta + phase)&",
+                {value(0), real_value(0.0)});
+  WINDOW_PRINTF("%ff%fn[Courier New]   Order            a            b     Phase&");
+  WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&",
+                {bind(b.rows), bind(b.row), call(ROW_PICKED)});
+  WINDOW_PRINTF("%ffRow order %ta%`bg[white]%^12rf (of the row picked in the table)&",
+                {bind(b.order), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ffRow a %ta%`bg[white]%^12rf bar&", {bind(b.a), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ffRow b %ta%`bg[white]%^12rf per bar&", {bind(b.b), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ffRow phase %ta%`bg[white]%^12rf deg&", {bind(b.phase), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ff%^12tt[&Add row] %^12tt[&Remove row]  %^26tt[&Import pressure curve...]&",
+                {call(ADD_ROW), call(REMOVE_ROW), call(IMPORT_CURVE)});
+  WINDOW_PRINTF("%ff%`rs&", {bind(b.status)});
+  refusal_caption = "Excitation";
+  window_library().set_ok_check(excitation_check);
+  if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != kExcitationOk) return 1;
+  keep_fields();
   for (int32_t k = 1; k <= engines; ++k) ENGS(k).excitation = b.work(k);
   note_model_edit();
   return 1;
@@ -478,36 +574,21 @@ int LIMITS_DIALOG() {
   }
   b.shaft = std::clamp(b.shaft, 1, shafts);
   load_shaft(b.shaft);
-  for (;;) {
-    WINDOW_PRINTF("%ca[Shaft Limits]%bg[grey]&");
-    WINDOW_PRINTF("%co[check_on_focus_loss]&");
-    WINDOW_PRINTF("%ffShaft %ta%`bg[white]%il%^4rd%`il  %`40rs&",
-                  {value(1), value(shafts), bind(b.shaft), call(SHAFT_PICKED), bind(b.shaft_text)});
-    WINDOW_PRINTF("%ffTensile strength %ta%`bg[white]%^12rf MPa (0: no limits)&",
-                  {bind(b.uts_field), call(LIMIT_EDITED)});
-    WINDOW_PRINTF("%ffFactor ck %ta%`bg[white]%^12rf (by the design of the section below)&",
-                  {bind(b.ck_field), call(LIMIT_EDITED)});
-    WINDOW_PRINTF("%ff%`apDesign of the section&", {value(0), real_value(0.0)});
-    WINDOW_PRINTF("%ff%fn[Courier New]%`bg[white]%44.9^ls%fn[Arial]&",
-                  {bind(b.names), bind(b.choice), call(DESIGN_PICKED)});
-    WINDOW_PRINTF("%ff%`rs&", {bind(b.preview)});
-    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
-    keep_limits();
-    std::string error;
-    for (int32_t i = 1; i <= shafts && error.empty(); ++i) {
-      if (!finite_non_negative(b.uts(i))) {
-        error = "Shaft " + std::to_string(i) + ": the tensile strength is 0 or more (MPa).";
-      } else if (b.uts(i) > 0.0 && !(b.ck(i) > 0.0 && b.ck(i) <= 1.0)) {
-        error = "Shaft " + std::to_string(i) + ": the factor ck is above 0 and at most 1.";
-      }
-      if (!error.empty() && i != b.shown) {
-        b.shaft = i;
-        load_shaft(i);
-      }
-    }
-    if (error.empty()) break;
-    window_library().show_message("Shaft Limits", error + "\nNothing has been changed yet.");
-  }
+  WINDOW_PRINTF("%ca[Shaft Limits]%bg[grey]&");
+  WINDOW_PRINTF("%ffShaft %ta%`bg[white]%il%^4rd%`il  %`40rs&",
+                {value(1), value(shafts), bind(b.shaft), call(SHAFT_PICKED), bind(b.shaft_text)});
+  WINDOW_PRINTF("%ffTensile strength %ta%`bg[white]%^12rf MPa (0: no limits)&",
+                {bind(b.uts_field), call(LIMIT_EDITED)});
+  WINDOW_PRINTF("%ffFactor ck %ta%`bg[white]%^12rf (by the design of the section below)&",
+                {bind(b.ck_field), call(LIMIT_EDITED)});
+  WINDOW_PRINTF("%ff%`apDesign of the section&", {value(0), real_value(0.0)});
+  WINDOW_PRINTF("%ff%fn[Courier New]%`bg[white]%44.9^ls%fn[Arial]&",
+                {bind(b.names), bind(b.choice), call(DESIGN_PICKED)});
+  WINDOW_PRINTF("%ff%`rs&", {bind(b.preview)});
+  refusal_caption = "Shaft Limits";
+  window_library().set_ok_check(limits_check);
+  if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
+  keep_limits();
   for (int32_t i = 1; i <= shafts; ++i) {
     STIFF(i).uts = b.uts(i);
     // Without a strength the factor stays as it was: no limits, no change.
@@ -520,22 +601,19 @@ int LIMITS_DIALOG() {
 int SWEEP_DIALOG() {
   ForcedSweep w = forced_sweep;
   if (w == ForcedSweep{}) w.eta = kDefaultLossFactor;
-  for (;;) {
-    WINDOW_PRINTF("%ca[Forced Response Sweep]%bg[grey]&");
-    WINDOW_PRINTF("%ffSpeed from %ta%`bg[white]%12rf rev/min&", {bind(w.n_from)});
-    WINDOW_PRINTF("%ffSpeed to %ta%`bg[white]%12rf rev/min&", {bind(w.n_to)});
-    WINDOW_PRINTF("%ffStep %ta%`bg[white]%12rf rev/min&", {bind(w.n_step)});
-    WINDOW_PRINTF("%ffRated speed (MCR) %ta%`bg[white]%12rf rev/min&", {bind(w.n_rated)});
-    WINDOW_PRINTF(
-        "%ffLoss factor %ta%`bg[white]%12rf added to every shaft (damping + factor x "
-        "stiffness / omega)&",
-        {bind(w.eta)});
-    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
-    const std::string error = sweep_error(w);
-    if (error.empty()) break;
-    window_library().show_message("Forced Response Sweep",
-                                  error + "\nNothing has been changed yet.");
-  }
+  WINDOW_PRINTF("%ca[Forced Response Sweep]%bg[grey]&");
+  WINDOW_PRINTF("%ffSpeed from %ta%`bg[white]%12rf rev/min&", {bind(w.n_from)});
+  WINDOW_PRINTF("%ffSpeed to %ta%`bg[white]%12rf rev/min&", {bind(w.n_to)});
+  WINDOW_PRINTF("%ffStep %ta%`bg[white]%12rf rev/min&", {bind(w.n_step)});
+  WINDOW_PRINTF("%ffRated speed (MCR) %ta%`bg[white]%12rf rev/min&", {bind(w.n_rated)});
+  WINDOW_PRINTF(
+      "%ffLoss factor %ta%`bg[white]%12rf added to every shaft (damping + factor x "
+      "stiffness / omega)&",
+      {bind(w.eta)});
+  refusal_caption = "Forced Response Sweep";
+  checked_sweep = &w;
+  window_library().set_ok_check(sweep_check);
+  if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
   forced_sweep = w;
   note_model_edit();
   return 1;

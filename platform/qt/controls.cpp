@@ -311,10 +311,7 @@ static void select_for_typing(QLineEdit* e) {
 
 bool LayoutWindow::has_ok_button() const {
   for (const Item& it : desc_.items) {
-    if (it.kind == ItemKind::Button && it.button_number == 1 &&
-        it.on_change.kind != Action::Kind::Call) {
-      return true;
-    }
+    if (it.kind == ItemKind::Button && it.on_change.kind != Action::Kind::Call) return true;
   }
   return false;
 }
@@ -511,6 +508,7 @@ QWidget* LayoutWindow::make_button(const Item& it) {
   }
   const Action on_change = it.on_change;
   const int number = it.button_number;
+  const bool ok = number == layout::ok_button_number(desc_);
   // A button that goes on with the values typed (OK, or one that runs a
   // callback) first reads every number field and refuses a text that is no
   // value; the other closing buttons (Cancel) close without reading them.
@@ -521,8 +519,8 @@ QWidget* LayoutWindow::make_button(const Item& it) {
       lib_.run(on_change);
     });
   } else {
-    QObject::connect(b, &QPushButton::clicked, b, [this, number] {
-      if (number == 1) {
+    QObject::connect(b, &QPushButton::clicked, b, [this, number, ok] {
+      if (ok) {
         if (!fields_read()) return;
         commit_pending();
         if (ok_check_ && ok_check_() == 0) return;
