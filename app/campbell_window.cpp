@@ -37,10 +37,10 @@ double freq_top = 1.0;  // top of the frequency axis of the drawing in hand
 constexpr PlotFrame kPlot = {kCampbellLeft, kCampbellRight, kCampbellBottom, kCampbellTop};
 constexpr TickStyle kTicks = {kTickLength, kNumberWide, kNumberHigh};
 
-// The operating range: a bar along the speed axis, under the lines.
+// The operating range: a bar under the speed axis.
 void draw_operating_range() {
   mark_speed_range(kPlot, std::max(OPER_FROM, SPEED_FROM), std::min(OPER_TO, SPEED_TO), campbell_x,
-                   1.6f, kPenOperating);
+                   1.4f, kPenOperating);
 }
 
 // The top of the frequency axis: the default of the analysis; for a model

@@ -9,6 +9,7 @@
 
 #include "analysis/forced_response.h"
 #include "analysis/pressure_curve.h"
+#include "app/forced_window.h"
 #include "app/history.h"
 #include "platform/window_library.h"
 
@@ -17,18 +18,10 @@ namespace spindra {
 namespace {
 
 constexpr double kMm = 1000.0;          // m to mm
-constexpr double kHighestOrder = 24.0;  // orders a pressure curve fills the table up to
 constexpr int32_t kMaxSweepSpeeds = 100000;
 
 bool finite_non_negative(double v) {
   return std::isfinite(v) && v >= 0.0;
-}
-
-// v to `digits` significant figures.
-double rounded(double v, int digits) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.*g", digits, v);
-  return std::strtod(text, nullptr);
 }
 
 std::string number_text(double v) {
@@ -127,9 +120,16 @@ void load_engine(int32_t k) {
   const ENGINE& g = ENGS(k);
   const std::string_view name = g.name.trimmed();
   char text[96];
-  std::snprintf(text, sizeof text, "%.*s%s%d cylinders, %s", static_cast<int>(name.size()),
-                name.data(), name.empty() ? "" : ": ", g.ncyl,
-                g.nstroke == 4 ? "four-stroke" : "two-stroke");
+  // A vee engine's ncyl counts the cylinders of one bank.
+  char cylinders[48];
+  if (g.ivee_engine == 1) {
+    std::snprintf(cylinders, sizeof cylinders, "%d cylinders, two banks of %d", 2 * g.ncyl,
+                  g.ncyl);
+  } else {
+    std::snprintf(cylinders, sizeof cylinders, "%d cylinders", g.ncyl);
+  }
+  std::snprintf(text, sizeof text, "%.*s%s%s, %s", static_cast<int>(name.size()), name.data(),
+                name.empty() ? "" : ": ", cylinders, g.nstroke == 4 ? "four-stroke" : "two-stroke");
   b.engine_text = text;
   b.row = e.nharm > 0 ? 1 : 0;
   for (const double* v : {&b.bore_mm, &b.stroke_mm, &b.rod_mm, &b.mass, &b.p_rated, &b.load_exp})
@@ -474,31 +474,6 @@ int sweep_check() {
 
 }  // namespace
 
-bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation& e,
-                           std::string* message) {
-  if (!(e.p_rated > 0.0)) {
-    *message = "Enter the rated pressure first: the table holds b = Tn / p_rated.";
-    return false;
-  }
-  PressureCurve curve;
-  std::vector<PressureHarmonic> harmonics;
-  if (!read_pressure_curve(path, &curve, message) ||
-      !pressure_harmonics(curve, path, nstroke == 4 ? 4 : 2, e.stroke, e.conrod, kHighestOrder,
-                          kMaxHarmonics, &harmonics, message)) {
-    return false;
-  }
-  for (int32_t i = 1; i <= kMaxHarmonics; ++i) e.harm(i) = Harmonic{};
-  e.nharm = static_cast<int32_t>(harmonics.size());
-  for (int32_t i = 1; i <= e.nharm; ++i) {
-    const PressureHarmonic& h = harmonics[static_cast<std::size_t>(i - 1)];
-    // Six significant figures and a hundredth of a degree: as a user would
-    // type them, far finer than the curve is known.
-    e.harm(i) = Harmonic{h.order, 0.0, rounded(h.amplitude / e.p_rated, 6),
-                         std::round(h.phase * 100.0) / 100.0};
-  }
-  return true;
-}
-
 // The dialog returns the number of the button that closed it; the
 // Excitation dialog's own buttons (Add row, Remove row, Import pressure
 // curve...) come before its OK, which is therefore the fourth.
@@ -552,6 +527,7 @@ int EXCITATION_DIALOG() {
   keep_fields();
   for (int32_t k = 1; k <= engines; ++k) ENGS(k).excitation = b.work(k);
   note_model_edit();
+  refresh_forced_window();  // from whichever menu: the window shows the new data
   return 1;
 }
 
@@ -595,6 +571,7 @@ int LIMITS_DIALOG() {
     if (b.uts(i) > 0.0) STIFF(i).ck = b.ck(i);
   }
   note_model_edit();
+  refresh_forced_window();  // from whichever menu: the window shows the new data
   return 1;
 }
 
@@ -616,6 +593,7 @@ int SWEEP_DIALOG() {
   if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
   forced_sweep = w;
   note_model_edit();
+  refresh_forced_window();  // from whichever menu: the window shows the new data
   return 1;
 }
 

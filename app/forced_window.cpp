@@ -298,15 +298,14 @@ void frame_plot() {
   rank_orders();
 }
 
-// The operating range: a bar along the speed axis, inside the frame.
-constexpr float kOperatingBar = 1.6f;  // mm high
+// The operating range: a bar under the speed axis.
+constexpr float kOperatingBar = 1.4f;  // mm high
 
 void draw_operating_range() {
   double from = 0.0, to = 0.0;
   forced_operating_range(&from, &to);
   mark_speed_range(kPlot, std::max(from, speed_lo), std::min(to, speed_hi), forced_x,
                    kOperatingBar, kPenOperating);
-  claim({kForcedLeft, kForcedBottom, kForcedRight, kForcedBottom + kOperatingBar + 0.3f});
 }
 
 // The barred ranges of the plotted shaft: hatched, and each labelled once
@@ -734,6 +733,7 @@ void run_now(bool keep_item) {
   const bool ran = run_forced_response(request, &run_message);
   note_forced_run();
   fill_items();
+  propose_picture_name();  // the model may have been saved under another name
   // The item shown stays only for another run of the same model.
   if (run_model != models_started) keep_item = false;
   run_model = models_started;
@@ -742,7 +742,11 @@ void run_now(bool keep_item) {
   FORCED_REPORT_VALID = write_forced_report(&message) ? 1 : 0;
   WINDOW_UPDATE(FORCED_REPORT_VALID);
   if (FORCED_REPORT_VALID == 1) {
-    report_note = "Report: " + forced_report_name();
+    // The report stands beside the model file: its name says where.
+    std::string name = forced_report_name();
+    if (const std::size_t slash = name.find_last_of('/'); slash != std::string::npos)
+      name.erase(0, slash + 1);
+    report_note = "Report: " + name + " (File > Review Report)";
     if (!run_message.empty()) report_note = run_message + "  " + report_note;
   } else {
     report_note = message;
@@ -795,20 +799,15 @@ int REVIEW_FORCED_REPORT() {
   return review_forced_report();
 }
 
-// A data dialog of the window; the plot says that the data changed.
-int data_dialog(int (*dialog)()) {
-  dialog();
-  refresh_forced_window();
-  return 1;
-}
+// The data dialogs of the window; each redraws the window after an edit.
 int EXCITATION_FROM_WINDOW() {
-  return data_dialog(EXCITATION_DIALOG);
+  return EXCITATION_DIALOG();
 }
 int LIMITS_FROM_WINDOW() {
-  return data_dialog(LIMITS_DIALOG);
+  return LIMITS_DIALOG();
 }
 int SWEEP_FROM_WINDOW() {
-  return data_dialog(SWEEP_DIALOG);
+  return SWEEP_DIALOG();
 }
 
 void open_window() {

@@ -41,8 +41,8 @@ void mark_speed_range(const PlotFrame& frame, double from, double to, AxisMap x_
   if (!(to > from)) return;
   COLOUR(pen);
   gsl::IQBLOK = 1;
-  VECTO2(x_of(from), frame.bottom, 0);
-  VECTO2(x_of(to), frame.bottom + high, 1);
+  VECTO2(x_of(from), frame.bottom - high, 0);
+  VECTO2(x_of(to), frame.bottom, 1);
   gsl::IQBLOK = 0;
 }
 

@@ -48,8 +48,8 @@ void clip_to(float left, float right, float bottom, float top);
 void clip_to_plot(const PlotFrame& frame, bool plot);
 
 // Marks the speeds from..to (already within the axis) with a bar `high` mm
-// tall along the bottom of the plot, in this pen; nothing when the range is
-// empty.
+// tall just under the speed axis, among its tick marks and clear of the
+// curves, in this pen; nothing when the range is empty.
 void mark_speed_range(const PlotFrame& frame, double from, double to, AxisMap x_of, float high,
                       int32_t pen);
 

@@ -244,8 +244,12 @@ TEST(LayoutFields, LabelsAndReadingOfNumberFields) {
   for (const Reading& r : readings) {
     const layout::FieldReading got = layout::read_number_field(*r.field, r.text);
     EXPECT_EQ(got.ok, r.ok) << r.text;
-    if (r.ok) EXPECT_EQ(got.value, r.value) << r.text;
-    if (!r.ok) EXPECT_FALSE(got.problem.empty()) << r.text;
+    if (r.ok) {
+      EXPECT_EQ(got.value, r.value) << r.text;
+    }
+    if (!r.ok) {
+      EXPECT_FALSE(got.problem.empty()) << r.text;
+    }
   }
   EXPECT_EQ(layout::read_number_field(real, "8.0+4").problem,
             "is not a number: an exponent is written with e, as in \"8.0e+4\"");
