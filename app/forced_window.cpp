@@ -532,7 +532,7 @@ void draw_legend(const std::string& barred) {
   forced_operating_range(&from, &to);
   char text[120];
   std::snprintf(text, sizeof text,
-                "Bar along the speed axis: the operating range, %.0f-%.0f rev/min.", from, to);
+                "Yellow bar under the speed axis: the operating range, %.0f-%.0f rev/min.", from, to);
   if (to > from) legend_line(text, 11.5f, room);
   if (!barred.empty()) {
     COLOUR(kPenTau1);

@@ -873,7 +873,7 @@ WindowDescription LayoutParser::take() {
 
 int ok_button_number(const WindowDescription& d) {
   for (const Item& it : d.items) {
-    if (it.kind == ItemKind::Button && it.on_change.kind != Action::Kind::Call)
+    if (it.kind == ItemKind::Button && it.on_change.kind == Action::Kind::None)
       return it.button_number;
   }
   return 1;

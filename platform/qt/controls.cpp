@@ -311,7 +311,7 @@ static void select_for_typing(QLineEdit* e) {
 
 bool LayoutWindow::has_ok_button() const {
   for (const Item& it : desc_.items) {
-    if (it.kind == ItemKind::Button && it.on_change.kind != Action::Kind::Call) return true;
+    if (it.kind == ItemKind::Button && it.on_change.kind == Action::Kind::None) return true;
   }
   return false;
 }

@@ -146,7 +146,7 @@ TEST_F(QtLibraryTest, InertiaDialogWritesTypedValues) {
     auto* unit = qobject_cast<QLineEdit*>(lib->control_for(UNITS(1).data()));
     EXPECT_EQ(unit->text(), "kg.m^2");
     EXPECT_TRUE(unit->isReadOnly());
-    EXPECT_EQ(qobject_cast<QLineEdit*>(lib->control_for(UNITS(2).data()))->text(), "N.m/rad");
+    EXPECT_TRUE(labels(w).contains(" N.m.s/rad"));  // the damping's unit, whatever the stiffness
 
     auto* amass = qobject_cast<QLineEdit*>(lib->control_for(&AMASS_IN));
     EXPECT_EQ(amass->text(), "12.5");
