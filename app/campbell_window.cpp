@@ -97,6 +97,10 @@ void draw_mode_lines() {
 
 void draw_order_lines() {
   double ordno = ORDMIN;
+  // Where the last labels went: a label that would run into the one before
+  // (many orders close together) is left out.
+  float last_right_y = -1.0e9f;
+  float last_top_x = 1.0e9f;
   do {
     COLOUR(kPenOrder);
     clip_to_plot(kPlot, true);
@@ -107,12 +111,23 @@ void draw_order_lines() {
     // the top.
     const int32_t dec = std::fabs(ordno - std::round(ordno)) < 1e-6 ? -1 : 1;
     const float value = static_cast<float>(ordno);
+    char digits[16];
+    std::snprintf(digits, sizeof digits, dec < 0 ? "%.0f" : "%.1f", ordno);
+    const float wide = (1.5f * static_cast<float>(std::strlen(digits)) + 0.5f) * kNumberWide;
     if (ordno * SPEED_TO <= freq_top) {
-      NUMBER_XY_ANG(kCampbellRight - 1.5f, campbell_y(ordno * SPEED_TO) + 1.0f, value, 6, dec,
-                    kNumberWide, kNumberHigh, false, true, 0.0f);
+      const float y = campbell_y(ordno * SPEED_TO) + 1.0f;
+      if (y - last_right_y >= kNumberHigh + 0.5f) {
+        NUMBER_XY_ANG(kCampbellRight - 1.5f, y, value, 6, dec, kNumberWide, kNumberHigh, false,
+                      true, 0.0f);
+        last_right_y = y;
+      }
     } else if (freq_top / ordno >= SPEED_FROM) {
-      NUMBER_XY_ANG(campbell_x(freq_top / ordno), kCampbellTop + 1.5f, value, 6, dec, kNumberWide,
-                    kNumberHigh, true, false, 0.0f);
+      const float x = campbell_x(freq_top / ordno);
+      if (last_top_x - x >= wide) {
+        NUMBER_XY_ANG(x, kCampbellTop + 1.5f, value, 6, dec, kNumberWide, kNumberHigh, true, false,
+                      0.0f);
+        last_top_x = x;
+      }
     }
     ordno = ordno + ORDSTEP;
   } while (ordno <= ORDMAX);

@@ -513,11 +513,18 @@ int EXCITATION_DIALOG() {
   WINDOW_PRINTF("%ff%fn[Courier New]   Order            a            b     Phase&");
   WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&",
                 {bind(b.rows), bind(b.row), call(ROW_PICKED)});
-  WINDOW_PRINTF("%ffRow order %ta%`bg[white]%^12rf (of the row picked in the table)&",
-                {bind(b.order), call(ROW_EDITED)});
-  WINDOW_PRINTF("%ffRow a %ta%`bg[white]%^12rf bar&", {bind(b.a), call(ROW_EDITED)});
-  WINDOW_PRINTF("%ffRow b %ta%`bg[white]%^12rf per bar&", {bind(b.b), call(ROW_EDITED)});
-  WINDOW_PRINTF("%ffRow phase %ta%`bg[white]%^12rf deg&", {bind(b.phase), call(ROW_EDITED)});
+  // The fields of the row picked, one a line, each under its own name; the
+  // names in the table's fixed-pitch font keep the fields in a column.
+  WINDOW_PRINTF(
+      "%ff%fn[Courier New]Row order %fn[Arial]%`bg[white]%^12rf (of the row picked in the "
+      "table)&",
+      {bind(b.order), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ff%fn[Courier New]Row a     %fn[Arial]%`bg[white]%^12rf bar&",
+                {bind(b.a), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ff%fn[Courier New]Row b     %fn[Arial]%`bg[white]%^12rf per bar&",
+                {bind(b.b), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ff%fn[Courier New]Row phase %fn[Arial]%`bg[white]%^12rf deg&",
+                {bind(b.phase), call(ROW_EDITED)});
   WINDOW_PRINTF("%ff%^12tt[&Add row] %^12tt[&Remove row]  %^26tt[&Import pressure curve...]&",
                 {call(ADD_ROW), call(REMOVE_ROW), call(IMPORT_CURVE)});
   WINDOW_PRINTF("%ff%`rs&", {bind(b.status)});
