@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "analysis/check_messages.h"
 #include "analysis/engine_orders.h"
 #include "analysis/frequency_analysis.h"
+#include "analysis/leaf_order.h"
 #include "app/model/store.h"
 
 namespace spindra {
@@ -227,26 +229,18 @@ void build_tree() {
       nbr[static_cast<std::size_t>(b)].push_back(a);
     }
   }
-  std::vector<int> degree(un), queue;
+  int peel[kMaxNodes], parent[kMaxNodes];
+  const int peeled = peel_leaves(
+      n,
+      [&nbr](int v, auto&& visit) {
+        for (int w : nbr[static_cast<std::size_t>(v)]) visit(w);
+      },
+      peel, parent);
   std::vector<char> removed(un, 0);
-  for (int v = 0; v < n; ++v) {
-    degree[static_cast<std::size_t>(v)] = static_cast<int>(nbr[static_cast<std::size_t>(v)].size());
-    if (degree[static_cast<std::size_t>(v)] <= 1) queue.push_back(v);
-  }
-  run.parent.assign(un, -1);
-  std::vector<int> peel;
-  for (std::size_t head = 0; head < queue.size(); ++head) {
-    const int v = queue[head];
-    if (removed[static_cast<std::size_t>(v)] != 0) continue;
-    removed[static_cast<std::size_t>(v)] = 1;
-    peel.push_back(v);
-    for (int w : nbr[static_cast<std::size_t>(v)]) {
-      if (removed[static_cast<std::size_t>(w)] != 0) continue;
-      run.parent[static_cast<std::size_t>(v)] = w;
-      if (--degree[static_cast<std::size_t>(w)] <= 1) queue.push_back(w);
-    }
-  }
-  run.peeled.assign(peel.rbegin(), peel.rend());  // roots (and the core's neighbours) first
+  for (int p = 0; p < peeled; ++p) removed[static_cast<std::size_t>(peel[p])] = 1;
+  run.parent.assign(parent, parent + n);
+  run.peeled.assign(std::make_reverse_iterator(peel + peeled),
+                    std::make_reverse_iterator(peel));  // roots (and the core's neighbours) first
   run.core.clear();
   run.core_index.assign(un, -1);
   for (int v = 0; v < n; ++v) {

@@ -262,8 +262,9 @@ namespace {
 // The results of the previous run, kept until the new run can stand in for
 // them.
 struct SavedResults {
-  Square100 ak, a, amm1, al, au;
+  Square100 ak, a, amm1, al, au, shapes;
   Vector100 eigs;
+  int shape_count = 0;
 };
 SavedResults saved;
 
@@ -274,6 +275,8 @@ void save_results() {
   saved.al = AL;
   saved.au = AU;
   saved.eigs = EIGS;
+  saved.shapes = mode_shapes;
+  saved.shape_count = mode_shape_count;
 }
 
 void restore_results() {
@@ -283,6 +286,8 @@ void restore_results() {
   AL = saved.al;
   AU = saved.au;
   EIGS = saved.eigs;
+  mode_shapes = saved.shapes;
+  mode_shape_count = saved.shape_count;
 }
 
 // Why the factorisation broke down, in the user's terms.  The checks before
@@ -495,7 +500,7 @@ void write_mode_tables(ListFile& out) {
     // The shape is scaled on inertia 1, or on its largest amplitude when
     // inertia 1 stands still in this mode; the order tables name which.
     int reference = 1;
-    EIGVEC(AK, A, NMASS, EIGS(i), EVEC, 1, &reference);
+    mode_shape(i, EVEC, 1, &reference);
     const double f = vpm(EIGS(i));
     write_mode_table(out, ipage, i1, ltab, f);
     ++ipage;

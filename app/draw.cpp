@@ -168,7 +168,7 @@ int DRAW_MODAL() {
   const int32_t n = std::min(analysed_nmass, NMASS);
   const int32_t k = IFREQS(ICURRENT_FREQ);
   if (k < 1 || k > n) return 1;
-  EIGVEC(AK, A, n, EIGS(k), EVEC, 0);
+  mode_shape(k, EVEC, 0);
   COLOUR(2);
   const double scale = SCALE_MODE;
   const int32_t nstif = std::min(analysed_nstif, NSTIF);
