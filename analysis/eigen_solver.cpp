@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/shaft_system.h"
+
 namespace spindra {
 
 namespace {
@@ -176,16 +178,19 @@ void GAUSEL(Square100& B, int NEQN, Vector100& X, int& ISING) {
 
 namespace {
 
-// K into AK, M^-1 into AMM1, A = K.M^-1, AK = A.  n = NMASS.
-void assemble(int n) {
+// K into AK, M^-1 into AMM1, A = K.M^-1, AK = A, from the referred shaft
+// system: n = its degrees of freedom.
+void assemble(const ShaftSystem& sys, int n) {
   ZERMAT(AK);
   ZERMAT(AMM1);
   Matrix<double, 2, 2> smallk;
   Table<int, 1, 2> idofar;
-  for (int i = 1; i <= NSTIF; ++i) {
-    const double k = STIFF(i).stiff;
-    idofar(1) = STIFF(i).nodes(1);
-    idofar(2) = STIFF(i).nodes(2);
+  for (int i = 1; i <= sys.nelem; ++i) {
+    const ShaftElement& el = sys.elem(i);
+    if (el.a == el.b) continue;  // both ends on one degree of freedom: no twist
+    const double k = el.k;
+    idofar(1) = el.a;
+    idofar(2) = el.b;
     smallk(1, 1) = k;
     if (idofar(2) != 0) {
       smallk(1, 2) = -k;
@@ -198,7 +203,7 @@ void assemble(int n) {
   }
   Matrix<double, 2, 2> aminv;
   for (int i = 1; i <= n; ++i) {
-    aminv(1, 1) = 1.0 / MASSES(i).amass;
+    aminv(1, 1) = 1.0 / sys.inertia(i);
     idofar(1) = i;
     PUTSTF(AMM1, n, aminv, 1, idofar);
   }
@@ -230,9 +235,10 @@ long pass_limit(int n) {
 }  // namespace
 
 SolverResult run_lr_iteration(LrPass pass) {
-  const int n = NMASS;
+  build_shaft_system(shaft_system);
+  const int n = shaft_system.ndof;
   SolverResult result;
-  assemble(n);
+  assemble(shaft_system, n);
   ZERMAT(AL);
   ZERMAT(AU);
   if (n == 0) return result;
@@ -412,7 +418,7 @@ int profile_pass(int n) {
 
 SolverResult CALCULATE_MODES() {
   Profile& p = profile;
-  for (int i = 1; i <= NMASS; ++i) {
+  for (int i = 1; i <= NMASS && i <= kMaxNodes; ++i) {
     p.plo[i] = 1;
     p.ptop[i] = 1;
     p.llo[i] = i;

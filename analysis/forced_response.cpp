@@ -11,6 +11,7 @@
 #include "analysis/check_messages.h"
 #include "analysis/engine_orders.h"
 #include "analysis/frequency_analysis.h"
+#include "analysis/shaft_system.h"
 #include "app/model/store.h"
 
 namespace spindra {
@@ -48,12 +49,6 @@ struct ForceTerm {
   double in_re = 0.0, in_im = 0.0;
 };
 
-// A shaft between two inertias of the core.
-struct CoreEdge {
-  int32_t a = 0, b = 0;  // places in the core
-  double k = 0.0, c = 0.0;
-};
-
 struct Run {
   int32_t valid = 0;
   int32_t nmass = 0;
@@ -69,16 +64,9 @@ struct Run {
   std::vector<int32_t> left_out;
   std::vector<double> wp;  // section modulus per shaft (0-based), 0 without diameter
 
-  // The elimination: the peeled inertias, parents before children, the
-  // parent of each (-1 for a root), and per inertia the sums of the shafts to
-  // its parent and of everything on its diagonal.
-  std::vector<int32_t> peeled;
-  std::vector<int32_t> parent;
-  std::vector<double> edge_k, edge_c;
-  std::vector<double> diag_k, diag_c, inertia;
-  std::vector<int32_t> core;        // inertias on rings of shafts
-  std::vector<int32_t> core_index;  // per inertia, its place in the core or -1
-  std::vector<CoreEdge> core_edges;
+  // The referred system the run solves: its degrees of freedom, elements and
+  // elimination order.
+  ShaftSystem sys;
   std::vector<ForceTerm> terms;
   double eta = 0.0;
   ForcedTiming timing;
@@ -182,11 +170,17 @@ bool check_damping(std::string* message) {
     any = any || c > 0.0;
   }
   for (int s = 1; s <= NSTIF; ++s) {
+    // A rigid gear mesh's damping is not used.
+    if (STIFF(s).rigid != 0) continue;
     const double c = STIFF(s).dampin;
     if (!std::isfinite(c) || c < 0.0)
       return refuse(message, "Stiffness " + std::to_string(s) + " has an internal damping of " +
                                  number(c) + " N.m.s/rad; it must not be negative.");
-    any = any || c > 0.0;
+    const double psi = STIFF(s).psi;
+    if (!std::isfinite(psi) || psi < 0.0)
+      return refuse(message, "Stiffness " + std::to_string(s) + " has a relative damping psi of " +
+                                 number(psi) + "; it must not be negative.");
+    any = any || c > 0.0 || psi > 0.0;
   }
   if (!any)
     return refuse(message,
@@ -194,81 +188,6 @@ bool check_damping(std::string* message) {
                   "internal damping on a shaft and loss factor 0): the response at a resonance "
                   "would be unbounded. Give damping or a loss factor.");
   return true;
-}
-
-// ---- The tree -----------------------------------------------------------------
-
-// Orders the inertias for the elimination: leaves are peeled off one after
-// another, each folded later into the one neighbour it still has (its
-// parent); what cannot be peeled (inertias on closed rings of shafts) is
-// the core, solved densely.  Parallel shafts add up.
-void build_tree() {
-  const int n = NMASS;
-  const std::size_t un = static_cast<std::size_t>(n);
-  std::vector<std::vector<int>> nbr(un);
-  run.diag_k.assign(un, 0.0);
-  run.diag_c.assign(un, 0.0);
-  run.inertia.assign(un, 0.0);
-  for (int j = 0; j < n; ++j) {
-    run.inertia[static_cast<std::size_t>(j)] = MASSES(j + 1).amass;
-    run.diag_c[static_cast<std::size_t>(j)] = MASSES(j + 1).dampex;
-  }
-  for (int s = 1; s <= NSTIF; ++s) {
-    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
-    run.diag_k[static_cast<std::size_t>(a)] += STIFF(s).stiff;
-    run.diag_c[static_cast<std::size_t>(a)] += STIFF(s).dampin;
-    if (b < 0) continue;
-    run.diag_k[static_cast<std::size_t>(b)] += STIFF(s).stiff;
-    run.diag_c[static_cast<std::size_t>(b)] += STIFF(s).dampin;
-    auto& na = nbr[static_cast<std::size_t>(a)];
-    if (std::find(na.begin(), na.end(), b) == na.end()) {
-      na.push_back(b);
-      nbr[static_cast<std::size_t>(b)].push_back(a);
-    }
-  }
-  std::vector<int> degree(un), queue;
-  std::vector<char> removed(un, 0);
-  for (int v = 0; v < n; ++v) {
-    degree[static_cast<std::size_t>(v)] = static_cast<int>(nbr[static_cast<std::size_t>(v)].size());
-    if (degree[static_cast<std::size_t>(v)] <= 1) queue.push_back(v);
-  }
-  run.parent.assign(un, -1);
-  std::vector<int> peel;
-  for (std::size_t head = 0; head < queue.size(); ++head) {
-    const int v = queue[head];
-    if (removed[static_cast<std::size_t>(v)] != 0) continue;
-    removed[static_cast<std::size_t>(v)] = 1;
-    peel.push_back(v);
-    for (int w : nbr[static_cast<std::size_t>(v)]) {
-      if (removed[static_cast<std::size_t>(w)] != 0) continue;
-      run.parent[static_cast<std::size_t>(v)] = w;
-      if (--degree[static_cast<std::size_t>(w)] <= 1) queue.push_back(w);
-    }
-  }
-  run.peeled.assign(peel.rbegin(), peel.rend());  // roots (and the core's neighbours) first
-  run.core.clear();
-  run.core_index.assign(un, -1);
-  for (int v = 0; v < n; ++v) {
-    if (removed[static_cast<std::size_t>(v)] != 0) continue;
-    run.core_index[static_cast<std::size_t>(v)] = static_cast<int>(run.core.size());
-    run.core.push_back(v);
-  }
-  run.edge_k.assign(un, 0.0);
-  run.edge_c.assign(un, 0.0);
-  run.core_edges.clear();
-  for (int s = 1; s <= NSTIF; ++s) {
-    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
-    if (b < 0) continue;
-    const int ca = run.core_index[static_cast<std::size_t>(a)];
-    const int cb = run.core_index[static_cast<std::size_t>(b)];
-    if (ca >= 0 && cb >= 0) {
-      run.core_edges.push_back({ca, cb, STIFF(s).stiff, STIFF(s).dampin});
-      continue;
-    }
-    const int child = run.parent[static_cast<std::size_t>(a)] == b ? a : b;
-    run.edge_k[static_cast<std::size_t>(child)] += STIFF(s).stiff;
-    run.edge_c[static_cast<std::size_t>(child)] += STIFF(s).dampin;
-  }
 }
 
 // ---- Excitation ---------------------------------------------------------------
@@ -355,7 +274,9 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
         // Phasor sums over the cylinders of this inertia: e^(-i n phi).
         double gas_re = 0.0, gas_im = 0.0, all_re = 0.0, all_im = 0.0;
         for (int bank = 1; bank <= banks; ++bank) {
-          const double phi = bank == 1 ? e.angle(c) : second_bank_angle(e, e.angle(c));
+          // The offset angle turns the whole engine against engine 1.
+          const double phi =
+              (bank == 1 ? e.angle(c) : second_bank_angle(e, e.angle(c))) + e.offset_angle;
           const double turn = -g.order * phi * kPi / 180.0;
           const double cr = std::cos(turn), ci = std::sin(turn);
           all_re += cr;
@@ -369,7 +290,7 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
         const double pr = std::cos(g.phase * kPi / 180.0), pi = std::sin(g.phase * kPi / 180.0);
         const double ur = pi, ui = -pr;  // -i e^(i p)
         ForceTerm t;
-        t.node = j - 1;
+        t.node = run.sys.dof(j) - 1;
         t.order = o;
         t.load_exp = x.load_exp;
         const double gc = g.a * per_bar, gl = g.b * x.p_rated * per_bar;
@@ -416,13 +337,14 @@ struct Scratch {
   int32_t top = 0;                             // highest harmonic
   int32_t blocks = 0;                          // harmonics 1..top in fours
   std::vector<double> dense_re, dense_im;      // the item's coefficients by harmonic
+  std::vector<double> dof_amp;                 // per order (0 = synthesised) and degree of freedom
   void size(int n, int o) {
     const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
     for (auto* v : {&d_re, &d_im, &f_re, &f_im, &t_re, &t_im, &x_re, &x_im, &y_re, &y_im})
       v->assign(no, 0.0);
     c_re.assign(static_cast<std::size_t>(o), 0.0);
     c_im.assign(static_cast<std::size_t>(o), 0.0);
-    const std::size_t c = run.core.size();
+    const std::size_t c = static_cast<std::size_t>(run.sys.ncore);
     a_re.assign(c * c, 0.0);
     a_im.assign(c * c, 0.0);
     b_re.assign(c, 0.0);
@@ -434,7 +356,8 @@ struct Scratch {
 // folded into it: a dense complex solve per order by Gaussian elimination
 // with the largest pivot of each column.
 void solve_core(double big_omega, Scratch& s) {
-  const int c = static_cast<int>(run.core.size());
+  const ShaftSystem& sys = run.sys;
+  const int c = sys.ncore;
   if (c == 0) return;
   const int no = static_cast<int>(run.orders.size());
   const std::size_t uc = static_cast<std::size_t>(c);
@@ -447,19 +370,22 @@ void solve_core(double big_omega, Scratch& s) {
     std::fill(are, are + uc * uc, 0.0);
     std::fill(aim, aim + uc * uc, 0.0);
     for (int i = 0; i < c; ++i) {
-      const std::size_t vo =
-          static_cast<std::size_t>(run.core[static_cast<std::size_t>(i)]) * no + o;
+      const std::size_t vo = static_cast<std::size_t>(sys.core(i + 1) - 1) * no + o;
       are[i * uc + i] = s.d_re[vo];
       aim[i * uc + i] = s.d_im[vo];
       bre[i] = s.f_re[vo];
       bim[i] = s.f_im[vo];
     }
-    for (const CoreEdge& e : run.core_edges) {
-      const double yr = e.k, yi = run.eta * e.k + w * e.c;
-      are[e.a * uc + e.b] -= yr;
-      aim[e.a * uc + e.b] -= yi;
-      are[e.b * uc + e.a] -= yr;
-      aim[e.b * uc + e.a] -= yi;
+    for (int q = 1; q <= sys.ncore_edges; ++q) {
+      const CoreEdge& e = sys.core_edges(q);
+      const std::size_t ea = static_cast<std::size_t>(e.a - 1), eb = static_cast<std::size_t>(e.b - 1);
+      const double yr = e.k;
+      double yi = run.eta * e.k + w * e.c;
+      if (sys.has_psi != 0) yi += e.h;
+      are[ea * uc + eb] -= yr;
+      aim[ea * uc + eb] -= yi;
+      are[eb * uc + ea] -= yr;
+      aim[eb * uc + ea] -= yi;
     }
     for (int k = 0; k < c; ++k) {
       int pivot = k;
@@ -503,8 +429,7 @@ void solve_core(double big_omega, Scratch& s) {
       const double inv = 1.0 / std::max(dr * dr + di * di, 1e-300);
       bre[k] = (r * dr + i * di) * inv;
       bim[k] = (i * dr - r * di) * inv;
-      const std::size_t vo =
-          static_cast<std::size_t>(run.core[static_cast<std::size_t>(k)]) * no + o;
+      const std::size_t vo = static_cast<std::size_t>(sys.core(k + 1) - 1) * no + o;
       s.x_re[vo] = bre[k];
       s.x_im[vo] = bim[k];
     }
@@ -514,15 +439,16 @@ void solve_core(double big_omega, Scratch& s) {
 // Solves all orders at speed n (rev/min) into s.x_re / s.x_im.
 SPINDRA_VECTOR_CLONES
 void solve_speed(double n, Scratch& s) {
-  const int nodes = run.nmass;
+  const ShaftSystem& sys = run.sys;
+  const int nodes = sys.ndof;
   const int no = static_cast<int>(run.orders.size());
   const double big_omega = 2.0 * kPi * n / 60.0;
   const double eta = run.eta;
   // Diagonals, admittances and torques.
   for (int v = 0; v < nodes; ++v) {
     const std::size_t vi = static_cast<std::size_t>(v);
-    const double dk = run.diag_k[vi], dc = run.diag_c[vi], j = run.inertia[vi];
-    const double ek = run.edge_k[vi], ec = run.edge_c[vi];
+    const double dk = sys.diag_k(v + 1), dc = sys.diag_c(v + 1), j = sys.inertia(v + 1);
+    const double ek = sys.edge_k(v + 1), ec = sys.edge_c(v + 1);
     double* __restrict dre = &s.d_re[vi * no];
     double* __restrict dim = &s.d_im[vi * no];
     double* __restrict yre = &s.y_re[vi * no];
@@ -538,6 +464,15 @@ void solve_speed(double n, Scratch& s) {
       fre[o] = 0.0;
       fim[o] = 0.0;
     }
+    // The relative damping psi of the couplings: a damping falling with the
+    // frequency, psi / (2 pi) k / omega, so a constant imaginary stiffness.
+    if (sys.has_psi != 0) {
+      const double dh = sys.diag_h(v + 1), eh = sys.edge_h(v + 1);
+      for (int o = 0; o < no; ++o) {
+        dim[o] += dh;
+        yim[o] += eh;
+      }
+    }
   }
   const double ratio = n / run.sweep.n_rated;
   const double omega2 = big_omega * big_omega;
@@ -548,10 +483,10 @@ void solve_speed(double n, Scratch& s) {
     s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
   }
   // Leaves first: fold each node into its parent.
-  const int peeled = static_cast<int>(run.peeled.size());
+  const int peeled = sys.npeeled;
   for (int q = peeled - 1; q >= 0; --q) {
-    const int v = run.peeled[static_cast<std::size_t>(q)];
-    const int p = run.parent[static_cast<std::size_t>(v)];
+    const int v = sys.peeled(q + 1) - 1;
+    const int p = sys.parent(v + 1) - 1;
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict dre = &s.d_re[vo];
     double* __restrict dim = &s.d_im[vo];
@@ -598,8 +533,8 @@ void solve_speed(double n, Scratch& s) {
   solve_core(big_omega, s);
   // Roots first: x_v = F_v / D_v + t_v x_parent.
   for (int q = 0; q < peeled; ++q) {
-    const int v = run.peeled[static_cast<std::size_t>(q)];
-    const int p = run.parent[static_cast<std::size_t>(v)];
+    const int v = sys.peeled(q + 1) - 1;
+    const int p = sys.parent(v + 1) - 1;
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict xre = &s.x_re[vo];
     double* __restrict xim = &s.x_im[vo];
@@ -898,8 +833,9 @@ std::size_t index(int32_t s, int32_t o, int32_t item) {
 // Amplitudes of every order and the synthesis of every item at speed s.
 void store_speed(int32_t sp, Scratch& s) {
   const int no = static_cast<int>(run.orders.size());
-  const int nodes = run.nmass;
-  // Angles, sampled two inertias at a time.
+  const ShaftSystem& sys = run.sys;
+  const int nodes = sys.ndof;
+  // Referred angles, sampled two degrees of freedom at a time.
   for (int v = 0; v < nodes; v += 2) {
     const std::size_t v0 = static_cast<std::size_t>(v), v1 = v0 + 1;
     const bool pair = v + 1 < nodes;
@@ -907,22 +843,37 @@ void store_speed(int32_t sp, Scratch& s) {
            pair ? &s.x_im[v1 * no] : nullptr, no, s, &s.samples[v0 * 2 * s.m],
            pair ? &s.samples[v1 * 2 * s.m] : nullptr);
   }
+  const std::size_t un = static_cast<std::size_t>(nodes);
+  double* dof_amp = s.dof_amp.data();
   for (int v = 0; v < nodes; ++v) {
     const double* xre = &s.x_re[static_cast<std::size_t>(v) * no];
     const double* xim = &s.x_im[static_cast<std::size_t>(v) * no];
     for (int o = 0; o < no; ++o)
-      run.amp[index(sp, o + 1, v)] = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+      dof_amp[static_cast<std::size_t>(o + 1) * un + static_cast<std::size_t>(v)] =
+          std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
     const double* smp = &s.samples[static_cast<std::size_t>(v) * 2 * s.m];
-    run.amp[index(sp, 0, v)] = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+    dof_amp[v] = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+  }
+  // Real angles: each inertia's ratio times its degree of freedom's angle.
+  for (int j = 1; j <= run.nmass; ++j) {
+    const std::size_t v = static_cast<std::size_t>(sys.dof(j) - 1);
+    const double r = sys.ratio(j);
+    for (int o = 0; o <= no; ++o)
+      run.amp[index(sp, o, j - 1)] = r * dof_amp[static_cast<std::size_t>(o) * un + v];
   }
   // Elastic torques: the samples follow from the angles' samples.
   std::vector<double>& tsmp = s.samples;
   const std::size_t tail = static_cast<std::size_t>(nodes) * 2 * s.m;
   const int width = 2 * s.m;
+  const int items = run.nmass;
   for (int k = 0; k < run.nstif; ++k) {
-    const STIFFNESS& shaft = STIFF(k + 1);
-    const int a = shaft.nodes(1) - 1, b = shaft.nodes(2) - 1;
-    const double stiff = shaft.stiff;
+    // A rigid mesh has no twist, and an element whose ends are one degree
+    // of freedom neither: their torques stay 0.
+    const int e = sys.element_of(k + 1);
+    if (e == 0 || sys.elem(e).a == sys.elem(e).b) continue;
+    const ShaftElement& el = sys.elem(e);
+    const int a = el.a - 1, b = el.b - 1;
+    const double stiff = el.torque_gain;
     const double* are = &s.x_re[static_cast<std::size_t>(a) * no];
     const double* aim = &s.x_im[static_cast<std::size_t>(a) * no];
     for (int o = 0; o < no; ++o) {
@@ -933,7 +884,7 @@ void store_speed(int32_t sp, Scratch& s) {
       }
       s.c_re[static_cast<std::size_t>(o)] = stiff * r;
       s.c_im[static_cast<std::size_t>(o)] = stiff * i;
-      run.amp[index(sp, o + 1, nodes + k)] = stiff * std::sqrt(r * r + i * i);
+      run.amp[index(sp, o + 1, items + k)] = stiff * std::sqrt(r * r + i * i);
     }
     const double* sa = &tsmp[static_cast<std::size_t>(a) * width];
     double* out = &tsmp[tail];
@@ -943,7 +894,7 @@ void store_speed(int32_t sp, Scratch& s) {
     } else {
       for (int j = 0; j < width; ++j) out[j] = stiff * sa[j];
     }
-    run.amp[index(sp, 0, nodes + k)] =
+    run.amp[index(sp, 0, items + k)] =
         half_range_of_samples(s.c_re.data(), s.c_im.data(), run.harmonic.data(), no, out, s);
   }
 }
@@ -1004,8 +955,8 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.amp.shrink_to_fit();
   if (!check_model_for_analysis(message)) return false;
   if (!check_sweep(message) || !check_damping(message)) return false;
+  build_shaft_system(run.sys);
   if (!build_forces(request, message)) return false;
-  build_tree();
 
   run.request = request;
   run.sweep = forced_sweep;
@@ -1047,7 +998,8 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   double solving = 0.0;
   run.amp.assign(static_cast<std::size_t>(values), 0.0);
   Scratch s;
-  s.size(NMASS, no);
+  s.size(run.sys.ndof, no);
+  s.dof_amp.assign(static_cast<std::size_t>(no + 1) * static_cast<std::size_t>(run.sys.ndof), 0.0);
   make_tables(s, run.harmonic.data(), no);
   s.samples.assign(static_cast<std::size_t>(NMASS + 1) * 2 * s.m, 0.0);
   for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
@@ -1104,6 +1056,11 @@ double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o) {
   if (kind == ForcedKind::kTorque) return torque;
   const double wp = run.wp[static_cast<std::size_t>(number - 1)];
   return wp > 0.0 ? torque / wp / 1.0e6 : 0.0;
+}
+
+int32_t forced_rigid_mesh(int32_t shaft) {
+  if (forced_results_valid() == 0 || shaft < 1 || shaft > run.nstif) return 0;
+  return run.sys.element_of(shaft) == 0 ? 1 : 0;
 }
 
 int32_t forced_engines_left_out(int32_t* out, int32_t capacity) {

@@ -53,6 +53,10 @@ double forced_order(int32_t o);
 // when kind is kStress.
 double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o);
 
+// 1 when stiffness `shaft` was a rigid gear mesh in the last run: it has no
+// twist, and its amplitudes are 0.
+int32_t forced_rigid_mesh(int32_t shaft);
+
 // The engines the last run left out for lack of excitation data, as a
 // list of numbers in `out` (1-based count returned).
 int32_t forced_engines_left_out(int32_t* out, int32_t capacity);
