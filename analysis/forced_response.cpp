@@ -843,19 +843,24 @@ void store_speed(int32_t sp, Scratch& s) {
            pair ? &s.x_im[v1 * no] : nullptr, no, s, &s.samples[v0 * 2 * s.m],
            pair ? &s.samples[v1 * 2 * s.m] : nullptr);
   }
+  // Without gears degree of freedom v is inertia v + 1 and its angle the
+  // real one: the amplitudes go straight to the results.
+  const bool geared = sys.geared != 0;
   const std::size_t un = static_cast<std::size_t>(nodes);
   double* dof_amp = s.dof_amp.data();
   for (int v = 0; v < nodes; ++v) {
     const double* xre = &s.x_re[static_cast<std::size_t>(v) * no];
     const double* xim = &s.x_im[static_cast<std::size_t>(v) * no];
-    for (int o = 0; o < no; ++o)
-      dof_amp[static_cast<std::size_t>(o + 1) * un + static_cast<std::size_t>(v)] =
-          std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+    const auto at = [&](int o) -> double& {
+      return geared ? dof_amp[static_cast<std::size_t>(o) * un + static_cast<std::size_t>(v)]
+                    : run.amp[index(sp, o, v)];
+    };
+    for (int o = 0; o < no; ++o) at(o + 1) = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
     const double* smp = &s.samples[static_cast<std::size_t>(v) * 2 * s.m];
-    dof_amp[v] = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+    at(0) = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
   }
   // Real angles: each inertia's ratio times its degree of freedom's angle.
-  for (int j = 1; j <= run.nmass; ++j) {
+  for (int j = 1; geared && j <= run.nmass; ++j) {
     const std::size_t v = static_cast<std::size_t>(sys.dof(j) - 1);
     const double r = sys.ratio(j);
     for (int o = 0; o <= no; ++o)

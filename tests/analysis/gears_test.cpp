@@ -203,8 +203,8 @@ TEST_F(Gears, RatiosOfOneChangeNothingAndCylindersTurnAtTheCrankshaftSpeed) {
 constexpr double kBore = 0.2, kStroke = 0.3;
 const double kPerBar = 1.0e5 * kPi / 4.0 * kBore * kBore * kStroke / 2.0;
 
-void excite_one_order(double order, double torque) {
-  Excitation& x = ENGS(1).excitation;
+void excite_one_order(double order, double torque, int k = 1) {
+  Excitation& x = ENGS(k).excitation;
   x = Excitation{};
   x.bore = kBore;
   x.stroke = kStroke;
@@ -219,7 +219,8 @@ void excite_one_order(double order, double torque) {
 // its own angle, a stiffness twisting by phi_a - phi_b r_a / r_b (as seen
 // on its first inertia's shaft), a rigid mesh a constraint
 // phi_b = phi_a r_b / r_a held by a multiplier.  Loss factor eta and psi add
-// i (eta + psi / 2 pi) k.
+// i (eta + psi / 2 pi) k.  Every cylinder fires at its firing angle plus
+// its engine's offset angle.
 std::vector<Complex> dense_real_solve(double speed, double order, double torque, double eta) {
   const int n = NMASS;
   int nrigid = 0;
@@ -231,7 +232,10 @@ std::vector<Complex> dense_real_solve(double speed, double order, double torque,
   const auto ratio = [](int j) { return speed_ratio_of(MASSES(j)); };
   for (int j = 1; j <= n; ++j) {
     a(j - 1, j - 1) += Complex(-w * w * MASSES(j).amass, w * MASSES(j).dampex);
-    if (MASSES(j).icyleng_no(1) == 1) f(j - 1) = Complex(0.0, -torque);
+    const int k = MASSES(j).icyleng_no(1), c = MASSES(j).icyleng_no(2);
+    if (k == 0) continue;
+    const double phi = (ENGS(k).angle(c) + ENGS(k).offset_angle) * kPi / 180.0;
+    f(j - 1) = Complex(0.0, -torque) * std::exp(Complex(0.0, -order * phi));
   }
   int row = n;
   for (int s = 1; s <= NSTIF; ++s) {
@@ -285,6 +289,10 @@ TEST_F(Gears, ForcedResponseAgreesWithADenseSolveOfTheRealSystem) {
     MASSES(5).dampex = 4.0e4;
     engine(1, {1, 2}, 2, 1);
     excite_one_order(2.0, 5000.0);
+    // A second engine on the pinion, firing 50 degrees after engine 1.
+    engine(2, {1}, 2, 3);
+    ENGS(2).offset_angle = 50.0;
+    excite_one_order(2.0, 5000.0, 2);
     forced_sweep = ForcedSweep{100.0, 1000.0, 45.0, 750.0, 0.02};
     std::string message;
     ASSERT_TRUE(run_forced_response(ForcedRequest{}, &message)) << message;
