@@ -178,6 +178,10 @@ void GAUSEL(Square100& B, int NEQN, Vector100& X, int& ISING) {
 
 namespace {
 
+// K and the inertias as assembled, for the exact route.
+Square100 stiffness;
+Vector100 inertias;
+
 // K into AK, M^-1 into AMM1, A = K.M^-1, AK = A, from the referred shaft
 // system: n = its degrees of freedom.
 void assemble(const ShaftSystem& sys, int n) {
@@ -207,7 +211,15 @@ void assemble(const ShaftSystem& sys, int n) {
     idofar(1) = i;
     PUTSTF(AMM1, n, aminv, 1, idofar);
   }
-  PROD10(AK, AMM1, A, n);
+  stiffness = AK;
+  for (int i = 1; i <= n; ++i) inertias(i) = sys.inertia(i);
+  // A = K.M^-1.  M^-1 is diagonal, so every sum of PROD10 holds one product
+  // besides exact zeros, and 0 + K(i,j) / J(j) has its bits (a zero of
+  // either sign comes out +0 as there): the same A in n^2 steps, not n^3.
+  A.fill(0.0);
+  for (int j = 1; j <= n; ++j) {
+    for (int i = 1; i <= n; ++i) A(i, j) = 0.0 + AK(i, j) * AMM1(j, j);
+  }
   COPYIT(A.data(), AK.data(), kSquareElements, 1.0);
 }
 
@@ -224,15 +236,36 @@ SolverResult finish(SolverResult result, int n) {
   return result;
 }
 
-// Pass limit: n^3, but never fewer than kMinimumPasses.  n^3 alone stops
-// small models with close eigenvalues long before their diagonal settles (a
-// four-inertia drive with two similar branches needs some 400 passes, n^3 is
-// 64); a model that converges within n^3 passes is not affected.
-long pass_limit(int n) {
-  return std::max(static_cast<long>(n) * n * n, kMinimumPasses);
-}
-
 }  // namespace
+
+long lr_pass_limit(int n) {
+  // The first product fills the profile up to its suffix minima (see the
+  // profile iteration below), and later passes stay within it; a pass costs
+  // about the squares of that profile's row and column lengths.
+  double cost = 0.0;
+  int lo = n + 1, top = n + 1;
+  for (int i = n; i >= 1; --i) {
+    int first_row = i, first_column = i;
+    for (int j = 1; j < i; ++j) {
+      if (A(i, j) != 0.0) {
+        first_column = j;
+        break;
+      }
+    }
+    for (int j = 1; j < i; ++j) {
+      if (A(j, i) != 0.0) {
+        first_row = j;
+        break;
+      }
+    }
+    lo = std::min(lo, first_column);
+    top = std::min(top, first_row);
+    const double row = i - lo + 1, column = i - top + 1;
+    cost += row * row + column * column;
+  }
+  const double budget = 30.0 * n * n + 100000.0;
+  return std::max(static_cast<long>(budget / std::max(cost, 1.0)), kMinimumPasses);
+}
 
 SolverResult run_lr_iteration(LrPass pass) {
   build_shaft_system(shaft_system);
@@ -242,7 +275,7 @@ SolverResult run_lr_iteration(LrPass pass) {
   ZERMAT(AL);
   ZERMAT(AU);
   if (n == 0) return result;
-  const long limit = pass_limit(n);
+  const long limit = lr_pass_limit(n);
   bool converged = false;
   for (long k = 1; k <= limit; ++k) {
     const int failed = pass(n);
@@ -416,15 +449,39 @@ int profile_pass(int n) {
 
 }  // namespace
 
-SolverResult CALCULATE_MODES() {
+SolverResult lr_iteration() {
   Profile& p = profile;
-  for (int i = 1; i <= NMASS && i <= kMaxNodes; ++i) {
+  for (int i = 1; i <= kMaxNodes; ++i) {
     p.plo[i] = 1;
     p.ptop[i] = 1;
     p.llo[i] = i;
     p.ltop[i] = i;
   }
   return run_lr_iteration(profile_pass);
+}
+
+SolverResult CALCULATE_MODES() {
+  SolverResult result = lr_iteration();
+  result.lr_status = result.status;
+  const int n = shaft_system.ndof;
+  mode_shape_count = 0;
+  if (n <= 0) return result;
+  // The LR values of a finished iteration, converged or not, are the seeds;
+  // one that broke off leaves none.
+  const bool seeded =
+      result.status == SolverStatus::kConverged || result.status == SolverStatus::kNotConverged;
+  const Vector100 seeds = EIGS;
+  const ExactModes exact =
+      solve_modes_exactly(n, stiffness, inertias, seeded ? &seeds : nullptr, EIGS, mode_shapes);
+  result.kept = exact.kept;
+  result.dense = !exact.tree;
+  if (!exact.finite) {
+    result.status = SolverStatus::kBrokeDown;
+    return result;
+  }
+  mode_shape_count = n;
+  result.status = SolverStatus::kConverged;
+  return result;
 }
 
 // ---- Mode shapes -------------------------------------------------------------
@@ -497,6 +554,30 @@ double shape_residual(const Square100& A, int n, double EIG, const Vector100& x)
   return scale > 0.0 ? rmax / scale : (rmax > 0.0 ? 1.0 : 0.0);
 }
 
+// The reference amplitude divides the whole shape, so it must be one the
+// mode really moves: a reference inertia at rest (a hub between two equal
+// branches) holds only rounding noise, and the shape is then scaled on its
+// largest amplitude instead, as with IREF 0.
+void scale_shape(Vector100& AMOD, int n, int IREF, int* IUSED) {
+  int largest = 0;
+  for (int i = 1; i <= n; ++i) {
+    if (largest == 0 || std::fabs(AMOD(i)) > std::fabs(AMOD(largest))) largest = i;
+  }
+  int ref = 0;
+  if (IREF > 0 && IREF <= n) {
+    ref = std::fabs(AMOD(IREF)) > kRestRatio * std::fabs(AMOD(largest)) ? IREF : largest;
+  } else if (IREF == 0) {
+    ref = largest;
+  }
+  const double s = ref > 0 ? AMOD(ref) : 0.0;
+  if (std::fabs(s) > kPivotLimit) {
+    for (int i = 1; i <= n; ++i) AMOD(i) /= s;
+  } else {
+    ref = 0;
+  }
+  if (IUSED) *IUSED = ref;
+}
+
 }  // namespace
 
 void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& AMOD, int IREF,
@@ -523,27 +604,17 @@ void EIGVEC(const Square100& A, Square100& B, int ISIZE, double EIG, Vector100& 
     null_vector_complete_pivoting(B, n, AMOD);
     if (ising == 0 && shape_residual(A, n, EIG, AMOD) >= residual) AMOD = first;
   }
-  // The reference amplitude divides the whole shape, so it must be one the
-  // mode really moves: a reference inertia at rest (a hub between two equal
-  // branches) holds only rounding noise, and the shape is then scaled on its
-  // largest amplitude instead, as with IREF 0.
-  int largest = 0;
-  for (int i = 1; i <= n; ++i) {
-    if (largest == 0 || std::fabs(AMOD(i)) > std::fabs(AMOD(largest))) largest = i;
+  scale_shape(AMOD, n, IREF, IUSED);
+}
+
+void mode_shape(int mode, Vector100& AMOD, int IREF, int* IUSED) {
+  const int n = mode_shape_count;
+  if (mode < 1 || mode > n) {
+    if (IUSED) *IUSED = 0;
+    return;
   }
-  int ref = 0;
-  if (IREF > 0 && IREF <= n) {
-    ref = std::fabs(AMOD(IREF)) > kRestRatio * std::fabs(AMOD(largest)) ? IREF : largest;
-  } else if (IREF == 0) {
-    ref = largest;
-  }
-  const double s = ref > 0 ? AMOD(ref) : 0.0;
-  if (std::fabs(s) > kPivotLimit) {
-    for (int i = 1; i <= n; ++i) AMOD(i) /= s;
-  } else {
-    ref = 0;
-  }
-  if (IUSED) *IUSED = ref;
+  for (int i = 1; i <= n; ++i) AMOD(i) = mode_shapes(i, mode);
+  scale_shape(AMOD, n, IREF, IUSED);
 }
 
 }  // namespace spindra

@@ -1,8 +1,10 @@
 // The eigen solver: assembly of the stiffness matrix K and the inverse inertia
 // matrix M^-1 of the referred shaft system (analysis/shaft_system.h) built
 // from the model store, all eigenvalues of K.M^-1 by the unshifted
-// LR iteration (Crout factorisation A = L.U, then A <- U.L), and the mode
-// shape of one eigenvalue by Gaussian elimination.
+// LR iteration (Crout factorisation A = L.U, then A <- U.L), refined to full
+// accuracy (or found, where the iteration stalls or breaks down) with their
+// mode shapes by the exact symmetric route (analysis/exact_modes.cpp), and
+// the mode shape of one eigenvalue by Gaussian elimination.
 //
 // The matrices live in the store (AK, A, AMM1, AL, AU); only the leading
 // n x n block (n = the system's degrees of freedom: NMASS unless rigid gear
@@ -23,7 +25,6 @@ inline constexpr double kPivotLimit = 1.000000013351432e-10;  // 1e-10 in single
 inline constexpr double kRestRatio = 1.0e-6;
 inline constexpr double kFlushLimit = 1e-20;
 inline constexpr double kConvergenceLimit = 1e-8;
-inline constexpr long kMinimumPasses = 100000;   // pass limit of small models, see pass_limit
 inline constexpr double kShapeTolerance = 1e-8;  // relative residual of an accepted mode shape
 inline constexpr double kGauselSingular = 9.99999993922529e-09;  // 1e-8 in single precision
 
@@ -71,7 +72,7 @@ void GAUSEL(Square100& B, int NEQN, Vector100& X, int& ISING);
 enum class SolverStatus {
   kConverged,            // EIGS holds the eigenvalues, ascending
   kFactorisationFailed,  // a pivot below kPivotLimit (row in failed_row)
-  kNotConverged,         // the pass limit n^3 was reached
+  kNotConverged,         // the pass limit was reached
   kBrokeDown,            // the iterate stopped being finite
 };
 
@@ -79,16 +80,30 @@ struct SolverResult {
   SolverStatus status = SolverStatus::kConverged;
   int passes = 0;      // LR passes done
   int failed_row = 0;  // the row of the failing pivot
+  // CALCULATE_MODES: how the LR iteration itself ended, how many of its
+  // eigenvalues were exact enough to stand as they were, and whether the
+  // rest came from the dense route (a system with rings of shafts).
+  SolverStatus lr_status = SolverStatus::kConverged;
+  int kept = 0;
+  bool dense = false;
 };
 
-// Assembles K and M^-1 into AK and AMM1, A = K.M^-1 (also left in AK), and
-// runs the LR iteration on A.  Factorisation and product are restricted to
-// the profile of the iterate: entries that the iteration keeps exactly zero
-// are never computed, so EIGS comes out bit for bit as from the plain dense
-// iteration (the reference kept with the tests), far faster on sparse
-// models.  EIGS carries the previous run's values into the first convergence
-// test.
+// Assembles K and M^-1 into AK and AMM1, A = K.M^-1 (also left in AK), runs
+// the LR iteration on A (lr_iteration), and then finds every eigenpair to
+// full accuracy (solve_modes_exactly): EIGS ascending, each eigenvalue as
+// often as it occurs, and the shapes kept in mode_shapes.  LR eigenvalues
+// already exact to 1e-12 stand bit for bit; where the iteration stalls or
+// breaks down the others come from the exact route alone.  The status is
+// kConverged unless a value is not finite (kBrokeDown).
 SolverResult CALCULATE_MODES();
+
+// The LR iteration alone, as CALCULATE_MODES runs it first.  Factorisation
+// and product are restricted to the profile of the iterate: entries that the
+// iteration keeps exactly zero are never computed, so EIGS comes out bit for
+// bit as from the plain dense iteration (the reference kept with the tests),
+// far faster on sparse models.  EIGS carries the previous run's values into
+// the first convergence test.  The passes are limited by lr_pass_limit.
+SolverResult lr_iteration();
 
 // One LR pass on the leading n x n block of A: factorise A = L.U into AL and
 // AU, then A <- U.L.  Returns 0, or the row whose pivot failed.
@@ -96,6 +111,40 @@ using LrPass = int (*)(int n);
 // Assembles K and M^-1 as CALCULATE_MODES does and repeats `pass` until the
 // diagonal of A has converged, the pass limit is reached, or it breaks down.
 SolverResult run_lr_iteration(LrPass pass);
+
+// Pass limit of the LR iteration on the assembled A: a budget of work (about
+// 30 n^2 + 100000 multiply-adds) divided by the cost of one pass on the
+// profile of A, at least kMinimumPasses.  An iteration that needs more has
+// stalled on close eigenvalues, and the exact route is faster.
+inline constexpr long kMinimumPasses = 2;
+long lr_pass_limit(int n);
+
+// The symmetric route behind CALCULATE_MODES, on any symmetric stiffness
+// matrix K (leading n x n block) and inertias J(1..n) > 0.  Without rings of
+// shafts (the graph of K is a forest) every eigenvalue is found by bisection
+// on the inertia of K - sigma J in a leaves-first elimination, and its shape
+// by inverse iteration; otherwise by a dense symmetric solver.  `seeds`
+// (ascending, or null) are eigenvalues to keep where they are within 1e-12
+// of the true ones.  eigs receives the eigenvalues ascending, shapes the
+// J-orthonormal mode shapes in its columns (mode k in column k).
+struct ExactModes {
+  bool finite = false;  // every value found and finite
+  bool tree = false;    // found on the tree
+  int kept = 0;         // seeds kept
+};
+ExactModes solve_modes_exactly(int n, const Square100& K, const Vector100& J,
+                               const Vector100* seeds, Vector100& eigs, Square100& shapes);
+
+// The mode shapes of the last CALCULATE_MODES run, column k for EIGS(k), and
+// the order they belong to.  They stay valid, like AK and EIGS, until the
+// next run.
+inline Square100 mode_shapes;
+inline int mode_shape_count = 0;
+
+// Mode shape of mode `mode` of the last run into AMOD, scaled as EIGVEC
+// scales (IREF, rest rule, IUSED).  Repeated eigenvalues have their own,
+// orthogonal shapes.
+void mode_shape(int mode, Vector100& AMOD, int IREF, int* IUSED = nullptr);
 
 // Mode shape x of the eigenvalue EIG: K.x = EIG.M.x.  A is K.M^-1 (AK), B a
 // work matrix (A), AMOD receives x.  IREF > 0 scales x so that x(IREF) = 1;

@@ -296,8 +296,9 @@ namespace {
 // The results of the previous run, kept until the new run can stand in for
 // them.
 struct SavedResults {
-  Square100 ak, a, amm1, al, au;
+  Square100 ak, a, amm1, al, au, shapes;
   Vector100 eigs;
+  int shape_count = 0;
   ShaftSystem system;
 };
 SavedResults saved;
@@ -309,6 +310,8 @@ void save_results() {
   saved.al = AL;
   saved.au = AU;
   saved.eigs = EIGS;
+  saved.shapes = mode_shapes;
+  saved.shape_count = mode_shape_count;
   saved.system = shaft_system;
 }
 
@@ -319,6 +322,8 @@ void restore_results() {
   AL = saved.al;
   AU = saved.au;
   EIGS = saved.eigs;
+  mode_shapes = saved.shapes;
+  mode_shape_count = saved.shape_count;
   shaft_system = saved.system;
 }
 
@@ -578,7 +583,7 @@ void write_mode_tables(ListFile& out) {
     // The shape is scaled on inertia 1, or on its largest amplitude when
     // inertia 1 stands still in this mode; the order tables name which.
     int reference = 1;
-    mode_shape(EIGS(i), EVEC, 1, &reference);
+    real_mode_shape(i, EVEC, 1, &reference);
     const double f = vpm(EIGS(i));
     write_mode_table(out, ipage, i1, ltab, f);
     ++ipage;
@@ -589,18 +594,22 @@ void write_mode_tables(ListFile& out) {
 
 }  // namespace
 
-void mode_shape(double eig, Vector100& evec, int iref, int* used) {
+void real_mode_shape(int mode, Vector100& evec, int iref, int* used) {
   const ShaftSystem& sys = shaft_system;
   if (sys.geared == 0) {
-    EIGVEC(AK, A, sys.ndof, eig, evec, iref, used);
+    mode_shape(mode, evec, iref, used);
     return;
   }
   // The shape of the degrees of freedom, turned into the real angles of the
   // inertias and scaled on those.
   Vector100 x;
   const int dof_ref = iref > 0 && iref <= sys.nmass ? sys.dof(iref) : 0;
-  EIGVEC(AK, A, sys.ndof, eig, x, dof_ref);
+  mode_shape(mode, x, dof_ref);
   const int n = sys.nmass;
+  if (mode < 1 || mode > mode_shape_count) {
+    if (used != nullptr) *used = 0;
+    return;
+  }
   for (int j = 1; j <= n; ++j) evec(j) = sys.ratio(j) * x(sys.dof(j));
   int largest = 0;
   for (int j = 1; j <= n; ++j) {

@@ -54,12 +54,12 @@ bool run_frequency_analysis(std::string* message);
 enum class AnalysisOutcome { kRefused, kWritten, kIncomplete };
 AnalysisOutcome frequency_analysis(std::string* message);
 
-// The mode shape of eigenvalue `eig` of the last run as the real angles of
-// the inertias (EIGVEC on the referred system, each degree of freedom's
-// angle times each inertia's speed ratio), scaled as EIGVEC scales: on
-// inertia `iref` (unless it rests in the mode) or, for 0, on the largest
-// amplitude.  `used` receives the inertia scaled on.
-void mode_shape(double eig, Vector100& evec, int iref, int* used);
+// The shape of mode `mode` (EIGS(mode)) of the last run as the real angles
+// of the inertias (mode_shape on the referred system, each degree of
+// freedom's angle times each inertia's speed ratio), scaled as EIGVEC
+// scales: on inertia `iref` (unless it rests in the mode) or, for 0, on the
+// largest amplitude.  `used` receives the inertia scaled on.
+void real_mode_shape(int mode, Vector100& evec, int iref, int* used);
 
 // The model sizes the results of the last run describe.  The mode-shape
 // overlay uses only these inertias and stiffnesses, so parts added after a

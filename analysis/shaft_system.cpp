@@ -1,5 +1,7 @@
 #include "analysis/shaft_system.h"
 
+#include "analysis/leaf_order.h"
+
 namespace spindra {
 
 namespace {
@@ -71,29 +73,20 @@ void build_tree(ShaftSystem& sys) {
       nbr[b][count[b]++] = a;
     }
   }
-  int degree[kMaxNodes + 1];
-  static int queue[3 * kMaxNodes + 1];
-  int tail = 0;
+  int peel[kMaxNodes], parent[kMaxNodes];
+  const int npeel = peel_leaves(
+      n,
+      [&](int v, auto&& visit) {
+        for (int i = 0; i < count[v + 1]; ++i) visit(nbr[v + 1][i] - 1);
+      },
+      peel, parent);
   bool removed[kMaxNodes + 1] = {};
-  for (int v = 1; v <= n; ++v) {
-    degree[v] = count[v];
-    if (degree[v] <= 1) queue[tail++] = v;
-    sys.parent(v) = 0;
-  }
-  int peel[kMaxNodes];
-  int npeel = 0;
-  for (int head = 0; head < tail; ++head) {
-    const int v = queue[head];
-    if (removed[v]) continue;
+  for (int q = 0; q < npeel; ++q) {
+    const int v = peel[q] + 1;
     removed[v] = true;
-    peel[npeel++] = v;
-    for (int i = 0; i < count[v]; ++i) {
-      const int w = nbr[v][i];
-      if (removed[w]) continue;
-      sys.parent(v) = w;
-      if (--degree[w] <= 1) queue[tail++] = w;
-    }
+    peel[q] = v;
   }
+  for (int v = 1; v <= n; ++v) sys.parent(v) = parent[v - 1] + 1;
   // Roots (and the core's neighbours) first.
   sys.npeeled = npeel;
   for (int q = 1; q <= npeel; ++q) sys.peeled(q) = peel[npeel - q];

@@ -66,7 +66,8 @@ struct ShaftSystem {
   Table<ShaftElement, 1, kMaxStiffnesses> elem;
   Table<int32_t, 1, kMaxStiffnesses> element_of;
 
-  // The tree elimination: degrees of freedom peeled leaves first are listed
+  // The tree elimination (the leaves-first order of analysis/leaf_order.h):
+  // degrees of freedom peeled leaves first are listed
   // here roots first (peeled(1..npeeled)); parent(v) is the one neighbour v
   // is folded into (0 for a root).  edge_* hold the sums of the elements
   // between v and its parent, diag_* the sums of everything on v's diagonal

@@ -212,7 +212,7 @@ int DRAW_MODAL() {
   const int32_t n = std::min(analysed_nmass, NMASS);
   const int32_t k = IFREQS(ICURRENT_FREQ);
   if (k < 1 || k > n) return 1;
-  mode_shape(EIGS(k), EVEC, 0, nullptr);
+  real_mode_shape(k, EVEC, 0, nullptr);
   COLOUR(2);
   const double scale = SCALE_MODE;
   const int32_t nstif = std::min(analysed_nstif, NSTIF);

@@ -547,36 +547,24 @@ TEST_F(Refusal, StiffnessOfZero) {
   expect_refused([] { STIFF(1).stiff = 0.0; }, "Stiffness 1");
 }
 
-// Two free parts: the factorisation breaks down; the user is told and the
-// previous results stay.
-TEST_F(Refusal, SolverFailureIsReported) {
-  expect_refused(
-      [] {
-        STIFF(1).nodes(2) = 2;  // no shaft to ground any more
-        STIFF(3).nodes(1) = 4;  // 3-4 becomes a separate free pair...
-        STIFF(3).nodes(2) = 3;
-        STIFF(2).nodes(1) = 1;  // ...apart from 1-2
-        STIFF(2).nodes(2) = 2;
-      },
-      "could not be found");
-}
-
-// A free pair numbered before a grounded disc: only one part is free to turn,
-// yet the factorisation breaks down.  The message says which inertias are
-// not joined and which part is free.
-TEST_F(Refusal, FreePartNumberedFirstIsExplained) {
+// Separate parts break the LR factorisation down, a free pair numbered
+// before a grounded disc as well; the analysis finds their frequencies all
+// the same: the pair's k (1/J1 + 1/J2) and the disc's k/J, the pair's
+// rigid-body mode left out.
+TEST_F(ListFileReport, SeparatePartsAreAnalysedTogether) {
   inertia(1, 1.0);
   inertia(2, 2.0);
   inertia(3, 1.5);
   shaft(1, 2, 1.0e5);
   shaft(3, 0, 2.0e5);
-  use_model_name("model");
-  std::string message;
-  EXPECT_FALSE(run_frequency_analysis(&message));
-  EXPECT_NE(message.find("No chain of shafts joins inertia 1 and inertia 3"), std::string::npos)
-      << message;
-  EXPECT_NE(message.find("the part with inertia 1 is free to turn"), std::string::npos) << message;
-  EXPECT_EQ(message.find("more than one of them"), std::string::npos) << message;
+  const auto lines = run();
+  EXPECT_EQ(IVALID, 1);
+  ASSERT_EQ(IFREQS(1), 2);
+  ASSERT_EQ(IFREQS(2), 3);
+  EXPECT_TRUE(FREQS(3).is_blank());
+  EXPECT_NEAR(EIGS(2), 2.0e5 / 1.5, 1e-9 * EIGS(2));
+  EXPECT_NEAR(EIGS(3), 1.5e5, 1e-9 * EIGS(3));
+  EXPECT_EQ(count(lines, "Table number"), 2);
 }
 
 // Values too far apart for the solver are named, not reported as a pivot.

@@ -1,4 +1,4 @@
-// The plain dense LR iteration: the reference that CALCULATE_MODES must
+// The plain dense LR iteration: the reference that lr_iteration must
 // match bit for bit, and the base line of the solver benchmark.  Used only by
 // the tests and the benchmarks.
 #pragma once
