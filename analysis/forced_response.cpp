@@ -86,6 +86,18 @@ struct Run {
 
 Run run;
 
+}  // namespace
+
+bool is_cycle_order(double order) {
+  // Relative to the order, so that orders written with a few decimals pass
+  // at any size; never below a half, the lowest order of a four-stroke cycle.
+  const double twice = order * 2.0;
+  return std::isfinite(order) && twice >= 1.0 - 1e-9 &&
+         std::fabs(twice - std::round(twice)) <= 1e-9 * twice;
+}
+
+namespace {
+
 bool has_excitation(const ENGINE& e) {
   return !(e.excitation == Excitation{});
 }
@@ -116,6 +128,10 @@ bool check_sweep(std::string* message) {
   if (w.n_rated <= 0.0)
     return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
                                " rev/min; it must be greater than zero.");
+  if (w.n_rated < w.n_to / 100.0 || w.n_rated > 100.0 * w.n_to)
+    return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
+                               " rev/min, not within a factor of 100 of the sweep up to " +
+                               number(w.n_to) + " rev/min (a slip in the exponent?).");
   if (w.eta < 0.0)
     return refuse(message, "The loss factor of the forced response is " + number(w.eta) +
                                "; it must not be negative.");
@@ -154,15 +170,13 @@ bool check_excitation(int k, std::string* message) {
     if (!std::isfinite(g.order) || !std::isfinite(g.a) || !std::isfinite(g.b) ||
         !std::isfinite(g.phase))
       return refuse(message, row + ": a value is not a number.");
-    if (g.order <= 0.0)
-      return refuse(message,
-                    row + " has order " + number(g.order) + "; orders must be greater than zero.");
     if (g.order > kMaxOrder)
       return refuse(message, row + " has order " + number(g.order) + "; orders up to " +
                                  number(kMaxOrder) + " are calculated.");
-    if (std::fabs(g.order * 2.0 - std::round(g.order * 2.0)) > 1e-9)
+    if (!is_cycle_order(g.order))
       return refuse(message, row + " has order " + number(g.order) +
-                                 "; an engine cycle has only whole and half orders.");
+                                 "; an engine cycle has only whole and half orders, the "
+                                 "lowest 0.5.");
     for (int h2 = 1; h2 < h; ++h2) {
       if (std::fabs(x.harm(h2).order - g.order) < 1e-9)
         return refuse(message, label + " lists order " + number(g.order) + " twice (harmonics " +
@@ -998,6 +1012,88 @@ void permissible_stresses(double uts, double ck, double d_mm, double lambda, dou
   if (tau2 != nullptr) *tau2 = t2;
 }
 
+// An engine whose torque at speed n (order index o, 0-based; -1 for every
+// order) is not a finite number, named with the values that make it so;
+// empty when every torque is finite.
+std::string torque_overflow(double n, int32_t o) {
+  const double big_omega = 2.0 * kPi * n / 60.0;
+  for (const ForceTerm& t : run.terms) {
+    if (o >= 0 && t.order != o) continue;
+    const int32_t j = t.node + 1;
+    const int32_t k = MASSES(j).icyleng_no(1);
+    const Excitation& x = ENGS(k).excitation;
+    const double load = std::pow(n / run.sweep.n_rated, t.load_exp);
+    const std::string at = " at " + number(n) + " rev/min";
+    if (!std::isfinite(t.gc_re) || !std::isfinite(t.gc_im) || !std::isfinite(t.gl_re) ||
+        !std::isfinite(t.gl_im))
+      return engine_label(k) + ": the gas torque of order " +
+             number(run.orders[static_cast<std::size_t>(t.order)]) +
+             " is not a finite number (bore " + number(x.bore * 1000.0) +
+             " mm, rated mean pressure " + number(x.p_rated) + " bar, or the harmonic's a and b).";
+    if ((t.gl_re != 0.0 || t.gl_im != 0.0) &&
+        (!std::isfinite(load) || !std::isfinite(load * t.gl_re) || !std::isfinite(load * t.gl_im)))
+      return engine_label(k) + ": the load exponent " + number(x.load_exp) +
+             " with the rated speed of " + number(run.sweep.n_rated) +
+             " rev/min gives a gas torque" + at + " that is not a finite number.";
+    const double w2 = big_omega * big_omega;
+    if (!std::isfinite(t.in_re * w2) || !std::isfinite(t.in_im * w2))
+      return engine_label(k) + ": the inertia torque" + at + " is not a finite number (speed " +
+             number(n) + " rev/min, reciprocating mass " + number(x.recip_mass) + " kg, stroke " +
+             number(x.stroke * 1000.0) + " mm).";
+  }
+  return {};
+}
+
+// Why the response at speed n (order index o) is not finite: an engine's
+// torque, else the speed.
+std::string non_finite_cause(double n, int32_t o) {
+  const std::string engine = torque_overflow(n, o);
+  if (!engine.empty()) return engine;
+  return "The speed of " + number(n) + " rev/min or the model's values are too large.";
+}
+
+// Every amplitude, stress and limit of the run is a finite number; else the
+// run is refused naming the first that is not and what made it so.
+bool check_results(std::string* message) {
+  const int32_t no = static_cast<int32_t>(run.orders.size());
+  for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
+    const double n = run.speeds[sp];
+    const std::string head = "The forced response is refused: ";
+    for (int32_t o = 0; o <= no; ++o) {
+      const std::string order =
+          o == 0 ? std::string("synthesised") : "order " + number(run.orders[static_cast<std::size_t>(o - 1)]);
+      for (int32_t item = 0; item < run.items; ++item) {
+        const double v = run.amp[index(static_cast<int32_t>(sp), o, item)];
+        const bool is_shaft = item >= run.nmass;
+        const double wp = is_shaft ? run.wp[static_cast<std::size_t>(item - run.nmass)] : 0.0;
+        if (std::isfinite(v) && (wp <= 0.0 || std::isfinite(v / wp / 1.0e6))) continue;
+        const std::string what =
+            !is_shaft ? "the angle of inertia " + std::to_string(item + 1)
+                      : (std::isfinite(v) ? "the stress" : "the torque") + std::string(" of shaft ") +
+                            std::to_string(item - run.nmass + 1);
+        std::string cause = non_finite_cause(n, o - 1);
+        if (std::isfinite(v))
+          cause = "Stiffness " + std::to_string(item - run.nmass + 1) + " has a diameter of " +
+                  number(STIFF(item - run.nmass + 1).diam * 1000.0) + " mm.";
+        return refuse(message, head + what + " at " + number(n) + " rev/min (" + order +
+                                   ") is not a finite number. " + cause);
+      }
+    }
+    for (int32_t shaft = 1; shaft <= run.nstif; ++shaft) {
+      double tau1 = 0.0, tau2 = 0.0;
+      forced_shaft_limits(shaft, n, &tau1, &tau2);
+      if (std::isfinite(tau1) && std::isfinite(tau2)) continue;
+      return refuse(message, head + "the permissible stresses of shaft " + std::to_string(shaft) +
+                                 " at " + number(n) +
+                                 " rev/min are not finite numbers (tensile strength " +
+                                 number(STIFF(shaft).uts) + " MPa, factor ck " +
+                                 number(STIFF(shaft).ck) + ", diameter " +
+                                 number(STIFF(shaft).diam * 1000.0) + " mm).");
+    }
+  }
+  return true;
+}
+
 bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.valid = 0;
   run.amp.clear();
@@ -1022,6 +1118,12 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   }
   if (run.speeds.empty())
     return refuse(message, "The forced-response sweep has no speed above zero.");
+  // The torques grow or shrink with the speed: at the ends of the sweep
+  // they are largest, so an overflow shows there before any solve.
+  for (const double n : {run.speeds.front(), run.speeds.back()}) {
+    const std::string overflow = torque_overflow(n, -1);
+    if (!overflow.empty()) return refuse(message, "The forced response is refused: " + overflow);
+  }
   const int no = static_cast<int>(run.orders.size());
   const double values = static_cast<double>(run.speeds.size()) * (no + 1) * run.items;
   if (values > kMaxKeptValues)
@@ -1059,6 +1161,12 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.timing.solves = solving;
   run.timing.total = now() - start;
   run.valid = 1;
+  if (!check_results(message)) {
+    run.valid = 0;
+    run.amp.clear();
+    run.amp.shrink_to_fit();
+    return false;
+  }
   if (message != nullptr) {
     message->clear();
     for (int k : run.left_out)

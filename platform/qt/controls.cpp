@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -327,6 +328,22 @@ void LayoutWindow::refuse_text(QLineEdit* e, const Item& it, const std::function
     const QSignalBlocker block(e);
     show();
     set_invalid_look(e, false);
+  }
+  show_refusal(e, message);
+}
+
+void LayoutWindow::show_refusal(QLineEdit* e, const std::string& message) {
+  if (menu_actions_ > 0) {
+    // A modal message inside a menu item's action runs its own event loop
+    // while the menu bar is still handling the key or click that chose the
+    // item; the menu bar can then be left in a state in which its next
+    // shortcut crashes the toolkit.  So it waits until the action is over
+    // (and any window the action opened has closed).
+    QPointer<QLineEdit> field(e);
+    QTimer::singleShot(20, this, [this, field, message] {
+      if (field && !closing_) show_refusal(field, message);
+    });
+    return;
   }
   lib_.show_message(desc_.caption, message);
   if (closing_) return;

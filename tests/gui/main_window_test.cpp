@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <unistd.h>
 
 #include <filesystem>
@@ -320,6 +321,39 @@ TEST_F(MainWindowTest, SaveWritesTheModelUnderTheForcedExtension) {
     EXPECT_EQ(now.str(), model_text());
     EXPECT_NE(now.str(), text.str());
     EXPECT_FALSE(fs::exists(dir_ / "copy.dat"));
+  });
+}
+
+// A field's refusal met while a menu is chosen by keyboard: the message
+// comes once the menu has done its work, and the menu bar takes keys after.
+TEST_F(MainWindowTest, AFieldRefusedByAKeyboardMenuLeavesTheMenuBarWorking) {
+  run([this] {
+    open(kExamples + "free-free-rotor.rtm");
+    QLineEdit* field = scale_field();
+    QApplication::setActiveWindow(main_);
+    field->setFocus();
+    replace_text(field, "abc");
+    QTest::keyClick(main_, Qt::Key_V, Qt::AltModifier);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr) << "Alt+V opens no menu";
+    QString refusal;
+    later([&] {
+      QWidget* box = QApplication::activeModalWidget();
+      ASSERT_NE(box, nullptr) << "no message";
+      refusal = qobject_cast<QMessageBox*>(box) ? qobject_cast<QMessageBox*>(box)->text() : "";
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTest::keyClick(popup, Qt::Key_I);
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    EXPECT_EQ(lib->messages(), 1);
+    EXPECT_TRUE(refusal.startsWith("Mode Scale")) << refusal.toStdString();
+    EXPECT_EQ(SCALE_MODE, 1.0);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : main_, Qt::Key_M,
+                    Qt::AltModifier);
+    popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr) << "Alt+M opens no menu";
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QApplication::processEvents();
   });
 }
 
