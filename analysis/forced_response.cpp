@@ -98,6 +98,12 @@ bool is_cycle_order(double order) {
 
 namespace {
 
+// A length given in m as the messages write it: in mm, or in m where the
+// mm would not be a finite number.
+std::string length_text(double metres) {
+  return std::isfinite(metres * 1000.0) ? number(metres * 1000.0) + " mm" : number(metres) + " m";
+}
+
 bool has_excitation(const ENGINE& e) {
   return !(e.excitation == Excitation{});
 }
@@ -146,18 +152,18 @@ bool check_excitation(int k, std::string* message) {
   for (double v : values)
     if (!std::isfinite(v)) return refuse(message, label + ": an excitation value is not a number.");
   if (x.bore <= 0.0)
-    return refuse(message, label + " has a bore of " + number(x.bore * 1000.0) +
-                               " mm; it must be greater than zero.");
+    return refuse(message, label + " has a bore of " + length_text(x.bore) +
+                               "; it must be greater than zero.");
   if (x.stroke <= 0.0)
-    return refuse(message, label + " has a stroke of " + number(x.stroke * 1000.0) +
-                               " mm; it must be greater than zero.");
+    return refuse(message, label + " has a stroke of " + length_text(x.stroke) +
+                               "; it must be greater than zero.");
   if (x.recip_mass < 0.0)
     return refuse(message,
                   label + " has a negative reciprocating mass of " + number(x.recip_mass) + " kg.");
   if (x.recip_mass > 0.0 && x.conrod <= x.stroke / 2.0)
-    return refuse(message, label + " has a connecting rod of " + number(x.conrod * 1000.0) +
-                               " mm, not longer than the crank radius of " +
-                               number(x.stroke * 500.0) + " mm.");
+    return refuse(message, label + " has a connecting rod of " + length_text(x.conrod) +
+                               ", not longer than the crank radius of " +
+                               length_text(x.stroke / 2.0) + ".");
   if (x.p_rated < 0.0)
     return refuse(message,
                   label + " has a negative rated mean pressure of " + number(x.p_rated) + " bar.");
@@ -1028,8 +1034,8 @@ std::string torque_overflow(double n, int32_t o) {
         !std::isfinite(t.gl_im))
       return engine_label(k) + ": the gas torque of order " +
              number(run.orders[static_cast<std::size_t>(t.order)]) +
-             " is not a finite number (bore " + number(x.bore * 1000.0) +
-             " mm, rated mean pressure " + number(x.p_rated) + " bar, or the harmonic's a and b).";
+             " is not a finite number (bore " + length_text(x.bore) + ", rated mean pressure " +
+             number(x.p_rated) + " bar, or the harmonic's a and b).";
     if ((t.gl_re != 0.0 || t.gl_im != 0.0) &&
         (!std::isfinite(load) || !std::isfinite(load * t.gl_re) || !std::isfinite(load * t.gl_im)))
       return engine_label(k) + ": the load exponent " + number(x.load_exp) +
@@ -1039,7 +1045,7 @@ std::string torque_overflow(double n, int32_t o) {
     if (!std::isfinite(t.in_re * w2) || !std::isfinite(t.in_im * w2))
       return engine_label(k) + ": the inertia torque" + at + " is not a finite number (speed " +
              number(n) + " rev/min, reciprocating mass " + number(x.recip_mass) + " kg, stroke " +
-             number(x.stroke * 1000.0) + " mm).";
+             length_text(x.stroke) + ").";
   }
   return {};
 }
@@ -1056,25 +1062,40 @@ std::string non_finite_cause(double n, int32_t o) {
 // run is refused naming the first that is not and what made it so.
 bool check_results(std::string* message) {
   const int32_t no = static_cast<int32_t>(run.orders.size());
+  // The report gives the engines' sizes in mm.
+  for (int k = 1; k <= NENG; ++k) {
+    const Excitation& x = ENGS(k).excitation;
+    if (ENGS(k).ncyl <= 0 || !has_excitation(ENGS(k))) continue;
+    if (std::isfinite(x.bore * 1000.0) && std::isfinite(x.stroke * 1000.0) &&
+        std::isfinite(x.conrod * 1000.0))
+      continue;
+    return refuse(message, "The forced response is refused: " + engine_label(k) +
+                               " has a bore, stroke or connecting rod too large to report "
+                               "in mm (bore " +
+                               number(x.bore) + " m, stroke " + number(x.stroke) + " m, rod " +
+                               number(x.conrod) + " m).");
+  }
+  const std::string head = "The forced response is refused: ";
   for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
     const double n = run.speeds[sp];
-    const std::string head = "The forced response is refused: ";
+    const int32_t s = static_cast<int32_t>(sp);
     for (int32_t o = 0; o <= no; ++o) {
-      const std::string order =
-          o == 0 ? std::string("synthesised") : "order " + number(run.orders[static_cast<std::size_t>(o - 1)]);
       for (int32_t item = 0; item < run.items; ++item) {
-        const double v = run.amp[index(static_cast<int32_t>(sp), o, item)];
-        const bool is_shaft = item >= run.nmass;
-        const double wp = is_shaft ? run.wp[static_cast<std::size_t>(item - run.nmass)] : 0.0;
+        const double v = run.amp[index(s, o, item)];
+        const int32_t shaft = item - run.nmass + 1;  // < 1 for an inertia
+        const double wp = shaft >= 1 ? run.wp[static_cast<std::size_t>(shaft - 1)] : 0.0;
         if (std::isfinite(v) && (wp <= 0.0 || std::isfinite(v / wp / 1.0e6))) continue;
-        const std::string what =
-            !is_shaft ? "the angle of inertia " + std::to_string(item + 1)
-                      : (std::isfinite(v) ? "the stress" : "the torque") + std::string(" of shaft ") +
-                            std::to_string(item - run.nmass + 1);
+        const std::string order =
+            o == 0 ? std::string("synthesised")
+                   : "order " + number(run.orders[static_cast<std::size_t>(o - 1)]);
+        std::string what = "the angle of inertia " + std::to_string(item + 1);
         std::string cause = non_finite_cause(n, o - 1);
-        if (std::isfinite(v))
-          cause = "Stiffness " + std::to_string(item - run.nmass + 1) + " has a diameter of " +
-                  number(STIFF(item - run.nmass + 1).diam * 1000.0) + " mm.";
+        if (shaft >= 1) what = "the torque of shaft " + std::to_string(shaft);
+        if (std::isfinite(v)) {
+          what = "the stress of shaft " + std::to_string(shaft);
+          cause = "Stiffness " + std::to_string(shaft) + " has a diameter of " +
+                  length_text(STIFF(shaft).diam) + ".";
+        }
         return refuse(message, head + what + " at " + number(n) + " rev/min (" + order +
                                    ") is not a finite number. " + cause);
       }
@@ -1082,13 +1103,19 @@ bool check_results(std::string* message) {
     for (int32_t shaft = 1; shaft <= run.nstif; ++shaft) {
       double tau1 = 0.0, tau2 = 0.0;
       forced_shaft_limits(shaft, n, &tau1, &tau2);
-      if (std::isfinite(tau1) && std::isfinite(tau2)) continue;
+      const double wp = run.wp[static_cast<std::size_t>(shaft - 1)];
+      const double torque = run.amp[index(s, 0, run.nmass + shaft - 1)];
+      const double stress = wp > 0.0 ? torque / wp / 1.0e6 : 0.0;
+      if (std::isfinite(tau1) && std::isfinite(tau2) &&
+          (tau1 <= 0.0 || std::isfinite(stress / tau1)))
+        continue;
       return refuse(message, head + "the permissible stresses of shaft " + std::to_string(shaft) +
                                  " at " + number(n) +
-                                 " rev/min are not finite numbers (tensile strength " +
+                                 " rev/min, or the stress over them, are not finite numbers "
+                                 "(tensile strength " +
                                  number(STIFF(shaft).uts) + " MPa, factor ck " +
                                  number(STIFF(shaft).ck) + ", diameter " +
-                                 number(STIFF(shaft).diam * 1000.0) + " mm).");
+                                 length_text(STIFF(shaft).diam) + ").");
     }
   }
   return true;

@@ -86,8 +86,8 @@ bool check_stiffnesses(std::string* message) {
     if (!std::isfinite(shaft.diam) || !std::isfinite(shaft.bore))
       return refuse(message, label + " has a shaft diameter or bore that is not a number.");
     if (shaft.diam > kMaxShaftDiameter)
-      return refuse(message, label + " has a shaft diameter of " + number(shaft.diam * 1000.0) +
-                                 " mm; a shaft is at most 100 m across.");
+      return refuse(message, label + " has a shaft diameter of " + number(shaft.diam) +
+                                 " m; a shaft is at most 100 m across.");
     if (shaft.diam > 0.0 && shaft.bore < 0.0)
       return refuse(message,
                     label + " has a negative bore of " + number(shaft.bore * 1000.0) + " mm.");
@@ -552,8 +552,8 @@ bool check_list_values(std::string* message) {
         const OrderLine line = order_line(k, ordno, f);
         if (!std::isfinite(line.speed) || !std::isfinite(line.vecsum) ||
             !std::isfinite(line.phase)) {
-          fault = "the order table of " + engine_label(k) + " (order " + number(ordno) + ") in " +
-                  mode;
+          fault =
+              "the order table of " + engine_label(k) + " (order " + number(ordno) + ") in " + mode;
           break;
         }
         ordno = ordno + ORDSTEP;

@@ -543,7 +543,7 @@ TEST_F(Refusal, BoreNotBelowDiameter) {
 // A diameter of 1e306 m once printed Inf in the Shaft Dia. column.
 TEST_F(Refusal, ShaftDiameterAbove100m) {
   expect_refused([] { STIFF(2).diam = 1e306; },
-                 "Stiffness 2 between inertias 1 and 2 has a shaft diameter of 1e+309 mm");
+                 "Stiffness 2 between inertias 1 and 2 has a shaft diameter of 1e+306 m");
 }
 // A diameter so small that its section modulus is 0: no stress to print.
 TEST_F(Refusal, StressThatIsNotFinite) {

@@ -64,8 +64,8 @@ void expect_finite_text(const std::string& path) {
         text.compare(i + 3, 5, "inity") != 0 && text.compare(i + 3, 5, "INITY") != 0;
     if (letter_before || letter_after) continue;
     const std::size_t from = text.rfind('\n', i) == std::string::npos ? 0 : text.rfind('\n', i) + 1;
-    fail(path + " holds a number that is not finite: " +
-         text.substr(from, text.find('\n', i) - from));
+    fail(path +
+         " holds a number that is not finite: " + text.substr(from, text.find('\n', i) - from));
   }
 }
 
