@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -1018,44 +1019,53 @@ void permissible_stresses(double uts, double ck, double d_mm, double lambda, dou
   if (tau2 != nullptr) *tau2 = t2;
 }
 
-// An engine whose torque at speed n (order index o, 0-based; -1 for every
-// order) is not a finite number, named with the values that make it so;
-// empty when every torque is finite.
-std::string torque_overflow(double n, int32_t o) {
+// Torques above this (N.m) come only from values far beyond any engine.
+constexpr double kAbsurdTorque = 1.0e30;
+
+// An engine whose gas or inertia torque at speed n (order index o, 0-based;
+// -1 for every order) is not a finite number or is above `limit`, named with
+// the values that make it so; empty when there is none.
+std::string torque_fault(double n, int32_t o, double limit) {
   const double big_omega = 2.0 * kPi * n / 60.0;
   for (const ForceTerm& t : run.terms) {
     if (o >= 0 && t.order != o) continue;
-    const int32_t j = t.node + 1;
-    const int32_t k = MASSES(j).icyleng_no(1);
+    const int32_t k = MASSES(t.node + 1).icyleng_no(1);
     const Excitation& x = ENGS(k).excitation;
-    const double load = std::pow(n / run.sweep.n_rated, t.load_exp);
+    const std::string order = number(run.orders[static_cast<std::size_t>(t.order)]);
     const std::string at = " at " + number(n) + " rev/min";
-    if (!std::isfinite(t.gc_re) || !std::isfinite(t.gc_im) || !std::isfinite(t.gl_re) ||
-        !std::isfinite(t.gl_im))
-      return engine_label(k) + ": the gas torque of order " +
-             number(run.orders[static_cast<std::size_t>(t.order)]) +
-             " is not a finite number (bore " + length_text(x.bore) + ", rated mean pressure " +
-             number(x.p_rated) + " bar, or the harmonic's a and b).";
-    if ((t.gl_re != 0.0 || t.gl_im != 0.0) &&
-        (!std::isfinite(load) || !std::isfinite(load * t.gl_re) || !std::isfinite(load * t.gl_im)))
-      return engine_label(k) + ": the load exponent " + number(x.load_exp) +
-             " with the rated speed of " + number(run.sweep.n_rated) +
-             " rev/min gives a gas torque" + at + " that is not a finite number.";
-    const double w2 = big_omega * big_omega;
-    if (!std::isfinite(t.in_re * w2) || !std::isfinite(t.in_im * w2))
-      return engine_label(k) + ": the inertia torque" + at + " is not a finite number (speed " +
-             number(n) + " rev/min, reciprocating mass " + number(x.recip_mass) + " kg, stroke " +
+    const auto size = [](double torque) {
+      return std::isfinite(torque) ? " is " + number(torque) + " N.m" : " is not a finite number";
+    };
+    const bool loaded = t.gl_re != 0.0 || t.gl_im != 0.0;
+    const double load = loaded ? std::pow(n / run.sweep.n_rated, t.load_exp) : 0.0;
+    const double gas = std::hypot(t.gc_re + load * t.gl_re, t.gc_im + load * t.gl_im);
+    if (!(gas <= limit)) {
+      if (loaded && !(std::fabs(std::log10(load)) <= 6.0))
+        return engine_label(k) + ": the gas torque of order " + order + at + size(gas) +
+               ", from the load exponent " + number(x.load_exp) + " with the rated speed of " +
+               number(run.sweep.n_rated) + " rev/min.";
+      return engine_label(k) + ": the gas torque of order " + order + at + size(gas) + " (bore " +
+             length_text(x.bore) + ", rated mean pressure " + number(x.p_rated) +
+             " bar, and the order's a and b).";
+    }
+    if (t.in_re == 0.0 && t.in_im == 0.0) continue;
+    const double inertia = std::hypot(t.in_re, t.in_im) * big_omega * big_omega;
+    if (!(inertia <= limit))
+      return engine_label(k) + ": the inertia torque of order " + order + at + size(inertia) +
+             " (reciprocating mass " + number(x.recip_mass) + " kg, stroke " +
              length_text(x.stroke) + ").";
   }
   return {};
 }
 
 // Why the response at speed n (order index o) is not finite: an engine's
-// torque, else the speed.
+// torque far too large there, else the speed or the model's other values.
 std::string non_finite_cause(double n, int32_t o) {
-  const std::string engine = torque_overflow(n, o);
+  const std::string engine = torque_fault(n, o, kAbsurdTorque);
   if (!engine.empty()) return engine;
-  return "The speed of " + number(n) + " rev/min or the model's values are too large.";
+  return "The speed of " + number(n) +
+         " rev/min, or the model's inertias, stiffnesses, damping or loss factor, are too "
+         "large.";
 }
 
 // Every amplitude, stress and limit of the run is a finite number; else the
@@ -1148,7 +1158,7 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   // The torques grow or shrink with the speed: at the ends of the sweep
   // they are largest, so an overflow shows there before any solve.
   for (const double n : {run.speeds.front(), run.speeds.back()}) {
-    const std::string overflow = torque_overflow(n, -1);
+    const std::string overflow = torque_fault(n, -1, std::numeric_limits<double>::max());
     if (!overflow.empty()) return refuse(message, "The forced response is refused: " + overflow);
   }
   const int no = static_cast<int>(run.orders.size());

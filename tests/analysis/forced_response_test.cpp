@@ -504,25 +504,32 @@ TEST_F(ForcedResponse, RefusesResultsThatAreNotFinite) {
     forced_sweep = ForcedSweep{500.0, 1500.0, 10.0, 1000.0, 0.0};
   };
   const std::vector<std::pair<std::function<void()>, std::string>> cases = {
-      {[] { ENGS(1).excitation.load_exp = -400.0; }, "the load exponent -400"},
       {[] {
-         ENGS(1).excitation.load_exp = 400.0;
-         forced_sweep.n_to = 1e5;
-         forced_sweep.n_step = 1e3;
+         ENGS(1).excitation.load_exp = -400.0;
+         forced_sweep = ForcedSweep{300.0, 1650.0, 50.0, 1500.0, 0.0};
        },
-       "the load exponent 400"},
+       "from the load exponent -400 with the rated speed of 1500 rev/min"},
+      {[] { ENGS(1).excitation.load_exp = -1200.0; }, "from the load exponent -1200"},
+      {[] {
+         ENGS(1).excitation.load_exp = 2.0;
+         forced_sweep.n_rated = 1e-300;
+         forced_sweep.n_to = 1e-299;
+         forced_sweep.n_from = 1e-300;
+         forced_sweep.n_step = 1e-300;
+       },
+       "at 1e-300 rev/min (synthesised) is not a finite number. The speed of 1e-300 rev/min"},
       {[] { ENGS(1).excitation.p_rated = 1e300; }, "rated mean pressure 1e+300 bar"},
-      {[] { ENGS(1).excitation.harm(1).a = 1e300; }, "gas torque of order 6"},
-      {[] { ENGS(1).excitation.harm(1).b = 1e300; }, "gas torque of order 6"},
-      {[] { ENGS(1).excitation.bore = 1e200; }, "bore 1e+203 mm"},
-      {[] { ENGS(1).excitation.recip_mass = 1e300; }, "reciprocating mass 1e+300 kg"},
+      {[] { ENGS(1).excitation.harm(1).a = 1e300; }, "the gas torque of order 6 at 500 rev/min is"},
+      {[] { ENGS(1).excitation.harm(1).b = 1e300; }, "the gas torque of order 6 at 500 rev/min is"},
+      {[] { ENGS(1).excitation.bore = 1e200; }, "not a finite number (bore 1e+203 mm"},
+      {[] { ENGS(1).excitation.recip_mass = 1e300; }, "(reciprocating mass 1e+300 kg"},
       {[] { forced_sweep = ForcedSweep{1e199, 1e200, 1e199, 1e200, 0.0}; },
-       "inertia torque at 1e+200 rev/min"},
+       "inertia torque of order 6 at 1e+199 rev/min is not a finite number"},
       {[] {
          ENGS(1).excitation.recip_mass = 0.0;
          forced_sweep = ForcedSweep{1e199, 1e200, 1e199, 1e200, 0.0};
        },
-       "1e+200 rev/min"},
+       "The speed of 1e+199 rev/min"},
   };
   for (const auto& [change, named] : cases) {
     model();

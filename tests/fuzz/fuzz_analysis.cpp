@@ -28,7 +28,7 @@ namespace {
 
 using namespace spindra;
 
-constexpr double kMaxFuzzSpeeds = 60.0;
+constexpr double kMaxFuzzSpeeds = 20.0;
 
 // The scratch folder, made once per process; its name holds no letters that
 // could spell a non-finite number.
@@ -95,11 +95,8 @@ bool has_forced_data() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool started = [] {
-    initialise_store();
-    return true;
-  }();
-  (void)started;
+  // Each input on its own: the reader keeps what a file does not carry.
+  initialise_store();
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::string model = scratch() + "/model.rtm";
   std::string message;
@@ -107,6 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (message.empty()) fail("a model was refused without a message");
     return 0;
   }
+  FILIN = model;  // the list file and the report go beside it
   blank_names();
   cap_sweep();
 
