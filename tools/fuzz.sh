@@ -7,7 +7,9 @@
 #                    analysis and the forced response, into files that must
 #                    hold only finite numbers.
 # Each starts from the examples and the inputs kept in tests/data/fuzz.  Any
-# crash, hang or sanitizer report fails.  Inputs it finds are kept in
+# crash, hang or sanitizer report fails; an input may take up to a minute
+# (the frequency analysis of a branched 100-inertia model takes seconds
+# under the sanitizers and coverage, on a busy machine tens of seconds).  Inputs it finds are kept in
 # build-fuzz/crashes; once mended, copy them to tests/data/fuzz, where CTest
 # replays every one (the *_replay tests of the normal build).
 set -euo pipefail
@@ -32,7 +34,7 @@ for name in "${fuzzers[@]}"; do
   mkdir -p "$corpus"
   cp "$root"/examples/*.rtm "$seeds"/* "$corpus"/
   echo "== $name, $share s"
-  "$dir/tests/$name" "$corpus" -max_total_time="$share" -timeout=10 \
+  "$dir/tests/$name" "$corpus" -max_total_time="$share" -timeout=60 \
     -rss_limit_mb=2048 -artifact_prefix="$dir/crashes/$name-" -print_final_stats=1 2>&1 |
     tail -n 15
 done

@@ -62,6 +62,16 @@ STRINGS = ["0", "1", "-1", "-0", "0.0", "1e308", "-1e308", "1e309", "1e-320", "4
            "1e-5", "3.14159", "100", "101", "-100", "1000000", "1e20", "-1e20", "0.0001"]
 
 
+def screenshot(path):
+    """The whole screen as a picture (ImageMagick's import); skipped without it."""
+    if shutil.which("import") is None:
+        return
+    try:
+        subprocess.run(["import", "-window", "root", path], env=XENV, timeout=30)
+    except subprocess.TimeoutExpired:
+        pass
+
+
 def xdo(*args, timeout=15):
     try:
         return subprocess.run(["xdotool", *map(str, args)], env=XENV, capture_output=True,
@@ -462,8 +472,7 @@ class Run:
         return True
 
     def evidence(self, tag):
-        subprocess.run(["import", "-window", "root", os.path.join(self.dir, "shots", f"{tag}.png")],
-                       env=XENV, timeout=30)
+        screenshot(os.path.join(self.dir, "shots", f"{tag}.png"))
         with open(os.path.join(self.dir, f"{tag}-gdb.txt"), "w") as f:
             for t in glob.glob(f"/proc/{self.pid}/task/*"):
                 try:
@@ -505,9 +514,7 @@ class Run:
                 last_health = time.time()
             if time.time() - last_shot > 30:
                 last_shot = time.time()
-                subprocess.run(["import", "-window", "root", os.path.join(
-                    self.dir, "shots", f"t{int(time.time() - self.t0):04d}.png")], env=XENV,
-                    timeout=30)
+                screenshot(os.path.join(self.dir, "shots", f"t{int(time.time() - self.t0):04d}.png"))
             if not wins:
                 # nothing viewable: maybe iconified, maybe between windows
                 time.sleep(0.3)
