@@ -1045,8 +1045,8 @@ std::string torque_fault(double n, int32_t o, double limit) {
                ", from the load exponent " + number(x.load_exp) + " with the rated speed of " +
                number(run.sweep.n_rated) + " rev/min.";
       return engine_label(k) + ": the gas torque of order " + order + at + size(gas) + " (bore " +
-             length_text(x.bore) + ", rated mean pressure " + number(x.p_rated) +
-             " bar, and the order's a and b).";
+             length_text(x.bore) + ", stroke " + length_text(x.stroke) + ", rated mean pressure " +
+             number(x.p_rated) + " bar, and the order's a and b).";
     }
     if (t.in_re == 0.0 && t.in_im == 0.0) continue;
     const double inertia = std::hypot(t.in_re, t.in_im) * big_omega * big_omega;
