@@ -355,6 +355,9 @@ TEST_F(MainWindowTest, AFieldRefusedByAKeyboardMenuLeavesTheMenuBarWorking) {
     EXPECT_EQ(refusal, "Mode Scale: \"abc\" is not a number.");
     EXPECT_FALSE(menu_open) << "the message came while the menu was open";
     EXPECT_EQ(SCALE_MODE, 1.0);
+    // The window is active again once the field is selected for typing.
+    for (int i = 0; i < 200 && QApplication::activeWindow() != main_; ++i) QTest::qWait(10);
+    QTest::qWait(20);
     QWidget* focus = QApplication::focusWidget();
     QTest::keyClick(focus != nullptr ? focus : main_, Qt::Key_M, Qt::AltModifier);
     popup = QApplication::activePopupWidget();
