@@ -89,8 +89,9 @@ class LayoutWindow : public QDialog {
   // Refuses the text of number field `e` (item `it`) in a message, shows the
   // variable's value again and selects it.
   void refuse_text(QLineEdit* e, const layout::Item& it, const std::function<void()>& show);
-  // Shows the refusal `message` of field `e` and selects it for typing; from
-  // inside a menu action, not before the action has returned.
+  // Shows the refusal `message` of field `e` and selects it for typing; while
+  // a menu is open or a menu item's action runs, once the menu has closed
+  // and the action has returned.
   void show_refusal(QLineEdit* e, const std::string& message);
   bool has_ok_button() const;
   QWidget* make_toggle(const layout::Item& it);
