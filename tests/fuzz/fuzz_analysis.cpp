@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -38,6 +39,11 @@ const std::string& scratch() {
     ::mkdir(d.c_str(), 0700);
     return d;
   }();
+  // Removed at exit, before the name itself goes.
+  static const bool removed_at_exit = [] {
+    return std::atexit([] { std::filesystem::remove_all(scratch()); }) == 0;
+  }();
+  (void)removed_at_exit;
   return dir;
 }
 
