@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -74,6 +76,24 @@ struct Run {
 
 Run run;
 
+}  // namespace
+
+bool is_cycle_order(double order) {
+  // Relative to the order, so that orders written with a few decimals pass
+  // at any size; never below a half, the lowest order of a four-stroke cycle.
+  const double twice = order * 2.0;
+  return std::isfinite(order) && twice >= 1.0 - 1e-9 &&
+         std::fabs(twice - std::round(twice)) <= 1e-9 * twice;
+}
+
+namespace {
+
+// A length given in m as the messages write it: in mm, or in m where the
+// mm would not be a finite number.
+std::string length_text(double metres) {
+  return std::isfinite(metres * 1000.0) ? number(metres * 1000.0) + " mm" : number(metres) + " m";
+}
+
 bool has_excitation(const ENGINE& e) {
   return !(e.excitation == Excitation{});
 }
@@ -104,6 +124,10 @@ bool check_sweep(std::string* message) {
   if (w.n_rated <= 0.0)
     return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
                                " rev/min; it must be greater than zero.");
+  if (w.n_rated < w.n_to / 100.0 || w.n_rated > 100.0 * w.n_to)
+    return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
+                               " rev/min, not within a factor of 100 of the sweep up to " +
+                               number(w.n_to) + " rev/min (a slip in the exponent?).");
   if (w.eta < 0.0)
     return refuse(message, "The loss factor of the forced response is " + number(w.eta) +
                                "; it must not be negative.");
@@ -118,18 +142,18 @@ bool check_excitation(int k, std::string* message) {
   for (double v : values)
     if (!std::isfinite(v)) return refuse(message, label + ": an excitation value is not a number.");
   if (x.bore <= 0.0)
-    return refuse(message, label + " has a bore of " + number(x.bore * 1000.0) +
-                               " mm; it must be greater than zero.");
+    return refuse(message, label + " has a bore of " + length_text(x.bore) +
+                               "; it must be greater than zero.");
   if (x.stroke <= 0.0)
-    return refuse(message, label + " has a stroke of " + number(x.stroke * 1000.0) +
-                               " mm; it must be greater than zero.");
+    return refuse(message, label + " has a stroke of " + length_text(x.stroke) +
+                               "; it must be greater than zero.");
   if (x.recip_mass < 0.0)
     return refuse(message,
                   label + " has a negative reciprocating mass of " + number(x.recip_mass) + " kg.");
   if (x.recip_mass > 0.0 && x.conrod <= x.stroke / 2.0)
-    return refuse(message, label + " has a connecting rod of " + number(x.conrod * 1000.0) +
-                               " mm, not longer than the crank radius of " +
-                               number(x.stroke * 500.0) + " mm.");
+    return refuse(message, label + " has a connecting rod of " + length_text(x.conrod) +
+                               ", not longer than the crank radius of " +
+                               length_text(x.stroke / 2.0) + ".");
   if (x.p_rated < 0.0)
     return refuse(message,
                   label + " has a negative rated mean pressure of " + number(x.p_rated) + " bar.");
@@ -142,15 +166,13 @@ bool check_excitation(int k, std::string* message) {
     if (!std::isfinite(g.order) || !std::isfinite(g.a) || !std::isfinite(g.b) ||
         !std::isfinite(g.phase))
       return refuse(message, row + ": a value is not a number.");
-    if (g.order <= 0.0)
-      return refuse(message,
-                    row + " has order " + number(g.order) + "; orders must be greater than zero.");
     if (g.order > kMaxOrder)
       return refuse(message, row + " has order " + number(g.order) + "; orders up to " +
                                  number(kMaxOrder) + " are calculated.");
-    if (std::fabs(g.order * 2.0 - std::round(g.order * 2.0)) > 1e-9)
+    if (!is_cycle_order(g.order))
       return refuse(message, row + " has order " + number(g.order) +
-                                 "; an engine cycle has only whole and half orders.");
+                                 "; an engine cycle has only whole and half orders, the "
+                                 "lowest 0.5.");
     for (int h2 = 1; h2 < h; ++h2) {
       if (std::fabs(x.harm(h2).order - g.order) < 1e-9)
         return refuse(message, label + " lists order " + number(g.order) + " twice (harmonics " +
@@ -954,6 +976,118 @@ void permissible_stresses(double uts, double ck, double d_mm, double lambda, dou
   if (tau2 != nullptr) *tau2 = t2;
 }
 
+// Torques above this (N.m) come only from values far beyond any engine.
+constexpr double kAbsurdTorque = 1.0e30;
+
+// An engine whose gas or inertia torque at speed n (order index o, 0-based;
+// -1 for every order) is not a finite number or is above `limit`, named with
+// the values that make it so; empty when there is none.
+std::string torque_fault(double n, int32_t o, double limit) {
+  const double big_omega = 2.0 * kPi * n / 60.0;
+  for (const ForceTerm& t : run.terms) {
+    if (o >= 0 && t.order != o) continue;
+    const int32_t k = MASSES(t.node + 1).icyleng_no(1);
+    const Excitation& x = ENGS(k).excitation;
+    const std::string order = number(run.orders[static_cast<std::size_t>(t.order)]);
+    const std::string at = " at " + number(n) + " rev/min";
+    const auto size = [](double torque) {
+      return std::isfinite(torque) ? " is " + number(torque) + " N.m" : " is not a finite number";
+    };
+    const bool loaded = t.gl_re != 0.0 || t.gl_im != 0.0;
+    const double load = loaded ? std::pow(n / run.sweep.n_rated, t.load_exp) : 0.0;
+    const double gas = std::hypot(t.gc_re + load * t.gl_re, t.gc_im + load * t.gl_im);
+    if (!(gas <= limit)) {
+      if (loaded && !(std::fabs(std::log10(load)) <= 6.0))
+        return engine_label(k) + ": the gas torque of order " + order + at + size(gas) +
+               ", from the load exponent " + number(x.load_exp) + " with the rated speed of " +
+               number(run.sweep.n_rated) + " rev/min.";
+      return engine_label(k) + ": the gas torque of order " + order + at + size(gas) + " (bore " +
+             length_text(x.bore) + ", stroke " + length_text(x.stroke) + ", rated mean pressure " +
+             number(x.p_rated) + " bar, and the order's a and b).";
+    }
+    if (t.in_re == 0.0 && t.in_im == 0.0) continue;
+    const double inertia = std::hypot(t.in_re, t.in_im) * big_omega * big_omega;
+    if (!(inertia <= limit))
+      return engine_label(k) + ": the inertia torque of order " + order + at + size(inertia) +
+             " (reciprocating mass " + number(x.recip_mass) + " kg, stroke " +
+             length_text(x.stroke) + ").";
+  }
+  return {};
+}
+
+// Why the response at speed n (order index o) is not finite: an engine's
+// torque far too large there, else the speed or the model's other values.
+std::string non_finite_cause(double n, int32_t o) {
+  const std::string engine = torque_fault(n, o, kAbsurdTorque);
+  if (!engine.empty()) return engine;
+  return "The speed of " + number(n) +
+         " rev/min, or the model's inertias, stiffnesses, damping or loss factor, are too "
+         "large.";
+}
+
+// Every amplitude, stress and limit of the run is a finite number; else the
+// run is refused naming the first that is not and what made it so.
+bool check_results(std::string* message) {
+  const int32_t no = static_cast<int32_t>(run.orders.size());
+  // The report gives the engines' sizes in mm.
+  for (int k = 1; k <= NENG; ++k) {
+    const Excitation& x = ENGS(k).excitation;
+    if (ENGS(k).ncyl <= 0 || !has_excitation(ENGS(k))) continue;
+    if (std::isfinite(x.bore * 1000.0) && std::isfinite(x.stroke * 1000.0) &&
+        std::isfinite(x.conrod * 1000.0))
+      continue;
+    return refuse(message, "The forced response is refused: " + engine_label(k) +
+                               " has a bore, stroke or connecting rod too large to report "
+                               "in mm (bore " +
+                               number(x.bore) + " m, stroke " + number(x.stroke) + " m, rod " +
+                               number(x.conrod) + " m).");
+  }
+  const std::string head = "The forced response is refused: ";
+  for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
+    const double n = run.speeds[sp];
+    const int32_t s = static_cast<int32_t>(sp);
+    for (int32_t o = 0; o <= no; ++o) {
+      for (int32_t item = 0; item < run.items; ++item) {
+        const double v = run.amp[index(s, o, item)];
+        const int32_t shaft = item - run.nmass + 1;  // < 1 for an inertia
+        const double wp = shaft >= 1 ? run.wp[static_cast<std::size_t>(shaft - 1)] : 0.0;
+        if (std::isfinite(v) && (wp <= 0.0 || std::isfinite(v / wp / 1.0e6))) continue;
+        const std::string order =
+            o == 0 ? std::string("synthesised")
+                   : "order " + number(run.orders[static_cast<std::size_t>(o - 1)]);
+        std::string what = "the angle of inertia " + std::to_string(item + 1);
+        std::string cause = non_finite_cause(n, o - 1);
+        if (shaft >= 1) what = "the torque of shaft " + std::to_string(shaft);
+        if (std::isfinite(v)) {
+          what = "the stress of shaft " + std::to_string(shaft);
+          cause = "Stiffness " + std::to_string(shaft) + " has a diameter of " +
+                  length_text(STIFF(shaft).diam) + ".";
+        }
+        return refuse(message, head + what + " at " + number(n) + " rev/min (" + order +
+                                   ") is not a finite number. " + cause);
+      }
+    }
+    for (int32_t shaft = 1; shaft <= run.nstif; ++shaft) {
+      double tau1 = 0.0, tau2 = 0.0;
+      forced_shaft_limits(shaft, n, &tau1, &tau2);
+      const double wp = run.wp[static_cast<std::size_t>(shaft - 1)];
+      const double torque = run.amp[index(s, 0, run.nmass + shaft - 1)];
+      const double stress = wp > 0.0 ? torque / wp / 1.0e6 : 0.0;
+      if (std::isfinite(tau1) && std::isfinite(tau2) &&
+          (tau1 <= 0.0 || std::isfinite(stress / tau1)))
+        continue;
+      return refuse(message, head + "the permissible stresses of shaft " + std::to_string(shaft) +
+                                 " at " + number(n) +
+                                 " rev/min, or the stress over them, are not finite numbers "
+                                 "(tensile strength " +
+                                 number(STIFF(shaft).uts) + " MPa, factor ck " +
+                                 number(STIFF(shaft).ck) + ", diameter " +
+                                 length_text(STIFF(shaft).diam) + ").");
+    }
+  }
+  return true;
+}
+
 bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.valid = 0;
   run.amp.clear();
@@ -978,6 +1112,12 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   }
   if (run.speeds.empty())
     return refuse(message, "The forced-response sweep has no speed above zero.");
+  // The torques grow or shrink with the speed: at the ends of the sweep
+  // they are largest, so an overflow shows there before any solve.
+  for (const double n : {run.speeds.front(), run.speeds.back()}) {
+    const std::string overflow = torque_fault(n, -1, std::numeric_limits<double>::max());
+    if (!overflow.empty()) return refuse(message, "The forced response is refused: " + overflow);
+  }
   const int no = static_cast<int>(run.orders.size());
   const double values = static_cast<double>(run.speeds.size()) * (no + 1) * run.items;
   if (values > kMaxKeptValues)
@@ -1016,6 +1156,12 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.timing.solves = solving;
   run.timing.total = now() - start;
   run.valid = 1;
+  if (!check_results(message)) {
+    run.valid = 0;
+    run.amp.clear();
+    run.amp.shrink_to_fit();
+    return false;
+  }
   if (message != nullptr) {
     message->clear();
     for (int k : run.left_out)

@@ -30,6 +30,10 @@ enum class ForcedKind : int32_t {
   kStress = 3,  // MPa, per shaft with a diameter
 };
 
+// 1 when `order` can be a gas harmonic of an engine cycle: a whole or half
+// number (within a tolerance relative to the order) of at least 0.5.
+bool is_cycle_order(double order);
+
 // Runs the sweep.  False with a message (saying what and where) when the
 // model or the request is refused; the results of an earlier run are then
 // gone.  `message` may also carry notes on a successful run (engines left

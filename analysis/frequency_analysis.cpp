@@ -69,6 +69,9 @@ bool check_inertias(std::string* message) {
   return true;
 }
 
+// Larger than any shaft (m); the list file's millimetres would overflow.
+constexpr double kMaxShaftDiameter = 100.0;
+
 bool check_stiffnesses(std::string* message) {
   bool reached[kMaxNodes + 1] = {};
   for (int s = 1; s <= NSTIF; ++s) {
@@ -96,6 +99,9 @@ bool check_stiffnesses(std::string* message) {
                                  " N.m/rad. Every stiffness must be greater than zero.");
     if (!std::isfinite(shaft.diam) || !std::isfinite(shaft.bore))
       return refuse(message, label + " has a shaft diameter or bore that is not a number.");
+    if (shaft.diam > kMaxShaftDiameter)
+      return refuse(message, label + " has a shaft diameter of " + number(shaft.diam) +
+                                 " m; a shaft is at most 100 m across.");
     if (shaft.diam > 0.0 && shaft.bore < 0.0)
       return refuse(message,
                     label + " has a negative bore of " + number(shaft.bore * 1000.0) + " mm.");
@@ -592,6 +598,65 @@ void write_mode_tables(ListFile& out) {
   }
 }
 
+// Every number the mode and order tables will print is finite: the same
+// values write_mode_tables computes, checked before the list file is
+// created.  False naming the first that is not (the mode and the inertia,
+// stiffness or engine order); the previous results are then put back.
+bool check_list_values(std::string* message) {
+  const auto saved_evec = EVEC;
+  const auto saved_trq = TRQ;
+  const auto saved_twist = TWIST;
+  std::string fault;
+  int ltab = 0;
+  for (int i = 1; i <= NMASS && ltab < kMaxModeTables && fault.empty(); ++i) {
+    if (!(EIGS(i) > kOmegaLow)) continue;
+    ++ltab;
+    int reference = 1;
+    EIGVEC(AK, A, NMASS, EIGS(i), EVEC, 1, &reference);
+    const double f = vpm(EIGS(i));
+    const std::string mode = "mode " + std::to_string(i) + " (" + number(f) + " vpm)";
+    if (!std::isfinite(f)) fault = "the frequency of mode " + std::to_string(i);
+    for (int j = 1; j <= NMASS && fault.empty(); ++j) {
+      if (!std::isfinite(EVEC(j))) fault = "the amplitude of " + inertia_label(j) + " in " + mode;
+    }
+    for (int s = 1; s <= NSTIF && fault.empty(); ++s) {
+      const int a = STIFF(s).nodes(1), b = STIFF(s).nodes(2);
+      const double twist = b != 0 ? EVEC(a) - EVEC(b) : EVEC(a);
+      const double torque = STIFF(s).stiff * twist;
+      const double d = STIFF(s).diam, bore = STIFF(s).bore;
+      const double d4 = (d * d) * (d * d), b4 = (bore * bore) * (bore * bore);
+      if (!std::isfinite(twist) || !std::isfinite(torque))
+        fault = "the torque of " + stiffness_label(s) + " in " + mode;
+      else if (d > 0.0 && !std::isfinite(torque / ((d4 - b4) * kStressFactor / d)))
+        fault = "the stress of " + stiffness_label(s) + " in " + mode + ", with a diameter of " +
+                number(d * 1000.0) + " mm and a bore of " + number(bore * 1000.0) + " mm";
+    }
+    const int engines = engines_in_use();
+    for (int e = 1; e <= engines && fault.empty(); ++e) {
+      const int k = IENG_LIST(e);
+      prepare_engine(k);
+      double ordno = ORDMIN;
+      do {
+        const OrderLine line = order_line(k, ordno, f);
+        if (!std::isfinite(line.speed) || !std::isfinite(line.vecsum) ||
+            !std::isfinite(line.phase)) {
+          fault =
+              "the order table of " + engine_label(k) + " (order " + number(ordno) + ") in " + mode;
+          break;
+        }
+        ordno = ordno + ORDSTEP;
+      } while (ordno <= ORDMAX);
+    }
+  }
+  EVEC = saved_evec;
+  TRQ = saved_trq;
+  TWIST = saved_twist;
+  if (fault.empty()) return true;
+  restore_results();
+  return refuse(message, "The list file is not written: " + fault +
+                             " is not a finite number. The previous results are kept.");
+}
+
 }  // namespace
 
 void real_mode_shape(int mode, Vector100& evec, int iref, int* used) {
@@ -634,7 +699,7 @@ AnalysisOutcome frequency_analysis(std::string* message) {
   if (!check_model_for_analysis(message)) return AnalysisOutcome::kRefused;
   CALNDR(CDATE, CTIME);
   const FileName130 list_name = list_file_name();
-  if (!solve_modes(message)) return AnalysisOutcome::kRefused;
+  if (!solve_modes(message) || !check_list_values(message)) return AnalysisOutcome::kRefused;
   const std::string_view name = list_name.trimmed();
   ListFile out;
   if (!open_list_file(out, name, message)) return AnalysisOutcome::kRefused;

@@ -227,9 +227,9 @@ std::string excitation_error(int32_t k, const Excitation& e) {
   }
   for (int32_t i = 1; i <= e.nharm; ++i) {
     const Harmonic& h = e.harm(i);
-    if (!(h.order > 0.0) || !std::isfinite(h.order))
+    if (!is_cycle_order(h.order))
       return engine + "row " + std::to_string(i) + " has the order " + number_text(h.order) +
-             "; an order is above 0.";
+             "; an order is a whole or half number of 0.5 or more.";
     if (!std::isfinite(h.a) || !std::isfinite(h.b) || !std::isfinite(h.phase))
       return engine + "row " + std::to_string(i) + " has a value that is no number.";
     for (int32_t j = 1; j < i; ++j) {
