@@ -30,6 +30,10 @@ enum class ForcedKind : int32_t {
   kStress = 3,  // MPa, per shaft with a diameter
 };
 
+// 1 when `order` can be a gas harmonic of an engine cycle: a whole or half
+// number (within a tolerance relative to the order) of at least 0.5.
+bool is_cycle_order(double order);
+
 // Runs the sweep.  False with a message (saying what and where) when the
 // model or the request is refused; the results of an earlier run are then
 // gone.  `message` may also carry notes on a successful run (engines left
@@ -52,6 +56,10 @@ double forced_order(int32_t o);
 // cycle, all orders summed in phase).  0 for a shaft without a diameter
 // when kind is kStress.
 double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o);
+
+// 1 when stiffness `shaft` was a rigid gear mesh in the last run: it has no
+// twist, and its amplitudes are 0.
+int32_t forced_rigid_mesh(int32_t shaft);
 
 // The engines the last run left out for lack of excitation data, as a
 // list of numbers in `out` (1-based count returned).

@@ -274,10 +274,12 @@ int excitation_check() {
     for (int32_t i = 1; i <= e.nharm; ++i) {
       const Harmonic& h = e.harm(i);
       const std::string row = " (row " + std::to_string(i) + of + ")";
-      if (!(h.order > 0.0) || !std::isfinite(h.order))
+      // 1e-10 once passed "greater than 0" and wrote outside the response's tables.
+      if (!is_cycle_order(h.order))
         return refuse(&b.order,
                       "Row order" + row + ": " + number_text(h.order) +
-                          " is no engine order; an order is greater than 0.",
+                          " is no engine order; an order is a whole or half number of 0.5 or "
+                          "more.",
                       i);
       for (int32_t j = 1; j < i; ++j) {
         if (e.harm(j).order == h.order)

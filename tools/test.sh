@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: once as a normal
 # build, once with AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# model-file fuzzer for a short, fixed time.
+# fuzzers (model file reader, analyses) for a short, fixed time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/install-deps.sh"

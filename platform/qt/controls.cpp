@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -324,6 +325,23 @@ void LayoutWindow::refuse_text(QLineEdit* e, const Item& it, const std::function
     const QSignalBlocker block(e);
     show();
     set_invalid_look(e, false);
+  }
+  show_refusal(e, message);
+}
+
+void LayoutWindow::show_refusal(QLineEdit* e, const std::string& message) {
+  if (menu_actions_ > 0 || QApplication::activePopupWidget() != nullptr) {
+    // The field lost its focus to a menu that opens (the menu bar is still
+    // handling the key or click), or a menu item's action runs: a modal
+    // message now would run its own event loop inside the menu bar's event
+    // handling and can leave the menu bar in a state in which its next
+    // shortcut crashes the toolkit.  So the message waits until the menu
+    // has closed and the action is over (and any window it opened closed).
+    QPointer<QLineEdit> field(e);
+    QTimer::singleShot(20, this, [this, field, message] {
+      if (field && !closing_) show_refusal(field, message);
+    });
+    return;
   }
   lib_.show_message(desc_.caption, message);
   if (closing_) return;

@@ -389,6 +389,8 @@ TEST_F(DialogsTest, ValuesThatCannotMakeAModelKeepTheDialogOpen) {
   const Case inertia_cases[] = {
       {"Inertia         ", 0.0, &AMASS_IN, "Inertia: 0 kg.m^2 is no inertia"},
       {"Inertia         ", -2.5, &AMASS_IN, "Inertia: -2.5 kg.m^2 is no inertia"},
+      {"Speed ratio", 0.0, &b.create_ratio, "Speed ratio: 0 is outside 0.001 to 1000"},
+      {"Speed ratio", 2000.0, &b.create_ratio, "Speed ratio: 2000 is outside 0.001 to 1000"},
   };
   ITOGGLE_NODE();
   for (const Case& c : inertia_cases) {
@@ -405,6 +407,8 @@ TEST_F(DialogsTest, ValuesThatCannotMakeAModelKeepTheDialogOpen) {
     EXPECT_NE(lib.last_message.find(c.message), std::string::npos) << lib.last_message;
     EXPECT_EQ(lib.selected_field, c.selected);
     EXPECT_EQ(NMASS, 0);
+    AMASS_IN = 1.0;
+    b.create_ratio = 1.0;
   }
   // Refused, then corrected in the same dialog: stored.
   then([](const Window& w) {
@@ -450,6 +454,7 @@ TEST_F(DialogsTest, ValuesThatCannotMakeAModelKeepTheDialogOpen) {
       {"Shaft bore", -1.0, &b.create_bore, "Shaft bore: -1 mm is less than 0"},
       {"Shaft bore", 40.0, &b.create_bore, "Shaft bore: 40 mm is not less than the shaft "
                                            "diameter of 40 mm"},
+      {"Relative damping psi", -0.5, &b.create_psi, "Relative damping psi: -0.5 is less than 0"},
   };
   ITOGGLE_STIF();
   ASTIF_IN = 1.0e6;
@@ -477,6 +482,34 @@ TEST_F(DialogsTest, ValuesThatCannotMakeAModelKeepTheDialogOpen) {
   ILAST_VALID = 0;
   click(150, 50);
   EXPECT_EQ(NSTIF, 1);
+
+  // Between inertias of different speed ratios: a gear mesh, said on the
+  // status line; the check box makes it rigid, psi is kept, a ratio of 1 is
+  // stored as 0.
+  MASSES(2).speed_ratio = 0.5;
+  then([](const Window& w) {
+    w.real("Relative damping psi") = 0.9;
+    w.integer("Rigid gear mesh") = 1;
+    return 1;
+  });
+  ILAST_VALID = 0;
+  click(100, 50);
+  ILAST_VALID = 0;
+  click(150, 50);
+  ASSERT_EQ(NSTIF, 2);
+  EXPECT_EQ(STIFF(2).rigid, 1);
+  EXPECT_EQ(STIFF(2).psi, 0.9);
+  EXPECT_NE(REASON.str().find("Gear mesh between inertia 1 (ratio 1) and inertia 2 (ratio 0.5)"),
+            std::string::npos)
+      << REASON.str();
+  MTOGGLE_NODE();
+  then([](const Window& w) {
+    EXPECT_EQ(w.real("Speed ratio"), 0.5);
+    w.real("Speed ratio") = 1.0;
+    return 1;
+  });
+  click(150, 50, 2);
+  EXPECT_EQ(MASSES(2).speed_ratio, 0.0);
 }
 
 }  // namespace

@@ -253,6 +253,27 @@ TEST_F(ForcedDialogsTest, ExcitationRowsAndPressureCurveImport) {
     return 5;
   });
   EXCITATION_DIALOG();
+
+  // So is an order that is not a whole or half number of 0.5 or more (1e-10
+  // once reached the forced response and wrote outside its tables).
+  for (double order : {1e-10, 0.25, 2.7}) {
+    then([order](const Window& w) {
+      w.real("Bore") = 200.0;
+      w.real("Stroke") = 200.0;
+      w.real("Connecting rod") = 400.0;
+      callback(w, "&Add row", 0)();
+      w.real("Row order") = order;
+      callback(w, "Row order")();
+      return 4;
+    });
+    then_cancel();
+    EXCITATION_DIALOG();
+    EXPECT_NE(lib.last_message.find("Row order (row 1): "), std::string::npos) << lib.last_message;
+    EXPECT_NE(lib.last_message.find("an order is a whole or half number of 0.5 or more."),
+              std::string::npos)
+        << lib.last_message;
+    EXPECT_EQ(ENGS(1).excitation, Excitation{});
+  }
 }
 
 }  // namespace
