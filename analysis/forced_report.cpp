@@ -226,6 +226,7 @@ void write_shaft_table(Report& r) {
   r.end();
   r.empty();
   for (int s = 1; s <= NSTIF; ++s) {
+    if (forced_rigid_mesh(s) != 0) continue;  // no twist, no stress
     r.room(1);
     r.line().i(s, 5).blanks(6).text(STIFF(s).name.view());
     const ForcedPeak torque = forced_peak(ForcedKind::kTorque, s, 0, -1e300, 1e300);
@@ -297,6 +298,7 @@ void write_barred_ranges(Report& r) {
 void write_order_tables(Report& r) {
   const int no = forced_order_count();
   for (int s = 1; s <= NSTIF; ++s) {
+    if (forced_rigid_mesh(s) != 0) continue;
     const bool stress = STIFF(s).diam > 0.0;
     r.room(no + 5);
     r.empty();
@@ -491,9 +493,12 @@ void write_rows(std::FILE* file, bool with_case) {
   for (int s = 1; s <= forced_speed_count(); ++s) {
     const double n = forced_speed(s);
     for (int j = 1; j <= NMASS; ++j) rows(n, s, "angle", ForcedKind::kAngle, j);
-    for (int k = 1; k <= NSTIF; ++k) rows(n, s, "torque", ForcedKind::kTorque, k);
+    // A rigid gear mesh has no twist: no rows.
     for (int k = 1; k <= NSTIF; ++k)
-      if (STIFF(k).diam > 0.0) rows(n, s, "stress", ForcedKind::kStress, k);
+      if (forced_rigid_mesh(k) == 0) rows(n, s, "torque", ForcedKind::kTorque, k);
+    for (int k = 1; k <= NSTIF; ++k)
+      if (STIFF(k).diam > 0.0 && forced_rigid_mesh(k) == 0)
+        rows(n, s, "stress", ForcedKind::kStress, k);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "analysis/frequency_analysis.h"
 #include "analysis/leaf_order.h"
 #include "analysis/verdict.h"
+#include "analysis/shaft_system.h"
 #include "app/model/store.h"
 
 namespace spindra {
@@ -43,19 +45,14 @@ constexpr double kMaxKeptValues = 6.0e7;
 // One constant part of the torques on an inertia at one order: the complex
 // torque is gas_const + gas_load (N / N_rated)^load_exp + inertia Omega^2.
 struct ForceTerm {
-  int32_t node = 0;   // 0-based inertia
-  int32_t order = 0;  // 0-based order
+  int32_t node = 0;    // 0-based degree of freedom of the referred system
+  int32_t engine = 0;  // the engine whose cylinder it is
+  int32_t order = 0;   // 0-based order
   double load_exp = 0.0;
   double load_factor = 1.0;
   double gc_re = 0.0, gc_im = 0.0;
   double gl_re = 0.0, gl_im = 0.0;
   double in_re = 0.0, in_im = 0.0;
-};
-
-// A shaft between two inertias of the core.
-struct CoreEdge {
-  int32_t a = 0, b = 0;  // places in the core
-  double k = 0.0, c = 0.0;
 };
 
 struct Run {
@@ -76,22 +73,33 @@ struct Run {
   std::vector<int32_t> left_out;
   std::vector<double> wp;  // section modulus per shaft (0-based), 0 without diameter
 
-  // The elimination: the peeled inertias, parents before children, the
-  // parent of each (-1 for a root), and per inertia the sums of the shafts to
-  // its parent and of everything on its diagonal.
-  std::vector<int32_t> peeled;
-  std::vector<int32_t> parent;
-  std::vector<double> edge_k, edge_c;
-  std::vector<double> diag_k, diag_c, inertia;
-  std::vector<int32_t> core;        // inertias on rings of shafts
-  std::vector<int32_t> core_index;  // per inertia, its place in the core or -1
-  std::vector<CoreEdge> core_edges;
+  // The referred system the run solves: its degrees of freedom, elements and
+  // elimination order.
+  ShaftSystem sys;
   std::vector<ForceTerm> terms;
   double eta = 0.0;
   ForcedTiming timing;
 };
 
 Run run;
+
+}  // namespace
+
+bool is_cycle_order(double order) {
+  // Relative to the order, so that orders written with a few decimals pass
+  // at any size; never below a half, the lowest order of a four-stroke cycle.
+  const double twice = order * 2.0;
+  return std::isfinite(order) && twice >= 1.0 - 1e-9 &&
+         std::fabs(twice - std::round(twice)) <= 1e-9 * twice;
+}
+
+namespace {
+
+// A length given in m as the messages write it: in mm, or in m where the
+// mm would not be a finite number.
+std::string length_text(double metres) {
+  return std::isfinite(metres * 1000.0) ? number(metres * 1000.0) + " mm" : number(metres) + " m";
+}
 
 bool has_excitation(const ENGINE& e) {
   return !(e.excitation == Excitation{});
@@ -106,7 +114,8 @@ bool check_sweep(const LoadCase& c, std::string* message) {
   if (w == ForcedSweep{})
     return refuse(message,
                   "The model has no speed sweep for the forced response: give the speed "
-                  "range, the rated speed and the loss factor (Sweep).");
+                  "range, the rated speed and the loss factor " +
+                      data_place("Sweep", "the sweep record of the FORCED section") + ".");
   const bool named = NCASES > 0;
   const std::string who = named ? "Load case '" + c.name.str() + "': the sweep from "
                                 : "The forced-response sweep from ";
@@ -128,6 +137,10 @@ bool check_sweep(const LoadCase& c, std::string* message) {
   if (w.n_rated <= 0.0)
     return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
                                " rev/min; it must be greater than zero.");
+  if (w.n_rated < c.n_to / 100.0 || w.n_rated > 100.0 * c.n_to)
+    return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
+                               " rev/min, not within a factor of 100 of the sweep up to " +
+                               number(c.n_to) + " rev/min (a slip in the exponent?).");
   if (w.eta < 0.0)
     return refuse(message, "The loss factor of the forced response is " + number(w.eta) +
                                "; it must not be negative.");
@@ -153,18 +166,18 @@ bool check_excitation(int k, std::string* message) {
   for (double v : values)
     if (!std::isfinite(v)) return refuse(message, label + ": an excitation value is not a number.");
   if (x.bore <= 0.0)
-    return refuse(message, label + " has a bore of " + number(x.bore * 1000.0) +
-                               " mm; it must be greater than zero.");
+    return refuse(message, label + " has a bore of " + length_text(x.bore) +
+                               "; it must be greater than zero.");
   if (x.stroke <= 0.0)
-    return refuse(message, label + " has a stroke of " + number(x.stroke * 1000.0) +
-                               " mm; it must be greater than zero.");
+    return refuse(message, label + " has a stroke of " + length_text(x.stroke) +
+                               "; it must be greater than zero.");
   if (x.recip_mass < 0.0)
     return refuse(message,
                   label + " has a negative reciprocating mass of " + number(x.recip_mass) + " kg.");
   if (x.recip_mass > 0.0 && x.conrod <= x.stroke / 2.0)
-    return refuse(message, label + " has a connecting rod of " + number(x.conrod * 1000.0) +
-                               " mm, not longer than the crank radius of " +
-                               number(x.stroke * 500.0) + " mm.");
+    return refuse(message, label + " has a connecting rod of " + length_text(x.conrod) +
+                               ", not longer than the crank radius of " +
+                               length_text(x.stroke / 2.0) + ".");
   if (x.p_rated < 0.0)
     return refuse(message,
                   label + " has a negative rated mean pressure of " + number(x.p_rated) + " bar.");
@@ -177,15 +190,13 @@ bool check_excitation(int k, std::string* message) {
     if (!std::isfinite(g.order) || !std::isfinite(g.a) || !std::isfinite(g.b) ||
         !std::isfinite(g.phase))
       return refuse(message, row + ": a value is not a number.");
-    if (g.order <= 0.0)
-      return refuse(message,
-                    row + " has order " + number(g.order) + "; orders must be greater than zero.");
     if (g.order > kMaxOrder)
       return refuse(message, row + " has order " + number(g.order) + "; orders up to " +
                                  number(kMaxOrder) + " are calculated.");
-    if (std::fabs(g.order * 2.0 - std::round(g.order * 2.0)) > 1e-9)
+    if (!is_cycle_order(g.order))
       return refuse(message, row + " has order " + number(g.order) +
-                                 "; an engine cycle has only whole and half orders.");
+                                 "; an engine cycle has only whole and half orders, the "
+                                 "lowest 0.5.");
     for (int h2 = 1; h2 < h; ++h2) {
       if (std::fabs(x.harm(h2).order - g.order) < 1e-9)
         return refuse(message, label + " lists order " + number(g.order) + " twice (harmonics " +
@@ -205,11 +216,17 @@ bool check_damping(std::string* message) {
     any = any || c > 0.0;
   }
   for (int s = 1; s <= NSTIF; ++s) {
+    // A rigid gear mesh's damping is not used.
+    if (STIFF(s).rigid != 0) continue;
     const double c = STIFF(s).dampin;
     if (!std::isfinite(c) || c < 0.0)
       return refuse(message, "Stiffness " + std::to_string(s) + " has an internal damping of " +
                                  number(c) + " N.m.s/rad; it must not be negative.");
-    any = any || c > 0.0;
+    const double psi = STIFF(s).psi;
+    if (!std::isfinite(psi) || psi < 0.0)
+      return refuse(message, "Stiffness " + std::to_string(s) + " has a relative damping psi of " +
+                                 number(psi) + "; it must not be negative.");
+    any = any || c > 0.0 || psi > 0.0;
   }
   if (!any)
     return refuse(message,
@@ -217,73 +234,6 @@ bool check_damping(std::string* message) {
                   "internal damping on a shaft and loss factor 0): the response at a resonance "
                   "would be unbounded. Give damping or a loss factor.");
   return true;
-}
-
-// ---- The tree -----------------------------------------------------------------
-
-// Orders the inertias for the elimination: leaves are peeled off one after
-// another, each folded later into the one neighbour it still has (its
-// parent); what cannot be peeled (inertias on closed rings of shafts) is
-// the core, solved densely.  Parallel shafts add up.
-void build_tree() {
-  const int n = NMASS;
-  const std::size_t un = static_cast<std::size_t>(n);
-  std::vector<std::vector<int>> nbr(un);
-  run.diag_k.assign(un, 0.0);
-  run.diag_c.assign(un, 0.0);
-  run.inertia.assign(un, 0.0);
-  for (int j = 0; j < n; ++j) {
-    run.inertia[static_cast<std::size_t>(j)] = MASSES(j + 1).amass;
-    run.diag_c[static_cast<std::size_t>(j)] = MASSES(j + 1).dampex;
-  }
-  for (int s = 1; s <= NSTIF; ++s) {
-    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
-    run.diag_k[static_cast<std::size_t>(a)] += STIFF(s).stiff;
-    run.diag_c[static_cast<std::size_t>(a)] += STIFF(s).dampin;
-    if (b < 0) continue;
-    run.diag_k[static_cast<std::size_t>(b)] += STIFF(s).stiff;
-    run.diag_c[static_cast<std::size_t>(b)] += STIFF(s).dampin;
-    auto& na = nbr[static_cast<std::size_t>(a)];
-    if (std::find(na.begin(), na.end(), b) == na.end()) {
-      na.push_back(b);
-      nbr[static_cast<std::size_t>(b)].push_back(a);
-    }
-  }
-  int peel[kMaxNodes], parent[kMaxNodes];
-  const int peeled = peel_leaves(
-      n,
-      [&nbr](int v, auto&& visit) {
-        for (int w : nbr[static_cast<std::size_t>(v)]) visit(w);
-      },
-      peel, parent);
-  std::vector<char> removed(un, 0);
-  for (int p = 0; p < peeled; ++p) removed[static_cast<std::size_t>(peel[p])] = 1;
-  run.parent.assign(parent, parent + n);
-  run.peeled.assign(std::make_reverse_iterator(peel + peeled),
-                    std::make_reverse_iterator(peel));  // roots (and the core's neighbours) first
-  run.core.clear();
-  run.core_index.assign(un, -1);
-  for (int v = 0; v < n; ++v) {
-    if (removed[static_cast<std::size_t>(v)] != 0) continue;
-    run.core_index[static_cast<std::size_t>(v)] = static_cast<int>(run.core.size());
-    run.core.push_back(v);
-  }
-  run.edge_k.assign(un, 0.0);
-  run.edge_c.assign(un, 0.0);
-  run.core_edges.clear();
-  for (int s = 1; s <= NSTIF; ++s) {
-    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
-    if (b < 0) continue;
-    const int ca = run.core_index[static_cast<std::size_t>(a)];
-    const int cb = run.core_index[static_cast<std::size_t>(b)];
-    if (ca >= 0 && cb >= 0) {
-      run.core_edges.push_back({ca, cb, STIFF(s).stiff, STIFF(s).dampin});
-      continue;
-    }
-    const int child = run.parent[static_cast<std::size_t>(a)] == b ? a : b;
-    run.edge_k[static_cast<std::size_t>(child)] += STIFF(s).stiff;
-    run.edge_c[static_cast<std::size_t>(child)] += STIFF(s).dampin;
-  }
 }
 
 // ---- Excitation ---------------------------------------------------------------
@@ -326,7 +276,10 @@ bool build_forces(const ForcedRequest& request, const LoadCase& load, std::strin
         "No engine of the model has excitation data (bore, stroke, pressure and "
         "gas harmonics), so nothing excites the shafts.";
     if (NENG == 0) text = "The model has no engine, so nothing excites the shafts.";
-    return refuse(message, text + " Enter the excitation of an engine (Excitation).");
+    return refuse(message, text + " Enter the excitation of an engine " +
+                               data_place("Excitation",
+                                          "the excitation records of the FORCED section") +
+                               ".");
   }
   std::sort(run.orders.begin(), run.orders.end());
   run.orders.erase(std::unique(run.orders.begin(), run.orders.end(),
@@ -370,7 +323,9 @@ bool build_forces(const ForcedRequest& request, const LoadCase& load, std::strin
         // Phasor sums over the cylinders of this inertia: e^(-i n phi).
         double gas_re = 0.0, gas_im = 0.0, all_re = 0.0, all_im = 0.0;
         for (int bank = 1; bank <= banks; ++bank) {
-          const double phi = bank == 1 ? e.angle(c) : second_bank_angle(e, e.angle(c));
+          // The offset angle turns the whole engine against engine 1.
+          const double phi =
+              (bank == 1 ? e.angle(c) : second_bank_angle(e, e.angle(c))) + e.offset_angle;
           const double turn = -g.order * phi * kPi / 180.0;
           const double cr = std::cos(turn), ci = std::sin(turn);
           all_re += cr;
@@ -384,7 +339,8 @@ bool build_forces(const ForcedRequest& request, const LoadCase& load, std::strin
         const double pr = std::cos(g.phase * kPi / 180.0), pi = std::sin(g.phase * kPi / 180.0);
         const double ur = pi, ui = -pr;  // -i e^(i p)
         ForceTerm t;
-        t.node = j - 1;
+        t.node = run.sys.dof(j) - 1;
+        t.engine = k;
         t.order = o;
         // The one case of a model without load cases keeps each engine's
         // own load law; a load case sets the law of every engine.
@@ -434,13 +390,14 @@ struct Scratch {
   int32_t top = 0;                             // highest harmonic
   int32_t blocks = 0;                          // harmonics 1..top in fours
   std::vector<double> dense_re, dense_im;      // the item's coefficients by harmonic
+  std::vector<double> dof_amp;                 // per order (0 = synthesised) and degree of freedom
   void size(int n, int o) {
     const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
     for (auto* v : {&d_re, &d_im, &f_re, &f_im, &t_re, &t_im, &x_re, &x_im, &y_re, &y_im})
       v->assign(no, 0.0);
     c_re.assign(static_cast<std::size_t>(o), 0.0);
     c_im.assign(static_cast<std::size_t>(o), 0.0);
-    const std::size_t c = run.core.size();
+    const std::size_t c = static_cast<std::size_t>(run.sys.ncore);
     a_re.assign(c * c, 0.0);
     a_im.assign(c * c, 0.0);
     b_re.assign(c, 0.0);
@@ -452,7 +409,8 @@ struct Scratch {
 // folded into it: a dense complex solve per order by Gaussian elimination
 // with the largest pivot of each column.
 void solve_core(double big_omega, Scratch& s) {
-  const int c = static_cast<int>(run.core.size());
+  const ShaftSystem& sys = run.sys;
+  const int c = sys.ncore;
   if (c == 0) return;
   const int no = static_cast<int>(run.orders.size());
   const std::size_t uc = static_cast<std::size_t>(c);
@@ -465,19 +423,22 @@ void solve_core(double big_omega, Scratch& s) {
     std::fill(are, are + uc * uc, 0.0);
     std::fill(aim, aim + uc * uc, 0.0);
     for (int i = 0; i < c; ++i) {
-      const std::size_t vo =
-          static_cast<std::size_t>(run.core[static_cast<std::size_t>(i)]) * no + o;
+      const std::size_t vo = static_cast<std::size_t>(sys.core(i + 1) - 1) * no + o;
       are[i * uc + i] = s.d_re[vo];
       aim[i * uc + i] = s.d_im[vo];
       bre[i] = s.f_re[vo];
       bim[i] = s.f_im[vo];
     }
-    for (const CoreEdge& e : run.core_edges) {
-      const double yr = e.k, yi = run.eta * e.k + w * e.c;
-      are[e.a * uc + e.b] -= yr;
-      aim[e.a * uc + e.b] -= yi;
-      are[e.b * uc + e.a] -= yr;
-      aim[e.b * uc + e.a] -= yi;
+    for (int q = 1; q <= sys.ncore_edges; ++q) {
+      const CoreEdge& e = sys.core_edges(q);
+      const std::size_t ea = static_cast<std::size_t>(e.a - 1), eb = static_cast<std::size_t>(e.b - 1);
+      const double yr = e.k;
+      double yi = run.eta * e.k + w * e.c;
+      if (sys.has_psi != 0) yi += e.h;
+      are[ea * uc + eb] -= yr;
+      aim[ea * uc + eb] -= yi;
+      are[eb * uc + ea] -= yr;
+      aim[eb * uc + ea] -= yi;
     }
     for (int k = 0; k < c; ++k) {
       int pivot = k;
@@ -521,8 +482,7 @@ void solve_core(double big_omega, Scratch& s) {
       const double inv = 1.0 / std::max(dr * dr + di * di, 1e-300);
       bre[k] = (r * dr + i * di) * inv;
       bim[k] = (i * dr - r * di) * inv;
-      const std::size_t vo =
-          static_cast<std::size_t>(run.core[static_cast<std::size_t>(k)]) * no + o;
+      const std::size_t vo = static_cast<std::size_t>(sys.core(k + 1) - 1) * no + o;
       s.x_re[vo] = bre[k];
       s.x_im[vo] = bim[k];
     }
@@ -532,15 +492,16 @@ void solve_core(double big_omega, Scratch& s) {
 // Solves all orders at speed n (rev/min) into s.x_re / s.x_im.
 SPINDRA_VECTOR_CLONES
 void solve_speed(double n, Scratch& s) {
-  const int nodes = run.nmass;
+  const ShaftSystem& sys = run.sys;
+  const int nodes = sys.ndof;
   const int no = static_cast<int>(run.orders.size());
   const double big_omega = 2.0 * kPi * n / 60.0;
   const double eta = run.eta;
   // Diagonals, admittances and torques.
   for (int v = 0; v < nodes; ++v) {
     const std::size_t vi = static_cast<std::size_t>(v);
-    const double dk = run.diag_k[vi], dc = run.diag_c[vi], j = run.inertia[vi];
-    const double ek = run.edge_k[vi], ec = run.edge_c[vi];
+    const double dk = sys.diag_k(v + 1), dc = sys.diag_c(v + 1), j = sys.inertia(v + 1);
+    const double ek = sys.edge_k(v + 1), ec = sys.edge_c(v + 1);
     double* __restrict dre = &s.d_re[vi * no];
     double* __restrict dim = &s.d_im[vi * no];
     double* __restrict yre = &s.y_re[vi * no];
@@ -556,6 +517,15 @@ void solve_speed(double n, Scratch& s) {
       fre[o] = 0.0;
       fim[o] = 0.0;
     }
+    // The relative damping psi of the couplings: a damping falling with the
+    // frequency, psi / (2 pi) k / omega, so a constant imaginary stiffness.
+    if (sys.has_psi != 0) {
+      const double dh = sys.diag_h(v + 1), eh = sys.edge_h(v + 1);
+      for (int o = 0; o < no; ++o) {
+        dim[o] += dh;
+        yim[o] += eh;
+      }
+    }
   }
   const double ratio = n / run.sweep.n_rated;
   const double omega2 = big_omega * big_omega;
@@ -566,10 +536,10 @@ void solve_speed(double n, Scratch& s) {
     s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
   }
   // Leaves first: fold each node into its parent.
-  const int peeled = static_cast<int>(run.peeled.size());
+  const int peeled = sys.npeeled;
   for (int q = peeled - 1; q >= 0; --q) {
-    const int v = run.peeled[static_cast<std::size_t>(q)];
-    const int p = run.parent[static_cast<std::size_t>(v)];
+    const int v = sys.peeled(q + 1) - 1;
+    const int p = sys.parent(v + 1) - 1;
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict dre = &s.d_re[vo];
     double* __restrict dim = &s.d_im[vo];
@@ -616,8 +586,8 @@ void solve_speed(double n, Scratch& s) {
   solve_core(big_omega, s);
   // Roots first: x_v = F_v / D_v + t_v x_parent.
   for (int q = 0; q < peeled; ++q) {
-    const int v = run.peeled[static_cast<std::size_t>(q)];
-    const int p = run.parent[static_cast<std::size_t>(v)];
+    const int v = sys.peeled(q + 1) - 1;
+    const int p = sys.parent(v + 1) - 1;
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict xre = &s.x_re[vo];
     double* __restrict xim = &s.x_im[vo];
@@ -991,8 +961,9 @@ std::size_t index(int32_t s, int32_t o, int32_t item) {
 // Amplitudes of every order and the synthesis of every item at speed s.
 void store_speed(int32_t sp, Scratch& s) {
   const int no = static_cast<int>(run.orders.size());
-  const int nodes = run.nmass;
-  // Angles, sampled two inertias at a time.
+  const ShaftSystem& sys = run.sys;
+  const int nodes = sys.ndof;
+  // Referred angles, sampled two degrees of freedom at a time.
   for (int v = 0; v < nodes; v += 2) {
     const std::size_t v0 = static_cast<std::size_t>(v), v1 = v0 + 1;
     const bool pair = v + 1 < nodes;
@@ -1000,22 +971,42 @@ void store_speed(int32_t sp, Scratch& s) {
            pair ? &s.x_im[v1 * no] : nullptr, no, s, &s.samples[v0 * 2 * s.m],
            pair ? &s.samples[v1 * 2 * s.m] : nullptr);
   }
+  // Without gears degree of freedom v is inertia v + 1 and its angle the
+  // real one: the amplitudes go straight to the results.
+  const bool geared = sys.geared != 0;
+  const std::size_t un = static_cast<std::size_t>(nodes);
+  double* dof_amp = s.dof_amp.data();
   for (int v = 0; v < nodes; ++v) {
     const double* xre = &s.x_re[static_cast<std::size_t>(v) * no];
     const double* xim = &s.x_im[static_cast<std::size_t>(v) * no];
-    for (int o = 0; o < no; ++o)
-      run.amp[index(sp, o + 1, v)] = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+    const auto at = [&](int o) -> double& {
+      return geared ? dof_amp[static_cast<std::size_t>(o) * un + static_cast<std::size_t>(v)]
+                    : run.amp[index(sp, o, v)];
+    };
+    for (int o = 0; o < no; ++o) at(o + 1) = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
     const double* smp = &s.samples[static_cast<std::size_t>(v) * 2 * s.m];
-    run.amp[index(sp, 0, v)] = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+    at(0) = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+  }
+  // Real angles: each inertia's ratio times its degree of freedom's angle.
+  for (int j = 1; geared && j <= run.nmass; ++j) {
+    const std::size_t v = static_cast<std::size_t>(sys.dof(j) - 1);
+    const double r = sys.ratio(j);
+    for (int o = 0; o <= no; ++o)
+      run.amp[index(sp, o, j - 1)] = r * dof_amp[static_cast<std::size_t>(o) * un + v];
   }
   // Elastic torques: the samples follow from the angles' samples.
   std::vector<double>& tsmp = s.samples;
   const std::size_t tail = static_cast<std::size_t>(nodes) * 2 * s.m;
   const int width = 2 * s.m;
+  const int items = run.nmass;
   for (int k = 0; k < run.nstif; ++k) {
-    const STIFFNESS& shaft = STIFF(k + 1);
-    const int a = shaft.nodes(1) - 1, b = shaft.nodes(2) - 1;
-    const double stiff = shaft.stiff;
+    // A rigid mesh has no twist, and an element whose ends are one degree
+    // of freedom neither: their torques stay 0.
+    const int e = sys.element_of(k + 1);
+    if (e == 0 || sys.elem(e).a == sys.elem(e).b) continue;
+    const ShaftElement& el = sys.elem(e);
+    const int a = el.a - 1, b = el.b - 1;
+    const double stiff = el.torque_gain;
     const double* are = &s.x_re[static_cast<std::size_t>(a) * no];
     const double* aim = &s.x_im[static_cast<std::size_t>(a) * no];
     for (int o = 0; o < no; ++o) {
@@ -1026,7 +1017,7 @@ void store_speed(int32_t sp, Scratch& s) {
       }
       s.c_re[static_cast<std::size_t>(o)] = stiff * r;
       s.c_im[static_cast<std::size_t>(o)] = stiff * i;
-      run.amp[index(sp, o + 1, nodes + k)] = stiff * std::sqrt(r * r + i * i);
+      run.amp[index(sp, o + 1, items + k)] = stiff * std::sqrt(r * r + i * i);
     }
     const double* sa = &tsmp[static_cast<std::size_t>(a) * width];
     double* out = &tsmp[tail];
@@ -1036,7 +1027,7 @@ void store_speed(int32_t sp, Scratch& s) {
     } else {
       for (int j = 0; j < width; ++j) out[j] = stiff * sa[j];
     }
-    run.amp[index(sp, 0, nodes + k)] =
+    run.amp[index(sp, 0, items + k)] =
         half_range_of_samples(s.c_re.data(), s.c_im.data(), run.harmonic.data(), no, out, s);
   }
 }
@@ -1111,6 +1102,119 @@ void permissible_stresses(double uts, double ck, double d_mm, double lambda, dou
   if (tau2 != nullptr) *tau2 = t2;
 }
 
+// Torques above this (N.m) come only from values far beyond any engine.
+constexpr double kAbsurdTorque = 1.0e30;
+
+// An engine whose gas or inertia torque at speed n (order index o, 0-based;
+// -1 for every order) is not a finite number or is above `limit`, named with
+// the values that make it so; empty when there is none.
+std::string torque_fault(double n, int32_t o, double limit) {
+  const double big_omega = 2.0 * kPi * n / 60.0;
+  for (const ForceTerm& t : run.terms) {
+    if (o >= 0 && t.order != o) continue;
+    const int32_t k = t.engine;
+    const Excitation& x = ENGS(k).excitation;
+    const std::string order = number(run.orders[static_cast<std::size_t>(t.order)]);
+    const std::string at = " at " + number(n) + " rev/min";
+    const auto size = [](double torque) {
+      return std::isfinite(torque) ? " is " + number(torque) + " N.m" : " is not a finite number";
+    };
+    const bool loaded = t.gl_re != 0.0 || t.gl_im != 0.0;
+    const double load =
+        loaded ? t.load_factor * std::pow(n / run.sweep.n_rated, t.load_exp) : 0.0;
+    const double gas = std::hypot(t.gc_re + load * t.gl_re, t.gc_im + load * t.gl_im);
+    if (!(gas <= limit)) {
+      if (loaded && !(std::fabs(std::log10(load)) <= 6.0))
+        return engine_label(k) + ": the gas torque of order " + order + at + size(gas) +
+               ", from the load exponent " + number(t.load_exp) + " with the rated speed of " +
+               number(run.sweep.n_rated) + " rev/min.";
+      return engine_label(k) + ": the gas torque of order " + order + at + size(gas) + " (bore " +
+             length_text(x.bore) + ", stroke " + length_text(x.stroke) + ", rated mean pressure " +
+             number(x.p_rated) + " bar, and the order's a and b).";
+    }
+    if (t.in_re == 0.0 && t.in_im == 0.0) continue;
+    const double inertia = std::hypot(t.in_re, t.in_im) * big_omega * big_omega;
+    if (!(inertia <= limit))
+      return engine_label(k) + ": the inertia torque of order " + order + at + size(inertia) +
+             " (reciprocating mass " + number(x.recip_mass) + " kg, stroke " +
+             length_text(x.stroke) + ").";
+  }
+  return {};
+}
+
+// Why the response at speed n (order index o) is not finite: an engine's
+// torque far too large there, else the speed or the model's other values.
+std::string non_finite_cause(double n, int32_t o) {
+  const std::string engine = torque_fault(n, o, kAbsurdTorque);
+  if (!engine.empty()) return engine;
+  return "The speed of " + number(n) +
+         " rev/min, or the model's inertias, stiffnesses, damping or loss factor, are too "
+         "large.";
+}
+
+// Every amplitude, stress and limit of the run is a finite number; else the
+// run is refused naming the first that is not and what made it so.
+bool check_results(std::string* message) {
+  const int32_t no = static_cast<int32_t>(run.orders.size());
+  // The report gives the engines' sizes in mm.
+  for (int k = 1; k <= NENG; ++k) {
+    const Excitation& x = ENGS(k).excitation;
+    if (ENGS(k).ncyl <= 0 || !has_excitation(ENGS(k))) continue;
+    if (std::isfinite(x.bore * 1000.0) && std::isfinite(x.stroke * 1000.0) &&
+        std::isfinite(x.conrod * 1000.0))
+      continue;
+    return refuse(message, "The forced response is refused: " + engine_label(k) +
+                               " has a bore, stroke or connecting rod too large to report "
+                               "in mm (bore " +
+                               number(x.bore) + " m, stroke " + number(x.stroke) + " m, rod " +
+                               number(x.conrod) + " m).");
+  }
+  const std::string head = "The forced response is refused: ";
+  for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
+    const double n = run.speeds[sp];
+    const int32_t s = static_cast<int32_t>(sp);
+    for (int32_t o = 0; o <= no; ++o) {
+      for (int32_t item = 0; item < run.items; ++item) {
+        const double v = run.amp[index(s, o, item)];
+        const int32_t shaft = item - run.nmass + 1;  // < 1 for an inertia
+        const double wp = shaft >= 1 ? run.wp[static_cast<std::size_t>(shaft - 1)] : 0.0;
+        if (std::isfinite(v) && (wp <= 0.0 || std::isfinite(v / wp / 1.0e6))) continue;
+        const std::string order =
+            o == 0 ? std::string("synthesised")
+                   : "order " + number(run.orders[static_cast<std::size_t>(o - 1)]);
+        std::string what = "the angle of inertia " + std::to_string(item + 1);
+        std::string cause = non_finite_cause(n, o - 1);
+        if (shaft >= 1) what = "the torque of shaft " + std::to_string(shaft);
+        if (std::isfinite(v)) {
+          what = "the stress of shaft " + std::to_string(shaft);
+          cause = "Stiffness " + std::to_string(shaft) + " has a diameter of " +
+                  length_text(STIFF(shaft).diam) + ".";
+        }
+        return refuse(message, head + what + " at " + number(n) + " rev/min (" + order +
+                                   ") is not a finite number. " + cause);
+      }
+    }
+    for (int32_t shaft = 1; shaft <= run.nstif; ++shaft) {
+      double tau1 = 0.0, tau2 = 0.0;
+      forced_shaft_limits(shaft, n, &tau1, &tau2);
+      const double wp = run.wp[static_cast<std::size_t>(shaft - 1)];
+      const double torque = run.amp[index(s, 0, run.nmass + shaft - 1)];
+      const double stress = wp > 0.0 ? torque / wp / 1.0e6 : 0.0;
+      if (std::isfinite(tau1) && std::isfinite(tau2) &&
+          (tau1 <= 0.0 || std::isfinite(stress / tau1)))
+        continue;
+      return refuse(message, head + "the permissible stresses of shaft " + std::to_string(shaft) +
+                                 " at " + number(n) +
+                                 " rev/min, or the stress over them, are not finite numbers "
+                                 "(tensile strength " +
+                                 number(STIFF(shaft).uts) + " MPa, factor ck " +
+                                 number(STIFF(shaft).ck) + ", diameter " +
+                                 length_text(STIFF(shaft).diam) + ").");
+    }
+  }
+  return true;
+}
+
 bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.valid = 0;
   run.amp.clear();
@@ -1129,8 +1233,8 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
     effective.misfire_cylinder = load.misfire_engine == 0 ? 0 : load.misfire_cylinder;
   }
   if (!check_sweep(load, message) || !check_damping(message)) return false;
+  build_shaft_system(run.sys);
   if (!build_forces(effective, load, message)) return false;
-  build_tree();
 
   run.request = effective;
   run.load_case = load;
@@ -1153,6 +1257,12 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.oper_from = std::max(load.oper_from, run.speeds.front());
   run.oper_to = std::min(load.oper_to, run.speeds.back());
   if (run.oper_to < run.oper_from) run.oper_to = run.oper_from;
+  // The torques grow or shrink with the speed: at the ends of the sweep
+  // they are largest, so an overflow shows there before any solve.
+  for (const double n : {run.speeds.front(), run.speeds.back()}) {
+    const std::string overflow = torque_fault(n, -1, std::numeric_limits<double>::max());
+    if (!overflow.empty()) return refuse(message, "The forced response is refused: " + overflow);
+  }
   const int no = static_cast<int>(run.orders.size());
   const double values = static_cast<double>(run.speeds.size()) * (no + 1) * run.items;
   if (values > kMaxKeptValues)
@@ -1178,7 +1288,8 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   double solving = 0.0;
   run.amp.assign(static_cast<std::size_t>(values), 0.0);
   Scratch s;
-  s.size(NMASS, no);
+  s.size(run.sys.ndof, no);
+  s.dof_amp.assign(static_cast<std::size_t>(no + 1) * static_cast<std::size_t>(run.sys.ndof), 0.0);
   make_tables(s, run.harmonic.data(), no);
   s.samples.assign(static_cast<std::size_t>(NMASS + 1) * 2 * s.m, 0.0);
   for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
@@ -1190,6 +1301,12 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.timing.solves = solving;
   run.timing.total = now() - start;
   run.valid = 1;
+  if (!check_results(message)) {
+    run.valid = 0;
+    run.amp.clear();
+    run.amp.shrink_to_fit();
+    return false;
+  }
   if (message != nullptr) {
     message->clear();
     for (int k : run.left_out)
@@ -1241,6 +1358,11 @@ double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o) {
   if (kind == ForcedKind::kTorque) return torque;
   const double wp = run.wp[static_cast<std::size_t>(number - 1)];
   return wp > 0.0 ? torque / wp / 1.0e6 : 0.0;
+}
+
+int32_t forced_rigid_mesh(int32_t shaft) {
+  if (forced_results_valid() == 0 || shaft < 1 || shaft > run.nstif) return 0;
+  return run.sys.element_of(shaft) == 0 ? 1 : 0;
 }
 
 int32_t forced_engines_left_out(int32_t* out, int32_t capacity) {
@@ -1316,6 +1438,22 @@ void forced_operating_range(double* from, double* to) {
   }
   if (from != nullptr) *from = lo;
   if (to != nullptr) *to = hi;
+}
+
+bool model_operating_range(double* from, double* to) {
+  const ForcedSweep& w = forced_sweep;
+  const bool rated = std::isfinite(w.n_rated) && w.n_rated > 0.0;
+  const LoadCase c = forced_case(1);
+  const bool own = NCASES > 0 && std::isfinite(c.oper_from) && std::isfinite(c.oper_to) &&
+                   c.oper_from >= 0.0 && c.oper_to >= c.oper_from;
+  const double hi = !rated ? 0.0 : own ? c.oper_to : 1.05 * w.n_rated;
+  const double lo = !rated                            ? 0.0
+                    : own                             ? c.oper_from
+                    : std::isfinite(w.n_from) ? std::clamp(w.n_from, 0.0, hi)
+                                                      : 0.0;
+  if (from != nullptr) *from = lo;
+  if (to != nullptr) *to = hi;
+  return rated;
 }
 
 int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity) {

@@ -38,6 +38,10 @@ enum class ForcedKind : int32_t {
   kPower = 4,   // W, mean power dissipated per stiffness (synthesised: the sum of the orders)
 };
 
+// 1 when `order` can be a gas harmonic of an engine cycle: a whole or half
+// number (within a tolerance relative to the order) of at least 0.5.
+bool is_cycle_order(double order);
+
 // Runs the sweep.  False with a message (saying what and where) when the
 // model or the request is refused; the results of an earlier run are then
 // gone.  `message` may also carry notes on a successful run (engines left
@@ -60,6 +64,10 @@ double forced_order(int32_t o);
 // cycle, all orders summed in phase).  0 for a shaft without a diameter
 // when kind is kStress.
 double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o);
+
+// 1 when stiffness `shaft` was a rigid gear mesh in the last run: it has no
+// twist, and its amplitudes are 0.
+int32_t forced_rigid_mesh(int32_t shaft);
 
 // The engines the last run left out for lack of excitation data, as a
 // list of numbers in `out` (1-based count returned).
@@ -112,6 +120,12 @@ void forced_coupling_limits(int32_t k, double* t_kw, double* p_kv, double* t_kma
 // sweep; for the case of the sweep itself from its start up to 1.05 times
 // the rated speed (the end of continuous running under the rules).
 void forced_operating_range(double* from, double* to);
+
+// The operating range of the model's first load case (rev/min), from the
+// model data without a run: the case's own, or for the case of the sweep
+// itself from its start (at least 0) up to 1.05 times the rated speed.
+// False (0, 0) when the model has no rated speed.
+bool model_operating_range(double* from, double* to);
 
 // Barred speed ranges of stiffness `shaft` in the operating range, as the
 // verdict finds them (analysis/verdict.h): where the synthesised stress

@@ -9,13 +9,16 @@
 // an analysis that is refused or fails, or an option it cannot follow prints
 // its message on standard error and ends with a non-zero status; the list
 // file is written whenever the analysis runs.
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/campbell.h"
+#include "analysis/check_messages.h"
 #include "analysis/forced_response.h"
 #include "analysis/frequency_analysis.h"
 #include "app/campbell_window.h"
@@ -43,13 +46,17 @@ using namespace spindra;
 // The options in short; the manual page spindra-calc(1) has them in full.
 void print_usage(std::FILE* to) {
   std::fputs(
-      "Usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
+      "Usage: spindra-calc MODEL.rtm [--campbell FILE [--campbell-range FROM:TO]]\n"
+      "                  [--picture FILE [--mode N]]\n"
       "                  [--forced OUT.csv [--case NAME] [--misfire K:C]]\n"
       "                  [--forced-picture FILE [--item shaft:S|inertia:I]]\n"
       "       spindra-calc --help | --version\n"
       "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
       "frequencies (mode number and vib/min).\n"
       "  --campbell FILE  also write the Campbell diagram to FILE\n"
+      "  --campbell-range FROM:TO\n"
+      "                   the engine speeds (rev/min) the Campbell diagram shows\n"
+      "                   (default: 0 to 1.2 times the rated speed of the sweep)\n"
       "  --picture FILE   also write the model drawing to FILE, with the mode\n"
       "                   shape of the first listed mode, or of mode N with --mode N\n"
       "  --forced-picture FILE [--item shaft:S|inertia:I]\n"
@@ -84,6 +91,8 @@ struct Options {
   int mode = 0;  // 0: the first listed mode
   std::string forced_picture;
   std::string item;  // "shaft:S" or "inertia:I"; empty: the default item
+  double campbell_from = 0.0;  // --campbell-range FROM:TO; TO 0: the default
+  double campbell_to = 0.0;
   std::string forced;     // CSV of the forced response
   ForcedRequest misfire;  // --misfire K:C
   std::string load_case;  // --case NAME; empty: every case
@@ -124,6 +133,39 @@ void take_forced_option(Options& o, std::string_view option, const char* value) 
   o.misfire = ForcedRequest{k, c};
 }
 
+// --item shaft:S or inertia:I, S and I whole numbers from 1; whether the
+// model has that item is known only once it is read.
+void take_item(Options& o, const char* value) {
+  const std::string_view v = value;
+  const std::size_t colon = v.find(':');
+  const std::string_view kind = v.substr(0, colon);
+  const std::string_view digits = colon == std::string_view::npos ? "" : v.substr(colon + 1);
+  bool whole = !digits.empty() && digits.size() <= 6 && digits[0] != '0';
+  for (const char c : digits) whole = whole && c >= '0' && c <= '9';
+  if ((kind != "shaft" && kind != "inertia") || !whole) {
+    o.errors.push_back("--item " + std::string(v) +
+                       ": name a shaft as shaft:S or an inertia as inertia:I, e.g. shaft:5.");
+    return;
+  }
+  o.item = v;
+}
+
+// --campbell-range FROM:TO in rev/min, 0 <= FROM < TO.
+void take_campbell_range(Options& o, const char* value) {
+  double from = 0.0, to = 0.0;
+  int used = 0;
+  if (value == nullptr || std::sscanf(value, "%lf:%lf%n", &from, &to, &used) != 2 ||
+      value[used] != '\0' || !std::isfinite(from) || !std::isfinite(to) || from < 0.0 ||
+      !(to > from)) {
+    o.errors.push_back(std::string("--campbell-range ") + (value != nullptr ? value : "") +
+                       ": give the engine speeds as FROM:TO in rev/min, 0 <= FROM < TO, e.g. "
+                       "0:1800.");
+    return;
+  }
+  o.campbell_from = from;
+  o.campbell_to = to;
+}
+
 Options parse(int argc, char** argv) {
   Options o;
   for (int i = 1; i < argc; ++i) {
@@ -137,8 +179,12 @@ Options parse(int argc, char** argv) {
       take_picture_name(o, arg, next, o.forced_picture);
       if (has_value) ++i;
     } else if (arg == "--item") {
-      if (has_value) o.item = next;
+      if (has_value) take_item(o, next);
       if (!has_value) o.errors.push_back("--item needs shaft:S or inertia:I.");
+      if (has_value) ++i;
+    } else if (arg == "--campbell-range") {
+      if (has_value) take_campbell_range(o, next);
+      if (!has_value) o.errors.push_back("--campbell-range needs FROM:TO in rev/min.");
       if (has_value) ++i;
     } else if (arg == "--mode") {
       char* end = nullptr;
@@ -176,6 +222,9 @@ Options parse(int argc, char** argv) {
   if (!o.load_case.empty() && o.forced.empty() && o.forced_picture.empty())
     o.errors.push_back("--case chooses the load case of --forced and --forced-picture; give "
                        "--forced too.");
+  if (o.campbell_to > 0.0 && o.campbell.empty())
+    o.errors.push_back(
+        "--campbell-range chooses the speeds of --campbell; give --campbell too.");
   if (!o.item.empty() && o.forced_picture.empty())
     o.errors.push_back("--item chooses the item of --forced-picture; give --forced-picture too.");
   return o;
@@ -224,6 +273,10 @@ bool write_pictures(const Options& o) {
   }
   if (!o.campbell.empty()) {
     reset_campbell_ranges();
+    if (o.campbell_to > 0.0) {
+      SPEED_FROM = o.campbell_from;
+      SPEED_TO = o.campbell_to;
+    }
     if (!campbell_available(&message) || !export_picture(o.campbell, DRAW_CAMPBELL, &message)) {
       print_error(message);
       ok = false;
@@ -277,6 +330,7 @@ int main(int argc, char** argv) {
     if (a == "--version") return std::fputs(version_text("spindra-calc").c_str(), stdout), 0;
   }
   if (argc < 2) return usage();
+  batch_messages = true;  // messages name the model file's sections
   Options options = parse(argc, argv);
   if (options.model.empty()) {
     for (const std::string& e : options.errors) print_error(e);

@@ -43,11 +43,5 @@ inline constexpr int kCkChoices = static_cast<int>(std::size(kCkDesigns));
 // The loss factor a new sweep starts with.
 inline constexpr double kDefaultLossFactor = 0.02;
 
-// Fills the harmonic table of `e` from a pressure-curve file for an engine
-// of `nstroke` strokes: a = 0, b = Tn / p_rated, the phase of the harmonic.
-// False with a message (nothing changed) when the file is refused or the
-// excitation lacks the stroke, rod or rated pressure.
-bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation& e,
-                           std::string* message);
 
 }  // namespace spindra

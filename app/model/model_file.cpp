@@ -437,6 +437,92 @@ void parse_forced(RecordReader& in, ScratchModel& m) {
   }
 }
 
+std::string real_text(double v);
+
+// The gears section: the speed ratios of the inertias that do not turn at
+// the crankshaft's speed, the rigid gear meshes and the offset angles of the
+// engines.  A file without it has every ratio 1, no rigid mesh and no offset.
+void clear_gears(ScratchModel& m) {
+  for (auto& n : m.masses) n.speed_ratio = 0.0;
+  for (auto& s : m.stiff) s.rigid = 0;
+  for (auto& e : m.engs) e.offset_angle = 0.0;
+}
+
+// Reads a record count and checks it against the number of things listed.
+int32_t read_count(RecordReader& in, const std::string& what, int32_t high) {
+  in.begin_record();
+  const int32_t n = in.read_int(what);
+  check_range(in, n, 0, high);
+  return n;
+}
+
+// Reads the number of an inertia, stiffness or engine (`kind`) in 1..high
+// and refuses one named twice (seen[number] set).
+int32_t read_item(RecordReader& in, const std::string& what, const std::string& kind,
+                  int32_t high, bool* seen) {
+  const int32_t i = in.read_int(what);
+  if (i < 1 || i > high)
+    in.fail(in.field(), "there is no " + kind + " " + std::to_string(i) + " (the model has " +
+                            std::to_string(high) + ")");
+  if (seen[i]) in.fail(in.field(), kind + " " + std::to_string(i) + " is listed twice");
+  seen[i] = true;
+  return i;
+}
+
+void parse_gears(RecordReader& in, ScratchModel& m) {
+  bool seen[kMaxNodes + kMaxStiffnesses + kMaxEngines + 1] = {};
+  const int32_t nratio = read_count(in, "the number of speed ratios", m.nmass);
+  for (int i = 1; i <= nratio; ++i) {
+    const std::string of = " of speed ratio " + std::to_string(i);
+    in.begin_record();
+    const int32_t j = read_item(in, "the inertia number" + of, "inertia", m.nmass, seen);
+    const double r = in.read_real("the ratio" + of);
+    if (!(r >= 1.0e-3 && r <= 1.0e3))
+      in.fail(in.field(), "the speed ratio " + real_text(r) + " of inertia " + std::to_string(j) +
+                              " is outside 0.001 to 1000");
+    m.masses(j).speed_ratio = r;
+  }
+  std::fill(seen, seen + std::size(seen), false);
+  const int32_t nrigid = read_count(in, "the number of rigid meshes", m.nstif);
+  for (int i = 1; i <= nrigid; ++i) {
+    in.begin_record();
+    const int32_t s = read_item(in, "the stiffness number of rigid mesh " + std::to_string(i),
+                                "stiffness", m.nstif, seen);
+    if (m.stiff(s).nodes(2) == 0)
+      in.fail(in.field(), "stiffness " + std::to_string(s) +
+                              " runs to ground; a rigid mesh must join two inertias");
+    m.stiff(s).rigid = 1;
+  }
+  std::fill(seen, seen + std::size(seen), false);
+  const int32_t noffset = read_count(in, "the number of offset angles", m.neng);
+  for (int i = 1; i <= noffset; ++i) {
+    const std::string of = " of offset angle " + std::to_string(i);
+    in.begin_record();
+    const int32_t k = read_item(in, "the engine number" + of, "engine", m.neng, seen);
+    m.engs(k).offset_angle = in.read_real("the offset angle" + of);
+  }
+}
+
+// The couplings section: the relative damping psi of the stiffnesses that
+// have one.  A file without it has psi 0 everywhere.
+void clear_couplings(ScratchModel& m) {
+  for (auto& s : m.stiff) s.psi = 0.0;
+}
+
+void parse_couplings(RecordReader& in, ScratchModel& m) {
+  bool seen[kMaxStiffnesses + 1] = {};
+  const int32_t npsi = read_count(in, "the number of relative dampings", m.nstif);
+  for (int i = 1; i <= npsi; ++i) {
+    const std::string of = " of relative damping " + std::to_string(i);
+    in.begin_record();
+    const int32_t s = read_item(in, "the stiffness number" + of, "stiffness", m.nstif, seen);
+    const double psi = in.read_real("the relative damping psi" + of);
+    if (psi < 0.0)
+      in.fail(in.field(), "the relative damping " + real_text(psi) + " of stiffness " +
+                              std::to_string(s) + " is negative");
+    m.stiff(s).psi = psi;
+  }
+}
 
 // The maker's limits: one record per stiffness, its kind by word.
 void clear_limits(ScratchModel& m) {
@@ -549,6 +635,8 @@ struct SectionFormat {
 
 constexpr SectionFormat kSections[] = {
     {"FORCED", "the forced-response section", clear_forced, parse_forced},
+    {"GEARS", "the gears section", clear_gears, parse_gears},
+    {"COUPLINGS", "the couplings section", clear_couplings, parse_couplings},
     {"LIMITS", "the limits section", clear_limits, parse_limits},
     {"CASES", "the load-case section", clear_cases, parse_cases},
 };
@@ -762,6 +850,43 @@ void write_cases_section(std::string& out) {
   }
 }
 
+// The gears section, only when an inertia turns at a ratio other than 1, a
+// mesh is rigid or an engine has an offset angle.
+void write_gears_section(std::string& out, int neng) {
+  int nratio = 0, nrigid = 0, noffset = 0;
+  for (int j = 1; j <= NMASS; ++j) nratio += speed_ratio_of(MASSES(j)) != 1.0;
+  for (int s = 1; s <= NSTIF; ++s) nrigid += STIFF(s).rigid != 0;
+  for (int k = 1; k <= neng; ++k) noffset += ENGS(k).offset_angle != 0.0;
+  if (nratio == 0 && nrigid == 0 && noffset == 0) return;
+  out += "GEARS\n";
+  out += ' ' + std::to_string(nratio) + '\n';
+  for (int j = 1; j <= NMASS; ++j) {
+    if (speed_ratio_of(MASSES(j)) == 1.0) continue;
+    out += ' ' + std::to_string(j) + ' ' + real_text(MASSES(j).speed_ratio) + '\n';
+  }
+  out += ' ' + std::to_string(nrigid) + '\n';
+  for (int s = 1; s <= NSTIF; ++s)
+    if (STIFF(s).rigid != 0) out += ' ' + std::to_string(s) + '\n';
+  out += ' ' + std::to_string(noffset) + '\n';
+  for (int k = 1; k <= neng; ++k) {
+    if (ENGS(k).offset_angle == 0.0) continue;
+    out += ' ' + std::to_string(k) + ' ' + real_text(ENGS(k).offset_angle) + '\n';
+  }
+}
+
+// The couplings section, only when a stiffness has a relative damping.
+void write_couplings_section(std::string& out) {
+  int npsi = 0;
+  for (int s = 1; s <= NSTIF; ++s) npsi += STIFF(s).psi != 0.0;
+  if (npsi == 0) return;
+  out += "COUPLINGS\n";
+  out += ' ' + std::to_string(npsi) + '\n';
+  for (int s = 1; s <= NSTIF; ++s) {
+    if (STIFF(s).psi == 0.0) continue;
+    out += ' ' + std::to_string(s) + ' ' + real_text(STIFF(s).psi) + '\n';
+  }
+}
+
 }  // namespace
 
 bool load_model_text(std::string_view text, std::string_view file_name, std::string* error) {
@@ -869,6 +994,8 @@ std::string model_text() {
   }
   // The optional sections, in the order the reader documents.
   write_forced_section(out, neng);
+  write_gears_section(out, neng);
+  write_couplings_section(out);
   write_limits_section(out);
   write_cases_section(out);
   return out;

@@ -31,7 +31,7 @@ struct NODE {
   Table<double, 1, 2> xy_node;      // position on the canvas, mm
   double amass = 0.0;               // polar moment of inertia, kg.m^2
   double dampex = 0.0;              // external damping, as typed
-  double speed_ratio = 0.0;         // reserved, kept 0
+  double speed_ratio = 0.0;         // speed / the crankshaft's speed; 0 means 1
   Table<int32_t, 1, 2> icyleng_no;  // (engine, cylinder), (0, 0) when none
   Name16 name;
   bool operator==(const NODE&) const = default;
@@ -59,6 +59,12 @@ struct STIFFNESS {
   double limit_v1 = 0.0;
   double limit_v2 = 0.0;
   double limit_v3 = 0.0;
+  // A gear mesh (inertias at different speed ratios) marked rigid: its
+  // inertias turn together, stiff and dampin are not used.  1 = rigid.
+  int32_t rigid = 0;
+  // Relative damping psi of a coupling (2 pi times its loss factor), used by
+  // the forced response; 0 = none.
+  double psi = 0.0;
   bool operator==(const STIFFNESS&) const = default;
 };
 
@@ -129,7 +135,7 @@ struct ENGINE {
   int32_t nstroke = 0;      // 2 or 4
   Table<int32_t, 1, kMaxCylinders> ifirord;  // cylinder that fires k-th
   Table<double, 1, kMaxCylinders> angle;     // firing angle by cylinder, degrees
-  double offset_angle = 0.0;                 // reserved
+  double offset_angle = 0.0;                 // crank angle behind engine 1, degrees
   double vee_angle = 0.0;                    // degrees between the banks
   double percent_torque = 0.0;               // reserved
   Name16 name;
@@ -138,6 +144,11 @@ struct ENGINE {
 };
 
 using Square100 = Matrix<double, kMaxNodes, kMaxNodes>;
+
+// The speed ratio an inertia turns at: its stored speed_ratio, 0 meaning 1.
+inline double speed_ratio_of(const NODE& node) {
+  return node.speed_ratio == 0.0 ? 1.0 : node.speed_ratio;
+}
 
 // ---- The model ------------------------------------------------------------
 inline Table<NODE, 1, kMaxNodes> MASSES;

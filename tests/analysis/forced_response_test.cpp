@@ -7,8 +7,10 @@
 #include <array>
 #include <cmath>
 #include <complex>
+#include <functional>
 #include <random>
 
+#include "analysis/check_messages.h"
 #include "analysis/eigen_solver.h"
 #include "analysis/engine_orders.h"
 #include "analysis/frequency_analysis.h"
@@ -622,10 +624,34 @@ TEST_F(ForcedResponse, RefusesWhatCannotBeCalculated) {
   EXPECT_NE(refusal().find("no speed sweep"), std::string::npos);
   forced_sweep = good;
 
-  ENGS(1).excitation.harm(1).order = 0.0;
-  EXPECT_NE(refusal().find("orders must be greater than zero"), std::string::npos);
-  ENGS(1).excitation.harm(1).order = 2.25;
-  EXPECT_NE(refusal().find("only whole and half orders"), std::string::npos);
+  // Orders in (0, 0.5) once rounded to harmonic 0 and wrote before the
+  // amplitudes; an order is a whole or half number of at least 0.5.
+  for (double order : {0.0, 1e-10, 5e-10, 0.25, 0.4999, 2.25, 6.0 + 1e-6, -0.5}) {
+    ENGS(1).excitation.harm(1).order = order;
+    const std::string message = refusal();
+    EXPECT_NE(message.find("Engine 1, harmonic 1 has order"), std::string::npos) << order;
+    EXPECT_NE(message.find("only whole and half orders, the lowest 0.5"), std::string::npos)
+        << message;
+  }
+  for (double order : {0.5, 0.5 - 1e-12, 6.0 + 1e-9}) {
+    ENGS(1).excitation.harm(1).order = order;
+    run_ok();
+  }
+  ENGS(1).excitation.harm(1).order = 6.0;
+  EXPECT_TRUE(is_cycle_order(0.5));
+  EXPECT_TRUE(is_cycle_order(99.5));
+  EXPECT_FALSE(is_cycle_order(1e-10));
+  EXPECT_FALSE(is_cycle_order(NAN));
+
+  // A rated speed far from the sweep is a slip (1.5-3 typed for 1.5e3).
+  for (double rated : {1.5e-3, 14.9, 150001.0}) {
+    forced_sweep.n_rated = rated;
+    EXPECT_NE(refusal().find("rated speed of the forced response is " + number(rated) +
+                             " rev/min, not within a factor of 100"),
+              std::string::npos)
+        << rated;
+  }
+  forced_sweep = good;
   ENGS(1).excitation.harm(1).order = 101.0;
   EXPECT_NE(refusal().find("orders up to 100"), std::string::npos);
   excite(1, {{6.0, 1000.0, 0.0}, {6.0, 10.0, 0.0}});
@@ -658,6 +684,54 @@ TEST_F(ForcedResponse, RefusesWhatCannotBeCalculated) {
   EXPECT_EQ(out[0], 2);
   ENGS(1).excitation = Excitation{};
   EXPECT_NE(refusal().find("No engine of the model has excitation data"), std::string::npos);
+}
+
+// Values that are finite but overflow the torques or the amplitudes: the
+// run is refused naming the value, and no result is kept.
+TEST_F(ForcedResponse, RefusesResultsThatAreNotFinite) {
+  const auto model = [this] {
+    two_inertias();
+    excite(1, {{6.0, 1000.0, 0.0}});
+    ENGS(1).excitation.harm(1).b = 0.5;
+    ENGS(1).excitation.recip_mass = 10.0;
+    STIFF(1).uts = 600.0;
+    forced_sweep = ForcedSweep{500.0, 1500.0, 10.0, 1000.0, 0.0};
+  };
+  const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+      {[] {
+         ENGS(1).excitation.load_exp = -400.0;
+         forced_sweep = ForcedSweep{300.0, 1650.0, 50.0, 1500.0, 0.0};
+       },
+       "from the load exponent -400 with the rated speed of 1500 rev/min"},
+      {[] { ENGS(1).excitation.load_exp = -1200.0; }, "from the load exponent -1200"},
+      {[] {
+         ENGS(1).excitation.load_exp = 2.0;
+         forced_sweep.n_rated = 1e-300;
+         forced_sweep.n_to = 1e-299;
+         forced_sweep.n_from = 1e-300;
+         forced_sweep.n_step = 1e-300;
+       },
+       "at 1e-300 rev/min (synthesised) is not a finite number. The speed of 1e-300 rev/min"},
+      {[] { ENGS(1).excitation.p_rated = 1e300; }, "rated mean pressure 1e+300 bar"},
+      {[] { ENGS(1).excitation.harm(1).a = 1e300; }, "the gas torque of order 6 at 500 rev/min is"},
+      {[] { ENGS(1).excitation.harm(1).b = 1e300; }, "the gas torque of order 6 at 500 rev/min is"},
+      {[] { ENGS(1).excitation.bore = 1e200; }, "not a finite number (bore 1e+203 mm"},
+      {[] { ENGS(1).excitation.recip_mass = 1e300; }, "(reciprocating mass 1e+300 kg"},
+      {[] { forced_sweep = ForcedSweep{1e199, 1e200, 1e199, 1e200, 0.0}; },
+       "inertia torque of order 6 at 1e+199 rev/min is not a finite number"},
+      {[] {
+         ENGS(1).excitation.recip_mass = 0.0;
+         forced_sweep = ForcedSweep{1e199, 1e200, 1e199, 1e200, 0.0};
+       },
+       "The speed of 1e+199 rev/min"},
+  };
+  for (const auto& [change, named] : cases) {
+    model();
+    run_ok();
+    change();
+    const std::string message = refusal();
+    EXPECT_NE(message.find(named), std::string::npos) << named << ": " << message;
+  }
 }
 
 }  // namespace

@@ -310,6 +310,12 @@ TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   // The maker's limits go with their stiffness.
   STIFF(4).limit_kind = kLimitCoupling;
   STIFF(4).limit_v1 = 900.0;
+  // Gear data rides with its records.
+  MASSES(5).speed_ratio = 0.5;
+  STIFF(4).rigid = 1;
+  STIFF(5).psi = 0.8;
+  ENGS(2).offset_angle = 45.0;
+  note_model_edit();
   NSELECT = 2;
   NODE_LIST(1) = 5;
   NODE_LIST(2) = 3;
@@ -333,6 +339,10 @@ TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   EXPECT_EQ(MASSES(3).icyleng_no(1), 2);
   EXPECT_EQ(NSELECT, 1);
   EXPECT_EQ(NODE_LIST(1), 4);
+  EXPECT_EQ(MASSES(4).speed_ratio, 0.5);
+  EXPECT_EQ(STIFF(2).rigid, 1);
+  EXPECT_EQ(STIFF(3).psi, 0.8);
+  EXPECT_EQ(ENGS(2).offset_angle, 45.0);
   EXPECT_NE(REASON.str().find("Deleted inertia 3 and its 2 shafts"), std::string::npos);
   expect_consistent();
 
@@ -348,6 +358,9 @@ TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   EXPECT_EQ(NSTIF, 5);
   EXPECT_EQ(STIFF(3).nodes(1), 3);
   EXPECT_EQ(MASSES(4).icyleng_no(1), 2);
+  EXPECT_EQ(MASSES(5).speed_ratio, 0.5);
+  EXPECT_EQ(STIFF(4).rigid, 1);
+  EXPECT_EQ(STIFF(5).psi, 0.8);
 }
 
 TEST_F(EverydayTest, DeletingACylinderAsksAndRemovesTheWholeEngine) {

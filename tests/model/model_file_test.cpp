@@ -244,6 +244,46 @@ TEST_F(ModelFileTest, LimitsAndCasesRoundTrip) {
   ASSERT_TRUE(load_model_text(text.substr(0, limits), "rig.rtm", &error)) << error;
   EXPECT_EQ(NCASES, 0);
   EXPECT_EQ(STIFF(3).limit_kind, kLimitNone);
+TEST_F(ModelFileTest, GearsAndCouplingsRoundTripAfterForced) {
+  make_model();
+  const std::string plain = model_text();
+  EXPECT_EQ(plain.find("GEARS"), std::string::npos);  // no data, no sections
+  EXPECT_EQ(plain.find("COUPLINGS"), std::string::npos);
+  MASSES(3).speed_ratio = 0.25;
+  MASSES(1).speed_ratio = 1.0;  // ratio 1 is not listed
+  STIFF(2).rigid = 1;
+  ENGS(1).offset_angle = 22.5;
+  STIFF(1).psi = 1.1;
+  forced_sweep = ForcedSweep{300.0, 1200.0, 2.5, 1000.0, 0.02};
+  const std::string text = model_text();
+  EXPECT_NE(text.find("\nGEARS\n 1\n 3 0.25\n 1\n 2\n 1\n 1 22.5\nCOUPLINGS\n 1\n 1 1.1\n"),
+            std::string::npos)
+      << text;
+  EXPECT_LT(text.find("FORCED"), text.find("GEARS"));
+  MASSES(1).speed_ratio = 0.0;
+  const auto masses = MASSES;
+  const auto stiff = STIFF;
+  const auto engs = ENGS;
+  initialise_store();
+  std::string error;
+  ASSERT_TRUE(load_model_text(text, "rig.rtm", &error)) << error;
+  EXPECT_TRUE(masses == MASSES);
+  EXPECT_TRUE(stiff == STIFF);
+  EXPECT_TRUE(engs == ENGS);
+  EXPECT_EQ(model_text(), text);
+  // Any order after the engines; a file without them leaves no gear data.
+  ASSERT_TRUE(load_model_text("T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n"
+                              "1 2 1 0 0 0 's'\n0\nCOUPLINGS\n1\n1 0.8\nGEARS\n1\n2 3\n0\n0\n",
+                              "any.rtm", &error))
+      << error;
+  EXPECT_EQ(MASSES(2).speed_ratio, 3.0);
+  EXPECT_EQ(STIFF(1).psi, 0.8);
+  ASSERT_TRUE(load_model_text(plain, "old.rtm", &error));
+  EXPECT_EQ(MASSES(3).speed_ratio, 0.0);
+  EXPECT_EQ(STIFF(1).psi, 0.0);
+  EXPECT_EQ(STIFF(2).rigid, 0);
+  EXPECT_EQ(ENGS(1).offset_angle, 0.0);
+  EXPECT_EQ(model_text(), plain);
 }
 
 TEST_F(ModelFileTest, OpenVoidsTheResultsOfTheLastAnalysis) {
@@ -444,7 +484,30 @@ INSTANTIATE_TEST_SUITE_P(
                 "line 8, the misfiring engine of load case 1: 11 is outside 0 to 10"},
         BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nCASES\n1\n'a' 1 2 1 1 0 1\n",
                 "ends before the end of the operating range of load case 1; the load-case "
-                "section is incomplete"}));
+                "section is incomplete"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "GEARS\n1\n2 0\n0\n0\n",
+                "line 10, the ratio of speed ratio 1: the speed ratio 0.0 of inertia 2 is outside "
+                "0.001 to 1000"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "GEARS\n2\n2 0.5\n2 0.25\n0\n0\n",
+                "line 11, the inertia number of speed ratio 2: inertia 2 is listed twice"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "GEARS\n0\n1\n2\n0\n",
+                "line 11, the stiffness number of rigid mesh 1: there is no stiffness 2"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 0 1 0 0 0 's'\n0\n"
+                "GEARS\n0\n1\n1\n0\n",
+                "stiffness 1 runs to ground; a rigid mesh must join two inertias"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "GEARS\n0\n0\n1\n1 10\n",
+                "line 11, the number of offset angles: 1 is outside 0 to 0"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "COUPLINGS\n1\n1 -0.5\n",
+                "line 10, the relative damping psi of relative damping 1: the relative damping "
+                "-0.5 of stiffness 1 is negative"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "COUPLINGS\n0\nGEARS\n0\n0\n0\nCOUPLINGS\n0\n",
+                "line 14: a second COUPLINGS section; a model has at most one"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;
