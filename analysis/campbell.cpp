@@ -76,6 +76,9 @@ CampbellRange default_campbell_range() {
   top *= 1.1;
   r.speed_to = round_up(speed, round_step(speed, 8));
   r.freq_top = round_up(top, round_step(top, 8));
+  // A model with a rated speed is looked at up to 1.2 times it.
+  const double rated = forced_sweep.n_rated;
+  if (std::isfinite(rated) && rated > 0.0) r.speed_to = 1.2 * rated;
   return r;
 }
 

@@ -48,10 +48,11 @@ double relative_vecsum(int32_t i);
 double round_step(double span, int max_ticks);
 double round_up(double v, double step);
 
-// The ranges the diagram frames by default: engine speed from 0 to a round
-// number beyond every crossing of the tabled modes, frequency from 0 to a
-// round number above the highest tabled mode (or the highest listed one
-// when no mode is tabled).
+// The ranges the diagram frames by default: engine speed from 0 to 1.2
+// times the rated speed of the model's forced-response sweep, or without
+// one to a round number beyond every crossing of the tabled modes;
+// frequency from 0 to a round number above the highest tabled mode (or the
+// highest listed one when no mode is tabled).
 struct CampbellRange {
   double speed_from = 0.0;
   double speed_to = 0.0;

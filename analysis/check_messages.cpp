@@ -23,4 +23,12 @@ bool refuse(std::string* message, const std::string& text) {
   return false;
 }
 
+std::string data_place(std::string_view dialog, std::string_view file_place) {
+  return "(" + std::string(batch_messages ? file_place : dialog) + ")";
+}
+
+std::string previous_results_kept() {
+  return batch_messages ? std::string() : std::string(" The previous results are kept.");
+}
+
 }  // namespace spindra

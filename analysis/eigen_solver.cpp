@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/shaft_system.h"
+
 namespace spindra {
 
 namespace {
@@ -180,16 +182,19 @@ namespace {
 Square100 stiffness;
 Vector100 inertias;
 
-// K into AK, M^-1 into AMM1, A = K.M^-1, AK = A.  n = NMASS.
-void assemble(int n) {
+// K into AK, M^-1 into AMM1, A = K.M^-1, AK = A, from the referred shaft
+// system: n = its degrees of freedom.
+void assemble(const ShaftSystem& sys, int n) {
   ZERMAT(AK);
   ZERMAT(AMM1);
   Matrix<double, 2, 2> smallk;
   Table<int, 1, 2> idofar;
-  for (int i = 1; i <= NSTIF; ++i) {
-    const double k = STIFF(i).stiff;
-    idofar(1) = STIFF(i).nodes(1);
-    idofar(2) = STIFF(i).nodes(2);
+  for (int i = 1; i <= sys.nelem; ++i) {
+    const ShaftElement& el = sys.elem(i);
+    if (el.a == el.b) continue;  // both ends on one degree of freedom: no twist
+    const double k = el.k;
+    idofar(1) = el.a;
+    idofar(2) = el.b;
     smallk(1, 1) = k;
     if (idofar(2) != 0) {
       smallk(1, 2) = -k;
@@ -202,12 +207,12 @@ void assemble(int n) {
   }
   Matrix<double, 2, 2> aminv;
   for (int i = 1; i <= n; ++i) {
-    aminv(1, 1) = 1.0 / MASSES(i).amass;
+    aminv(1, 1) = 1.0 / sys.inertia(i);
     idofar(1) = i;
     PUTSTF(AMM1, n, aminv, 1, idofar);
   }
   stiffness = AK;
-  for (int i = 1; i <= n; ++i) inertias(i) = MASSES(i).amass;
+  for (int i = 1; i <= n; ++i) inertias(i) = sys.inertia(i);
   // A = K.M^-1.  M^-1 is diagonal, so every sum of PROD10 holds one product
   // besides exact zeros, and 0 + K(i,j) / J(j) has its bits (a zero of
   // either sign comes out +0 as there): the same A in n^2 steps, not n^3.
@@ -263,9 +268,10 @@ long lr_pass_limit(int n) {
 }
 
 SolverResult run_lr_iteration(LrPass pass) {
-  const int n = NMASS;
+  build_shaft_system(shaft_system);
+  const int n = shaft_system.ndof;
   SolverResult result;
-  assemble(n);
+  assemble(shaft_system, n);
   ZERMAT(AL);
   ZERMAT(AU);
   if (n == 0) return result;
@@ -445,7 +451,7 @@ int profile_pass(int n) {
 
 SolverResult lr_iteration() {
   Profile& p = profile;
-  for (int i = 1; i <= NMASS; ++i) {
+  for (int i = 1; i <= kMaxNodes; ++i) {
     p.plo[i] = 1;
     p.ptop[i] = 1;
     p.llo[i] = i;
@@ -457,7 +463,7 @@ SolverResult lr_iteration() {
 SolverResult CALCULATE_MODES() {
   SolverResult result = lr_iteration();
   result.lr_status = result.status;
-  const int n = NMASS;
+  const int n = shaft_system.ndof;
   mode_shape_count = 0;
   if (n <= 0) return result;
   // The LR values of a finished iteration, converged or not, are the seeds;

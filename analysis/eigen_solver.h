@@ -1,12 +1,14 @@
 // The eigen solver: assembly of the stiffness matrix K and the inverse inertia
-// matrix M^-1 from the model store, all eigenvalues of K.M^-1 by the unshifted
+// matrix M^-1 of the referred shaft system (analysis/shaft_system.h) built
+// from the model store, all eigenvalues of K.M^-1 by the unshifted
 // LR iteration (Crout factorisation A = L.U, then A <- U.L), refined to full
 // accuracy (or found, where the iteration stalls or breaks down) with their
 // mode shapes by the exact symmetric route (analysis/exact_modes.cpp), and
 // the mode shape of one eigenvalue by Gaussian elimination.
 //
 // The matrices live in the store (AK, A, AMM1, AL, AU); only the leading
-// n x n block (n = NMASS) is used.  Nothing here allocates.
+// n x n block (n = the system's degrees of freedom: NMASS unless rigid gear
+// meshes join inertias) is used.  Nothing here allocates.
 #pragma once
 
 #include "app/model/store.h"

@@ -109,12 +109,13 @@ void order_vector_sum(int k, double ordno, double& XSUM, double& YSUM) {
   for (int j = 1; j <= NMASS; ++j) {
     const int c = MASSES(j).icyleng_no(2);
     if (MASSES(j).icyleng_no(1) != k || c == 0) continue;
-    const double a = engine.angle(c);
+    // The offset angle turns the whole engine against engine 1.
+    const double a = engine.angle(c) + engine.offset_angle;
     if (engine.ivee_engine == 0) {
       XSUM += DCOSD(a * ordno) * EVEC(j);
       YSUM += DSIND(a * ordno) * EVEC(j);
     } else {
-      const double ang2 = second_bank_angle(engine, a);
+      const double ang2 = second_bank_angle(engine, engine.angle(c)) + engine.offset_angle;
       XSUM += (DCOSD(a * ordno) + DCOSD(ang2 * ordno)) * EVEC(j);
       YSUM += (DSIND(a * ordno) + DSIND(ang2 * ordno)) * EVEC(j);
     }

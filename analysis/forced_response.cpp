@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "analysis/engine_orders.h"
 #include "analysis/frequency_analysis.h"
 #include "analysis/leaf_order.h"
+#include "analysis/verdict.h"
+#include "analysis/shaft_system.h"
 #include "app/model/store.h"
 
 namespace spindra {
@@ -42,18 +45,15 @@ constexpr double kMaxKeptValues = 6.0e7;
 // One constant part of the torques on an inertia at one order: the complex
 // torque is gas_const + gas_load (N / N_rated)^load_exp + inertia Omega^2.
 struct ForceTerm {
-  int32_t node = 0;   // 0-based inertia
-  int32_t order = 0;  // 0-based order
+  int32_t node = 0;    // 0-based degree of freedom of the referred system
+  int32_t inertia = 0; // the cylinder's inertia
+  int32_t engine = 0;  // the engine whose cylinder it is
+  int32_t order = 0;   // 0-based order
   double load_exp = 0.0;
+  double load_factor = 1.0;
   double gc_re = 0.0, gc_im = 0.0;
   double gl_re = 0.0, gl_im = 0.0;
   double in_re = 0.0, in_im = 0.0;
-};
-
-// A shaft between two inertias of the core.
-struct CoreEdge {
-  int32_t a = 0, b = 0;  // places in the core
-  double k = 0.0, c = 0.0;
 };
 
 struct Run {
@@ -61,8 +61,11 @@ struct Run {
   int32_t nmass = 0;
   int32_t nstif = 0;
   int32_t items = 0;  // angles 0..nmass-1, then torques nmass..nmass+nstif-1
-  ForcedRequest request;
+  ForcedRequest request;  // the misfire actually run (the case's or the request's)
   ForcedSweep sweep;
+  LoadCase load_case;
+  int32_t case_number = 1;
+  double oper_from = 0.0, oper_to = 0.0;
   std::vector<double> speeds;
   std::vector<double> orders;
   std::vector<int32_t> harmonic;  // order in units of the cycle: order * cycle / 360
@@ -71,16 +74,9 @@ struct Run {
   std::vector<int32_t> left_out;
   std::vector<double> wp;  // section modulus per shaft (0-based), 0 without diameter
 
-  // The elimination: the peeled inertias, parents before children, the
-  // parent of each (-1 for a root), and per inertia the sums of the shafts to
-  // its parent and of everything on its diagonal.
-  std::vector<int32_t> peeled;
-  std::vector<int32_t> parent;
-  std::vector<double> edge_k, edge_c;
-  std::vector<double> diag_k, diag_c, inertia;
-  std::vector<int32_t> core;        // inertias on rings of shafts
-  std::vector<int32_t> core_index;  // per inertia, its place in the core or -1
-  std::vector<CoreEdge> core_edges;
+  // The referred system the run solves: its degrees of freedom, elements and
+  // elimination order.
+  ShaftSystem sys;
   std::vector<ForceTerm> terms;
   double eta = 0.0;
   ForcedTiming timing;
@@ -88,39 +84,78 @@ struct Run {
 
 Run run;
 
+}  // namespace
+
+bool is_cycle_order(double order) {
+  // Relative to the order, so that orders written with a few decimals pass
+  // at any size; never below a half, the lowest order of a four-stroke cycle.
+  const double twice = order * 2.0;
+  return std::isfinite(order) && twice >= 1.0 - 1e-9 &&
+         std::fabs(twice - std::round(twice)) <= 1e-9 * twice;
+}
+
+namespace {
+
+// A length given in m as the messages write it: in mm, or in m where the
+// mm would not be a finite number.
+std::string length_text(double metres) {
+  return std::isfinite(metres * 1000.0) ? number(metres * 1000.0) + " mm" : number(metres) + " m";
+}
+
 bool has_excitation(const ENGINE& e) {
   return !(e.excitation == Excitation{});
 }
 
 // ---- Checks -------------------------------------------------------------------
 
-bool check_sweep(std::string* message) {
+// The sweep's rated speed and loss factor, and the speeds of the case run:
+// for the one case of a model without load cases, the sweep itself.
+bool check_sweep(const LoadCase& c, std::string* message) {
   const ForcedSweep& w = forced_sweep;
   if (w == ForcedSweep{})
     return refuse(message,
                   "The model has no speed sweep for the forced response: give the speed "
-                  "range, the rated speed and the loss factor (Sweep).");
-  const std::string range = "The forced-response sweep from " + number(w.n_from) + " to " +
-                            number(w.n_to) + " rev/min in steps of " + number(w.n_step);
-  if (!std::isfinite(w.n_from) || !std::isfinite(w.n_to) || !std::isfinite(w.n_step) ||
+                  "range, the rated speed and the loss factor " +
+                      data_place("Sweep", "the sweep record of the FORCED section") + ".");
+  const bool named = NCASES > 0;
+  const std::string who = named ? "Load case '" + c.name.str() + "': the sweep from "
+                                : "The forced-response sweep from ";
+  const std::string range = who + number(c.n_from) + " to " + number(c.n_to) +
+                            " rev/min in steps of " + number(c.n_step);
+  if (!std::isfinite(c.n_from) || !std::isfinite(c.n_to) || !std::isfinite(c.n_step) ||
       !std::isfinite(w.n_rated) || !std::isfinite(w.eta))
     return refuse(message, range + " (rated speed " + number(w.n_rated) + ", loss factor " +
                                number(w.eta) + ") holds a value that is not a number.");
-  if (w.n_to < w.n_from)
+  if (c.n_to < c.n_from)
     return refuse(message, range + " is reversed: the last speed is below the first.");
-  if (w.n_step <= 0.0)
+  if (c.n_step <= 0.0)
     return refuse(message, range + " never ends: the step must be greater than zero.");
-  const double count = std::floor((w.n_to - w.n_from) / w.n_step + 1e-9) + 1.0;
+  const double count = std::floor((c.n_to - c.n_from) / c.n_step + 1e-9) + 1.0;
   if (count > kMaxSweepSpeeds)
     return refuse(message, range + " has " + number(count) + " speeds; at most " +
                                std::to_string(kMaxSweepSpeeds) + " are calculated.");
-  if (w.n_to <= 0.0) return refuse(message, range + " is empty: it has no speed above zero.");
+  if (c.n_to <= 0.0) return refuse(message, range + " is empty: it has no speed above zero.");
   if (w.n_rated <= 0.0)
     return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
                                " rev/min; it must be greater than zero.");
+  if (w.n_rated < c.n_to / 100.0 || w.n_rated > 100.0 * c.n_to)
+    return refuse(message, "The rated speed of the forced response is " + number(w.n_rated) +
+                               " rev/min, not within a factor of 100 of the sweep up to " +
+                               number(c.n_to) + " rev/min (a slip in the exponent?).");
   if (w.eta < 0.0)
     return refuse(message, "The loss factor of the forced response is " + number(w.eta) +
                                "; it must not be negative.");
+  if (!named) return true;
+  const std::string of = "Load case '" + c.name.str() + "'";
+  if (!(c.load_factor >= 0.0) || !std::isfinite(c.load_factor) || !std::isfinite(c.load_exp))
+    return refuse(message, of + " has a load factor of " + number(c.load_factor) +
+                               " and a load exponent of " + number(c.load_exp) +
+                               "; the factor must not be negative and both must be numbers.");
+  if (!std::isfinite(c.oper_from) || !std::isfinite(c.oper_to) || c.oper_to < c.oper_from ||
+      c.oper_from < 0.0)
+    return refuse(message, of + " has the operating range " + number(c.oper_from) + " to " +
+                               number(c.oper_to) +
+                               " rev/min; it must run upwards from zero or above.");
   return true;
 }
 
@@ -132,18 +167,18 @@ bool check_excitation(int k, std::string* message) {
   for (double v : values)
     if (!std::isfinite(v)) return refuse(message, label + ": an excitation value is not a number.");
   if (x.bore <= 0.0)
-    return refuse(message, label + " has a bore of " + number(x.bore * 1000.0) +
-                               " mm; it must be greater than zero.");
+    return refuse(message, label + " has a bore of " + length_text(x.bore) +
+                               "; it must be greater than zero.");
   if (x.stroke <= 0.0)
-    return refuse(message, label + " has a stroke of " + number(x.stroke * 1000.0) +
-                               " mm; it must be greater than zero.");
+    return refuse(message, label + " has a stroke of " + length_text(x.stroke) +
+                               "; it must be greater than zero.");
   if (x.recip_mass < 0.0)
     return refuse(message,
                   label + " has a negative reciprocating mass of " + number(x.recip_mass) + " kg.");
   if (x.recip_mass > 0.0 && x.conrod <= x.stroke / 2.0)
-    return refuse(message, label + " has a connecting rod of " + number(x.conrod * 1000.0) +
-                               " mm, not longer than the crank radius of " +
-                               number(x.stroke * 500.0) + " mm.");
+    return refuse(message, label + " has a connecting rod of " + length_text(x.conrod) +
+                               ", not longer than the crank radius of " +
+                               length_text(x.stroke / 2.0) + ".");
   if (x.p_rated < 0.0)
     return refuse(message,
                   label + " has a negative rated mean pressure of " + number(x.p_rated) + " bar.");
@@ -156,15 +191,13 @@ bool check_excitation(int k, std::string* message) {
     if (!std::isfinite(g.order) || !std::isfinite(g.a) || !std::isfinite(g.b) ||
         !std::isfinite(g.phase))
       return refuse(message, row + ": a value is not a number.");
-    if (g.order <= 0.0)
-      return refuse(message,
-                    row + " has order " + number(g.order) + "; orders must be greater than zero.");
     if (g.order > kMaxOrder)
       return refuse(message, row + " has order " + number(g.order) + "; orders up to " +
                                  number(kMaxOrder) + " are calculated.");
-    if (std::fabs(g.order * 2.0 - std::round(g.order * 2.0)) > 1e-9)
+    if (!is_cycle_order(g.order))
       return refuse(message, row + " has order " + number(g.order) +
-                                 "; an engine cycle has only whole and half orders.");
+                                 "; an engine cycle has only whole and half orders, the "
+                                 "lowest 0.5.");
     for (int h2 = 1; h2 < h; ++h2) {
       if (std::fabs(x.harm(h2).order - g.order) < 1e-9)
         return refuse(message, label + " lists order " + number(g.order) + " twice (harmonics " +
@@ -184,11 +217,17 @@ bool check_damping(std::string* message) {
     any = any || c > 0.0;
   }
   for (int s = 1; s <= NSTIF; ++s) {
+    // A rigid gear mesh's damping is not used.
+    if (STIFF(s).rigid != 0) continue;
     const double c = STIFF(s).dampin;
     if (!std::isfinite(c) || c < 0.0)
       return refuse(message, "Stiffness " + std::to_string(s) + " has an internal damping of " +
                                  number(c) + " N.m.s/rad; it must not be negative.");
-    any = any || c > 0.0;
+    const double psi = STIFF(s).psi;
+    if (!std::isfinite(psi) || psi < 0.0)
+      return refuse(message, "Stiffness " + std::to_string(s) + " has a relative damping psi of " +
+                                 number(psi) + "; it must not be negative.");
+    any = any || c > 0.0 || psi > 0.0;
   }
   if (!any)
     return refuse(message,
@@ -198,78 +237,29 @@ bool check_damping(std::string* message) {
   return true;
 }
 
-// ---- The tree -----------------------------------------------------------------
-
-// Orders the inertias for the elimination: leaves are peeled off one after
-// another, each folded later into the one neighbour it still has (its
-// parent); what cannot be peeled (inertias on closed rings of shafts) is
-// the core, solved densely.  Parallel shafts add up.
-void build_tree() {
-  const int n = NMASS;
-  const std::size_t un = static_cast<std::size_t>(n);
-  std::vector<std::vector<int>> nbr(un);
-  run.diag_k.assign(un, 0.0);
-  run.diag_c.assign(un, 0.0);
-  run.inertia.assign(un, 0.0);
-  for (int j = 0; j < n; ++j) {
-    run.inertia[static_cast<std::size_t>(j)] = MASSES(j + 1).amass;
-    run.diag_c[static_cast<std::size_t>(j)] = MASSES(j + 1).dampex;
-  }
-  for (int s = 1; s <= NSTIF; ++s) {
-    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
-    run.diag_k[static_cast<std::size_t>(a)] += STIFF(s).stiff;
-    run.diag_c[static_cast<std::size_t>(a)] += STIFF(s).dampin;
-    if (b < 0) continue;
-    run.diag_k[static_cast<std::size_t>(b)] += STIFF(s).stiff;
-    run.diag_c[static_cast<std::size_t>(b)] += STIFF(s).dampin;
-    auto& na = nbr[static_cast<std::size_t>(a)];
-    if (std::find(na.begin(), na.end(), b) == na.end()) {
-      na.push_back(b);
-      nbr[static_cast<std::size_t>(b)].push_back(a);
-    }
-  }
-  int peel[kMaxNodes], parent[kMaxNodes];
-  const int peeled = peel_leaves(
-      n,
-      [&nbr](int v, auto&& visit) {
-        for (int w : nbr[static_cast<std::size_t>(v)]) visit(w);
-      },
-      peel, parent);
-  std::vector<char> removed(un, 0);
-  for (int p = 0; p < peeled; ++p) removed[static_cast<std::size_t>(peel[p])] = 1;
-  run.parent.assign(parent, parent + n);
-  run.peeled.assign(std::make_reverse_iterator(peel + peeled),
-                    std::make_reverse_iterator(peel));  // roots (and the core's neighbours) first
-  run.core.clear();
-  run.core_index.assign(un, -1);
-  for (int v = 0; v < n; ++v) {
-    if (removed[static_cast<std::size_t>(v)] != 0) continue;
-    run.core_index[static_cast<std::size_t>(v)] = static_cast<int>(run.core.size());
-    run.core.push_back(v);
-  }
-  run.edge_k.assign(un, 0.0);
-  run.edge_c.assign(un, 0.0);
-  run.core_edges.clear();
-  for (int s = 1; s <= NSTIF; ++s) {
-    const int a = STIFF(s).nodes(1) - 1, b = STIFF(s).nodes(2) - 1;
-    if (b < 0) continue;
-    const int ca = run.core_index[static_cast<std::size_t>(a)];
-    const int cb = run.core_index[static_cast<std::size_t>(b)];
-    if (ca >= 0 && cb >= 0) {
-      run.core_edges.push_back({ca, cb, STIFF(s).stiff, STIFF(s).dampin});
-      continue;
-    }
-    const int child = run.parent[static_cast<std::size_t>(a)] == b ? a : b;
-    run.edge_k[static_cast<std::size_t>(child)] += STIFF(s).stiff;
-    run.edge_c[static_cast<std::size_t>(child)] += STIFF(s).dampin;
-  }
+// The one case of a model without load cases: the FORCED sweep, load
+// factor 1, the operating range from its start to 1.05 x the rated speed.
+LoadCase sweep_case() {
+  const ForcedSweep& w = forced_sweep;
+  LoadCase c;
+  c.name = "Sweep";
+  c.n_from = w.n_from;
+  c.n_to = w.n_to;
+  c.n_step = w.n_step;
+  c.load_factor = 1.0;
+  c.oper_from = w.n_from;
+  c.oper_to = 1.05 * w.n_rated;
+  return c;
 }
 
 // ---- Excitation ---------------------------------------------------------------
 
 // The engines' torques as constant terms per inertia and order.  Orders are
 // collected from the engines included, ascending.
-bool build_forces(const ForcedRequest& request, std::string* message) {
+// `case_law`: the load case's load law (factor and exponent) for every
+// engine; else each engine's own exponent at factor 1, as the sweep has it.
+bool build_forces(const ForcedRequest& request, const LoadCase& load, bool case_law,
+                  std::string* message) {
   run.orders.clear();
   run.left_out.clear();
   std::vector<int> included;
@@ -305,7 +295,10 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
         "No engine of the model has excitation data (bore, stroke, pressure and "
         "gas harmonics), so nothing excites the shafts.";
     if (NENG == 0) text = "The model has no engine, so nothing excites the shafts.";
-    return refuse(message, text + " Enter the excitation of an engine (Excitation).");
+    return refuse(message, text + " Enter the excitation of an engine " +
+                               data_place("Excitation",
+                                          "the excitation records of the FORCED section") +
+                               ".");
   }
   std::sort(run.orders.begin(), run.orders.end());
   run.orders.erase(std::unique(run.orders.begin(), run.orders.end(),
@@ -349,7 +342,9 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
         // Phasor sums over the cylinders of this inertia: e^(-i n phi).
         double gas_re = 0.0, gas_im = 0.0, all_re = 0.0, all_im = 0.0;
         for (int bank = 1; bank <= banks; ++bank) {
-          const double phi = bank == 1 ? e.angle(c) : second_bank_angle(e, e.angle(c));
+          // The offset angle turns the whole engine against engine 1.
+          const double phi =
+              (bank == 1 ? e.angle(c) : second_bank_angle(e, e.angle(c))) + e.offset_angle;
           const double turn = -g.order * phi * kPi / 180.0;
           const double cr = std::cos(turn), ci = std::sin(turn);
           all_re += cr;
@@ -363,9 +358,12 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
         const double pr = std::cos(g.phase * kPi / 180.0), pi = std::sin(g.phase * kPi / 180.0);
         const double ur = pi, ui = -pr;  // -i e^(i p)
         ForceTerm t;
-        t.node = j - 1;
+        t.node = run.sys.dof(j) - 1;
+        t.inertia = j;
+        t.engine = k;
         t.order = o;
-        t.load_exp = x.load_exp;
+        t.load_exp = case_law ? load.load_exp : x.load_exp;
+        t.load_factor = case_law ? load.load_factor : 1.0;
         const double gc = g.a * per_bar, gl = g.b * x.p_rated * per_bar;
         t.gc_re = gc * (ur * gas_re - ui * gas_im);
         t.gc_im = gc * (ur * gas_im + ui * gas_re);
@@ -386,12 +384,13 @@ bool build_forces(const ForcedRequest& request, std::string* message) {
 
 // ---- The solve and the synthesis ------------------------------------------------
 
-// A sampled interval that holds a largest value, with the estimate of that
-// value from the cubic through the values and slopes at its ends.
-struct Candidate {
-  double estimate = 0.0;
-  double u = 0.0;
-  int32_t j = 0;
+// An interval of the cycle searched for an extreme: its start and length,
+// the values and slopes at its ends, the bound on f over it and where the
+// cubic through its ends peaks (0..1).
+struct Piece {
+  double lo = 0.0, h = 0.0;
+  double g0 = 0.0, g1 = 0.0, s0 = 0.0, s1 = 0.0;
+  double bound = 0.0, t = 0.0;
 };
 
 // Scratch of one speed: per node and order (order fastest).
@@ -400,9 +399,8 @@ struct Scratch {
   std::vector<double> y_re, y_im;          // per node and order: admittance to the parent
   std::vector<double> cos_tab, sin_tab;    // per order and sample
   std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
-  std::vector<Candidate> candidates;
-  std::vector<int32_t> rises, falls;           // intervals where the slope changes sign
-  std::vector<uint64_t> rising_bits;           // 1 where the slope is positive
+  std::vector<Piece> pieces;                   // intervals left to search
+  std::vector<uint64_t> near_after, near_before;  // per sample: may be near an extreme
   std::vector<double> samples;                 // per angle item and sample
   std::vector<double> c_re, c_im;              // coefficients of one item
   std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
@@ -410,13 +408,14 @@ struct Scratch {
   int32_t top = 0;                             // highest harmonic
   int32_t blocks = 0;                          // harmonics 1..top in fours
   std::vector<double> dense_re, dense_im;      // the item's coefficients by harmonic
+  std::vector<double> dof_amp;                 // per order (0 = synthesised) and degree of freedom
   void size(int n, int o) {
     const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
     for (auto* v : {&d_re, &d_im, &f_re, &f_im, &t_re, &t_im, &x_re, &x_im, &y_re, &y_im})
       v->assign(no, 0.0);
     c_re.assign(static_cast<std::size_t>(o), 0.0);
     c_im.assign(static_cast<std::size_t>(o), 0.0);
-    const std::size_t c = run.core.size();
+    const std::size_t c = static_cast<std::size_t>(run.sys.ncore);
     a_re.assign(c * c, 0.0);
     a_im.assign(c * c, 0.0);
     b_re.assign(c, 0.0);
@@ -428,7 +427,8 @@ struct Scratch {
 // folded into it: a dense complex solve per order by Gaussian elimination
 // with the largest pivot of each column.
 void solve_core(double big_omega, Scratch& s) {
-  const int c = static_cast<int>(run.core.size());
+  const ShaftSystem& sys = run.sys;
+  const int c = sys.ncore;
   if (c == 0) return;
   const int no = static_cast<int>(run.orders.size());
   const std::size_t uc = static_cast<std::size_t>(c);
@@ -441,19 +441,22 @@ void solve_core(double big_omega, Scratch& s) {
     std::fill(are, are + uc * uc, 0.0);
     std::fill(aim, aim + uc * uc, 0.0);
     for (int i = 0; i < c; ++i) {
-      const std::size_t vo =
-          static_cast<std::size_t>(run.core[static_cast<std::size_t>(i)]) * no + o;
+      const std::size_t vo = static_cast<std::size_t>(sys.core(i + 1) - 1) * no + o;
       are[i * uc + i] = s.d_re[vo];
       aim[i * uc + i] = s.d_im[vo];
       bre[i] = s.f_re[vo];
       bim[i] = s.f_im[vo];
     }
-    for (const CoreEdge& e : run.core_edges) {
-      const double yr = e.k, yi = run.eta * e.k + w * e.c;
-      are[e.a * uc + e.b] -= yr;
-      aim[e.a * uc + e.b] -= yi;
-      are[e.b * uc + e.a] -= yr;
-      aim[e.b * uc + e.a] -= yi;
+    for (int q = 1; q <= sys.ncore_edges; ++q) {
+      const CoreEdge& e = sys.core_edges(q);
+      const std::size_t ea = static_cast<std::size_t>(e.a - 1), eb = static_cast<std::size_t>(e.b - 1);
+      const double yr = e.k;
+      double yi = run.eta * e.k + w * e.c;
+      if (sys.has_psi != 0) yi += e.h;
+      are[ea * uc + eb] -= yr;
+      aim[ea * uc + eb] -= yi;
+      are[eb * uc + ea] -= yr;
+      aim[eb * uc + ea] -= yi;
     }
     for (int k = 0; k < c; ++k) {
       int pivot = k;
@@ -497,8 +500,7 @@ void solve_core(double big_omega, Scratch& s) {
       const double inv = 1.0 / std::max(dr * dr + di * di, 1e-300);
       bre[k] = (r * dr + i * di) * inv;
       bim[k] = (i * dr - r * di) * inv;
-      const std::size_t vo =
-          static_cast<std::size_t>(run.core[static_cast<std::size_t>(k)]) * no + o;
+      const std::size_t vo = static_cast<std::size_t>(sys.core(k + 1) - 1) * no + o;
       s.x_re[vo] = bre[k];
       s.x_im[vo] = bim[k];
     }
@@ -508,15 +510,16 @@ void solve_core(double big_omega, Scratch& s) {
 // Solves all orders at speed n (rev/min) into s.x_re / s.x_im.
 SPINDRA_VECTOR_CLONES
 void solve_speed(double n, Scratch& s) {
-  const int nodes = run.nmass;
+  const ShaftSystem& sys = run.sys;
+  const int nodes = sys.ndof;
   const int no = static_cast<int>(run.orders.size());
   const double big_omega = 2.0 * kPi * n / 60.0;
   const double eta = run.eta;
   // Diagonals, admittances and torques.
   for (int v = 0; v < nodes; ++v) {
     const std::size_t vi = static_cast<std::size_t>(v);
-    const double dk = run.diag_k[vi], dc = run.diag_c[vi], j = run.inertia[vi];
-    const double ek = run.edge_k[vi], ec = run.edge_c[vi];
+    const double dk = sys.diag_k(v + 1), dc = sys.diag_c(v + 1), j = sys.inertia(v + 1);
+    const double ek = sys.edge_k(v + 1), ec = sys.edge_c(v + 1);
     double* __restrict dre = &s.d_re[vi * no];
     double* __restrict dim = &s.d_im[vi * no];
     double* __restrict yre = &s.y_re[vi * no];
@@ -532,20 +535,29 @@ void solve_speed(double n, Scratch& s) {
       fre[o] = 0.0;
       fim[o] = 0.0;
     }
+    // The relative damping psi of the couplings: a damping falling with the
+    // frequency, psi / (2 pi) k / omega, so a constant imaginary stiffness.
+    if (sys.has_psi != 0) {
+      const double dh = sys.diag_h(v + 1), eh = sys.edge_h(v + 1);
+      for (int o = 0; o < no; ++o) {
+        dim[o] += dh;
+        yim[o] += eh;
+      }
+    }
   }
   const double ratio = n / run.sweep.n_rated;
   const double omega2 = big_omega * big_omega;
   for (const ForceTerm& t : run.terms) {
-    const double load = t.load_exp == 0.0 ? 1.0 : std::pow(ratio, t.load_exp);
+    const double load = t.load_factor * (t.load_exp == 0.0 ? 1.0 : std::pow(ratio, t.load_exp));
     const std::size_t i = static_cast<std::size_t>(t.node) * no + static_cast<std::size_t>(t.order);
     s.f_re[i] += t.gc_re + t.gl_re * load + t.in_re * omega2;
     s.f_im[i] += t.gc_im + t.gl_im * load + t.in_im * omega2;
   }
   // Leaves first: fold each node into its parent.
-  const int peeled = static_cast<int>(run.peeled.size());
+  const int peeled = sys.npeeled;
   for (int q = peeled - 1; q >= 0; --q) {
-    const int v = run.peeled[static_cast<std::size_t>(q)];
-    const int p = run.parent[static_cast<std::size_t>(v)];
+    const int v = sys.peeled(q + 1) - 1;
+    const int p = sys.parent(v + 1) - 1;
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict dre = &s.d_re[vo];
     double* __restrict dim = &s.d_im[vo];
@@ -592,8 +604,8 @@ void solve_speed(double n, Scratch& s) {
   solve_core(big_omega, s);
   // Roots first: x_v = F_v / D_v + t_v x_parent.
   for (int q = 0; q < peeled; ++q) {
-    const int v = run.peeled[static_cast<std::size_t>(q)];
-    const int p = run.parent[static_cast<std::size_t>(v)];
+    const int v = sys.peeled(q + 1) - 1;
+    const int p = sys.parent(v + 1) - 1;
     const std::size_t vo = static_cast<std::size_t>(v) * no;
     double* __restrict xre = &s.x_re[vo];
     double* __restrict xim = &s.x_im[vo];
@@ -660,73 +672,174 @@ void evaluate(const double* xr, const double* xi, int32_t blocks, double u, doub
   f2 = (v2[0] + v2[1]) + (v2[2] + v2[3]);
 }
 
-// The largest value (sign +1) or the smallest (sign -1) of f near the
-// sampled intervals cand[0..nc) (each the start j of an interval where the
-// slope turns from rising to falling, for sign -1 the other way), from the
-// values f and slopes d at ns points over the cycle.  The cubic through each
-// interval's ends estimates its peak to within `err` (h^4 / 384 times a bound
-// of the fourth derivative); the intervals whose estimate can beat the best
-// value found are refined by Newton steps on f' until a step would gain less
-// than 1e-9 of `scale` or is shorter than 0.002 / top (the gain of that last
-// step is added from the quadratic model).  `best` starts as the best sample.
-double extreme(const double* re, const double* im, const int32_t* m, int32_t count, const double* f,
-               const double* d, int32_t ns, const int32_t* starts, int32_t nstart, double sign,
-               double best, double err, double rise, double scale, Scratch& s) {
-  const double h = 2.0 * kPi / ns;
-  Candidate* cand = s.candidates.data();
-  int nc = 0;
-  for (int q = 0; q < nstart; ++q) {
-    const int j = starts[q];
-    const int jn = j + 1 == ns ? 0 : j + 1;
-    const double s0 = sign * d[j] * h, s1 = sign * d[jn] * h;
-    const double g0 = sign * f[j], g1 = sign * f[jn];
-    // The peak lies within half a step of an end, where f' = 0: it rises at
-    // most `rise` above that end.
-    if (std::max(g0, g1) + rise < best) continue;
-    // H(t) = ((a t + b) t + c) t + g0 on t in [0, 1]; H'(t) = 3a t^2 + 2b t + c.
-    const double a = 2.0 * (g0 - g1) + s0 + s1;
-    const double b = 3.0 * (g1 - g0) - 2.0 * s0 - s1;
-    const double c = s0;
-    const double r = std::sqrt(std::max(b * b - 3.0 * a * c, 0.0));
-    double t = r - b > 0.0 ? c / (r - b) : 1.0;  // the root where H'' = -2r < 0
-    t = std::clamp(t, 0.0, 1.0);
-    const double estimate = ((a * t + b) * t + c) * t + g0;
-    if (estimate + err < best) continue;
-    Candidate k;
-    k.estimate = estimate;
-    k.u = (j + t) * h;
-    k.j = j;
-    // Kept in descending order of the estimate.
-    int i = nc++;
-    while (i > 0 && cand[i - 1].estimate < k.estimate) {
-      cand[i] = cand[i - 1];
-      --i;
-    }
-    cand[i] = k;
+// The largest value of the cubic H(t) = ((a t + b) t + c) t + g0 on
+// [0, 1] that takes g0, g1 and the slopes s0, s1 (per unit t) at its ends,
+// and where it lies (*at).
+double cubic_top(double g0, double g1, double s0, double s1, double* at) {
+  const double a = 2.0 * (g0 - g1) + s0 + s1;
+  const double b = 3.0 * (g1 - g0) - 2.0 * s0 - s1;
+  const double c = s0;
+  double top = g0, where = 0.0;
+  if (g1 > top) {
+    top = g1;
+    where = 1.0;
   }
-  const double enough = 1.0e-9 * scale;
-  for (int i = 0; i < nc; ++i) {
-    if (cand[i].estimate + err < best) break;
-    const double lo = cand[i].j * h, hi = lo + h;
-    double u = cand[i].u;
-    for (int it = 0; it < 12; ++it) {
+  const auto consider = [&](double t) {
+    if (!(t > 0.0 && t < 1.0)) return;
+    const double v = ((a * t + b) * t + c) * t + g0;
+    if (v > top) {
+      top = v;
+      where = t;
+    }
+  };
+  // H'(t) = 3a t^2 + 2b t + c.
+  if (std::fabs(a) <= 1e-14 * (std::fabs(b) + std::fabs(c))) {
+    if (b != 0.0) consider(-c / (2.0 * b));
+  } else {
+    const double disc = b * b - 3.0 * a * c;
+    if (disc >= 0.0) {
+      const double r = std::sqrt(disc);
+      const double q = -(b + std::copysign(r, b));  // roots q / 3a and c / q, without cancellation
+      consider(q / (3.0 * a));
+      if (q != 0.0) consider(c / q);
+    }
+  }
+  *at = where;
+  return top;
+}
+
+// Per sample j of f (values f, slopes d), as bits 64 to a word: in `after`
+// when the interval after it may rise above `threshold` by its slope over
+// half of it (`half` long), in `before` the interval before it.
+SPINDRA_VECTOR_CLONES
+void mark_near(const double* f, const double* d, int32_t ns, double sign, double threshold,
+               double half, uint64_t* after, uint64_t* before) {
+  for (int w = 0; w * 64 < ns; ++w) {
+    uint64_t a = 0, b = 0;
+    const int width = std::min(64, ns - w * 64);
+    for (int k = 0; k < width; ++k) {
+      const double g = sign * f[w * 64 + k], rise = sign * d[w * 64 + k] * half;
+      a |= static_cast<uint64_t>(g + (rise > 0.0 ? rise : 0.0) > threshold) << k;
+      b |= static_cast<uint64_t>(g + (rise < 0.0 ? -rise : 0.0) > threshold) << k;
+    }
+    after[w] = a;
+    before[w] = b;
+  }
+}
+
+// The largest value (sign +1) or the smallest (sign -1) of f over the cycle,
+// from its values f and slopes d at ns points, to within `tol` below.
+//
+// Over an interval of length h the cubic through the values and slopes at
+// its ends differs from f by at most h^4 / 384 max|f|, and max|f|
+// is at most b4 = sum |x| m^4: the cubic's top plus that is a bound on f
+// there.  Every interval whose bound could beat the best value found by
+// more than `tol` is searched (Newton steps on f' from the cubic's top) and,
+// while its bound still could, halved.  So no extreme is missed, however
+// the slopes at the samples lie.  `best` starts as the best sample; the
+// result is a value f takes.
+double extreme(const double* f, const double* d, int32_t ns, double sign, double best, double b2,
+               double b3, double b4, double tol, Scratch& s) {
+  const double h0 = 2.0 * kPi / ns;
+  const auto slack = [b4](double h) { return (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300; };
+  const double lift0 = b2 * h0 * h0 / 8.0 * 1.001;
+  std::vector<Piece>& work = s.pieces;
+  work.clear();
+  double bound_best = -1e300;
+  std::size_t first = 0;
+  // Over the half of an interval next to an end f rises at most s t +
+  // b2 t^2 / 2 above the end's value, s its slope towards the interval: bit
+  // 1 of a sample says the interval after it may rise above the best value
+  // that way, bit 2 the interval before it.
+  uint64_t* after = s.near_after.data();
+  uint64_t* before = s.near_before.data();
+  mark_near(f, d, ns, sign, best + tol - lift0, 0.5 * h0, after, before);
+  const int words = (ns + 63) / 64;
+  for (int w = 0; w < words; ++w) {
+    // Interval j is near when bit j of `after` or bit j + 1 of `before` is
+    // set (the cycle closes).
+    const int base = w * 64, width = std::min(64, ns - base);
+    uint64_t next = before[w] >> 1;
+    next |= (w + 1 < words ? before[w + 1] & 1u : before[0] & 1u) << (width - 1);
+    for (uint64_t bits = after[w] | next; bits != 0; bits &= bits - 1) {
+      const int j = base + __builtin_ctzll(bits);
+      if (j >= ns) break;
+      const int jn = j + 1 == ns ? 0 : j + 1;
+    const double g0 = sign * f[j], g1 = sign * f[jn];
+    const double s0 = sign * d[j], s1 = sign * d[jn];
+    double t = 0.0;
+    const double bound = cubic_top(g0, g1, s0 * h0, s1 * h0, &t) + slack(h0);
+    if (bound <= best + tol) continue;
+    if (bound > bound_best) {
+      bound_best = bound;
+      first = work.size();
+    }
+    work.push_back(Piece{j * h0, h0, g0, g1, s0, s1, bound, t});
+    }
+  }
+  if (work.empty()) return sign * best;
+  // The most promising interval first: its top raises the best value.
+  std::swap(work[first], work.back());
+  // The point of the best value found by the Newton steps, with f' and
+  // f'' there: around it f(u + x) <= f + |f'| |x| + f'' x^2 / 2 + b3 |x|^3
+  // / 6, which clears whole intervals near a peak without halving them.
+  double peak_u = 0.0, peak_v = 0.0, peak_v1 = 0.0, peak_v2 = 0.0;
+  bool peak = false;
+  const auto cleared = [&](const Piece& p) {
+    if (!peak || peak_v2 >= 0.0) return false;
+    const double reach = std::max(std::fabs(p.lo - peak_u), std::fabs(p.lo + p.h - peak_u));
+    const double a = std::fabs(peak_v1), b = 0.5 * peak_v2, c = b3 * 1.001 / 6.0;
+    double rise = ((c * reach + b) * reach + a) * reach;
+    const double disc = b * b - 3.0 * a * c;
+    if (disc >= 0.0 && c > 0.0) {
+      const double x = (-b - std::sqrt(disc)) / (3.0 * c);
+      if (x > 0.0 && x < reach) rise = std::max(rise, ((c * x + b) * x + a) * x);
+    }
+    return peak_v + std::max(rise, 0.0) <= best + tol;
+  };
+  const auto search = [&](const Piece& p) {
+    double u = p.lo + p.t * p.h;
+    const double hi = p.lo + p.h;
+    for (int it = 0; it < 16; ++it) {
       double v = 0.0, v1 = 0.0, v2 = 0.0;
       evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, u, v, v1, v2);
-      v *= sign;
-      v1 *= sign;
-      v2 *= sign;
-      best = std::max(best, v);
-      if (v2 >= 0.0) break;
-      const double step = -v1 / v2;
-      const double gain = 0.5 * v1 * v1 / -v2;
-      // A step this short is taken on the quadratic model alone: what it
-      // leaves out is below sum |x| (m step)^3 / 6, about 1e-9 of the scale.
-      if ((gain <= enough || std::fabs(step) * s.top <= 2.0e-3) && u + step >= lo &&
-          u + step <= hi) {
-        best = std::max(best, v + gain);
-        break;
+      best = std::max(best, sign * v);
+      if (sign * v >= best) {
+        peak = true;
+        peak_u = u;
+        peak_v = sign * v;
+        peak_v1 = sign * v1;
+        peak_v2 = sign * v2;
       }
-      u = std::clamp(u + step, lo, hi);
+      if (sign * v2 >= 0.0) break;
+      const double next = std::clamp(u - v1 / v2, p.lo, hi);
+      if (std::fabs(next - u) * s.top < 1e-9) break;
+      u = next;
+    }
+  };
+  for (std::size_t i = work.size(); i-- > 0;)
+    if (work[i].bound > best + tol && !cleared(work[i])) search(work[i]);
+  const double shortest = h0 * 1e-6;
+  while (!work.empty()) {
+    const Piece p = work.back();
+    work.pop_back();
+    if (p.bound <= best + tol || p.h < shortest || cleared(p)) continue;
+    const double half = 0.5 * p.h;
+    double v = 0.0, v1 = 0.0, v2 = 0.0;
+    evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, p.lo + half, v, v1, v2);
+    v *= sign;
+    v1 *= sign;
+    best = std::max(best, v);
+    const Piece parts[2] = {Piece{p.lo, half, p.g0, v, p.s0, v1, 0.0, 0.0},
+                            Piece{p.lo + half, half, v, p.g1, v1, p.s1, 0.0, 0.0}};
+    for (Piece q : parts) {
+      const double top = cubic_top(q.g0, q.g1, q.s0 * half, q.s1 * half, &q.t);
+      q.bound = top + slack(half);
+      if (q.bound <= best + tol) continue;
+      // Searched only when the cubic itself rises above the best value:
+      // otherwise halving alone shows that it holds nothing larger.
+      if (top > best) search(q);
+      if (q.bound > best + tol) work.push_back(q);
     }
   }
   return sign * best;
@@ -787,10 +900,9 @@ void sample(const double* re, const double* im, const double* re2, const double*
   }
 }
 
-// The largest and smallest of the values samples[0..ns) and the signs of
-// the slopes samples[ns..2ns) as bits (1 = rising), 64 to a word.
+// The largest and smallest of the values samples[0..ns).
 SPINDRA_VECTOR_CLONES
-void scan(const double* samples, int ns, double& top, double& bottom, uint64_t* up) {
+void scan(const double* samples, int ns, double& top, double& bottom) {
   double hi[4] = {samples[0], samples[1], samples[2], samples[3]};
   double lo[4] = {hi[0], hi[1], hi[2], hi[3]};
   for (int j = 4; j < ns; j += 4) {
@@ -802,58 +914,33 @@ void scan(const double* samples, int ns, double& top, double& bottom, uint64_t* 
   }
   top = std::max(std::max(hi[0], hi[1]), std::max(hi[2], hi[3]));
   bottom = std::min(std::min(lo[0], lo[1]), std::min(lo[2], lo[3]));
-  const double* d = samples + ns;
-  for (int w = 0; w * 64 < ns; ++w) {
-    uint64_t bits = 0;
-    const int width = std::min(64, ns - w * 64);
-    for (int k = 0; k < width; ++k) bits |= static_cast<uint64_t>(d[w * 64 + k] > 0.0) << k;
-    up[w] = bits;
-  }
 }
+
+// The half range within kHalfRangeTolerance of itself: the largest and the
+// smallest value are each found to within that share of the half range the
+// samples already show (never more than the true one).
+constexpr double kHalfRangeTolerance = 4.0e-7;
 
 double half_range_of_samples(const double* re, const double* im, const int32_t* m, int32_t count,
                              const double* samples, Scratch& s) {
   const int ns = s.m;
-  const double h = 2.0 * kPi / ns;
-  double b2 = 0.0, b4 = 0.0, scale = 0.0;
+  double b2 = 0.0, b3 = 0.0, b4 = 0.0;
   for (int o = 0; o < count; ++o) {
     const double x = std::sqrt(re[o] * re[o] + im[o] * im[o]), mo = m[o];
-    scale += x;
     b2 += x * mo * mo;
+    b3 += x * mo * mo * mo;
     b4 += x * mo * mo * mo * mo;
   }
-  const double err = (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300;
-  const double rise = 0.5 * b2 * (0.5 * h) * (0.5 * h) * 1.001 + 1.0e-300;
   for (int o = 0; o < count; ++o) {
     s.dense_re[static_cast<std::size_t>(m[o] - 1)] = re[o];
     s.dense_im[static_cast<std::size_t>(m[o] - 1)] = im[o];
   }
   double top = 0.0, bottom = 0.0;
+  scan(samples, ns, top, bottom);
+  const double tol = kHalfRangeTolerance * 0.5 * (top - bottom);
   const double* d = samples + ns;
-  uint64_t* up = s.rising_bits.data();
-  const int words = (ns + 63) / 64;
-  scan(samples, ns, top, bottom, up);
-  // The intervals where the slope changes sign: rising to falling holds a
-  // largest value, falling to rising a smallest.
-  int32_t* rises = s.rises.data();
-  int32_t* falls = s.falls.data();
-  int nr = 0, nf = 0;
-  for (int w = 0; w < words; ++w) {
-    const int base = w * 64;
-    const int width = std::min(64, ns - base);
-    // Bit j of `next` is the sign at sample j + 1 (the cycle closes).
-    uint64_t next = up[w] >> 1;
-    const uint64_t carry = w + 1 < words ? up[w + 1] & 1u : up[0] & 1u;
-    next |= carry << (width - 1);
-    const uint64_t mask = width == 64 ? ~uint64_t{0} : (uint64_t{1} << width) - 1;
-    uint64_t r = up[w] & ~next & mask, f = ~up[w] & next & mask;
-    for (; r != 0; r &= r - 1) rises[nr++] = base + __builtin_ctzll(r);
-    for (; f != 0; f &= f - 1) falls[nf++] = base + __builtin_ctzll(f);
-  }
-  const double hi =
-      extreme(re, im, m, count, samples, d, ns, rises, nr, 1.0, top, err, rise, scale, s);
-  const double lo =
-      extreme(re, im, m, count, samples, d, ns, falls, nf, -1.0, -bottom, err, rise, scale, s);
+  const double hi = extreme(samples, d, ns, 1.0, top, b2, b3, b4, tol, s);
+  const double lo = extreme(samples, d, ns, -1.0, -bottom, b2, b3, b4, tol, s);
   return 0.5 * (hi - lo);
 }
 
@@ -865,10 +952,10 @@ void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   s.blocks = (top + 3) / 4;
   s.dense_re.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
   s.dense_im.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
-  s.candidates.assign(static_cast<std::size_t>(s.m), Candidate{});
-  s.rises.assign(static_cast<std::size_t>(s.m) + 1, 0);
-  s.falls.assign(static_cast<std::size_t>(s.m) + 1, 0);
-  s.rising_bits.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  s.pieces.clear();
+  s.pieces.reserve(static_cast<std::size_t>(s.m) + 256);
+  s.near_after.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  s.near_before.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
   for (auto* v : {&s.cos_tab, &s.sin_tab, &s.mcos_tab, &s.msin_tab})
     v->assign(static_cast<std::size_t>(count) * s.m, 0.0);
   for (int o = 0; o < count; ++o)
@@ -892,8 +979,9 @@ std::size_t index(int32_t s, int32_t o, int32_t item) {
 // Amplitudes of every order and the synthesis of every item at speed s.
 void store_speed(int32_t sp, Scratch& s) {
   const int no = static_cast<int>(run.orders.size());
-  const int nodes = run.nmass;
-  // Angles, sampled two inertias at a time.
+  const ShaftSystem& sys = run.sys;
+  const int nodes = sys.ndof;
+  // Referred angles, sampled two degrees of freedom at a time.
   for (int v = 0; v < nodes; v += 2) {
     const std::size_t v0 = static_cast<std::size_t>(v), v1 = v0 + 1;
     const bool pair = v + 1 < nodes;
@@ -901,22 +989,42 @@ void store_speed(int32_t sp, Scratch& s) {
            pair ? &s.x_im[v1 * no] : nullptr, no, s, &s.samples[v0 * 2 * s.m],
            pair ? &s.samples[v1 * 2 * s.m] : nullptr);
   }
+  // Without gears degree of freedom v is inertia v + 1 and its angle the
+  // real one: the amplitudes go straight to the results.
+  const bool geared = sys.geared != 0;
+  const std::size_t un = static_cast<std::size_t>(nodes);
+  double* dof_amp = s.dof_amp.data();
   for (int v = 0; v < nodes; ++v) {
     const double* xre = &s.x_re[static_cast<std::size_t>(v) * no];
     const double* xim = &s.x_im[static_cast<std::size_t>(v) * no];
-    for (int o = 0; o < no; ++o)
-      run.amp[index(sp, o + 1, v)] = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+    const auto at = [&](int o) -> double& {
+      return geared ? dof_amp[static_cast<std::size_t>(o) * un + static_cast<std::size_t>(v)]
+                    : run.amp[index(sp, o, v)];
+    };
+    for (int o = 0; o < no; ++o) at(o + 1) = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
     const double* smp = &s.samples[static_cast<std::size_t>(v) * 2 * s.m];
-    run.amp[index(sp, 0, v)] = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+    at(0) = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+  }
+  // Real angles: each inertia's ratio times its degree of freedom's angle.
+  for (int j = 1; geared && j <= run.nmass; ++j) {
+    const std::size_t v = static_cast<std::size_t>(sys.dof(j) - 1);
+    const double r = sys.ratio(j);
+    for (int o = 0; o <= no; ++o)
+      run.amp[index(sp, o, j - 1)] = r * dof_amp[static_cast<std::size_t>(o) * un + v];
   }
   // Elastic torques: the samples follow from the angles' samples.
   std::vector<double>& tsmp = s.samples;
   const std::size_t tail = static_cast<std::size_t>(nodes) * 2 * s.m;
   const int width = 2 * s.m;
+  const int items = run.nmass;
   for (int k = 0; k < run.nstif; ++k) {
-    const STIFFNESS& shaft = STIFF(k + 1);
-    const int a = shaft.nodes(1) - 1, b = shaft.nodes(2) - 1;
-    const double stiff = shaft.stiff;
+    // A rigid mesh has no twist, and an element whose ends are one degree
+    // of freedom neither: their torques stay 0.
+    const int e = sys.element_of(k + 1);
+    if (e == 0 || sys.elem(e).a == sys.elem(e).b) continue;
+    const ShaftElement& el = sys.elem(e);
+    const int a = el.a - 1, b = el.b - 1;
+    const double stiff = el.torque_gain;
     const double* are = &s.x_re[static_cast<std::size_t>(a) * no];
     const double* aim = &s.x_im[static_cast<std::size_t>(a) * no];
     for (int o = 0; o < no; ++o) {
@@ -927,7 +1035,7 @@ void store_speed(int32_t sp, Scratch& s) {
       }
       s.c_re[static_cast<std::size_t>(o)] = stiff * r;
       s.c_im[static_cast<std::size_t>(o)] = stiff * i;
-      run.amp[index(sp, o + 1, nodes + k)] = stiff * std::sqrt(r * r + i * i);
+      run.amp[index(sp, o + 1, items + k)] = stiff * std::sqrt(r * r + i * i);
     }
     const double* sa = &tsmp[static_cast<std::size_t>(a) * width];
     double* out = &tsmp[tail];
@@ -937,9 +1045,29 @@ void store_speed(int32_t sp, Scratch& s) {
     } else {
       for (int j = 0; j < width; ++j) out[j] = stiff * sa[j];
     }
-    run.amp[index(sp, 0, nodes + k)] =
+    run.amp[index(sp, 0, items + k)] =
         half_range_of_samples(s.c_re.data(), s.c_im.data(), run.harmonic.data(), no, out, s);
   }
+}
+
+// The damping of stiffness k at the frequency omega (rad/s) of an order,
+// N.m.s/rad: its own damping and the loss factor's share eta k / omega.
+// (A relative damping psi of the coupling would add psi / (2 pi) k / omega
+// here, the one place the power loss and the solve agree on.)
+double stiffness_damping(int32_t k, double omega) {
+  const STIFFNESS& shaft = STIFF(k);
+  return shaft.dampin + (omega > 0.0 ? run.eta * shaft.stiff / omega : 0.0);
+}
+
+// The mean power dissipated in stiffness k at speed s by order o, W:
+// 1/2 c omega^2 |twist|^2 with c its damping at that order's frequency.
+double power_loss(int32_t k, int32_t s, int32_t o) {
+  const double stiff = STIFF(k).stiff;
+  if (stiff <= 0.0) return 0.0;
+  const double twist = run.amp[index(s - 1, o, run.nmass + k - 1)] / stiff;
+  const double omega = run.orders[static_cast<std::size_t>(o - 1)] * 2.0 * kPi *
+                       run.speeds[static_cast<std::size_t>(s - 1)] / 60.0;
+  return 0.5 * stiffness_damping(k, omega) * omega * omega * twist * twist;
 }
 
 double shaft_diameter_mm(int32_t shaft) {
@@ -992,30 +1120,169 @@ void permissible_stresses(double uts, double ck, double d_mm, double lambda, dou
   if (tau2 != nullptr) *tau2 = t2;
 }
 
+// Torques above this (N.m) come only from values far beyond any engine.
+constexpr double kAbsurdTorque = 1.0e30;
+
+// An engine whose gas or inertia torque at speed n (order index o, 0-based;
+// -1 for every order) is not a finite number or is above `limit`, named with
+// the values that make it so; empty when there is none.
+std::string torque_fault(double n, int32_t o, double limit) {
+  const double big_omega = 2.0 * kPi * n / 60.0;
+  for (const ForceTerm& t : run.terms) {
+    if (o >= 0 && t.order != o) continue;
+    const int32_t k = t.engine;
+    const Excitation& x = ENGS(k).excitation;
+    const std::string order = number(run.orders[static_cast<std::size_t>(t.order)]);
+    const std::string at = " at " + number(n) + " rev/min";
+    const auto size = [](double torque) {
+      return std::isfinite(torque) ? " is " + number(torque) + " N.m" : " is not a finite number";
+    };
+    const bool loaded = t.gl_re != 0.0 || t.gl_im != 0.0;
+    const double load =
+        loaded ? t.load_factor * std::pow(n / run.sweep.n_rated, t.load_exp) : 0.0;
+    const double gas = std::hypot(t.gc_re + load * t.gl_re, t.gc_im + load * t.gl_im);
+    if (!(gas <= limit)) {
+      if (loaded && !(std::fabs(std::log10(load)) <= 6.0))
+        return engine_label(k) + ": the gas torque of order " + order + at + size(gas) +
+               ", from the load exponent " + number(t.load_exp) + " with the rated speed of " +
+               number(run.sweep.n_rated) + " rev/min.";
+      return engine_label(k) + ": the gas torque of order " + order + at + size(gas) + " (bore " +
+             length_text(x.bore) + ", stroke " + length_text(x.stroke) + ", rated mean pressure " +
+             number(x.p_rated) + " bar, and the order's a and b).";
+    }
+    if (t.in_re == 0.0 && t.in_im == 0.0) continue;
+    const double inertia = std::hypot(t.in_re, t.in_im) * big_omega * big_omega;
+    if (!(inertia <= limit))
+      return engine_label(k) + ": the inertia torque of order " + order + at + size(inertia) +
+             " (reciprocating mass " + number(x.recip_mass) + " kg, stroke " +
+             length_text(x.stroke) + ").";
+  }
+  return {};
+}
+
+// Why the response at speed n (order index o) is not finite: an engine's
+// torque far too large there, else the speed or the model's other values.
+std::string non_finite_cause(double n, int32_t o) {
+  const std::string engine = torque_fault(n, o, kAbsurdTorque);
+  if (!engine.empty()) return engine;
+  return "The speed of " + number(n) +
+         " rev/min, or the model's inertias, stiffnesses, damping or loss factor, are too "
+         "large.";
+}
+
+// Every amplitude, stress and limit of the run is a finite number; else the
+// run is refused naming the first that is not and what made it so.
+bool check_results(std::string* message) {
+  const int32_t no = static_cast<int32_t>(run.orders.size());
+  // The report gives the engines' sizes in mm.
+  for (int k = 1; k <= NENG; ++k) {
+    const Excitation& x = ENGS(k).excitation;
+    if (ENGS(k).ncyl <= 0 || !has_excitation(ENGS(k))) continue;
+    if (std::isfinite(x.bore * 1000.0) && std::isfinite(x.stroke * 1000.0) &&
+        std::isfinite(x.conrod * 1000.0))
+      continue;
+    return refuse(message, "The forced response is refused: " + engine_label(k) +
+                               " has a bore, stroke or connecting rod too large to report "
+                               "in mm (bore " +
+                               number(x.bore) + " m, stroke " + number(x.stroke) + " m, rod " +
+                               number(x.conrod) + " m).");
+  }
+  const std::string head = "The forced response is refused: ";
+  for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
+    const double n = run.speeds[sp];
+    const int32_t s = static_cast<int32_t>(sp);
+    for (int32_t o = 0; o <= no; ++o) {
+      for (int32_t item = 0; item < run.items; ++item) {
+        const double v = run.amp[index(s, o, item)];
+        const int32_t shaft = item - run.nmass + 1;  // < 1 for an inertia
+        const double wp = shaft >= 1 ? run.wp[static_cast<std::size_t>(shaft - 1)] : 0.0;
+        if (std::isfinite(v) && (wp <= 0.0 || std::isfinite(v / wp / 1.0e6))) continue;
+        const std::string order =
+            o == 0 ? std::string("synthesised")
+                   : "order " + number(run.orders[static_cast<std::size_t>(o - 1)]);
+        std::string what = "the angle of inertia " + std::to_string(item + 1);
+        std::string cause = non_finite_cause(n, o - 1);
+        if (shaft >= 1) what = "the torque of shaft " + std::to_string(shaft);
+        if (std::isfinite(v)) {
+          what = "the stress of shaft " + std::to_string(shaft);
+          cause = "Stiffness " + std::to_string(shaft) + " has a diameter of " +
+                  length_text(STIFF(shaft).diam) + ".";
+        }
+        return refuse(message, head + what + " at " + number(n) + " rev/min (" + order +
+                                   ") is not a finite number. " + cause);
+      }
+    }
+    for (int32_t shaft = 1; shaft <= run.nstif; ++shaft) {
+      double tau1 = 0.0, tau2 = 0.0;
+      forced_shaft_limits(shaft, n, &tau1, &tau2);
+      const double wp = run.wp[static_cast<std::size_t>(shaft - 1)];
+      const double torque = run.amp[index(s, 0, run.nmass + shaft - 1)];
+      const double stress = wp > 0.0 ? torque / wp / 1.0e6 : 0.0;
+      if (std::isfinite(tau1) && std::isfinite(tau2) &&
+          (tau1 <= 0.0 || std::isfinite(stress / tau1)))
+        continue;
+      return refuse(message, head + "the permissible stresses of shaft " + std::to_string(shaft) +
+                                 " at " + number(n) +
+                                 " rev/min, or the stress over them, are not finite numbers "
+                                 "(tensile strength " +
+                                 number(STIFF(shaft).uts) + " MPa, factor ck " +
+                                 number(STIFF(shaft).ck) + ", diameter " +
+                                 length_text(STIFF(shaft).diam) + ").");
+    }
+  }
+  return true;
+}
+
 bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.valid = 0;
   run.amp.clear();
   run.amp.shrink_to_fit();
   if (!check_model_for_analysis(message)) return false;
-  if (!check_sweep(message) || !check_damping(message)) return false;
-  if (!build_forces(request, message)) return false;
-  build_tree();
+  const int32_t number = request.load_case == 0 ? 1 : request.load_case;
+  if (number < 1 || number > forced_case_count())
+    return refuse(message, "There is no load case " + std::to_string(number) + "; the model has " +
+                               std::to_string(forced_case_count()) + ".");
+  const LoadCase load = forced_case(number);
+  // A misfire asked for replaces the case's own.
+  ForcedRequest effective = request;
+  effective.load_case = number;
+  if (request.misfire_engine == 0) {
+    effective.misfire_engine = load.misfire_engine;
+    effective.misfire_cylinder = load.misfire_engine == 0 ? 0 : load.misfire_cylinder;
+  }
+  if (!check_sweep(load, message) || !check_damping(message)) return false;
+  build_shaft_system(run.sys);
+  // The one case of a model without load cases keeps each engine's own
+  // load law; a load case sets the law of every engine.
+  if (!build_forces(effective, load, NCASES > 0, message)) return false;
 
-  run.request = request;
+  run.request = effective;
+  run.load_case = load;
+  run.case_number = number;
   run.sweep = forced_sweep;
   run.eta = forced_sweep.eta;
   run.nmass = NMASS;
   run.nstif = NSTIF;
   run.items = NMASS + NSTIF;
   run.speeds.clear();
-  const ForcedSweep& w = forced_sweep;
-  const long count = static_cast<long>(std::floor((w.n_to - w.n_from) / w.n_step + 1e-9)) + 1;
+  const long count =
+      static_cast<long>(std::floor((load.n_to - load.n_from) / load.n_step + 1e-9)) + 1;
   for (long i = 0; i < count; ++i) {
-    const double n = w.n_from + static_cast<double>(i) * w.n_step;
+    const double n = load.n_from + static_cast<double>(i) * load.n_step;
     if (n > 0.0) run.speeds.push_back(n);
   }
   if (run.speeds.empty())
     return refuse(message, "The forced-response sweep has no speed above zero.");
+  // The operating range the verdict judges, cut to the sweep.
+  run.oper_from = std::max(load.oper_from, run.speeds.front());
+  run.oper_to = std::min(load.oper_to, run.speeds.back());
+  if (run.oper_to < run.oper_from) run.oper_to = run.oper_from;
+  // The torques grow or shrink with the speed: at the ends of the sweep
+  // they are largest, so an overflow shows there before any solve.
+  for (const double n : {run.speeds.front(), run.speeds.back()}) {
+    const std::string overflow = torque_fault(n, -1, std::numeric_limits<double>::max());
+    if (!overflow.empty()) return refuse(message, "The forced response is refused: " + overflow);
+  }
   const int no = static_cast<int>(run.orders.size());
   const double values = static_cast<double>(run.speeds.size()) * (no + 1) * run.items;
   if (values > kMaxKeptValues)
@@ -1041,7 +1308,8 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   double solving = 0.0;
   run.amp.assign(static_cast<std::size_t>(values), 0.0);
   Scratch s;
-  s.size(NMASS, no);
+  s.size(run.sys.ndof, no);
+  s.dof_amp.assign(static_cast<std::size_t>(no + 1) * static_cast<std::size_t>(run.sys.ndof), 0.0);
   make_tables(s, run.harmonic.data(), no);
   s.samples.assign(static_cast<std::size_t>(NMASS + 1) * 2 * s.m, 0.0);
   for (std::size_t sp = 0; sp < run.speeds.size(); ++sp) {
@@ -1053,6 +1321,12 @@ bool run_forced_response(const ForcedRequest& request, std::string* message) {
   run.timing.solves = solving;
   run.timing.total = now() - start;
   run.valid = 1;
+  if (!check_results(message)) {
+    run.valid = 0;
+    run.amp.clear();
+    run.amp.shrink_to_fit();
+    return false;
+  }
   if (message != nullptr) {
     message->clear();
     for (int k : run.left_out)
@@ -1094,10 +1368,21 @@ double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o) {
     return run.amp[index(s - 1, o, number - 1)];
   }
   if (number < 1 || number > run.nstif) return 0.0;
+  if (kind == ForcedKind::kPower) {
+    if (o != 0) return power_loss(number, s, o);
+    double sum = 0.0;
+    for (int32_t oo = 1; oo <= forced_order_count(); ++oo) sum += power_loss(number, s, oo);
+    return sum;
+  }
   const double torque = run.amp[index(s - 1, o, run.nmass + number - 1)];
   if (kind == ForcedKind::kTorque) return torque;
   const double wp = run.wp[static_cast<std::size_t>(number - 1)];
   return wp > 0.0 ? torque / wp / 1.0e6 : 0.0;
+}
+
+int32_t forced_rigid_mesh(int32_t shaft) {
+  if (forced_results_valid() == 0 || shaft < 1 || shaft > run.nstif) return 0;
+  return run.sys.element_of(shaft) == 0 ? 1 : 0;
 }
 
 int32_t forced_engines_left_out(int32_t* out, int32_t capacity) {
@@ -1134,69 +1419,71 @@ double forced_section_modulus(int32_t shaft) {
 }
 
 int32_t forced_shaft_has_limits(int32_t shaft) {
-  if (shaft < 1 || shaft > NSTIF) return 0;
-  return STIFF(shaft).uts > 0.0 && STIFF(shaft).diam > 0.0 ? 1 : 0;
+  if (shaft < 1 || shaft > NSTIF || STIFF(shaft).diam <= 0.0) return 0;
+  return STIFF(shaft).uts > 0.0 || STIFF(shaft).limit_kind == kLimitStress ? 1 : 0;
 }
 
 void forced_shaft_limits(int32_t shaft, double n, double* tau1, double* tau2) {
-  if (forced_shaft_has_limits(shaft) == 0 || forced_sweep.n_rated <= 0.0) {
+  const double rated = forced_results_valid() != 0 ? run.sweep.n_rated : forced_sweep.n_rated;
+  if (forced_shaft_has_limits(shaft) == 0 || rated <= 0.0) {
     if (tau1 != nullptr) *tau1 = 0.0;
     if (tau2 != nullptr) *tau2 = 0.0;
     return;
   }
-  const double ck = STIFF(shaft).ck > 0.0 ? STIFF(shaft).ck : 1.0;
-  permissible_stresses(STIFF(shaft).uts, ck, shaft_diameter_mm(shaft), n / forced_sweep.n_rated,
-                       tau1, tau2);
+  const STIFFNESS& k = STIFF(shaft);
+  if (k.limit_kind == kLimitStress) {
+    // The maker's permissible stresses hold at every speed up to the end of
+    // continuous running.
+    const bool running = n <= 1.05 * rated * (1.0 + 1e-12);
+    if (tau1 != nullptr) *tau1 = running ? k.limit_v1 : 0.0;
+    if (tau2 != nullptr) *tau2 = running ? k.limit_v2 : 0.0;
+    return;
+  }
+  const double ck = k.ck > 0.0 ? k.ck : 1.0;
+  permissible_stresses(k.uts, ck, shaft_diameter_mm(shaft), n / rated, tau1, tau2);
+}
+
+void forced_coupling_limits(int32_t k, double* t_kw, double* p_kv, double* t_kmax) {
+  const bool coupling = k >= 1 && k <= NSTIF && STIFF(k).limit_kind == kLimitCoupling;
+  if (t_kw != nullptr) *t_kw = coupling ? STIFF(k).limit_v1 : 0.0;
+  if (p_kv != nullptr) *p_kv = coupling ? STIFF(k).limit_v2 : 0.0;
+  if (t_kmax != nullptr) *t_kmax = coupling ? STIFF(k).limit_v3 : 0.0;
 }
 
 void forced_operating_range(double* from, double* to) {
   double lo = 0.0, hi = 0.0;
   if (forced_results_valid() != 0 && !run.speeds.empty()) {
-    lo = run.speeds.front();
-    hi = std::min(run.speeds.back(), 1.05 * run.sweep.n_rated);
-    if (hi < lo) hi = lo;
+    lo = run.oper_from;
+    hi = run.oper_to;
   }
   if (from != nullptr) *from = lo;
   if (to != nullptr) *to = hi;
 }
 
+bool model_operating_range(double* from, double* to) {
+  const ForcedSweep& w = forced_sweep;
+  const bool rated = std::isfinite(w.n_rated) && w.n_rated > 0.0;
+  const LoadCase c = forced_case(1);
+  const bool own = NCASES > 0 && std::isfinite(c.oper_from) && std::isfinite(c.oper_to) &&
+                   c.oper_from >= 0.0 && c.oper_to >= c.oper_from;
+  const double hi = !rated ? 0.0 : own ? c.oper_to : 1.05 * w.n_rated;
+  const double lo = !rated                            ? 0.0
+                    : own                             ? c.oper_from
+                    : std::isfinite(w.n_from) ? std::clamp(w.n_from, 0.0, hi)
+                                                      : 0.0;
+  if (from != nullptr) *from = lo;
+  if (to != nullptr) *to = hi;
+  return rated;
+}
+
 int32_t forced_barred_ranges(int32_t shaft, BarredRange* out, int32_t capacity) {
-  if (forced_shaft_has_limits(shaft) == 0) return 0;
-  int32_t count = 0;
-  bool inside = false;
-  double prev_n = 0.0, prev_excess = -1.0;
-  BarredRange range;
-  const auto close = [&](double end) {
-    range.to = end;
-    if (count < capacity && out != nullptr) out[count] = range;
-    ++count;
-    inside = false;
-  };
-  for (int32_t s = 1; s <= forced_speed_count(); ++s) {
-    const double n = forced_speed(s);
-    double tau1 = 0.0;
-    forced_shaft_limits(shaft, n, &tau1, nullptr);
-    const double stress = forced_amplitude(ForcedKind::kStress, shaft, s, 0);
-    // Above lambda 1.05 the engine does not run continuously: no limit, no
-    // barred range there.
-    if (tau1 <= 0.0) {
-      if (inside) close(prev_n);
-      prev_excess = -1.0;
-      continue;
-    }
-    const double excess = stress / tau1 - 1.0;
-    const bool over = excess > 0.0;
-    if (over && !inside) {
-      inside = true;
-      range = BarredRange{};
-      range.from = s == 1 ? n : prev_n + (n - prev_n) * (-prev_excess) / (excess - prev_excess);
-    }
-    if (inside && n / forced_sweep.n_rated > 0.8) range.above_08 = 1;
-    if (!over && inside) close(prev_n + (n - prev_n) * prev_excess / (prev_excess - excess));
-    prev_n = n;
-    prev_excess = excess;
+  if (forced_shaft_has_limits(shaft) == 0 && STIFF(shaft).limit_kind != kLimitCoupling) return 0;
+  const StiffnessVerdict v = judge_stiffness(shaft);
+  const int32_t count = static_cast<int32_t>(v.ranges.size());
+  for (int32_t i = 0; i < count && i < capacity && out != nullptr; ++i) {
+    const JudgedRange& r = v.ranges[static_cast<std::size_t>(i)];
+    out[i] = BarredRange{r.from, r.to, r.above_08};
   }
-  if (inside) close(prev_n);
   return count;
 }
 
@@ -1241,17 +1528,18 @@ ForcedRequest forced_last_request() {
 
 bool forced_excitation_terms(std::vector<ExcitationTerm>* terms, std::string* message) {
   terms->clear();
-  if (!check_sweep(message)) return false;
-  // build_forces works on the run's own lists: those of a kept run come back.
-  std::vector<double> orders = run.orders;
-  std::vector<int32_t> harmonic = run.harmonic, left_out = run.left_out;
-  std::vector<ForceTerm> kept = run.terms;
-  const double cycle = run.cycle;
-  const bool ok = build_forces(ForcedRequest{}, message);
+  const LoadCase sweep = sweep_case();
+  if (!check_sweep(sweep, message)) return false;
+  // build_forces works on the run's own lists: a kept run is set aside and
+  // comes back as it was.
+  Run kept;
+  std::swap(run, kept);
+  build_shaft_system(run.sys);
+  const bool ok = build_forces(ForcedRequest{}, sweep, false, message);
   if (ok) {
     for (const ForceTerm& t : run.terms) {
       ExcitationTerm e;
-      e.inertia = t.node + 1;
+      e.inertia = t.inertia;
       e.order = run.orders[static_cast<std::size_t>(t.order)];
       e.load_exp = t.load_exp;
       e.gc_re = t.gc_re;
@@ -1263,12 +1551,63 @@ bool forced_excitation_terms(std::vector<ExcitationTerm>* terms, std::string* me
       terms->push_back(e);
     }
   }
-  run.orders = std::move(orders);
-  run.harmonic = std::move(harmonic);
-  run.left_out = std::move(left_out);
-  run.terms = std::move(kept);
-  run.cycle = cycle;
+  std::swap(run, kept);
   return ok;
+}
+
+}
+
+namespace {
+Run aside;
+}  // namespace
+
+void forced_set_run_aside() {
+  std::swap(run, aside);
+  run.valid = 0;
+}
+
+void forced_take_run_back() {
+  std::swap(run, aside);
+  aside = Run{};
+}
+
+std::string& forced_program_text() {
+  static std::string text = "Spindra";
+  return text;
+}
+
+double forced_rated_speed() {
+  return forced_results_valid() != 0 ? run.sweep.n_rated : forced_sweep.n_rated;
+}
+
+int32_t forced_case_count() {
+  return NCASES > 0 ? std::min(NCASES, kMaxCases) : 1;
+}
+
+LoadCase forced_case(int32_t number) {
+  if (NCASES > 0) return number >= 1 && number <= forced_case_count() ? LOAD_CASES(number) : LoadCase{};
+  return sweep_case();
+}
+
+
+int32_t forced_case_number(std::string_view name) {
+  for (int32_t i = 1; i <= forced_case_count(); ++i)
+    if (forced_case(i).name.trimmed() == name) return i;
+  return 0;
+}
+
+LoadCase forced_last_case() {
+  return forced_results_valid() != 0 ? run.load_case : LoadCase{};
+}
+
+std::string forced_run_title() {
+  if (forced_results_valid() == 0) return std::string();
+  std::string text = "Load case " + run.load_case.name.str();
+  const ForcedRequest& r = run.request;
+  if (r.misfire_engine != 0)
+    text += ", misfire of engine " + std::to_string(r.misfire_engine) + " cylinder " +
+            std::to_string(r.misfire_cylinder);
+  return text;
 }
 
 }  // namespace spindra

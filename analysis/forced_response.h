@@ -11,7 +11,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "app/model/store.h"
 
 namespace spindra {
 
@@ -19,9 +22,12 @@ namespace spindra {
 // gas torque (its inertia torque stays).  Engine 0 = no misfire.  The
 // cylinders of a vee engine's second bank are numbered on after the first
 // (ncyl + 1 to 2 ncyl, cylinder ncyl + c beside cylinder c).
+// A run is of one load case (1..forced_case_count(); 0 = the first); a
+// misfire asked for replaces the case's own.
 struct ForcedRequest {
   int32_t misfire_engine = 0;
   int32_t misfire_cylinder = 0;
+  int32_t load_case = 0;
 };
 
 // The quantity an amplitude is read for.
@@ -29,7 +35,12 @@ enum class ForcedKind : int32_t {
   kAngle = 1,   // rad, per inertia
   kTorque = 2,  // N.m, elastic torque per shaft
   kStress = 3,  // MPa, per shaft with a diameter
+  kPower = 4,   // W, mean power dissipated per stiffness (synthesised: the sum of the orders)
 };
+
+// 1 when `order` can be a gas harmonic of an engine cycle: a whole or half
+// number (within a tolerance relative to the order) of at least 0.5.
+bool is_cycle_order(double order);
 
 // Runs the sweep.  False with a message (saying what and where) when the
 // model or the request is refused; the results of an earlier run are then
@@ -53,6 +64,10 @@ double forced_order(int32_t o);
 // cycle, all orders summed in phase).  0 for a shaft without a diameter
 // when kind is kStress.
 double forced_amplitude(ForcedKind kind, int32_t number, int32_t s, int32_t o);
+
+// 1 when stiffness `shaft` was a rigid gear mesh in the last run: it has no
+// twist, and its amplitudes are 0.
+int32_t forced_rigid_mesh(int32_t shaft);
 
 // The engines the last run left out for lack of excitation data, as a
 // list of numbers in `out` (1-based count returned).
@@ -88,22 +103,37 @@ std::string forced_order_text(int32_t o);
 // when the shaft has no diameter.
 double forced_section_modulus(int32_t shaft);
 
-// 1 when shaft `shaft` has limits (tensile strength and a diameter).
+// 1 when shaft `shaft` has stress limits and a diameter: the shaft rule
+// (tensile strength) or the maker's permissible stress (LIMITS `stress`).
 int32_t forced_shaft_has_limits(int32_t shaft);
 
 // tau1 and tau2 (MPa) of shaft `shaft` at engine speed n (rev/min) with the
-// rated speed of the model's sweep; both 0 for a shaft without limits.
+// rated speed of the sweep: by the rule's formula, or the maker's values up
+// to 1.05 times the rated speed; both 0 for a shaft without limits.
 void forced_shaft_limits(int32_t shaft, double n, double* tau1, double* tau2);
 
-// The operating range of the last run (rev/min): from the start of the
-// sweep up to 1.05 times the rated speed (the end of continuous running
-// under the rules), cut to the sweep.
+// The limits of a flexible coupling (LIMITS `coupling`): T_KW and T_Kmax
+// (N.m) and P_KV (W); all 0 for a stiffness without them.
+void forced_coupling_limits(int32_t k, double* t_kw, double* p_kv, double* t_kmax);
+
+// The operating range of the last run's load case (rev/min), cut to the
+// sweep; for the case of the sweep itself from its start up to 1.05 times
+// the rated speed (the end of continuous running under the rules).
 void forced_operating_range(double* from, double* to);
 
-// Barred speed ranges of shaft `shaft`: where the synthesised stress exceeds
-// tau1 (ends interpolated between the speeds of the sweep).  `above_08` is 1
-// when the range reaches above lambda 0.8, where no barred range is
-// permitted.  Returns how many ranges there are (at most `capacity` filled).
+// The operating range of the model's first load case (rev/min), from the
+// model data without a run: the case's own, or for the case of the sweep
+// itself from its start (at least 0) up to 1.05 times the rated speed.
+// False (0, 0) when the model has no rated speed.
+bool model_operating_range(double* from, double* to);
+
+// Barred speed ranges of stiffness `shaft` in the operating range, as the
+// verdict finds them (analysis/verdict.h): where the synthesised stress
+// (a coupling's torque) exceeds tau1 (T_KW), ends interpolated between the
+// speeds of the sweep, widened around each critical speed by the rule.
+// `above_08` is 1 when the range reaches above lambda 0.8, where no barred
+// range is permitted.  Returns how many ranges there are (at most
+// `capacity` filled).
 struct BarredRange {
   double from = 0.0;
   double to = 0.0;
@@ -131,24 +161,63 @@ struct ForcedTiming {
 };
 ForcedTiming forced_last_timing();
 
-// The misfire of the last run (engine 0 = none).
+// The misfire and the load case of the last run (engine 0 = no misfire).
 ForcedRequest forced_last_request();
+
+// The rated speed of the last run (of the model's sweep without one).
+double forced_rated_speed();
+
+// The load cases: the model's CASES, or without them the one case "Sweep"
+// of the sweep (load factor 1, each engine's own load law, operating range
+// from the start of the sweep to 1.05 times the rated speed, no misfire).
+int32_t forced_case_count();
+LoadCase forced_case(int32_t number);
+// The number of the case named `name`; 0 when there is none.
+int32_t forced_case_number(std::string_view name);
+// The case of the last run (blank without results).
+LoadCase forced_last_case();
+// What the last run is, for titles: "Load case NAME" and the misfire
+// (", misfire of engine K cylinder C") when there is one.
+std::string forced_run_title();
+
+// Sets the results of the last run aside while other runs are made (the
+// report's parts) and puts them back; between the two the results are
+// those of the other runs.
+void forced_set_run_aside();
+void forced_take_run_back();
+
+// The program and its version as the report names them (set by the
+// program at its start).
+std::string& forced_program_text();
 
 // The report file beside the list file: the model file's name (or
 // Unnamed) with the extension "frc".
 std::string forced_report_name();
 
-// Writes the report of the last run to forced_report_name(); false with a
-// message when it cannot be written.
+// Writes the report to forced_report_name(): one part per load case of the
+// model, one more for the last run when its misfire is not its case's own,
+// and the verdict over all of them; the results of the last run stay.
+// False with a message when there are no results or it cannot be written.
 bool write_forced_report(std::string* message);
 
 // Writes the CSV "speed_rpm,kind,number,order,amplitude" of the last run to
 // `path`; false with a message when it cannot be written.
 bool write_forced_csv(const std::string& path, std::string* message);
 
+// Runs each request in turn and writes the rows of all of them to the CSV
+// at `path`, with the first column "case" (the case's name) when the model
+// has load cases; then the report of every case and of these runs.  The
+// results of the last request stay.  False with a message when a run fails
+// or a file cannot be written; true with the notes of the first run (engines
+// left out) in `message`.
+bool write_forced_runs(const std::string& path, const std::vector<ForcedRequest>& requests,
+                       std::string* message);
+
 // Half range (max - min) / 2 over u in [0, 2 pi) of
 // f(u) = sum_o Re(x_o exp(i m_o u)), x_o = (re[o], im[o]), o = 0..count-1,
-// m_o > 0 whole numbers; accurate to 1e-7 of sum |x_o|.
+// m_o > 0 whole numbers; never above the true half range and at most
+// 4e-7 of it below (every interval of the cycle whose bound could hold a
+// larger extreme is searched).
 double half_range(const double* re, const double* im, const int32_t* m, int32_t count);
 
 // Sine coefficients c_n (n = 1..count) of the reciprocating inertia torque

@@ -10,6 +10,7 @@
 #include "analysis/eigen_solver.h"
 #include "analysis/engine_orders.h"
 #include "analysis/list_file.h"
+#include "analysis/shaft_system.h"
 #include "app/model/model_file.h"
 
 namespace spindra {
@@ -60,9 +61,16 @@ bool check_inertias(std::string* message) {
     if (!std::isfinite(m) || m <= 0.0)
       return refuse(message, inertia_label(j) + " has an inertia of " + number(m) +
                                  " kg.m^2. Every inertia must be greater than zero.");
+    const double r = MASSES(j).speed_ratio;
+    if (r != 0.0 && !(r >= kMinSpeedRatio && r <= kMaxSpeedRatio))
+      return refuse(message, inertia_label(j) + " has a speed ratio of " + number(r) +
+                                 "; a speed ratio must lie between 0.001 and 1000.");
   }
   return true;
 }
+
+// Larger than any shaft (m); the list file's millimetres would overflow.
+constexpr double kMaxShaftDiameter = 100.0;
 
 bool check_stiffnesses(std::string* message) {
   bool reached[kMaxNodes + 1] = {};
@@ -77,11 +85,23 @@ bool check_stiffnesses(std::string* message) {
       return refuse(message, label + " ends at inertia " + std::to_string(b) +
                                  ", which the model does not have.");
     if (a == b) return refuse(message, label + " joins the inertia to itself.");
+    if (shaft.rigid != 0 && b == 0)
+      return refuse(message, label + " is marked as a rigid gear mesh, but a rigid mesh must "
+                                     "join two inertias.");
+    if (shaft.rigid != 0) {
+      // A rigid mesh's stiffness and damping are not used.
+      reached[a] = true;
+      reached[b] = true;
+      continue;
+    }
     if (!std::isfinite(shaft.stiff) || shaft.stiff <= 0.0)
       return refuse(message, label + " has a stiffness of " + number(shaft.stiff) +
                                  " N.m/rad. Every stiffness must be greater than zero.");
     if (!std::isfinite(shaft.diam) || !std::isfinite(shaft.bore))
       return refuse(message, label + " has a shaft diameter or bore that is not a number.");
+    if (shaft.diam > kMaxShaftDiameter)
+      return refuse(message, label + " has a shaft diameter of " + number(shaft.diam) +
+                                 " m; a shaft is at most 100 m across.");
     if (shaft.diam > 0.0 && shaft.bore < 0.0)
       return refuse(message,
                     label + " has a negative bore of " + number(shaft.bore * 1000.0) + " mm.");
@@ -144,6 +164,16 @@ bool check_engines(std::string* message, bool& any_engine) {
       return refuse(message, inertia_label(j) + " is cylinder " + std::to_string(c) + " of " +
                                  engine_label(k) + ", which has cylinders 1 to " +
                                  std::to_string(ENGS(k).ncyl) + ".");
+    if (speed_ratio_of(MASSES(j)) != 1.0)
+      return refuse(message, inertia_label(j) + ", cylinder " + std::to_string(c) + " of " +
+                                 engine_label(k) + ", turns at a speed ratio of " +
+                                 number(MASSES(j).speed_ratio) +
+                                 "; the cylinders of an engine turn at the crankshaft's speed "
+                                 "(ratio 1).");
+  }
+  for (int k = 1; k <= NENG; ++k) {
+    if (ENGS(k).ncyl > 0 && !std::isfinite(ENGS(k).offset_angle))
+      return refuse(message, engine_label(k) + " has an offset angle that is not a number.");
   }
   return true;
 }
@@ -162,20 +192,30 @@ constexpr double kMaxSpread = 1e12;
 
 bool check_spread(std::string* message) {
   if (NMASS == 0) return true;
+  // The entries of the referred system: per degree of freedom (named by its
+  // first inertia) the referred stiffness on it over its referred inertia.
+  static ShaftSystem sys;
+  build_shaft_system(sys);
   double on_node[kMaxNodes + 1] = {};
-  for (int s = 1; s <= NSTIF; ++s) {
-    on_node[STIFF(s).nodes(1)] += STIFF(s).stiff;
-    if (STIFF(s).nodes(2) != 0) on_node[STIFF(s).nodes(2)] += STIFF(s).stiff;
+  for (int e = 1; e <= sys.nelem; ++e) {
+    const ShaftElement& el = sys.elem(e);
+    if (el.a == el.b) continue;
+    on_node[el.a] += el.k;
+    if (el.b != 0) on_node[el.b] += el.k;
   }
-  const auto entry = [&on_node](int j) { return on_node[j] / MASSES(j).amass; };
+  const auto entry = [&on_node](int v) { return on_node[v] / sys.inertia(v); };
   int low = 1, high = 1;
-  for (int j = 2; j <= NMASS; ++j) {
-    if (entry(j) < entry(low)) low = j;
-    if (entry(j) > entry(high)) high = j;
+  for (int v = 2; v <= sys.ndof; ++v) {
+    if (entry(v) < entry(low)) low = v;
+    if (entry(v) > entry(high)) high = v;
   }
-  const auto values = [&on_node, &entry](int j) {
-    return inertia_label(j) + " has " + number(MASSES(j).amass) + " kg.m^2 on shafts of " +
-           number(on_node[j]) + " N.m/rad in all (" + number(entry(j)) + " per s^2)";
+  const auto values = [&on_node, &entry](int v) {
+    const int j = sys.first(v);
+    const bool referred = sys.geared != 0;
+    return inertia_label(j) + " has " + number(sys.inertia(v)) + " kg.m^2 on shafts of " +
+           number(on_node[v]) + " N.m/rad in all" +
+           (referred ? " (referred to the crankshaft's speed)" : "") + " (" + number(entry(v)) +
+           " per s^2)";
   };
   const std::string advice =
       " Check these values (a slip in an exponent?); parts of very different sizes are best "
@@ -265,6 +305,7 @@ struct SavedResults {
   Square100 ak, a, amm1, al, au, shapes;
   Vector100 eigs;
   int shape_count = 0;
+  ShaftSystem system;
 };
 SavedResults saved;
 
@@ -277,6 +318,7 @@ void save_results() {
   saved.eigs = EIGS;
   saved.shapes = mode_shapes;
   saved.shape_count = mode_shape_count;
+  saved.system = shaft_system;
 }
 
 void restore_results() {
@@ -288,6 +330,7 @@ void restore_results() {
   EIGS = saved.eigs;
   mode_shapes = saved.shapes;
   mode_shape_count = saved.shape_count;
+  shaft_system = saved.system;
 }
 
 // Why the factorisation broke down, in the user's terms.  The checks before
@@ -323,7 +366,7 @@ std::string separate_parts() {
 }
 
 std::string solver_failure(const SolverResult& r) {
-  const std::string kept = " The previous results are kept.";
+  const std::string kept = previous_results_kept();
   switch (r.status) {
     case SolverStatus::kFactorisationFailed:
       return "The natural frequencies could not be found: the LR factorisation broke down in "
@@ -374,6 +417,13 @@ void write_shaft_line(ListFile& out, int s) {
   const STIFFNESS& shaft = STIFF(s);
   const bool ground = shaft.nodes(2) == 0;
   out.blanks(41).text(shaft.name.view()).f(shaft.stiff / 1000000.0, 11, 2);
+  if (shaft.rigid != 0 && !ground) {
+    // A rigid gear mesh has no twist, torque or stress.
+    out.blanks(10 + 11 + 9 + 11 + 11).i(shaft.nodes(2), 6);
+    out.pad_to(132);
+    out.end_line();
+    return;
+  }
   if (ground) {
     out.blanks(10);
   } else {
@@ -412,8 +462,17 @@ void write_mode_table(ListFile& out, int ipage, int i1, int ltab, double f) {
     for (int s = 1; s <= NSTIF; ++s) {
       if (STIFF(s).nodes(1) != j) continue;
       const int a = STIFF(s).nodes(1), b = STIFF(s).nodes(2);
-      TWIST(s) = b != 0 ? EVEC(a) - EVEC(b) : EVEC(a);
-      TRQ(s) = STIFF(s).stiff * TWIST(s);
+      if (b != 0 && STIFF(s).rigid != 0) {
+        TWIST(s) = 0.0;
+        TRQ(s) = 0.0;
+      } else {
+        // The twist on the shaft of the first inertia: the second inertia's
+        // angle is carried over through the ratio of their speeds (1 on a
+        // shaft).
+        const ShaftSystem& sys = shaft_system;
+        TWIST(s) = b != 0 ? EVEC(a) - EVEC(b) * (sys.ratio(a) / sys.ratio(b)) : EVEC(a);
+        TRQ(s) = STIFF(s).stiff * TWIST(s);
+      }
       write_shaft_line(out, s);
     }
   }
@@ -449,7 +508,7 @@ bool open_list_file(ListFile& out, std::string_view name, std::string* message) 
     const int error = errno;
     restore_results();
     return refuse(message, "The list file " + std::string(name) + " could not be created: " +
-                               std::strerror(error) + ". The previous results are kept.");
+                               std::strerror(error) + "." + previous_results_kept());
   }
   return true;
 }
@@ -474,7 +533,7 @@ void list_frequencies(ListFile& out) {
   out.end_line();
   for (auto& entry : FREQS) entry.blank();
   int listed = 0;
-  for (int i = 1; i <= NMASS; ++i) {
+  for (int i = 1; i <= shaft_system.ndof; ++i) {
     if (!(EIGS(i) > kListLimit)) continue;
     const double f = vpm(EIGS(i));
     out.i(i, 5).blanks(2).f(f, 12, 3);
@@ -487,6 +546,36 @@ void list_frequencies(ListFile& out) {
   ICURRENT_FREQ = listed > 0 ? 1 : 0;
 }
 
+// A geared model: the inertias that do not turn at the crankshaft's speed
+// and the rigid gear meshes, after the frequency table.
+void write_gear_table(ListFile& out) {
+  if (shaft_system.geared == 0) return;
+  out.empty_line();
+  out.text("  Speed ratios (inertia speed / crankshaft speed)");
+  out.end_line();
+  out.text(" Inertia  Descrip              Ratio");
+  out.end_line();
+  for (int j = 1; j <= NMASS; ++j) {
+    if (shaft_system.ratio(j) == 1.0) continue;
+    out.i(j, 7).blanks(3).text(MASSES(j).name.view()).f(shaft_system.ratio(j), 12, 5);
+    out.end_line();
+  }
+  int rigid = 0;
+  for (int s = 1; s <= NSTIF; ++s) rigid += STIFF(s).rigid != 0 && STIFF(s).nodes(2) != 0;
+  if (rigid == 0) return;
+  out.empty_line();
+  out.text("  Rigid gear meshes");
+  out.end_line();
+  out.text(" Stiffness  Inertia  Inertia  Degree of freedom");
+  out.end_line();
+  for (int s = 1; s <= NSTIF; ++s) {
+    if (STIFF(s).rigid == 0 || STIFF(s).nodes(2) == 0) continue;
+    out.i(s, 10).i(STIFF(s).nodes(1), 9).i(STIFF(s).nodes(2), 9);
+    out.i(shaft_system.dof(STIFF(s).nodes(1)), 19);
+    out.end_line();
+  }
+}
+
 // Mode and order tables of the first modes above the lowest frequency.
 void write_mode_tables(ListFile& out) {
   const int i2 = LENGET(TITLE.view());
@@ -494,13 +583,13 @@ void write_mode_tables(ListFile& out) {
   int ipage = 1;
   int ltab = 0;
   clear_crossings();
-  for (int i = 1; i <= NMASS && ltab < kMaxModeTables; ++i) {
+  for (int i = 1; i <= shaft_system.ndof && ltab < kMaxModeTables; ++i) {
     if (!(EIGS(i) > kOmegaLow)) continue;
     ++ltab;
     // The shape is scaled on inertia 1, or on its largest amplitude when
     // inertia 1 stands still in this mode; the order tables name which.
     int reference = 1;
-    mode_shape(i, EVEC, 1, &reference);
+    real_mode_shape(i, EVEC, 1, &reference);
     const double f = vpm(EIGS(i));
     write_mode_table(out, ipage, i1, ltab, f);
     ++ipage;
@@ -509,13 +598,108 @@ void write_mode_tables(ListFile& out) {
   }
 }
 
+// Every number the mode and order tables will print is finite: the same
+// values write_mode_tables computes, checked before the list file is
+// created.  False naming the first that is not (the mode and the inertia,
+// stiffness or engine order); the previous results are then put back.
+bool check_list_values(std::string* message) {
+  const auto saved_evec = EVEC;
+  const auto saved_trq = TRQ;
+  const auto saved_twist = TWIST;
+  std::string fault;
+  int ltab = 0;
+  for (int i = 1; i <= NMASS && ltab < kMaxModeTables && fault.empty(); ++i) {
+    if (!(EIGS(i) > kOmegaLow)) continue;
+    ++ltab;
+    int reference = 1;
+    EIGVEC(AK, A, NMASS, EIGS(i), EVEC, 1, &reference);
+    const double f = vpm(EIGS(i));
+    const std::string mode = "mode " + std::to_string(i) + " (" + number(f) + " vpm)";
+    if (!std::isfinite(f)) fault = "the frequency of mode " + std::to_string(i);
+    for (int j = 1; j <= NMASS && fault.empty(); ++j) {
+      if (!std::isfinite(EVEC(j))) fault = "the amplitude of " + inertia_label(j) + " in " + mode;
+    }
+    for (int s = 1; s <= NSTIF && fault.empty(); ++s) {
+      const int a = STIFF(s).nodes(1), b = STIFF(s).nodes(2);
+      const double twist = b != 0 ? EVEC(a) - EVEC(b) : EVEC(a);
+      const double torque = STIFF(s).stiff * twist;
+      const double d = STIFF(s).diam, bore = STIFF(s).bore;
+      const double d4 = (d * d) * (d * d), b4 = (bore * bore) * (bore * bore);
+      if (!std::isfinite(twist) || !std::isfinite(torque))
+        fault = "the torque of " + stiffness_label(s) + " in " + mode;
+      else if (d > 0.0 && !std::isfinite(torque / ((d4 - b4) * kStressFactor / d)))
+        fault = "the stress of " + stiffness_label(s) + " in " + mode + ", with a diameter of " +
+                number(d * 1000.0) + " mm and a bore of " + number(bore * 1000.0) + " mm";
+    }
+    const int engines = engines_in_use();
+    for (int e = 1; e <= engines && fault.empty(); ++e) {
+      const int k = IENG_LIST(e);
+      prepare_engine(k);
+      double ordno = ORDMIN;
+      do {
+        const OrderLine line = order_line(k, ordno, f);
+        if (!std::isfinite(line.speed) || !std::isfinite(line.vecsum) ||
+            !std::isfinite(line.phase)) {
+          fault =
+              "the order table of " + engine_label(k) + " (order " + number(ordno) + ") in " + mode;
+          break;
+        }
+        ordno = ordno + ORDSTEP;
+      } while (ordno <= ORDMAX);
+    }
+  }
+  EVEC = saved_evec;
+  TRQ = saved_trq;
+  TWIST = saved_twist;
+  if (fault.empty()) return true;
+  restore_results();
+  return refuse(message, "The list file is not written: " + fault +
+                             " is not a finite number. The previous results are kept.");
+}
+
 }  // namespace
+
+void real_mode_shape(int mode, Vector100& evec, int iref, int* used) {
+  const ShaftSystem& sys = shaft_system;
+  if (sys.geared == 0) {
+    mode_shape(mode, evec, iref, used);
+    return;
+  }
+  // The shape of the degrees of freedom, turned into the real angles of the
+  // inertias and scaled on those.
+  Vector100 x;
+  const int dof_ref = iref > 0 && iref <= sys.nmass ? sys.dof(iref) : 0;
+  mode_shape(mode, x, dof_ref);
+  const int n = sys.nmass;
+  if (mode < 1 || mode > mode_shape_count) {
+    if (used != nullptr) *used = 0;
+    return;
+  }
+  for (int j = 1; j <= n; ++j) evec(j) = sys.ratio(j) * x(sys.dof(j));
+  int largest = 0;
+  for (int j = 1; j <= n; ++j) {
+    if (largest == 0 || std::fabs(evec(j)) > std::fabs(evec(largest))) largest = j;
+  }
+  int ref = 0;
+  if (iref > 0 && iref <= n) {
+    ref = std::fabs(evec(iref)) > kRestRatio * std::fabs(evec(largest)) ? iref : largest;
+  } else if (iref == 0) {
+    ref = largest;
+  }
+  const double s = ref > 0 ? evec(ref) : 0.0;
+  if (std::fabs(s) > kPivotLimit) {
+    for (int j = 1; j <= n; ++j) evec(j) /= s;
+  } else {
+    ref = 0;
+  }
+  if (used != nullptr) *used = ref;
+}
 
 AnalysisOutcome frequency_analysis(std::string* message) {
   if (!check_model_for_analysis(message)) return AnalysisOutcome::kRefused;
   CALNDR(CDATE, CTIME);
   const FileName130 list_name = list_file_name();
-  if (!solve_modes(message)) return AnalysisOutcome::kRefused;
+  if (!solve_modes(message) || !check_list_values(message)) return AnalysisOutcome::kRefused;
   const std::string_view name = list_name.trimmed();
   ListFile out;
   if (!open_list_file(out, name, message)) return AnalysisOutcome::kRefused;
@@ -523,6 +707,7 @@ AnalysisOutcome frequency_analysis(std::string* message) {
 
   write_title_and_engines(out);
   list_frequencies(out);
+  write_gear_table(out);
   write_mode_tables(out);
 
   const bool written = out.close();

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "analysis/eigen_solver.h"
 #include "analysis/list_file.h"
 #include "app/model/calndr.h"
 #include "app/model/store.h"
@@ -19,6 +20,10 @@ inline constexpr double kListLimit = 0.0010000000474974513;   // smallest listed
 inline constexpr double kStressFactor = 0.19634953141212463;  // pi / 16
 inline constexpr int kMaxModeTables = 5;                      // NTAB
 inline constexpr int kMaxOrders = 1000;                       // orders per engine table
+
+// The speed ratios an inertia may turn at (0 in the store means 1).
+inline constexpr double kMinSpeedRatio = 1.0e-3;
+inline constexpr double kMaxSpeedRatio = 1.0e3;
 
 // Frequency in vpm of the eigenvalue lambda (rad^2/s^2).
 double vpm(double lambda);
@@ -48,6 +53,13 @@ bool run_frequency_analysis(std::string* message);
 // (the results and IVALID are new; `message` says what went wrong).
 enum class AnalysisOutcome { kRefused, kWritten, kIncomplete };
 AnalysisOutcome frequency_analysis(std::string* message);
+
+// The shape of mode `mode` (EIGS(mode)) of the last run as the real angles
+// of the inertias (mode_shape on the referred system, each degree of
+// freedom's angle times each inertia's speed ratio), scaled as EIGVEC
+// scales: on inertia `iref` (unless it rests in the mode) or, for 0, on the
+// largest amplitude.  `used` receives the inertia scaled on.
+void real_mode_shape(int mode, Vector100& evec, int iref, int* used);
 
 // The model sizes the results of the last run describe.  The mode-shape
 // overlay uses only these inertias and stiffnesses, so parts added after a

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -191,5 +192,44 @@ bool pressure_harmonics(const PressureCurve& curve, std::string_view file, int n
   }
   return true;
 }
+
+namespace {
+
+constexpr double kHighestOrder = 24.0;  // orders a pressure curve fills the table up to
+
+// v to `digits` significant figures.
+double rounded(double v, int digits) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.*g", digits, v);
+  return std::strtod(text, nullptr);
+}
+
+}  // namespace
+
+bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation& e,
+                           std::string* message) {
+  if (!(e.p_rated > 0.0)) {
+    *message = "Enter the rated pressure first: the table holds b = Tn / p_rated.";
+    return false;
+  }
+  PressureCurve curve;
+  std::vector<PressureHarmonic> harmonics;
+  if (!read_pressure_curve(path, &curve, message) ||
+      !pressure_harmonics(curve, path, nstroke == 4 ? 4 : 2, e.stroke, e.conrod, kHighestOrder,
+                          kMaxHarmonics, &harmonics, message)) {
+    return false;
+  }
+  for (int32_t i = 1; i <= kMaxHarmonics; ++i) e.harm(i) = Harmonic{};
+  e.nharm = static_cast<int32_t>(harmonics.size());
+  for (int32_t i = 1; i <= e.nharm; ++i) {
+    const PressureHarmonic& h = harmonics[static_cast<std::size_t>(i - 1)];
+    // Six significant figures and a hundredth of a degree: as a user would
+    // type them, far finer than the curve is known.
+    e.harm(i) = Harmonic{h.order, 0.0, rounded(h.amplitude / e.p_rated, 6),
+                         std::round(h.phase * 100.0) / 100.0};
+  }
+  return true;
+}
+
 
 }  // namespace spindra

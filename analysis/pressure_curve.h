@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/model/store.h"
+
 namespace spindra {
 
 struct PressureCurve {
@@ -53,5 +55,14 @@ double crank_lever(double theta, double lambda);
 bool pressure_harmonics(const PressureCurve& curve, std::string_view file, int nstroke,
                         double stroke, double conrod, double max_order, int max_count,
                         std::vector<PressureHarmonic>* out, std::string* message);
+
+// Fills the harmonic table of `e` from a pressure-curve file for an engine
+// of `nstroke` strokes, orders up to 24: a = 0, b = Tn / p_rated (six
+// significant figures), the phase of the harmonic (to 0.01 degree), as the
+// Excitation dialog's Import pressure curve... does.  False with a message
+// (nothing changed) when the file is refused or the excitation lacks the
+// stroke, rod or rated pressure.
+bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation& e,
+                           std::string* message);
 
 }  // namespace spindra

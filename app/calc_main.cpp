@@ -9,13 +9,16 @@
 // an analysis that is refused or fails, or an option it cannot follow prints
 // its message on standard error and ends with a non-zero status; the list
 // file is written whenever the analysis runs.
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/campbell.h"
+#include "analysis/check_messages.h"
 #include "analysis/forced_response.h"
 #include "analysis/frequency_analysis.h"
 #include "analysis/transient.h"
@@ -45,8 +48,9 @@ using namespace spindra;
 // The options in short; the manual page spindra-calc(1) has them in full.
 void print_usage(std::FILE* to) {
   std::fputs(
-      "Usage: spindra-calc MODEL.rtm [--campbell FILE] [--picture FILE [--mode N]]\n"
-      "                  [--forced OUT.csv [--misfire K:C]]\n"
+      "Usage: spindra-calc MODEL.rtm [--campbell FILE [--campbell-range FROM:TO]]\n"
+      "                  [--picture FILE [--mode N]]\n"
+      "                  [--forced OUT.csv [--case NAME] [--misfire K:C]]\n"
       "                  [--forced-picture FILE [--item shaft:S|inertia:I]]\n"
       "                  [--transient OUT.csv [--case NAME]]\n"
       "                  [--transient-picture FILE [--item shaft:S|inertia:I]]\n"
@@ -54,13 +58,18 @@ void print_usage(std::FILE* to) {
       "Analyses the model file, writes MODEL.lis beside it and prints the natural\n"
       "frequencies (mode number and vib/min).\n"
       "  --campbell FILE  also write the Campbell diagram to FILE\n"
+      "  --campbell-range FROM:TO\n"
+      "                   the engine speeds (rev/min) the Campbell diagram shows\n"
+      "                   (default: 0 to 1.2 times the rated speed of the sweep)\n"
       "  --picture FILE   also write the model drawing to FILE, with the mode\n"
       "                   shape of the first listed mode, or of mode N with --mode N\n"
       "  --forced-picture FILE [--item shaft:S|inertia:I]\n"
       "                   also write the forced response plot of the item (default:\n"
       "                   the shaft most stressed relative to its limit) to FILE\n"
-      "  --forced OUT.csv also run the forced damped response: MODEL.frc beside the\n"
-      "                   model and every amplitude in OUT.csv\n"
+      "  --forced OUT.csv also run the forced damped response of every load case:\n"
+      "                   MODEL.frc beside the model and every amplitude in OUT.csv\n"
+      "                   (first column case when the model has load cases)\n"
+      "  --case NAME      with --forced or --forced-picture, run the load case NAME\n"
       "  --misfire K:C    with --forced or --forced-picture, cylinder C of engine K\n"
       "                   gives no gas torque\n"
       "  --transient OUT.csv also run a transient case: MODEL.trn beside the model\n"
@@ -93,12 +102,18 @@ struct Options {
   int mode = 0;  // 0: the first listed mode
   std::string forced_picture;
   std::string item;  // "shaft:S" or "inertia:I"; empty: the default item
+  double campbell_from = 0.0;  // --campbell-range FROM:TO; TO 0: the default
+  double campbell_to = 0.0;
   std::string forced;     // CSV of the forced response
   ForcedRequest misfire;  // --misfire K:C
   std::string transient;  // CSV of the transient response
   std::string transient_picture;
-  std::string case_name;  // --case NAME; empty: the first case
+  // --case NAME: the load case of the forced response and/or the transient
+  // case, whichever the name is; given, but found for neither: refused.
+  std::string case_name;
   bool case_given = false;
+  std::string load_case;        // the load case run; empty: every case
+  bool transient_case = false;  // case_name names the transient case run
   std::vector<std::string> errors;
 };
 
@@ -136,6 +151,39 @@ void take_forced_option(Options& o, std::string_view option, const char* value) 
   o.misfire = ForcedRequest{k, c};
 }
 
+// --item shaft:S or inertia:I, S and I whole numbers from 1; whether the
+// model has that item is known only once it is read.
+void take_item(Options& o, const char* value) {
+  const std::string_view v = value;
+  const std::size_t colon = v.find(':');
+  const std::string_view kind = v.substr(0, colon);
+  const std::string_view digits = colon == std::string_view::npos ? "" : v.substr(colon + 1);
+  bool whole = !digits.empty() && digits.size() <= 6 && digits[0] != '0';
+  for (const char c : digits) whole = whole && c >= '0' && c <= '9';
+  if ((kind != "shaft" && kind != "inertia") || !whole) {
+    o.errors.push_back("--item " + std::string(v) +
+                       ": name a shaft as shaft:S or an inertia as inertia:I, e.g. shaft:5.");
+    return;
+  }
+  o.item = v;
+}
+
+// --campbell-range FROM:TO in rev/min, 0 <= FROM < TO.
+void take_campbell_range(Options& o, const char* value) {
+  double from = 0.0, to = 0.0;
+  int used = 0;
+  if (value == nullptr || std::sscanf(value, "%lf:%lf%n", &from, &to, &used) != 2 ||
+      value[used] != '\0' || !std::isfinite(from) || !std::isfinite(to) || from < 0.0 ||
+      !(to > from)) {
+    o.errors.push_back(std::string("--campbell-range ") + (value != nullptr ? value : "") +
+                       ": give the engine speeds as FROM:TO in rev/min, 0 <= FROM < TO, e.g. "
+                       "0:1800.");
+    return;
+  }
+  o.campbell_from = from;
+  o.campbell_to = to;
+}
+
 Options parse(int argc, char** argv) {
   Options o;
   for (int i = 1; i < argc; ++i) {
@@ -152,8 +200,12 @@ Options parse(int argc, char** argv) {
       take_picture_name(o, arg, next, o.transient_picture);
       if (has_value) ++i;
     } else if (arg == "--item") {
-      if (has_value) o.item = next;
+      if (has_value) take_item(o, next);
       if (!has_value) o.errors.push_back("--item needs shaft:S or inertia:I.");
+      if (has_value) ++i;
+    } else if (arg == "--campbell-range") {
+      if (has_value) take_campbell_range(o, next);
+      if (!has_value) o.errors.push_back("--campbell-range needs FROM:TO in rev/min.");
       if (has_value) ++i;
     } else if (arg == "--mode") {
       char* end = nullptr;
@@ -178,7 +230,7 @@ Options parse(int argc, char** argv) {
       if (has_value) ++i;
     } else if (arg == "--case") {
       // A case's name may start with anything but two dashes.
-      if (!has_value) o.errors.push_back("--case needs the name of a transient case.");
+      if (!has_value || next[0] == '\0') o.errors.push_back("--case needs the name of a case.");
       if (has_value) o.case_name = next;
       o.case_given = true;
       if (has_value) ++i;
@@ -196,8 +248,14 @@ Options parse(int argc, char** argv) {
     o.errors.push_back(
         "--misfire chooses the misfiring cylinder of --forced and --forced-picture; give "
         "--forced too.");
-  if (o.case_given && o.transient.empty() && o.transient_picture.empty())
-    o.errors.push_back("--case chooses the case of --transient; give --transient too.");
+  if (o.case_given && o.transient.empty() && o.transient_picture.empty() && o.forced.empty() &&
+      o.forced_picture.empty())
+    o.errors.push_back(
+        "--case chooses the case of --forced, --forced-picture, --transient or "
+        "--transient-picture; give one of them too.");
+  if (o.campbell_to > 0.0 && o.campbell.empty())
+    o.errors.push_back(
+        "--campbell-range chooses the speeds of --campbell; give --campbell too.");
   if (!o.item.empty() && o.forced_picture.empty() && o.transient_picture.empty())
     o.errors.push_back("--item chooses the item of --forced-picture; give --forced-picture too.");
   return o;
@@ -248,6 +306,10 @@ bool write_pictures(const Options& o) {
   }
   if (!o.campbell.empty()) {
     reset_campbell_ranges();
+    if (o.campbell_to > 0.0) {
+      SPEED_FROM = o.campbell_from;
+      SPEED_TO = o.campbell_to;
+    }
     if (!campbell_available(&message) || !export_picture(o.campbell, DRAW_CAMPBELL, &message)) {
       print_error(message);
       ok = false;
@@ -256,7 +318,9 @@ bool write_pictures(const Options& o) {
     }
   }
   if (!o.forced_picture.empty()) {
-    if ((forced_results_valid() == 0 && !run_forced_response(o.misfire, &message)) ||
+    ForcedRequest request = o.misfire;
+    request.load_case = forced_case_number(o.load_case);
+    if ((forced_results_valid() == 0 && !run_forced_response(request, &message)) ||
         !write_forced_picture(o.forced_picture, o.item, &message)) {
       print_error(message);
       ok = false;
@@ -282,15 +346,19 @@ bool write_pictures(const Options& o) {
 // printing what went wrong.
 bool write_forced(const Options& o) {
   std::string message;
-  if (!run_forced_response(o.misfire, &message)) {
+  // Every case, or the one asked for, each with the misfire asked for.
+  std::vector<ForcedRequest> runs;
+  for (int32_t c = 1; c <= forced_case_count(); ++c) {
+    if (!o.load_case.empty() && c != forced_case_number(o.load_case)) continue;
+    ForcedRequest r = o.misfire;
+    r.load_case = c;
+    runs.push_back(r);
+  }
+  if (!write_forced_runs(o.forced, runs, &message)) {
     print_error(message);
     return false;
   }
   if (!message.empty()) std::printf("Note: %s\n", message.c_str());
-  if (!write_forced_report(&message) || !write_forced_csv(o.forced, &message)) {
-    print_error(message);
-    return false;
-  }
   std::printf("Forced response report: %s\n", forced_report_name().c_str());
   std::printf("Forced response CSV: %s\n", o.forced.c_str());
   return true;
@@ -300,20 +368,7 @@ bool write_forced(const Options& o) {
 // false after printing what went wrong.
 bool run_chosen_case(const Options& o) {
   std::string message;
-  int32_t k = NTRANS > 0 ? 1 : 0;
-  if (o.case_given) {
-    k = find_transient_case(o.case_name);
-    if (k == 0) {
-      std::string names;
-      for (int32_t c = 1; c <= NTRANS; ++c)
-        names +=
-            (names.empty() ? "" : ", ") + std::string("'") + TRANSIENT_CASES(c).name.str() + "'";
-      print_error(
-          "--case " + o.case_name + ": the model has no transient case of that name" +
-          (names.empty() ? std::string(" (it has none).") : "; its cases are " + names + "."));
-      return false;
-    }
-  }
+  const int32_t k = o.transient_case ? find_transient_case(o.case_name) : NTRANS > 0 ? 1 : 0;
   if (!run_transient(k, &message)) {
     print_error(message);
     return false;
@@ -344,7 +399,8 @@ int main(int argc, char** argv) {
     if (a == "--version") return std::fputs(version_text("spindra-calc").c_str(), stdout), 0;
   }
   if (argc < 2) return usage();
-  const Options options = parse(argc, argv);
+  batch_messages = true;  // messages name the model file's sections
+  Options options = parse(argc, argv);
   if (options.model.empty()) {
     for (const std::string& e : options.errors) print_error(e);
     return usage();
@@ -373,6 +429,33 @@ int main(int argc, char** argv) {
     std::printf("%5d  %.*s\n", IFREQS(m), 12, FREQS(m).data());
   }
   std::printf("List file: %s\n", FILOUT.str().c_str());
+  forced_program_text() = "spindra-calc " + std::string(release_version());
+  if (options.case_given) {
+    const bool forced = !options.forced.empty() || !options.forced_picture.empty();
+    const bool transient = !options.transient.empty() || !options.transient_picture.empty();
+    const bool load_case = forced && forced_case_number(options.case_name) != 0;
+    options.transient_case = transient && find_transient_case(options.case_name) != 0;
+    if (load_case) options.load_case = options.case_name;
+    if (!load_case && !options.transient_case) {
+      std::string names;
+      if (forced) {
+        for (int32_t c = 1; c <= forced_case_count(); ++c)
+          names += (c == 1 ? "" : ", ") + std::string("'") + forced_case(c).name.str() + "'";
+      }
+      if (transient) {
+        for (int32_t c = 1; c <= NTRANS; ++c)
+          names += (names.empty() ? "" : ", ") + std::string("'") +
+                   TRANSIENT_CASES(c).name.str() + "'";
+      }
+      options.errors.push_back("--case " + options.case_name + ": the model has no " +
+                               (forced && transient ? "load case or transient case"
+                                : forced            ? "load case"
+                                                    : "transient case") +
+                               " of that name" +
+                               (names.empty() ? std::string(" (it has none).")
+                                              : "; its cases are " + names + "."));
+    }
+  }
   if (!options.errors.empty()) {
     std::fflush(stdout);
     for (const std::string& e : options.errors) print_error(e);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/campbell.h"
+#include "analysis/forced_response.h"
 #include "app/history.h"
 #include "app/model/store.h"
 #include "app/picture.h"
@@ -36,9 +37,29 @@ double freq_top = 1.0;  // top of the frequency axis of the drawing in hand
 constexpr PlotFrame kPlot = {kCampbellLeft, kCampbellRight, kCampbellBottom, kCampbellTop};
 constexpr TickStyle kTicks = {kTickLength, kNumberWide, kNumberHigh};
 
+// The operating range: a bar under the speed axis.
 void draw_operating_range() {
-  shade_speed_range(kPlot, std::max(OPER_FROM, SPEED_FROM), std::min(OPER_TO, SPEED_TO), campbell_x,
-                    kPenOperating);
+  mark_speed_range(kPlot, std::max(OPER_FROM, SPEED_FROM), std::min(OPER_TO, SPEED_TO), campbell_x,
+                   1.4f, kPenOperating);
+}
+
+// The top of the frequency axis: the default of the analysis; for a model
+// with a rated speed no higher than needed for the highest order at the
+// top speed and the first mode above it.
+double frequency_top() {
+  const double top = default_campbell_range().freq_top;
+  if (!(forced_sweep.n_rated > 0.0) || !std::isfinite(forced_sweep.n_rated)) return top;
+  double reach = ORDMAX * SPEED_TO * 1.1;
+  double above = 0.0;
+  for (int m = 1; m <= kMaxNodes && IFREQS(m) != 0; ++m) {
+    const int k = IFREQS(m);
+    if (k < 1 || k > kMaxNodes) continue;
+    const double f = vpm(EIGS(k));
+    if (f > reach && (above == 0.0 || f < above)) above = f;
+  }
+  if (above > 0.0) reach = above * 1.05;
+  if (!(reach > 0.0) || !std::isfinite(reach)) return top;
+  return std::min(top, round_up(reach, round_step(reach, 8)));
 }
 
 void draw_axes() {
@@ -76,6 +97,10 @@ void draw_mode_lines() {
 
 void draw_order_lines() {
   double ordno = ORDMIN;
+  // Where the last labels went: a label that would run into the one before
+  // (many orders close together) is left out.
+  float last_right_y = -1.0e9f;
+  float last_top_x = 1.0e9f;
   do {
     COLOUR(kPenOrder);
     clip_to_plot(kPlot, true);
@@ -86,12 +111,23 @@ void draw_order_lines() {
     // the top.
     const int32_t dec = std::fabs(ordno - std::round(ordno)) < 1e-6 ? -1 : 1;
     const float value = static_cast<float>(ordno);
+    char digits[16];
+    std::snprintf(digits, sizeof digits, dec < 0 ? "%.0f" : "%.1f", ordno);
+    const float wide = (1.5f * static_cast<float>(std::strlen(digits)) + 0.5f) * kNumberWide;
     if (ordno * SPEED_TO <= freq_top) {
-      NUMBER_XY_ANG(kCampbellRight - 1.5f, campbell_y(ordno * SPEED_TO) + 1.0f, value, 6, dec,
-                    kNumberWide, kNumberHigh, false, true, 0.0f);
+      const float y = campbell_y(ordno * SPEED_TO) + 1.0f;
+      if (y - last_right_y >= kNumberHigh + 0.5f) {
+        NUMBER_XY_ANG(kCampbellRight - 1.5f, y, value, 6, dec, kNumberWide, kNumberHigh, false,
+                      true, 0.0f);
+        last_right_y = y;
+      }
     } else if (freq_top / ordno >= SPEED_FROM) {
-      NUMBER_XY_ANG(campbell_x(freq_top / ordno), kCampbellTop + 1.5f, value, 6, dec, kNumberWide,
-                    kNumberHigh, true, false, 0.0f);
+      const float x = campbell_x(freq_top / ordno);
+      if (last_top_x - x >= wide) {
+        NUMBER_XY_ANG(x, kCampbellTop + 1.5f, value, 6, dec, kNumberWide, kNumberHigh, true, false,
+                      0.0f);
+        last_top_x = x;
+      }
     }
     ordno = ordno + ORDSTEP;
   } while (ordno <= ORDMAX);
@@ -165,7 +201,7 @@ int CAMPBELL_FIELD() {
     WINDOW_UPDATE(SPEED_FROM);
     WINDOW_UPDATE(SPEED_TO);
   } else if (OPER_TO < OPER_FROM) {
-    CAMPBELL_STATUS = "The operating range needs from <= to; nothing is shaded.";
+    CAMPBELL_STATUS = "The operating range needs from <= to; nothing is marked.";
   } else {
     CAMPBELL_STATUS = "";
   }
@@ -230,8 +266,7 @@ void reset_campbell_ranges() {
   const CampbellRange r = default_campbell_range();
   SPEED_FROM = r.speed_from;
   SPEED_TO = r.speed_to;
-  OPER_FROM = 0.0;
-  OPER_TO = 0.0;
+  model_operating_range(&OPER_FROM, &OPER_TO);
 }
 
 int DRAW_CAMPBELL() {
@@ -242,8 +277,8 @@ int DRAW_CAMPBELL() {
     PLOT_TEXT(message, 10.0f, 105.0f, 1.8f, 2.7f, 0.0f);
     return 1;
   }
-  freq_top = default_campbell_range().freq_top;
   if (!(SPEED_TO > SPEED_FROM)) reset_campbell_ranges();
+  freq_top = frequency_top();
   draw_operating_range();
   draw_axes();
   draw_mode_lines();

@@ -23,7 +23,8 @@ inline constexpr float kCircleMin = 1.0f;
 inline constexpr float kCircleGrowth = 5.0f;
 
 // State of the window: the engine speed range shown and the operating range
-// that is shaded (rpm; no shading while OPER_TO <= OPER_FROM), the status
+// marked by a bar along the speed axis (rpm; none while OPER_TO <=
+// OPER_FROM), the status
 // text and the picture file name of its File > Export Picture....
 inline double SPEED_FROM = 0.0;
 inline double SPEED_TO = 0.0;
@@ -43,8 +44,9 @@ void refresh_campbell_diagram();
 // Draws the diagram on the kernel's current device (region or page).
 // Returns 1.
 int DRAW_CAMPBELL();
-// Sets the speed range to the default of the last analysis and clears the
-// operating range.
+// Sets the speed range to the default of the last analysis and the model
+// (up to 1.2 times the rated speed) and the operating range to that of the
+// model's first load case (none without a rated speed).
 void reset_campbell_ranges();
 // Paper position of a speed and a frequency for the current ranges.
 float campbell_x(double speed);

@@ -137,6 +137,10 @@ FixedText<80> node_status_text(int32_t INODE) {
   put(text, 17, general_numeric(inertia).view());
   put(text, 30, UNITS(1).view());
   put(text, 43, node.name.view());
+  if (speed_ratio_of(node) != 1.0) {
+    put(text, 60, "Ratio=");
+    put(text, 66, general_numeric(node.speed_ratio).view());
+  }
   return text;
 }
 

@@ -24,10 +24,12 @@ enum class StiffnessKind { NodeToNode, ToGround };
 
 // The fields and buttons common to Create and Modify Inertia, after the
 // caption piece.  Returns the dialog's result (1 = OK).
-int inertia_dialog(int32_t& number, double& inertia, double& damping, FixedText<16>& name) {
+int inertia_dialog(int32_t& number, double& inertia, double& damping, double& ratio,
+                   FixedText<16>& name) {
   WINDOW_PRINTF("%ffInertia number  %ta%`3rd&", {bind(number)});
   WINDOW_PRINTF("%ffInertia         %ta%`bg[white]%14rf %`8rs&", {bind(inertia), bind(UNITS(1))});
-  WINDOW_PRINTF("%ffExternal damping%ta%`bg[white]%14rf %`8rs&", {bind(damping), bind(UNITS(2))});
+  WINDOW_PRINTF("%ffExternal damping%ta%`bg[white]%14rf N.m.s/rad&", {bind(damping)});
+  WINDOW_PRINTF("%ffSpeed ratio     %ta%`bg[white]%14rf&", {bind(ratio)});
   WINDOW_PRINTF("%ffName            %ta%`bg[white]%14rs&", {bind(name)});
   return WINDOW_PRINTF("%ff%`tt[&OK]  %tt[&Cancel]  %^tt[&Units]", {call(ICHOOSE_INERTIA_UNITS)});
 }
@@ -35,16 +37,24 @@ int inertia_dialog(int32_t& number, double& inertia, double& damping, FixedText<
 // The fields and buttons of the stiffness dialogs after the caption piece;
 // the characteristic list only when `with_list`.
 int stiffness_dialog(int32_t& number, double& stiffness, double& damping, double& diameter,
-                     double& bore, bool with_list) {
+                     double& bore, double& psi, int32_t* rigid, bool with_list) {
   WINDOW_PRINTF("%ffStiffness number  %ta%`3rd&", {bind(number)});
   WINDOW_PRINTF("%ffStiffness       %ta%`bg[white]%14rf %`rs&", {bind(stiffness), bind(UNITS(2))});
   if (with_list) {
     WINDOW_PRINTF("%`bg[white]%`ls&", {bind(NAMES_NL), bind(dialog_buffers().characteristic)});
   }
-  WINDOW_PRINTF("%ffInternal damping%ta%`bg[white]%14rf N.m.S/rad&", {bind(damping)});
+  WINDOW_PRINTF("%ffInternal damping%ta%`bg[white]%14rf N.m.s/rad&", {bind(damping)});
   WINDOW_PRINTF("%ffShaft diameter  %ta%`bg[white]%14rf mm&", {bind(diameter)});
   WINDOW_PRINTF("%ffShaft bore      %ta%`bg[white]%14rf mm&", {bind(bore)});
+  WINDOW_PRINTF("%ffRelative damping psi%ta%`bg[white]%14rf&", {bind(psi)});
+  // A stiffness between two inertias may be a rigid gear mesh.
+  if (rigid != nullptr) WINDOW_PRINTF("%ff%`rb[Rigid gear mesh]&", {bind(*rigid)});
   return WINDOW_PRINTF("%ff%`tt[&OK]  %tt[&Cancel]  %^tt[&Units]", {call(ICHOOSE_STIFF_UNITS)});
+}
+
+// A speed ratio of 1 is stored as 0, as every model without gears holds it.
+double ratio_to_store(double shown) {
+  return shown == 1.0 ? 0.0 : shown;
 }
 
 double inertia_to_store(double shown) {
@@ -70,6 +80,8 @@ double stiffness_to_display(double stored) {
 struct CheckedValues {
   const char* caption = "";
   double* inertia = nullptr;
+  double* ratio = nullptr;
+  double* psi = nullptr;
   double* stiffness = nullptr;
   double* diameter = nullptr;
   double* bore = nullptr;
@@ -100,6 +112,12 @@ int inertia_values_check() {
   if (!std::isfinite(stored)) {
     return refuse_value(checked.inertia, "Inertia: " + shown(v) + " " + UNITS(1).str() +
                                              " is too large.");
+  }
+  const double r = *checked.ratio;
+  if (!(r >= 0.001 && r <= 1000.0)) {
+    return refuse_value(checked.ratio, "Speed ratio: " + shown(r) +
+                                           " is outside 0.001 to 1000; give the inertia's speed "
+                                           "over the crankshaft's speed (1 on the crankshaft).");
   }
   return 1;
 }
@@ -134,6 +152,12 @@ int stiffness_values_check() {
                                           shown(d) + " mm; a bore must be smaller than the "
                                           "diameter.");
   }
+  const double psi = *checked.psi;
+  if (!(psi >= 0.0) || !std::isfinite(psi)) {
+    return refuse_value(checked.psi, "Relative damping psi: " + shown(psi) +
+                                         " is less than 0; give the coupling's relative "
+                                         "damping, or 0 for none.");
+  }
   return 1;
 }
 
@@ -150,10 +174,10 @@ void create_inertia(float& RX, float& RY) {
   DialogBuffers& b = dialog_buffers();
   SET_UNITS();
   NMASS = NMASS + 1;
-  checked = {.caption = "Create Inertia", .inertia = &AMASS_IN};
+  checked = {.caption = "Create Inertia", .inertia = &AMASS_IN, .ratio = &b.create_ratio};
   WINDOW_PRINTF("%ca[Create Inertia]%bg[grey]&");
   window_library().set_ok_check(inertia_values_check);
-  if (inertia_dialog(NMASS, AMASS_IN, DAMPEX_IN, b.create_name) == 1) {
+  if (inertia_dialog(NMASS, AMASS_IN, DAMPEX_IN, b.create_ratio, b.create_name) == 1) {
     // A new inertia starts from the blank record, so it never inherits an
     // engine link or a name left in the slot by a larger model read earlier.
     NODE& node = MASSES(NMASS);
@@ -162,6 +186,7 @@ void create_inertia(float& RX, float& RY) {
     node.xy_node(2) = RY;
     node.amass = inertia_to_store(AMASS_IN);
     node.dampex = DAMPEX_IN;
+    node.speed_ratio = ratio_to_store(b.create_ratio);
     node.name = b.create_name;
     draw_inertia_symbol(NMASS);
     RX = static_cast<float>(node.xy_node(1));
@@ -181,12 +206,15 @@ void modify_inertia(int32_t p) {
   DAMPEX_MOD = node.dampex;
   b.modify_name = node.name;
   b.inertia_number = p;
-  checked = {.caption = "Modify Inertia", .inertia = &AMASS_MOD};
+  b.modify_ratio = speed_ratio_of(node);
+  checked = {.caption = "Modify Inertia", .inertia = &AMASS_MOD, .ratio = &b.modify_ratio};
   WINDOW_PRINTF("%ca[Modify Inertia]%bg[grey]&");
   window_library().set_ok_check(inertia_values_check);
-  if (inertia_dialog(b.inertia_number, AMASS_MOD, DAMPEX_MOD, b.modify_name) == 1) {
+  if (inertia_dialog(b.inertia_number, AMASS_MOD, DAMPEX_MOD, b.modify_ratio, b.modify_name) ==
+      1) {
     node.amass = inertia_to_store(AMASS_MOD);
     node.dampex = DAMPEX_MOD;
+    node.speed_ratio = ratio_to_store(b.modify_ratio);
     node.name = b.modify_name;
   }
 }
@@ -200,14 +228,25 @@ void create_stiffness(StiffnessKind kind) {
   SET_UNITS();
   NSTIF = NSTIF + 1;
   double& bore = ground ? b.create_bore_ground : b.create_bore;
+  double& psi = ground ? b.create_psi_ground : b.create_psi;
   checked = {.caption = ground ? "Create Stiffness to ground" : "Create Stiffness",
+             .psi = &psi,
              .stiffness = &ASTIF_IN,
              .diameter = &DIA_IN,
              .bore = &bore};
   WINDOW_PRINTF(ground ? "%ca[Create Stiffness to ground]%bg[grey]&"
                        : "%ca[Create Stiffness]%bg[grey]&");
   window_library().set_ok_check(stiffness_values_check);
-  const int result = stiffness_dialog(NSTIF, ASTIF_IN, DAMPIN_IN, DIA_IN, bore, !ground);
+  // Two inertias at different speed ratios are joined by a gear mesh.
+  if (!ground && speed_ratio_of(MASSES(NODE_LIST(1))) != speed_ratio_of(MASSES(NODE_LIST(2)))) {
+    REASON = "Gear mesh between inertia " + std::to_string(NODE_LIST(1)) + " (ratio " +
+             shown(speed_ratio_of(MASSES(NODE_LIST(1)))) + ") and inertia " +
+             std::to_string(NODE_LIST(2)) + " (ratio " +
+             shown(speed_ratio_of(MASSES(NODE_LIST(2)))) + ")";
+    WINDOW_UPDATE(REASON);
+  }
+  const int result = stiffness_dialog(NSTIF, ASTIF_IN, DAMPIN_IN, DIA_IN, bore, psi,
+                                      ground ? nullptr : &b.create_rigid, !ground);
   if (result == 1) {
     const int32_t picks = ground ? 1 : 2;
     for (int32_t k = 1; k <= picks; ++k) draw_pick_square(NODE_LIST(k), 15);
@@ -221,6 +260,8 @@ void create_stiffness(StiffnessKind kind) {
     s.dampin = DAMPIN_IN;
     s.diam = DIA_IN / kMillimetreFactor;
     s.bore = bore / kMillimetreFactor;
+    s.psi = psi;
+    s.rigid = ground ? 0 : (b.create_rigid != 0 ? 1 : 0);
     COLOUR(1);
     DRAW_STIFF(NSTIF);
     NSELECT = 0;
@@ -242,18 +283,24 @@ void modify_stiffness(int32_t s) {
   DIA_MOD = st.diam * kMillimetreFactor;
   b.modify_bore = st.bore * kMillimetreFactor;
   b.stiffness_number = s;
+  b.modify_psi = st.psi;
+  b.modify_rigid = st.rigid;
+  const bool ground = st.nodes(2) == 0;
   checked = {.caption = "Modify Stiffness",
+             .psi = &b.modify_psi,
              .stiffness = &ASTIF_MOD,
              .diameter = &DIA_MOD,
              .bore = &b.modify_bore};
   WINDOW_PRINTF("%ca[Modify Stiffness]%bg[grey]&");
   window_library().set_ok_check(stiffness_values_check);
-  if (stiffness_dialog(b.stiffness_number, ASTIF_MOD, DAMPIN_MOD, DIA_MOD, b.modify_bore, false) ==
-      1) {
+  if (stiffness_dialog(b.stiffness_number, ASTIF_MOD, DAMPIN_MOD, DIA_MOD, b.modify_bore,
+                       b.modify_psi, ground ? nullptr : &b.modify_rigid, false) == 1) {
     st.stiff = stiffness_to_store(ASTIF_MOD);
     st.dampin = DAMPIN_MOD;
     st.diam = DIA_MOD / kMillimetreFactor;
     st.bore = b.modify_bore / kMillimetreFactor;
+    st.psi = b.modify_psi;
+    st.rigid = ground ? 0 : (b.modify_rigid != 0 ? 1 : 0);
   }
 }
 

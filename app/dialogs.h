@@ -40,6 +40,13 @@ struct DialogBuffers {
   int32_t characteristic = 1;       // Create Stiffness: the chosen list entry
   int32_t inertia_number = 0;       // Modify Inertia: the node shown
   int32_t stiffness_number = 0;     // Modify Stiffness: the stiffness shown
+  double create_ratio = 1.0;        // Create Inertia: speed ratio
+  double modify_ratio = 1.0;        // Modify Inertia
+  int32_t create_rigid = 0;         // Create Stiffness: 1 = rigid gear mesh
+  int32_t modify_rigid = 0;         // Modify Stiffness
+  double create_psi = 0.0;          // Create Stiffness: relative damping psi
+  double create_psi_ground = 0.0;   // Create Stiffness to ground
+  double modify_psi = 0.0;          // Modify Stiffness
   int32_t unit1 = 1;                // the unit choosers' radio buttons
   int32_t unit2 = 0;
 };

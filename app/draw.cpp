@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string_view>
 
 #include "analysis/eigen_solver.h"
 #include "analysis/frequency_analysis.h"
@@ -64,6 +66,45 @@ void draw_sparse_grid(float rx1, float ry1, float rx2, float ry2) {
   }
 }
 
+// A gear mesh at (xm, ym) on the line from (x1, y1) to (x2, y2): two
+// touching circles along the line, the pinion and the wheel; a rigid mesh
+// gets a bar across the point where they touch.
+constexpr float kGearRadius = 1.5f;
+
+void draw_circle(float x, float y, float r) {
+  constexpr int kSides = 16;
+  for (int i = 0; i <= kSides; ++i) {
+    const double a = 2.0 * 3.14159265358979323846 * i / kSides;
+    VECTO2(static_cast<float>(x + r * std::cos(a)), static_cast<float>(y + r * std::sin(a)),
+           i == 0 ? 0 : 1);
+  }
+}
+
+void draw_gear_mesh(float x1, float y1, float x2, float y2, bool rigid) {
+  const float dx = x2 - x1, dy = y2 - y1;
+  const float length = std::sqrt(dx * dx + dy * dy);
+  if (!(length > 0.0f)) return;
+  const float ux = dx / length, uy = dy / length;
+  const float xm = (x1 + x2) / 2.0f, ym = (y1 + y2) / 2.0f;
+  draw_circle(xm - ux * kGearRadius, ym - uy * kGearRadius, kGearRadius);
+  draw_circle(xm + ux * kGearRadius, ym + uy * kGearRadius, kGearRadius);
+  if (rigid) {
+    const float bar = 2.0f * kGearRadius;
+    VECTO2(xm + uy * bar, ym - ux * bar, 0);
+    VECTO2(xm - uy * bar, ym + ux * bar, 1);
+  }
+}
+
+// The speed ratio beside an inertia that does not turn at the crankshaft's
+// speed, below its symbol.
+void draw_ratio_label(int32_t I) {
+  COLOUR(3);
+  char text[32];
+  const int n = std::snprintf(text, sizeof text, "r=%.4g", MASSES(I).speed_ratio);
+  PLOT_TEXT(std::string_view(text, static_cast<std::size_t>(std::max(n, 0))),
+            node_x(I) + kWid, node_y(I) - kHalfBar - kHgt * 1.5f, kWid, kHgt, 0.0f);
+}
+
 }  // namespace
 
 void draw_inertia_symbol(int32_t I) {
@@ -98,6 +139,7 @@ int IDRAW() {
   for (int32_t i = 1; i <= NMASS; ++i) {
     draw_inertia_symbol(i);
     if (MASSES(i).icyleng_no(1) != 0 && MASSES(i).icyleng_no(2) != 0) draw_cylinder_label(i);
+    if (speed_ratio_of(MASSES(i)) != 1.0) draw_ratio_label(i);
   }
   COLOUR(1);
   SYMBOL_SCALE(0.5f);
@@ -129,6 +171,8 @@ void DRAW_STIFF(int32_t I) {
   if (q == 0) {
     VECTO2(x2 - kGroundBar, y2, 0);
     VECTO2(x2 + kGroundBar, y2, 1);
+  } else if (s.rigid != 0 || speed_ratio_of(MASSES(p)) != speed_ratio_of(MASSES(q))) {
+    draw_gear_mesh(x1, y1, x2, y2, s.rigid != 0);
   }
   if (ISTIF_MODIFY == 1 || INODE_DELETE == 1) SQUARE((x1 + x2) / 2.0f, (y1 + y2) / 2.0f);
 }
@@ -168,7 +212,7 @@ int DRAW_MODAL() {
   const int32_t n = std::min(analysed_nmass, NMASS);
   const int32_t k = IFREQS(ICURRENT_FREQ);
   if (k < 1 || k > n) return 1;
-  mode_shape(k, EVEC, 0);
+  real_mode_shape(k, EVEC, 0, nullptr);
   COLOUR(2);
   const double scale = SCALE_MODE;
   const int32_t nstif = std::min(analysed_nstif, NSTIF);

@@ -1,6 +1,7 @@
 #include "app/engine_dialog.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -59,6 +60,16 @@ void drop_stale_definition() {
 // range or missing, selects the field at fault and gives 0.
 int firing_order_check() {
   const int32_t ncyl = CRE_ENGS.ncyl;
+  if (!std::isfinite(CRE_ENGS.offset_angle) || std::fabs(CRE_ENGS.offset_angle) > 1.0e6) {
+    char typed[40];
+    std::snprintf(typed, sizeof typed, "%.10g", CRE_ENGS.offset_angle);
+    window_library().show_message("Create Engine",
+                                  std::string("Offset angle: ") + typed +
+                                      " is no crank angle; give the degrees by which this "
+                                      "engine fires after engine 1 (0 for none).");
+    window_library().select_field(&CRE_ENGS.offset_angle);
+    return 0;
+  }
   int32_t first_place[kMaxDialogCylinders + 1] = {};
   const auto missing_text = [&] {
     std::string text;
@@ -138,6 +149,10 @@ void open_engine_dialog() {
   for (int32_t j = 1; j <= kMaxDialogCylinders; ++j) {
     WINDOW_PRINTF("%`ap%`3rs &", {value((j - 1) * 6), real_value(17.0), bind(FIRANG2(j))});
   }
+  // The firing phase against engine 1 of a multi-engine plant.
+  WINDOW_PRINTF("%`apOffset angle&", {value(0), real_value(18.5)});
+  WINDOW_PRINTF("%`ap%`bg[white]%14rf degrees&",
+                {value(18), real_value(18.5), bind(CRE_ENGS.offset_angle)});
   window_library().set_ok_check(firing_order_check);
   if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") == 1) {
     ICYL = 0;

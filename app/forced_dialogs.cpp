@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "analysis/check_messages.h"
 #include "analysis/forced_response.h"
 #include "analysis/pressure_curve.h"
+#include "app/forced_window.h"
 #include "app/history.h"
 #include "platform/window_library.h"
 
@@ -17,24 +19,30 @@ namespace spindra {
 namespace {
 
 constexpr double kMm = 1000.0;          // m to mm
-constexpr double kHighestOrder = 24.0;  // orders a pressure curve fills the table up to
 constexpr int32_t kMaxSweepSpeeds = 100000;
 
 bool finite_non_negative(double v) {
   return std::isfinite(v) && v >= 0.0;
 }
 
-// v to `digits` significant figures.
-double rounded(double v, int digits) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.*g", digits, v);
-  return std::strtod(text, nullptr);
-}
-
 std::string number_text(double v) {
   char text[40];
   std::snprintf(text, sizeof text, "%g", v);
   return text;
+}
+
+// ---- Refusals ----------------------------------------------------------------
+//
+// OK of these dialogs is refused as in the inertia dialog: a message that
+// names the field by its label and says what it holds, the dialog kept open
+// and that field selected for typing over.
+
+const char* refusal_caption = "";
+
+int refuse_field(const void* field, const std::string& text) {
+  window_library().show_message(refusal_caption, text);
+  window_library().select_field(field);
+  return 0;
 }
 
 // ---- Excitation -------------------------------------------------------------
@@ -113,9 +121,16 @@ void load_engine(int32_t k) {
   const ENGINE& g = ENGS(k);
   const std::string_view name = g.name.trimmed();
   char text[96];
-  std::snprintf(text, sizeof text, "%.*s%s%d cylinders, %s", static_cast<int>(name.size()),
-                name.data(), name.empty() ? "" : ": ", g.ncyl,
-                g.nstroke == 4 ? "four-stroke" : "two-stroke");
+  // A vee engine's ncyl counts the cylinders of one bank.
+  char cylinders[48];
+  if (g.ivee_engine == 1) {
+    std::snprintf(cylinders, sizeof cylinders, "%d cylinders, two banks of %d", 2 * g.ncyl,
+                  g.ncyl);
+  } else {
+    std::snprintf(cylinders, sizeof cylinders, "%d cylinders", g.ncyl);
+  }
+  std::snprintf(text, sizeof text, "%.*s%s%s, %s", static_cast<int>(name.size()), name.data(),
+                name.empty() ? "" : ": ", cylinders, g.nstroke == 4 ? "four-stroke" : "two-stroke");
   b.engine_text = text;
   b.row = e.nharm > 0 ? 1 : 0;
   for (const double* v : {&b.bore_mm, &b.stroke_mm, &b.rod_mm, &b.mass, &b.p_rated, &b.load_exp})
@@ -218,36 +233,83 @@ int IMPORT_CURVE() {
   return 1;
 }
 
-// What is wrong with the excitation of engine k; empty when nothing.
-std::string excitation_error(int32_t k, const Excitation& e) {
-  const std::string engine = "Engine " + std::to_string(k) + ": ";
-  for (double v : {e.bore, e.stroke, e.conrod, e.recip_mass, e.p_rated, e.load_exp}) {
-    if (!finite_non_negative(v))
-      return engine + "the sizes, mass, pressure and exponent are numbers of 0 or more.";
-  }
-  for (int32_t i = 1; i <= e.nharm; ++i) {
-    const Harmonic& h = e.harm(i);
-    if (!(h.order > 0.0) || !std::isfinite(h.order))
-      return engine + "row " + std::to_string(i) + " has the order " + number_text(h.order) +
-             "; an order is above 0.";
-    if (!std::isfinite(h.a) || !std::isfinite(h.b) || !std::isfinite(h.phase))
-      return engine + "row " + std::to_string(i) + " has a value that is no number.";
-    for (int32_t j = 1; j < i; ++j) {
-      if (e.harm(j).order == h.order)
-        return engine + "the order " + number_text(h.order) + " is listed twice (rows " +
-               std::to_string(j) + " and " + std::to_string(i) + ").";
+// 1 when the excitation of every engine can be run, else 0 after refusing
+// the first field that cannot (the dialog shows that engine and row).
+int excitation_check() {
+  ExcitationBuffers& b = ex();
+  keep_fields();
+  const int32_t engines = std::min(NENG, kMaxEngines);
+  for (int32_t k = 1; k <= engines; ++k) {
+    const Excitation& e = b.work(k);
+    const std::string of = engines > 1 ? " (engine " + std::to_string(k) + ")" : "";
+    // Shows engine k (and row i) in the dialog, then refuses `field`.
+    const auto refuse = [&](const void* field, const std::string& text, int32_t i = 0) {
+      if (k != b.shown) {
+        b.engine = k;
+        WINDOW_UPDATE(b.engine);
+        load_engine(k);
+      }
+      if (i > 0) {
+        b.row = i;
+        WINDOW_UPDATE(b.row);
+        show_row_fields();
+      }
+      return refuse_field(field, text);
+    };
+    const struct {
+      double value;
+      const double* field;
+      const char* label;
+      const char* unit;
+    } scalars[] = {{e.bore * kMm, &b.bore_mm, "Bore", " mm"},
+                   {e.stroke * kMm, &b.stroke_mm, "Stroke", " mm"},
+                   {e.conrod * kMm, &b.rod_mm, "Connecting rod", " mm"},
+                   {e.recip_mass, &b.mass, "Reciprocating mass", " kg"},
+                   {e.p_rated, &b.p_rated, "Rated pressure", " bar"},
+                   {e.load_exp, &b.load_exp, "Load exponent", ""}};
+    for (const auto& f : scalars) {
+      if (!finite_non_negative(f.value))
+        return refuse(f.field, std::string(f.label) + of + ": " + number_text(f.value) + f.unit +
+                                   " is less than 0; give 0 or more.");
     }
+    for (int32_t i = 1; i <= e.nharm; ++i) {
+      const Harmonic& h = e.harm(i);
+      const std::string row = " (row " + std::to_string(i) + of + ")";
+      // 1e-10 once passed "greater than 0" and wrote outside the response's tables.
+      if (!is_cycle_order(h.order))
+        return refuse(&b.order,
+                      "Row order" + row + ": " + number_text(h.order) +
+                          " is no engine order; an order is a whole or half number of 0.5 or "
+                          "more.",
+                      i);
+      for (int32_t j = 1; j < i; ++j) {
+        if (e.harm(j).order == h.order)
+          return refuse(&b.order,
+                        "Row order" + row + ": " + number_text(h.order) + " is in row " +
+                            std::to_string(j) + " already; each order has one row.",
+                        i);
+      }
+    }
+    const bool used = e.nharm > 0 || e.recip_mass > 0.0;
+    const std::string need = " the gas and inertia torques need the bore, the stroke and a "
+                             "connecting rod longer than half the stroke.";
+    if (used && !(e.bore > 0.0))
+      return refuse(&b.bore_mm, "Bore" + of + ": " + number_text(e.bore * kMm) + " mm;" + need);
+    if (used && !(e.stroke > 0.0))
+      return refuse(&b.stroke_mm,
+                    "Stroke" + of + ": " + number_text(e.stroke * kMm) + " mm;" + need);
+    if (used && !(e.conrod > e.stroke / 2.0))
+      return refuse(&b.rod_mm, "Connecting rod" + of + ": " + number_text(e.conrod * kMm) +
+                                   " mm for a stroke of " + number_text(e.stroke * kMm) +
+                                   " mm;" + need);
+    bool uses_load = false;
+    for (int32_t i = 1; i <= e.nharm; ++i) uses_load = uses_load || e.harm(i).b != 0.0;
+    if (uses_load && !(e.p_rated > 0.0))
+      return refuse(&b.p_rated, "Rated pressure" + of + ": " + number_text(e.p_rated) +
+                                    " bar; the b column of the gas harmonics scales with the "
+                                    "rated pressure: enter it.");
   }
-  const bool used = e.nharm > 0 || e.recip_mass > 0.0;
-  if (used && (!(e.bore > 0.0) || !(e.stroke > 0.0) || !(e.conrod > e.stroke / 2.0)))
-    return engine +
-           "the torques need the bore, the stroke and a connecting rod longer than half the "
-           "stroke.";
-  bool uses_load = false;
-  for (int32_t i = 1; i <= e.nharm; ++i) uses_load = uses_load || e.harm(i).b != 0.0;
-  if (uses_load && !(e.p_rated > 0.0))
-    return engine + "the b column scales with the rated pressure; enter it.";
-  return {};
+  return 1;
 }
 
 // ---- Limits -----------------------------------------------------------------
@@ -255,6 +317,13 @@ std::string excitation_error(int32_t k, const Excitation& e) {
 struct LimitsBuffers {
   Table<double, 1, kMaxStiffnesses> uts;
   Table<double, 1, kMaxStiffnesses> ck;
+  // The kind of limits per stiffness (kLimitNone: the shaft rule) and the
+  // maker's values; the radio buttons and fields of the one shown.
+  Table<int32_t, 1, kMaxStiffnesses> kind;
+  Table<double, 1, kMaxStiffnesses> v1, v2, v3;
+  int32_t rule_on = 1, stress_on = 0, coupling_on = 0;
+  double s1_field = 0.0, s2_field = 0.0;                  // the maker's stress
+  double v1_field = 0.0, v2_field = 0.0, v3_field = 0.0;  // the coupling's limits
   int32_t shaft = 1;
   int32_t shown = 1;
   FixedText<64> shaft_text;
@@ -295,6 +364,18 @@ void load_shaft(int32_t i) {
   b.shown = i;
   b.uts_field = b.uts(i);
   b.ck_field = b.ck(i) > 0.0 ? b.ck(i) : 1.0;
+  b.rule_on = b.kind(i) == kLimitNone ? 1 : 0;
+  b.stress_on = b.kind(i) == kLimitStress ? 1 : 0;
+  b.coupling_on = b.kind(i) == kLimitCoupling ? 1 : 0;
+  const bool stress = b.kind(i) == kLimitStress, coupling = b.kind(i) == kLimitCoupling;
+  b.s1_field = stress ? b.v1(i) : 0.0;
+  b.s2_field = stress ? b.v2(i) : 0.0;
+  b.v1_field = coupling ? b.v1(i) : 0.0;
+  b.v2_field = coupling ? b.v2(i) : 0.0;
+  b.v3_field = coupling ? b.v3(i) : 0.0;
+  for (const int32_t* on : {&b.rule_on, &b.stress_on, &b.coupling_on}) WINDOW_UPDATE(*on);
+  for (const double* v : {&b.s1_field, &b.s2_field, &b.v1_field, &b.v2_field, &b.v3_field})
+    WINDOW_UPDATE(*v);
   const STIFFNESS& s = STIFF(i);
   const std::string_view name = s.name.trimmed();
   char text[96];
@@ -321,7 +402,15 @@ void keep_limits() {
   LimitsBuffers& b = lim();
   b.uts(b.shown) = b.uts_field;
   b.ck(b.shown) = b.ck_field;
+  b.kind(b.shown) = b.stress_on == 1     ? kLimitStress
+                    : b.coupling_on == 1 ? kLimitCoupling
+                                         : kLimitNone;
+  const bool stress = b.kind(b.shown) == kLimitStress;
+  b.v1(b.shown) = stress ? b.s1_field : b.v1_field;
+  b.v2(b.shown) = stress ? b.s2_field : b.v2_field;
+  b.v3(b.shown) = stress ? 0.0 : b.v3_field;
 }
+
 
 int SHAFT_PICKED() {
   LimitsBuffers& b = lim();
@@ -347,50 +436,99 @@ int LIMIT_EDITED() {
   return 1;
 }
 
+// 1 when the limits of every shaft can be used, else 0 after refusing the
+// field (the dialog shows that shaft).
+int limits_check() {
+  LimitsBuffers& b = lim();
+  keep_limits();
+  for (int32_t i = 1; i <= std::min(NSTIF, kMaxStiffnesses); ++i) {
+    const std::string of = i != b.shown ? " (stiffness " + std::to_string(i) + ")" : "";
+    const double* field = nullptr;
+    std::string text;
+    const auto positive = [](double v) { return v > 0.0 && std::isfinite(v); };
+    if (b.kind(i) == kLimitStress && !positive(b.v1(i))) {
+      field = &b.s1_field;
+      text = "Continuous" + of + ": " + number_text(b.v1(i)) +
+             " MPa is no permissible stress; give the maker's stress for continuous running, "
+             "above 0.";
+    } else if (b.kind(i) == kLimitStress && !finite_non_negative(b.v2(i))) {
+      field = &b.s2_field;
+      text = "Barred range" + of + ": " + number_text(b.v2(i)) +
+             " MPa is less than 0; give the permissible stress in a barred range, or 0 when "
+             "none is acceptable.";
+    } else if (b.kind(i) == kLimitCoupling && !positive(b.v1(i))) {
+      field = &b.v1_field;
+      text = "T_KW" + of + ": " + number_text(b.v1(i)) +
+             " N.m is no permissible vibratory torque; give one above 0.";
+    } else if (b.kind(i) == kLimitCoupling && !finite_non_negative(b.v2(i))) {
+      field = &b.v2_field;
+      text = "P_KV" + of + ": " + number_text(b.v2(i)) +
+             " W is less than 0; give the permissible power loss, or 0 when it is not judged.";
+    } else if (b.kind(i) == kLimitCoupling && !finite_non_negative(b.v3(i))) {
+      field = &b.v3_field;
+      text = "T_Kmax" + of + ": " + number_text(b.v3(i)) +
+             " N.m is less than 0; give the maximum torque, or 0 when no barred range is "
+             "acceptable.";
+    } else if (b.kind(i) != kLimitNone) {
+      continue;
+    } else if (!finite_non_negative(b.uts(i))) {
+      field = &b.uts_field;
+      text = "Tensile strength" + of + ": " + number_text(b.uts(i)) +
+             " MPa is less than 0; give the strength in MPa, or 0 for a shaft without limits.";
+    } else if (b.uts(i) > 0.0 && !(b.ck(i) > 0.0 && b.ck(i) <= 1.0)) {
+      field = &b.ck_field;
+      text = "Factor ck" + of + ": " + number_text(b.ck(i)) +
+             (b.ck(i) > 1.0 ? " is greater than 1" : " is not greater than 0") +
+             "; the factors of the rules lie above 0 and at most 1.";
+    } else {
+      continue;
+    }
+    if (i != b.shown) {
+      b.shaft = i;
+      WINDOW_UPDATE(b.shaft);
+      load_shaft(i);
+    }
+    return refuse_field(field, text);
+  }
+  return 1;
+}
+
 // ---- Sweep ------------------------------------------------------------------
 
-std::string sweep_error(const ForcedSweep& w) {
-  for (double v : {w.n_from, w.n_to, w.n_step, w.n_rated, w.eta}) {
-    if (!std::isfinite(v)) return "Every value of the sweep is a number.";
-  }
+ForcedSweep* checked_sweep = nullptr;  // the values of the open Sweep dialog
+
+// 1 when the open Sweep dialog's values make a sweep, else 0 (refused).
+int sweep_check() {
+  const ForcedSweep& w = *checked_sweep;
+  if (w.n_from < 0.0)
+    return refuse_field(&w.n_from, "Speed from: " + number_text(w.n_from) +
+                                       " rev/min is below 0; the sweep starts at 0 rev/min "
+                                       "or above.");
   if (!(w.n_to > w.n_from))
-    return "The sweep runs from a lower to a higher speed: 'to' must be above 'from'.";
-  if (!(w.n_to > 0.0)) return "The sweep needs speeds above 0 rev/min.";
-  if (!(w.n_step > 0.0)) return "The step of the sweep is above 0 rev/min.";
-  if ((w.n_to - w.n_from) / w.n_step + 1.0 > kMaxSweepSpeeds)
-    return "The sweep has more than " + std::to_string(kMaxSweepSpeeds) +
-           " speeds; take a larger step.";
-  if (!(w.n_rated > 0.0)) return "The rated speed (MCR) is above 0 rev/min.";
-  if (w.eta < 0.0) return "The loss factor is 0 or more.";
-  return {};
+    return refuse_field(&w.n_to, "Speed to: " + number_text(w.n_to) +
+                                     " rev/min is not above the speed from, " +
+                                     number_text(w.n_from) + " rev/min.");
+  if (!(w.n_step > 0.0))
+    return refuse_field(&w.n_step, "Step: " + number_text(w.n_step) +
+                                       " rev/min is no step; a step is greater than 0.");
+  const double speeds = (w.n_to - w.n_from) / w.n_step + 1.0;
+  if (speeds > kMaxSweepSpeeds)
+    return refuse_field(&w.n_step, "Step: " + number_text(w.n_step) + " rev/min makes " +
+                                       number_text(std::floor(speeds)) + " speeds from " +
+                                       number_text(w.n_from) + " to " + number_text(w.n_to) +
+                                       " rev/min, more than " +
+                                       std::to_string(kMaxSweepSpeeds) +
+                                       "; take a larger step.");
+  if (!(w.n_rated > 0.0))
+    return refuse_field(&w.n_rated, "Rated speed (MCR): " + number_text(w.n_rated) +
+                                        " rev/min is no rated speed; it is greater than 0.");
+  if (w.eta < 0.0)
+    return refuse_field(&w.eta, "Loss factor: " + number_text(w.eta) +
+                                    " is less than 0; give 0 or more.");
+  return 1;
 }
 
 }  // namespace
-
-bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation& e,
-                           std::string* message) {
-  if (!(e.p_rated > 0.0)) {
-    *message = "Enter the rated pressure first: the table holds b = Tn / p_rated.";
-    return false;
-  }
-  PressureCurve curve;
-  std::vector<PressureHarmonic> harmonics;
-  if (!read_pressure_curve(path, &curve, message) ||
-      !pressure_harmonics(curve, path, nstroke == 4 ? 4 : 2, e.stroke, e.conrod, kHighestOrder,
-                          kMaxHarmonics, &harmonics, message)) {
-    return false;
-  }
-  for (int32_t i = 1; i <= kMaxHarmonics; ++i) e.harm(i) = Harmonic{};
-  e.nharm = static_cast<int32_t>(harmonics.size());
-  for (int32_t i = 1; i <= e.nharm; ++i) {
-    const PressureHarmonic& h = harmonics[static_cast<std::size_t>(i - 1)];
-    // Six significant figures and a hundredth of a degree: as a user would
-    // type them, far finer than the curve is known.
-    e.harm(i) = Harmonic{h.order, 0.0, rounded(h.amplitude / e.p_rated, 6),
-                         std::round(h.phase * 100.0) / 100.0};
-  }
-  return true;
-}
 
 // The dialog returns the number of the button that closed it; the
 // Excitation dialog's own buttons (Add row, Remove row, Import pressure
@@ -410,58 +548,55 @@ int EXCITATION_DIALOG() {
   b.engine = std::clamp(b.engine, 1, engines);
   b.status.blank();
   load_engine(b.engine);
-  for (;;) {
-    WINDOW_PRINTF("%ca[Excitation]%bg[grey]&");
-    WINDOW_PRINTF("%`ft@@&", {literal("Pressure curves"), literal("*.csv *.txt")});
-    WINDOW_PRINTF("%co[check_on_focus_loss]&");
-    WINDOW_PRINTF(
-        "%ffEngine %ta%`bg[white]%il%^4rd%`il  %`40rs&",
-        {value(1), value(engines), bind(b.engine), call(ENGINE_PICKED), bind(b.engine_text)});
-    WINDOW_PRINTF("%ffBore %ta%`bg[white]%12rf mm&", {bind(b.bore_mm)});
-    WINDOW_PRINTF("%ffStroke %ta%`bg[white]%12rf mm&", {bind(b.stroke_mm)});
-    WINDOW_PRINTF("%ffConnecting rod %ta%`bg[white]%12rf mm (centre to centre)&", {bind(b.rod_mm)});
-    WINDOW_PRINTF("%ffReciprocating mass %ta%`bg[white]%12rf kg per cylinder&", {bind(b.mass)});
-    WINDOW_PRINTF("%ffRated pressure %ta%`bg[white]%12rf bar (mean indicated, at the rated speed)&",
-                  {bind(b.p_rated)});
-    WINDOW_PRINTF(
-        "%ffLoad exponent %ta%`bg[white]%12rf (0 generator at constant load, 2 propeller)&",
-        {bind(b.load_exp)});
-    // A positioned line ends the column of the fields above, so the table
-    // below does not widen it.
-    WINDOW_PRINTF("%ff%`apGas harmonics: Tn = a + b p(N) bar, torque Tn sin(n theta + phase)&",
-                  {value(0), real_value(0.0)});
-    WINDOW_PRINTF("%ff%fn[Courier New]   Order            a            b     Phase&");
-    WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&",
-                  {bind(b.rows), bind(b.row), call(ROW_PICKED)});
-    WINDOW_PRINTF(
-        "%ffSelected row: order %`bg[white]%^11rf  a %`bg[white]%^11rf bar  b %`bg[white]"
-        "%^11rf per bar  phase %`bg[white]%^11rf deg&",
-        {bind(b.order), call(ROW_EDITED), bind(b.a), call(ROW_EDITED), bind(b.b), call(ROW_EDITED),
-         bind(b.phase), call(ROW_EDITED)});
-    WINDOW_PRINTF("%ff%^12tt[&Add row] %^12tt[&Remove row]  %^26tt[&Import pressure curve...]&",
-                  {call(ADD_ROW), call(REMOVE_ROW), call(IMPORT_CURVE)});
-    WINDOW_PRINTF("%ff%`rs&", {bind(b.status)});
-    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != kExcitationOk) return 1;
-    keep_fields();
-    std::string error;
-    for (int32_t k = 1; k <= engines && error.empty(); ++k) {
-      error = excitation_error(k, b.work(k));
-      if (!error.empty() && k != b.shown) {
-        b.engine = k;
-        load_engine(k);
-      }
-    }
-    if (error.empty()) break;
-    window_library().show_message("Excitation", error + "\nNothing has been changed yet.");
-  }
+  WINDOW_PRINTF("%ca[Excitation]%bg[grey]&");
+  WINDOW_PRINTF("%`ft@@&", {literal("Pressure curves"), literal("*.csv *.txt")});
+  WINDOW_PRINTF(
+      "%ffEngine %ta%`bg[white]%il%^4rd%`il  %`40rs&",
+      {value(1), value(engines), bind(b.engine), call(ENGINE_PICKED), bind(b.engine_text)});
+  WINDOW_PRINTF("%ffBore %ta%`bg[white]%12rf mm&", {bind(b.bore_mm)});
+  WINDOW_PRINTF("%ffStroke %ta%`bg[white]%12rf mm&", {bind(b.stroke_mm)});
+  WINDOW_PRINTF("%ffConnecting rod %ta%`bg[white]%12rf mm (centre to centre)&", {bind(b.rod_mm)});
+  WINDOW_PRINTF("%ffReciprocating mass %ta%`bg[white]%12rf kg per cylinder&", {bind(b.mass)});
+  WINDOW_PRINTF("%ffRated pressure %ta%`bg[white]%12rf bar (mean indicated, at the rated speed)&",
+                {bind(b.p_rated)});
+  WINDOW_PRINTF(
+      "%ffLoad exponent %ta%`bg[white]%12rf (0 generator at constant load, 2 propeller)&",
+      {bind(b.load_exp)});
+  // A positioned line ends the column of the fields above, so the table
+  // below does not widen it.
+  WINDOW_PRINTF("%ff%`apGas harmonics: Tn = a + b p(N) bar, torque Tn sin(n theta + phase)&",
+                {value(0), real_value(0.0)});
+  WINDOW_PRINTF("%ff%fn[Courier New]   Order            a            b     Phase&");
+  WINDOW_PRINTF("%ff%`bg[white]%52.10^ls%fn[Arial]&",
+                {bind(b.rows), bind(b.row), call(ROW_PICKED)});
+  // The fields of the row picked, one a line, each under its own name; the
+  // names in the table's fixed-pitch font keep the fields in a column.
+  WINDOW_PRINTF(
+      "%ff%fn[Courier New]Row order %fn[Arial]%`bg[white]%^12rf (of the row picked in the "
+      "table)&",
+      {bind(b.order), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ff%fn[Courier New]Row a     %fn[Arial]%`bg[white]%^12rf bar&",
+                {bind(b.a), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ff%fn[Courier New]Row b     %fn[Arial]%`bg[white]%^12rf per bar&",
+                {bind(b.b), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ff%fn[Courier New]Row phase %fn[Arial]%`bg[white]%^12rf deg&",
+                {bind(b.phase), call(ROW_EDITED)});
+  WINDOW_PRINTF("%ff%^12tt[&Add row] %^12tt[&Remove row]  %^26tt[&Import pressure curve...]&",
+                {call(ADD_ROW), call(REMOVE_ROW), call(IMPORT_CURVE)});
+  WINDOW_PRINTF("%ff%`rs&", {bind(b.status)});
+  refusal_caption = "Excitation";
+  window_library().set_ok_check(excitation_check);
+  if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != kExcitationOk) return 1;
+  keep_fields();
   for (int32_t k = 1; k <= engines; ++k) ENGS(k).excitation = b.work(k);
   note_model_edit();
+  refresh_forced_window();  // from whichever menu: the window shows the new data
   return 1;
 }
 
 int LIMITS_DIALOG() {
   if (NSTIF < 1) {
-    window_library().show_message("Shaft Limits",
+    window_library().show_message("Limits",
                                   "The model has no shaft. Create the stiffnesses first.");
     return 1;
   }
@@ -470,74 +605,246 @@ int LIMITS_DIALOG() {
   for (int32_t i = 1; i <= kMaxStiffnesses; ++i) {
     b.uts(i) = i <= shafts ? STIFF(i).uts : 0.0;
     b.ck(i) = i <= shafts ? STIFF(i).ck : 0.0;
+    b.kind(i) = i <= shafts ? STIFF(i).limit_kind : kLimitNone;
+    b.v1(i) = i <= shafts ? STIFF(i).limit_v1 : 0.0;
+    b.v2(i) = i <= shafts ? STIFF(i).limit_v2 : 0.0;
+    b.v3(i) = i <= shafts ? STIFF(i).limit_v3 : 0.0;
   }
   for (int c = 1; c <= kCkChoices; ++c) {
     char text[64];
-    std::snprintf(text, sizeof text, "%-36s %.2f", kCkDesigns[c - 1].name, kCkDesigns[c - 1].ck);
+    std::snprintf(text, sizeof text, "%-36s %g", kCkDesigns[c - 1].name, kCkDesigns[c - 1].ck);
     b.names(c) = text;
   }
   b.shaft = std::clamp(b.shaft, 1, shafts);
   load_shaft(b.shaft);
-  for (;;) {
-    WINDOW_PRINTF("%ca[Shaft Limits]%bg[grey]&");
-    WINDOW_PRINTF("%co[check_on_focus_loss]&");
-    WINDOW_PRINTF("%ffShaft %ta%`bg[white]%il%^4rd%`il  %`40rs&",
-                  {value(1), value(shafts), bind(b.shaft), call(SHAFT_PICKED), bind(b.shaft_text)});
-    WINDOW_PRINTF("%ffTensile strength %ta%`bg[white]%^12rf MPa (0: no limits)&",
-                  {bind(b.uts_field), call(LIMIT_EDITED)});
-    WINDOW_PRINTF("%ffFactor ck %ta%`bg[white]%^12rf (by the design of the section below)&",
-                  {bind(b.ck_field), call(LIMIT_EDITED)});
-    WINDOW_PRINTF("%ff%`apDesign of the section&", {value(0), real_value(0.0)});
-    WINDOW_PRINTF("%ff%fn[Courier New]%`bg[white]%44.9^ls%fn[Arial]&",
-                  {bind(b.names), bind(b.choice), call(DESIGN_PICKED)});
-    WINDOW_PRINTF("%ff%`rs&", {bind(b.preview)});
-    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
-    keep_limits();
-    std::string error;
-    for (int32_t i = 1; i <= shafts && error.empty(); ++i) {
-      if (!finite_non_negative(b.uts(i))) {
-        error = "Shaft " + std::to_string(i) + ": the tensile strength is 0 or more (MPa).";
-      } else if (b.uts(i) > 0.0 && !(b.ck(i) > 0.0 && b.ck(i) <= 1.0)) {
-        error = "Shaft " + std::to_string(i) + ": the factor ck is above 0 and at most 1.";
-      }
-      if (!error.empty() && i != b.shown) {
-        b.shaft = i;
-        load_shaft(i);
-      }
-    }
-    if (error.empty()) break;
-    window_library().show_message("Shaft Limits", error + "\nNothing has been changed yet.");
-  }
+  WINDOW_PRINTF("%ca[Limits]%bg[grey]&");
+  WINDOW_PRINTF("%ffShaft %ta%`bg[white]%il%^4rd%`il  %`40rs&",
+                {value(1), value(shafts), bind(b.shaft), call(SHAFT_PICKED), bind(b.shaft_text)});
+  WINDOW_PRINTF("%3ga&", {bind(b.rule_on), bind(b.stress_on), bind(b.coupling_on)});
+  WINDOW_PRINTF("%ffJudged by %ta%`rb[the shaft rule]  %`rb[the maker's stress]  "
+                "%`rb[coupling limits]&",
+                {bind(b.rule_on), bind(b.stress_on), bind(b.coupling_on)});
+  WINDOW_PRINTF("%ffTensile strength %ta%`bg[white]%^12rf MPa (0: no limits)&",
+                {bind(b.uts_field), call(LIMIT_EDITED)});
+  WINDOW_PRINTF("%ffFactor ck %ta%`bg[white]%^12rf (by the design of the section below)&",
+                {bind(b.ck_field), call(LIMIT_EDITED)});
+  WINDOW_PRINTF("%ff%`apDesign of the section&", {value(0), real_value(0.0)});
+  WINDOW_PRINTF("%ff%fn[Courier New]%`bg[white]%44.9^ls%fn[Arial]&",
+                {bind(b.names), bind(b.choice), call(DESIGN_PICKED)});
+  WINDOW_PRINTF("%ff%`rs&", {bind(b.preview)});
+  WINDOW_PRINTF("%ff%`apMaker's stress (crank sections, generator shafts)&",
+                {value(0), real_value(0.0)});
+  WINDOW_PRINTF("%ffContinuous %ta%`bg[white]%12rf MPa, barred range %`bg[white]%12rf MPa "
+                "(0: none acceptable)&",
+                {bind(b.s1_field), bind(b.s2_field)});
+  WINDOW_PRINTF("%ff%`apCoupling (flexible coupling, damper)&", {value(0), real_value(0.0)});
+  WINDOW_PRINTF("%ffT_KW %ta%`bg[white]%12rf N.m   P_KV %`bg[white]%12rf W   T_Kmax "
+                "%`bg[white]%12rf N.m (0: none)&",
+                {bind(b.v1_field), bind(b.v2_field), bind(b.v3_field)});
+  refusal_caption = "Limits";
+  window_library().set_ok_check(limits_check);
+  if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
+  keep_limits();
   for (int32_t i = 1; i <= shafts; ++i) {
-    STIFF(i).uts = b.uts(i);
+    STIFFNESS& k = STIFF(i);
+    k.limit_kind = b.kind(i);
+    // A stiffness is judged by one kind of limit: the maker's replace the
+    // shaft rule's.
+    if (k.limit_kind != kLimitNone) {
+      k.limit_v1 = b.v1(i);
+      k.limit_v2 = b.v2(i);
+      k.limit_v3 = k.limit_kind == kLimitCoupling ? b.v3(i) : 0.0;
+      k.uts = k.ck = 0.0;
+      continue;
+    }
+    k.limit_v1 = k.limit_v2 = k.limit_v3 = 0.0;
+    k.uts = b.uts(i);
     // Without a strength the factor stays as it was: no limits, no change.
-    if (b.uts(i) > 0.0) STIFF(i).ck = b.ck(i);
+    if (b.uts(i) > 0.0) k.ck = b.ck(i);
   }
   note_model_edit();
+  refresh_forced_window();  // from whichever menu: the window shows the new data
+  return 1;
+}
+
+// ---- Load cases ---------------------------------------------------------------
+
+// The cases being edited (slots 1..kMaxCases; a slot with a blank name is
+// no case) and the fields of the one shown.
+struct CasesBuffers {
+  Table<LoadCase, 1, kMaxCases> slots;
+  int32_t pick = 1;
+  int32_t shown = 1;
+  LoadCase field;
+};
+
+CasesBuffers& cases_buffers() {
+  static CasesBuffers buffers;
+  return buffers;
+}
+
+void load_case_fields(int32_t i) {
+  CasesBuffers& b = cases_buffers();
+  b.shown = i;
+  b.field = b.slots(i);
+  WINDOW_UPDATE(b.field.name);
+  for (const double* v : {&b.field.n_from, &b.field.n_to, &b.field.n_step, &b.field.load_factor,
+                          &b.field.load_exp, &b.field.oper_from, &b.field.oper_to})
+    WINDOW_UPDATE(*v);
+  WINDOW_UPDATE(b.field.misfire_engine);
+  WINDOW_UPDATE(b.field.misfire_cylinder);
+}
+
+int CASE_PICKED() {
+  CasesBuffers& b = cases_buffers();
+  b.slots(b.shown) = b.field;
+  b.pick = std::clamp(b.pick, 1, kMaxCases);
+  WINDOW_UPDATE(b.pick);
+  load_case_fields(b.pick);
+  return 1;
+}
+
+// What is wrong with the case in slot i, and the field (of the fields of
+// the case shown) that holds it; empty when nothing.
+std::string case_error(int32_t i, const void** field) {
+  CasesBuffers& b = cases_buffers();
+  const LoadCase& c = b.slots(i);
+  LoadCase& f = b.field;
+  const std::string of = i != b.shown ? " (load case " + std::to_string(i) + ")" : "";
+  const auto at = [&](const void* where, const std::string& text) {
+    *field = where;
+    return text;
+  };
+  for (int32_t j = 1; j < i; ++j)
+    if (b.slots(j).name.trimmed() == c.name.trimmed())
+      return at(&f.name, "Name" + of + ": '" + std::string(c.name.trimmed()) +
+                             "' is the name of load case " + std::to_string(j) +
+                             " already; give each case its own.");
+  if (!(c.n_from >= 0.0) || !std::isfinite(c.n_from))
+    return at(&f.n_from, "Speed from" + of + ": " + number_text(c.n_from) +
+                             " rev/min is less than 0; give 0 or more.");
+  if (!(c.n_to > c.n_from) || !std::isfinite(c.n_to))
+    return at(&f.n_to, "Speed to" + of + ": " + number_text(c.n_to) +
+                           " rev/min is not above the first speed, " + number_text(c.n_from) +
+                           " rev/min.");
+  if (!(c.n_step > 0.0) || !std::isfinite(c.n_step))
+    return at(&f.n_step, "Step" + of + ": " + number_text(c.n_step) +
+                             " rev/min is not above 0; give the step between the speeds.");
+  if ((c.n_to - c.n_from) / c.n_step + 1.0 > kMaxSweepSpeeds)
+    return at(&f.n_step, "Step" + of + ": " + number_text(c.n_step) + " rev/min makes more than " +
+                             std::to_string(kMaxSweepSpeeds) + " speeds; take a larger step.");
+  if (!finite_non_negative(c.load_factor))
+    return at(&f.load_factor, "Load factor" + of + ": " + number_text(c.load_factor) +
+                                  " is less than 0; give 0 or more (1: the rated load).");
+  if (!std::isfinite(c.load_exp))
+    return at(&f.load_exp,
+              "Load exponent" + of + ": " + number_text(c.load_exp) + " is not a number.");
+  if (!finite_non_negative(c.oper_from))
+    return at(&f.oper_from, "Operating range" + of + ": " + number_text(c.oper_from) +
+                                " rev/min is less than 0; give 0 or more.");
+  if (!(c.oper_to >= c.oper_from) || !std::isfinite(c.oper_to))
+    return at(&f.oper_to, "Operating range to" + of + ": " + number_text(c.oper_to) +
+                              " rev/min is below its start, " + number_text(c.oper_from) +
+                              " rev/min.");
+  if (c.misfire_engine < 0 || c.misfire_engine > NENG)
+    return at(&f.misfire_engine, "Misfire engine" + of + ": " +
+                                     std::to_string(c.misfire_engine) +
+                                     " is no engine of the model; give 1 to " +
+                                     std::to_string(NENG) + ", or 0 for no misfire.");
+  if (c.misfire_engine > 0 && c.misfire_cylinder < 1)
+    return at(&f.misfire_cylinder, "Misfire cylinder" + of + ": " +
+                                       std::to_string(c.misfire_cylinder) +
+                                       " is no cylinder; give the cylinder of engine " +
+                                       std::to_string(c.misfire_engine) + ".");
+  return {};
+}
+
+// 1 when every named case can be kept, else 0 after refusing the field
+// (the dialog shows that case).
+int cases_check() {
+  CasesBuffers& b = cases_buffers();
+  b.slots(b.shown) = b.field;
+  for (int32_t i = 1; i <= kMaxCases; ++i) {
+    if (b.slots(i).name.is_blank()) continue;
+    const void* field = nullptr;
+    std::string error = case_error(i, &field);
+    if (error.empty()) continue;
+    if (i != b.shown) {
+      b.pick = i;
+      WINDOW_UPDATE(b.pick);
+      load_case_fields(i);
+      field = nullptr;
+      error = case_error(i, &field);  // now of the fields shown
+    }
+    return refuse_field(field, error);
+  }
+  return 1;
+}
+
+int LOAD_CASES_DIALOG() {
+  CasesBuffers& b = cases_buffers();
+  for (int32_t i = 1; i <= kMaxCases; ++i) b.slots(i) = i <= NCASES ? LOAD_CASES(i) : LoadCase{};
+  // Without cases the first slot offers the sweep's values; it becomes a
+  // case only when it is given a name.
+  if (NCASES == 0) {
+    b.slots(1) = forced_case(1);
+    b.slots(1).name.blank();
+  }
+  b.pick = 1;
+  load_case_fields(1);
+  WINDOW_PRINTF("%ca[Load Cases]%bg[grey]&");
+  WINDOW_PRINTF("%ffLoad case %ta%`bg[white]%il%^4rd%`il  (a blank name: no case)&",
+                {value(1), value(kMaxCases), bind(b.pick), call(CASE_PICKED)});
+  WINDOW_PRINTF("%ffName %ta%`bg[white]%16rs&", {bind(b.field.name)});
+  WINDOW_PRINTF("%ffSpeed from %ta%`bg[white]%12rf to %`bg[white]%12rf step %`bg[white]%10rf "
+                "rev/min&",
+                {bind(b.field.n_from), bind(b.field.n_to), bind(b.field.n_step)});
+  WINDOW_PRINTF("%ffLoad factor %ta%`bg[white]%12rf exponent %`bg[white]%8rf "
+                "(p = factor x rated p x (N / N rated) ^ exponent)&",
+                {bind(b.field.load_factor), bind(b.field.load_exp)});
+  WINDOW_PRINTF("%ffOperating range %ta%`bg[white]%12rf to %`bg[white]%12rf rev/min&",
+                {bind(b.field.oper_from), bind(b.field.oper_to)});
+  WINDOW_PRINTF("%ffMisfire: engine %ta%`bg[white]%4rd cylinder %`bg[white]%4rd (engine 0: none)&",
+                {bind(b.field.misfire_engine), bind(b.field.misfire_cylinder)});
+  refusal_caption = "Load Cases";
+  window_library().set_ok_check(cases_check);
+  if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
+  b.slots(b.shown) = b.field;
+  int32_t n = 0;
+  Table<LoadCase, 1, kMaxCases> kept;
+  for (int32_t i = 1; i <= kMaxCases; ++i) {
+    if (b.slots(i).name.is_blank()) continue;
+    LoadCase c = b.slots(i);
+    if (c.misfire_engine == 0) c.misfire_cylinder = 0;
+    kept(++n) = c;
+  }
+  for (int32_t i = n + 1; i <= kMaxCases; ++i) kept(i) = LoadCase{};
+  LOAD_CASES = kept;
+  NCASES = n;
+  note_model_edit();
+  refresh_forced_window();  // from whichever menu: the window shows the new data
   return 1;
 }
 
 int SWEEP_DIALOG() {
   ForcedSweep w = forced_sweep;
   if (w == ForcedSweep{}) w.eta = kDefaultLossFactor;
-  for (;;) {
-    WINDOW_PRINTF("%ca[Forced Response Sweep]%bg[grey]&");
-    WINDOW_PRINTF("%ffSpeed from %ta%`bg[white]%12rf rev/min&", {bind(w.n_from)});
-    WINDOW_PRINTF("%ffSpeed to %ta%`bg[white]%12rf rev/min&", {bind(w.n_to)});
-    WINDOW_PRINTF("%ffStep %ta%`bg[white]%12rf rev/min&", {bind(w.n_step)});
-    WINDOW_PRINTF("%ffRated speed (MCR) %ta%`bg[white]%12rf rev/min&", {bind(w.n_rated)});
-    WINDOW_PRINTF(
-        "%ffLoss factor %ta%`bg[white]%12rf added to every shaft (damping + factor x "
-        "stiffness / omega)&",
-        {bind(w.eta)});
-    if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
-    const std::string error = sweep_error(w);
-    if (error.empty()) break;
-    window_library().show_message("Forced Response Sweep",
-                                  error + "\nNothing has been changed yet.");
-  }
+  WINDOW_PRINTF("%ca[Forced Response Sweep]%bg[grey]&");
+  WINDOW_PRINTF("%ffSpeed from %ta%`bg[white]%12rf rev/min&", {bind(w.n_from)});
+  WINDOW_PRINTF("%ffSpeed to %ta%`bg[white]%12rf rev/min&", {bind(w.n_to)});
+  WINDOW_PRINTF("%ffStep %ta%`bg[white]%12rf rev/min&", {bind(w.n_step)});
+  WINDOW_PRINTF("%ffRated speed (MCR) %ta%`bg[white]%12rf rev/min&", {bind(w.n_rated)});
+  WINDOW_PRINTF(
+      "%ffLoss factor %ta%`bg[white]%12rf added to every shaft (damping + factor x "
+      "stiffness / omega)&",
+      {bind(w.eta)});
+  refusal_caption = "Forced Response Sweep";
+  checked_sweep = &w;
+  window_library().set_ok_check(sweep_check);
+  if (WINDOW_PRINTF("%ff%nl%`tt[&OK]%tt[&Cancel]") != 1) return 1;
   forced_sweep = w;
   note_model_edit();
+  refresh_forced_window();  // from whichever menu: the window shows the new data
   return 1;
 }
 

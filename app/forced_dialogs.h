@@ -18,6 +18,8 @@ namespace spindra {
 int EXCITATION_DIALOG();
 int LIMITS_DIALOG();
 int SWEEP_DIALOG();
+// Data > Load Cases...: the named load cases of the forced response.
+int LOAD_CASES_DIALOG();
 
 // The stress concentration factors ck of the rules by design of the shaft
 // section, in the order the Limits dialog lists them.
@@ -41,11 +43,5 @@ inline constexpr int kCkChoices = static_cast<int>(std::size(kCkDesigns));
 // The loss factor a new sweep starts with.
 inline constexpr double kDefaultLossFactor = 0.02;
 
-// Fills the harmonic table of `e` from a pressure-curve file for an engine
-// of `nstroke` strokes: a = 0, b = Tn / p_rated, the phase of the harmonic.
-// False with a message (nothing changed) when the file is refused or the
-// excitation lacks the stroke, rod or rated pressure.
-bool import_pressure_curve(const std::string& path, int32_t nstroke, Excitation& e,
-                           std::string* message);
 
 }  // namespace spindra

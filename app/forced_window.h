@@ -1,8 +1,10 @@
 // The Forced Response window (Calculate > Forced Damped): the amplitude of
 // one item against engine speed from the last forced-response run, a thin
-// curve per order labelled at its peak and the synthesis of all orders in
+// curve per order labelled at its peak (the orders of the largest peaks in
+// the colours of a key beside the plot) and the synthesis of all orders in
 // bold; for a shaft's stress the permissible stresses tau1 and tau2 of the
-// rules, the barred speed ranges and the operating range.  Drawn through the
+// rules, the barred speed ranges and the operating range (a bar along the
+// speed axis).  A picture or print also carries a title block.  Drawn through the
 // kernel in graphics region 3, on the 297 x 210 mm paper of the model, so it
 // can also go to a picture file or the printer.  Choosing another item or
 // quantity only redraws: the amplitudes of every item are kept by the run.
@@ -38,10 +40,17 @@ inline Table<FixedText<36>, 1, kForcedItems> FORCED_ITEMS;
 inline int32_t FORCED_ITEM = 0;
 inline int32_t FORCED_SHOW_STRESS = 1;
 inline int32_t FORCED_SHOW_TORQUE = 0;
+inline int32_t FORCED_SHOW_POWER = 0;  // a stiffness's power loss
 inline int32_t MISFIRE_ENGINE = 0;
 inline int32_t MISFIRE_CYLINDER = 0;
 inline FixedText<100> FORCED_STATUS;
 inline FixedText<120> FORCED_NOTE;
+// The load cases of the model and the one shown (1-based); the verdict on
+// the item shown (footer) and on the design for the case (status line).
+inline Table<FixedText<36>, 1, kMaxCases> FORCED_CASES;
+inline int32_t FORCED_CASE = 1;
+inline FixedText<240> FORCED_VERDICT;
+inline FixedText<240> FORCED_DESIGN;
 inline FileName130 FORCED_PICTURE;
 // Runs of the forced response started from this window or the menu.
 inline int32_t FORCED_RUNS = 0;
@@ -57,10 +66,19 @@ int DRAW_FORCED();
 // Redraws the window, when open, after the results or the model's mark
 // changed (another model read: its results are gone).
 void refresh_forced_window();
-// The mark of results that belong to an earlier model changed: once the
-// model has been edited after the run, the window says so until the next
-// run (also when a later Frequencies clears the mark).
+// The marks of results that belong to an earlier model changed: while the
+// model differs from the one the forced response ran on (forced_outdated)
+// the window says so, until the next run.
 void forced_results_mark_changed();
+
+// Another model (opened or new): the window starts at its first load case
+// without a misfire.
+void forced_window_new_model();
+
+// What the plot shows beside the item: the load case and the misfire of the
+// run ("Load case NAME, misfire of engine K cylinder C"); empty without
+// results.
+std::string forced_plot_case_text();
 
 // The item the plot shows, and choosing one (also in the window's list and
 // radio buttons); false when the item does not exist.
@@ -78,6 +96,11 @@ std::string missing_forced_data();
 // The curve under the paper point (x, y) of the current plot: the status
 // text with speed, order and value.  False when no curve is within 2.5 mm.
 bool forced_hover_text(float x, float y, FixedText<100>& text);
+
+// The load case of the last run and its misfire, as the title block of a
+// picture names them ("Sweep, operating range 300-1575 rev/min; no
+// misfire").
+std::string forced_case_text();
 
 // Paper position of a speed and of an amplitude (in the item's own unit) for
 // the current plot.

@@ -29,9 +29,11 @@ struct ModelSnapshot {
   double ordmax = 6.0;
   double ordstep = 1.0;
   ForcedSweep sweep;
-  Table<TransientCase, 1, kMaxTransientCases> cases;
-  int32_t ncase = 0;
+  Table<TransientCase, 1, kMaxTransientCases> trans_cases;
+  int32_t ntrans = 0;
   std::vector<TablePoint> points;  // the points in use only
+  Table<LoadCase, 1, kMaxCases> cases;
+  int32_t ncases = 0;
   int32_t ieng = 0;
   int32_t icyl = 0;
   ENGINE cre_engs;
@@ -46,19 +48,43 @@ bool same_engine(const ENGINE& a, const ENGINE& b) {
          a.excitation == b.excitation;
 }
 
-bool same_as_store(const ModelSnapshot& s) {
+// The data only the forced and transient responses read (sweep, excitation,
+// limits, load and transient cases) take part in the comparison only
+// `with_forced_data`: the frequencies and the Campbell diagram do not depend
+// on them.
+bool same_as_store(const ModelSnapshot& s, bool with_forced_data = true) {
   if (s.nmass != NMASS || s.nstif != NSTIF || s.neng != NENG || s.ieng != IENG || s.icyl != ICYL ||
       !(s.title == TITLE) || s.conv_i != CONV_I || s.conv_s != CONV_S || s.ordmin != ORDMIN ||
-      s.ordmax != ORDMAX || s.ordstep != ORDSTEP || !(s.sweep == forced_sweep)) {
+      s.ordmax != ORDMAX || s.ordstep != ORDSTEP ||
+      (with_forced_data && (!(s.sweep == forced_sweep) || s.ncases != NCASES ||
+                            !(s.cases == LOAD_CASES)))) {
     return false;
   }
-  if (!(s.masses == MASSES) || !(s.stiff == STIFF)) return false;
-  if (s.ncase != NTRANS || !(s.cases == TRANSIENT_CASES) ||
-      s.points.size() != static_cast<std::size_t>(NTRANS_POINTS) ||
-      !std::equal(s.points.begin(), s.points.end(), TRANSIENT_POINTS.data()))
+  if (!(s.masses == MASSES)) return false;
+  if (with_forced_data) {
+    if (!(s.stiff == STIFF)) return false;
+  } else {
+    for (int i = 1; i <= kMaxStiffnesses; ++i) {
+      STIFFNESS a = s.stiff(i);
+      a.uts = STIFF(i).uts;
+      a.ck = STIFF(i).ck;
+      a.limit_kind = STIFF(i).limit_kind;
+      a.limit_v1 = STIFF(i).limit_v1;
+      a.limit_v2 = STIFF(i).limit_v2;
+      a.limit_v3 = STIFF(i).limit_v3;
+      a.psi = STIFF(i).psi;
+      if (!(a == STIFF(i))) return false;
+    }
+  }
+  if (with_forced_data &&
+      (s.ntrans != NTRANS || !(s.trans_cases == TRANSIENT_CASES) ||
+       s.points.size() != static_cast<std::size_t>(NTRANS_POINTS) ||
+       !std::equal(s.points.begin(), s.points.end(), TRANSIENT_POINTS.data())))
     return false;
   for (int k = 1; k <= kMaxEngines; ++k) {
-    if (!same_engine(s.engs(k), ENGS(k))) return false;
+    ENGINE e = s.engs(k);
+    if (!with_forced_data) e.excitation = ENGS(k).excitation;
+    if (!same_engine(e, ENGS(k))) return false;
   }
   return true;
 }
@@ -77,9 +103,11 @@ void capture(ModelSnapshot& s) {
   s.ordmax = ORDMAX;
   s.ordstep = ORDSTEP;
   s.sweep = forced_sweep;
-  s.cases = TRANSIENT_CASES;
-  s.ncase = NTRANS;
+  s.trans_cases = TRANSIENT_CASES;
+  s.ntrans = NTRANS;
   s.points.assign(TRANSIENT_POINTS.data(), TRANSIENT_POINTS.data() + NTRANS_POINTS);
+  s.cases = LOAD_CASES;
+  s.ncases = NCASES;
   s.ieng = IENG;
   s.icyl = ICYL;
   s.cre_engs = CRE_ENGS;
@@ -99,10 +127,12 @@ void restore(const ModelSnapshot& s) {
   ORDMAX = s.ordmax;
   ORDSTEP = s.ordstep;
   forced_sweep = s.sweep;
-  TRANSIENT_CASES = s.cases;
-  NTRANS = s.ncase;
+  TRANSIENT_CASES = s.trans_cases;
+  NTRANS = s.ntrans;
   NTRANS_POINTS = static_cast<int32_t>(s.points.size());
   std::copy(s.points.begin(), s.points.end(), TRANSIENT_POINTS.data());
+  LOAD_CASES = s.cases;
+  NCASES = s.ncases;
   IENG = s.ieng;
   ICYL = s.icyl;
   CRE_ENGS = s.cre_engs;
@@ -115,9 +145,12 @@ int first = 0;
 int count = 0;
 int current = -1;  // the step the store holds
 int saved = -1;    // the step last read or saved; -1 when it was dropped
-// The model the shown results were computed from.
+// The model the shown results were computed from, and the one the last
+// forced response ran on (or was refused for).
 ModelSnapshot analysed;
 bool have_analysed = false;
+ModelSnapshot forced_analysed;
+bool have_forced = false;
 
 ModelSnapshot& step(int i) {
   return ring[static_cast<std::size_t>((first + i) % kSteps)];
@@ -133,8 +166,14 @@ void set_flag(int32_t& flag, bool on) {
 // The results shown are out of date while the model differs from the one
 // they were computed from; with no results shown there is nothing to mark.
 void show_results_mark() {
-  const bool outdated = IVALID == 1 && have_analysed && !same_as_store(analysed);
-  if (results_outdated == (outdated ? 1 : 0)) return;
+  const bool outdated = IVALID == 1 && have_analysed && !same_as_store(analysed, false);
+  const bool forced = have_forced && !same_as_store(forced_analysed);
+  if (results_outdated == (outdated ? 1 : 0) && forced_outdated == (forced ? 1 : 0)) return;
+  forced_outdated = forced ? 1 : 0;
+  if (results_outdated == (outdated ? 1 : 0)) {
+    if (results_mark_changed != nullptr) results_mark_changed();
+    return;
+  }
   results_outdated = outdated ? 1 : 0;
   WINDOW_UPDATE(results_outdated);
   if (outdated) {
@@ -171,6 +210,7 @@ void show_caption() {
 }
 
 void start_history() {
+  ++models_started;
   first = 0;
   count = 1;
   current = 0;
@@ -178,6 +218,7 @@ void start_history() {
   capture(step(0));
   model_file = FILIN.view();
   have_analysed = false;
+  have_forced = false;
   show_marks();
   show_caption();
 }
@@ -185,6 +226,12 @@ void start_history() {
 void note_analysis_run() {
   capture(analysed);
   have_analysed = true;
+  show_results_mark();
+}
+
+void note_forced_run() {
+  capture(forced_analysed);
+  have_forced = true;
   show_results_mark();
 }
 

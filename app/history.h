@@ -28,6 +28,11 @@ inline int32_t model_changed = 0;
 // that analysis ran; the windows showing results say so until the next
 // Calculate.  Cleared by every analysis run and by Open and New.
 inline int32_t results_outdated = 0;
+// 1 while the model differs from the one the last forced response ran on (or
+// was refused for), its sweep, excitation and limits included; those alone
+// do not make results_outdated.  Cleared by every forced run and by Open
+// and New.
+inline int32_t forced_outdated = 0;
 // True while every inertia and shaft of the last analysis still has the
 // number and the ends it had then (edits may have added to the model or
 // changed values, but deleted nothing): only then can the kept matrices
@@ -44,10 +49,13 @@ inline FixedText<200> window_caption;
 // when none.
 inline FixedText<130> model_file;
 
+// Counts the models started (start-up, Open, New): results and choices
+// kept for one model are not carried over to the next.
+inline int32_t models_started = 0;
 // The line of the main window that says so while results_outdated is 1;
 // blank otherwise.
 inline FixedText<80> results_note;
-// Run when results_outdated changes (the main window redraws the model and
+// Run when results_outdated or forced_outdated changes (the main window redraws the model and
 // every window that shows results); nullptr: nothing.
 inline void (*results_mark_changed)() = nullptr;
 
@@ -58,6 +66,9 @@ void start_history();
 // An analysis has just put its results in the store: they belong to the
 // model in memory, so results_outdated is 0 until the model differs from it.
 void note_analysis_run();
+// A forced response has just run (or been refused): its results, or its
+// refusal, belong to the model in memory until it differs from it.
+void note_forced_run();
 // Records the model as a new step when it differs from the current step;
 // steps that could have been redone are dropped.  True when it recorded one.
 bool note_model_edit();

@@ -3,10 +3,12 @@
 #include <filesystem>
 #include <string>
 
+#include "analysis/forced_response.h"
 #include "analysis/frequency_analysis.h"
 #include "analysis/transient.h"
 #include "app/campbell_window.h"
 #include "app/canvas.h"
+#include "app/command_line.h"
 #include "app/draw.h"
 #include "app/forced_dialogs.h"
 #include "app/forced_window.h"
@@ -198,6 +200,7 @@ int READ_FILE() {
   }
   WINDOW_UPDATE(REASON);
   refresh_campbell_diagram();
+  forced_window_new_model();
   refresh_forced_window();
   forget_transient_results();
   refresh_transient_window();
@@ -371,6 +374,7 @@ int TRANSIENT_COMMAND() {
 
 void start_up_state() {
   initialise_store();
+  forced_program_text() = "spindra " + std::string(release_version());
   reset_view();
   region = region_size_from_screen();
   FONT_SCALING = region.FONT_SCALING;
@@ -413,13 +417,14 @@ int run_main_window(std::string_view model) {
   WINDOW_PRINTF("%mn[[|,#&Delete,#Mo&ve,|,&Title and Orders...]]&",
                 {bind(INODE_DELETE), joined(MTOGGLE_DELETE, IDRAW), bind(INODE_MOVE),
                  call(MTOGGLE_MOVE), call(title_and_orders)});
-  WINDOW_PRINTF("%mn[[|,E&xcitation...,Shaft &Limits...,Forced S&weep...]]&",
+  WINDOW_PRINTF("%mn[[|,E&xcitation...,&Limits...,Forced S&weep...]]&",
                 {call(EXCITATION_DIALOG), call(LIMITS_DIALOG), call(SWEEP_DIALOG)});
   WINDOW_PRINTF("%10ga&", {bind(INODE_CREATE), bind(ISTIF_CREATE), bind(ISTIF_CREATE_GROUND),
                            bind(IENGI_CREATE), bind(INODE_MODIFY), bind(ISTIF_MODIFY),
                            bind(ISTIF_MODIFY_GROUND), bind(IENGI_MODIFY), bind(INODE_DELETE),
                            bind(INODE_MOVE)});
-  WINDOW_PRINTF("%mn[Da&ta[Transient &Cases...]]&", {call(TRANSIENT_CASES_DIALOG)});
+  WINDOW_PRINTF("%mn[Da&ta[&Load Cases...,Transient &Cases...]]&",
+                {call(LOAD_CASES_DIALOG), call(TRANSIENT_CASES_DIALOG)});
   WINDOW_PRINTF("%mn[&Draw]&", {call(IDRAW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Frequencies,Forced &Damped,&Transient...]]&",
                 {joined(PROG10, IDRAW), call(FORCED_DAMPED), call(TRANSIENT_COMMAND)});

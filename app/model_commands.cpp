@@ -142,6 +142,7 @@ int new_model() {
   WINDOW_UPDATE(REASON);
   start_history();
   refresh_campbell_diagram();
+  forced_window_new_model();
   refresh_forced_window();
   forget_transient_results();
   refresh_transient_window();

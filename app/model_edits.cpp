@@ -24,8 +24,22 @@ int32_t engine_of_node(int32_t p) {
   return 0;
 }
 
+// The load cases' misfires follow the engines: a misfire of the engine
+// removed goes, those of the engines after it move down with them.
+void misfires_follow_removal(int32_t e) {
+  for (int32_t c = 1; c <= std::min(NCASES, kMaxCases); ++c) {
+    LoadCase& lc = LOAD_CASES(c);
+    if (lc.misfire_engine == e) {
+      lc.misfire_engine = lc.misfire_cylinder = 0;
+    } else if (lc.misfire_engine > e) {
+      --lc.misfire_engine;
+    }
+  }
+}
+
 void remove_engine(int32_t e) {
   if (e < 1 || e > kMaxEngines) return;
+  misfires_follow_removal(e);
   if (IENG > 0 && e == IENG) {
     NENG = IENG;
     DELETE_ENGINE(IENG);

@@ -1,5 +1,8 @@
 #include "app/picture.h"
 
+#include <cstdlib>
+#include <ctime>
+
 #include "app/draw.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
@@ -16,11 +19,35 @@ bool draw_on_page(PageKind kind, std::string_view path, int (*draw)(), std::stri
   install_window_device();
   GSLINI(gsl::kCodePrinterPage, 0);
   SET_LINE_WIDTH(-1);
+  drawing_on_page = true;
   draw();
+  drawing_on_page = false;
   const bool written = lib.close_page(message);
   if (graph_window_open(slot)) use_graph_window(slot);
   if (slot == 1) apply_view();  // the main region's window onto the model
   return written;
+}
+
+std::string drawing_time_text() {
+  std::time_t now = std::time(nullptr);
+  bool utc = false;
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
+    char* end = nullptr;
+    const long long t = std::strtoll(epoch, &end, 10);
+    if (*end == '\0' && t >= 0) {
+      now = static_cast<std::time_t>(t);
+      utc = true;
+    }
+  }
+  std::tm parts{};
+  if (utc) {
+    gmtime_r(&now, &parts);
+  } else {
+    localtime_r(&now, &parts);
+  }
+  char text[32];
+  std::strftime(text, sizeof text, utc ? "%Y-%m-%d %H:%M UTC" : "%Y-%m-%d %H:%M", &parts);
+  return text;
 }
 
 bool export_picture(std::string_view path, int (*draw)(), std::string* message) {

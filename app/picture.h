@@ -16,6 +16,13 @@ namespace spindra {
 // to the region slot it was on.  False with a message when the page cannot
 // be made or written (empty when the user cancelled the print dialog).
 bool draw_on_page(PageKind kind, std::string_view path, int (*draw)(), std::string* message);
+// True while draw_on_page draws: a drawing routine adds what only a page
+// carries (the title block of a plot).
+inline bool drawing_on_page = false;
+// The date and time a page is drawn, "2026-12-08 14:05" local time; with
+// SOURCE_DATE_EPOCH set, that time in UTC, so that pictures can be made
+// again byte for byte.
+std::string drawing_time_text();
 // The same for a picture file whose kind the extension of `path` gives; a
 // name with another extension is refused with a message.
 bool export_picture(std::string_view path, int (*draw)(), std::string* message);

@@ -36,12 +36,13 @@ void clip_to_plot(const PlotFrame& frame, bool plot) {
   }
 }
 
-void shade_speed_range(const PlotFrame& frame, double from, double to, AxisMap x_of, int32_t pen) {
+void mark_speed_range(const PlotFrame& frame, double from, double to, AxisMap x_of, float high,
+                      int32_t pen) {
   if (!(to > from)) return;
   COLOUR(pen);
   gsl::IQBLOK = 1;
-  VECTO2(x_of(from), frame.bottom, 0);
-  VECTO2(x_of(to), frame.top, 1);
+  VECTO2(x_of(from), frame.bottom - high, 0);
+  VECTO2(x_of(to), frame.bottom, 1);
   gsl::IQBLOK = 0;
 }
 

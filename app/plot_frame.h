@@ -1,6 +1,6 @@
 // Drawing routines shared by the plot windows (Campbell diagram, forced
 // response): a plot area on the 297 x 210 mm paper with its frame, tick
-// marks and numbers, clipping to it and the shading of a speed range, all
+// marks and numbers, clipping to it and the bar of a speed range, all
 // through the kernel on its current device; and the kernel on a window's
 // region with the mouse position in it.
 #pragma once
@@ -47,9 +47,11 @@ void clip_to(float left, float right, float bottom, float top);
 // Clip window of the kernel: the plot area, or the whole paper.
 void clip_to_plot(const PlotFrame& frame, bool plot);
 
-// Shades the speeds from..to (already within the axis) over the height of
-// the plot with this pen; nothing when the range is empty.
-void shade_speed_range(const PlotFrame& frame, double from, double to, AxisMap x_of, int32_t pen);
+// Marks the speeds from..to (already within the axis) with a bar `high` mm
+// tall just under the speed axis, among its tick marks and clear of the
+// curves, in this pen; nothing when the range is empty.
+void mark_speed_range(const PlotFrame& frame, double from, double to, AxisMap x_of, float high,
+                      int32_t pen);
 
 // The frame of the plot in the current pen, the speed axis lo..hi along its
 // bottom (at most speed_ticks steps) and the value axis 0..top up its left

@@ -871,6 +871,14 @@ WindowDescription LayoutParser::take() {
   return out;
 }
 
+int ok_button_number(const WindowDescription& d) {
+  for (const Item& it : d.items) {
+    if (it.kind == ItemKind::Button && it.on_change.kind == Action::Kind::None)
+      return it.button_number;
+  }
+  return 1;
+}
+
 WindowDescription parse_window(std::span<const Piece> pieces) {
   LayoutParser parser;
   for (std::size_t i = 0; i < pieces.size(); ++i) {

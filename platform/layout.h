@@ -275,6 +275,10 @@ struct WindowDescription {
   const std::vector<int32_t*>* group_of(const int32_t* var) const;
 };
 
+// The number of the window's OK button: its first button that just closes
+// the window (no callback, no file or exit action); 1 when it has none.
+int ok_button_number(const WindowDescription& d);
+
 // Collects the pieces of one window.
 class LayoutParser {
  public:

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/layout.h"
+
 namespace spindra {
 
 namespace {
@@ -27,14 +29,26 @@ int WINDOW_PRINTF(std::string_view layout, std::initializer_list<LayoutArg> args
 
 void WINDOW_UPDATE(const void* var) { window_library().window_update(var); }
 
-int NullWindowLibrary::window_printf(std::string_view layout, std::span<const LayoutArg>) {
+int NullWindowLibrary::window_printf(std::string_view layout, std::span<const LayoutArg> args) {
   ++layouts;
+  // The window's pieces are read as the toolkit reads them, for the number
+  // of its OK button; a layout it cannot read leaves OK at 1.
+  if (!building_) building_ = std::make_shared<layout::LayoutParser>();
+  bool complete = false;
+  try {
+    complete = building_->add(layout, args);
+    if (complete) ok_button = layout::ok_button_number(building_->take());
+  } catch (const layout::LayoutError&) {
+    building_ = std::make_shared<layout::LayoutParser>();
+    ok_button = 1;
+  }
   if (layout.empty() || layout.back() == '&') return next_dialog_result;
+  if (!complete) building_ = std::make_shared<layout::LayoutParser>();
   const Callback check = ok_check;
   ok_check = nullptr;
-  if (next_dialog_result == 1 && check && check() == 0) {
+  if (next_dialog_result == ok_button && check && check() == 0) {
     ++ok_refusals;
-    return 2;
+    return ok_button + 1;
   }
   return next_dialog_result;
 }

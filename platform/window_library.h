@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -104,6 +105,9 @@ class WindowLibrary {
   // Graphics region: drawing goes to the selected region; pixels are 16-bit,
   // origin top left, y down; colours are palette indices 0 to 15.
   virtual void select_graphics_object(int handle) = 0;
+  // Brings the window holding the region `handle` in front of the others
+  // and activates it; nothing when there is no such region.
+  virtual void raise_region_window(int handle) {}
   virtual void clear_screen() = 0;
   // A line of the current width.  In a region a one-pixel line sets the
   // pixels from (x1, y1) up to but not including (x2, y2), those of
@@ -172,10 +176,11 @@ class WindowLibrary {
   // dialog: 1 goes on, 0 leaves the window and everything else as it is.
   // nullptr: no check.
   virtual void set_close_check(Callback check) = 0;
-  // The next window shown runs `check` when its first button (OK) is pressed,
-  // after every number field of the window has been read: 0 keeps the window
-  // open (the check has said why, and may have selected a field with
-  // select_field), anything else closes it with 1.  nullptr: no check.
+  // The next window shown runs `check` when its OK button is pressed (its
+  // first button that closes it rather than running a callback), after every
+  // number field of the window has been read: 0 keeps the window open (the
+  // check has said why, and may have selected a field with select_field),
+  // anything else closes it with that button's number.  nullptr: no check.
   virtual void set_ok_check(Callback check) = 0;
   // Selects the text of the field bound to `var` in the newest window that
   // has one and gives it the focus, so the user can type over it.
@@ -225,6 +230,10 @@ inline void WINDOW_UPDATE(const double& v) { WINDOW_UPDATE(static_cast<const voi
 // Headless stand-in: no windows; layouts return `next_dialog_result`, drawing
 // goes nowhere, messages are kept so that tests and the batch command can
 // read them.
+namespace layout {
+class LayoutParser;
+}
+
 class NullWindowLibrary : public WindowLibrary {
  public:
   int window_printf(std::string_view layout, std::span<const LayoutArg> args) override;
@@ -250,14 +259,17 @@ class NullWindowLibrary : public WindowLibrary {
                        std::string* message) override;
 
   void set_close_check(Callback check) override { close_check = check; }
-  // A dialog closed with 1 runs the OK check; when it refuses, the dialog
-  // gives 2, as if the user then gave up with Cancel.
+  // A dialog closed with its OK button (ok_button, the number of the first
+  // button without a callback of the window just completed) runs the OK
+  // check; when it refuses, the dialog gives the number after it, as if the
+  // user then gave up with Cancel.
   void set_ok_check(Callback check) override { ok_check = check; }
   void select_field(const void* var) override { selected_field = var; }
   // Answers with `next_file`; an empty one is a cancelled dialog.
   bool choose_file(bool for_writing, char* path, int width) override;
 
   int next_dialog_result = 2;
+  int ok_button = 1;
   Callback close_check = nullptr;
   Callback ok_check = nullptr;
   const void* selected_field = nullptr;
@@ -270,6 +282,9 @@ class NullWindowLibrary : public WindowLibrary {
   std::string last_message;
   int messages = 0;
   bool echo_messages = false;  // also print messages on standard error
+
+ private:
+  std::shared_ptr<layout::LayoutParser> building_;  // the window being built
 };
 
 }  // namespace spindra

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/pressure_curve.h"
 #include "app/model/model_file.h"
 #include "app/model/store.h"
 
@@ -102,6 +103,29 @@ TransientCase& add_transient(int32_t kind, const char* name, double duration, in
   c.duration = duration;
   c.inertia = inertia;
   return c;
+// The maker's permissible vibratory stresses of a section (MPa): for
+// continuous running and for passing through a barred range.
+void makers_stress(int shaft, double continuous, double passing) {
+  STIFF(shaft).limit_kind = kLimitStress;
+  STIFF(shaft).limit_v1 = continuous;
+  STIFF(shaft).limit_v2 = passing;
+}
+
+// A flexible coupling's permissible vibratory torque T_KW (N.m), power loss
+// P_KV (W) and maximum torque T_Kmax (N.m) for passing through.
+void coupling_limits(int shaft, double t_kw, double p_kv, double t_kmax) {
+  STIFF(shaft).limit_kind = kLimitCoupling;
+  STIFF(shaft).limit_v1 = t_kw;
+  STIFF(shaft).limit_v2 = p_kv;
+  STIFF(shaft).limit_v3 = t_kmax;
+}
+
+void add_case(const char* name, double from, double to, double step, double load_factor,
+              double load_exp, double oper_from, double oper_to, int misfire_engine = 0,
+              int misfire_cylinder = 0) {
+  LoadCase& c = LOAD_CASES(++NCASES);
+  c = LoadCase{Name16(name), from, to, step, load_factor, load_exp, oper_from, oper_to,
+               misfire_engine, misfire_cylinder};
 }
 
 void start(const char* title) {
@@ -151,10 +175,28 @@ bool diesel_generator(const std::string& folder) {
   for (int c : cylinders) MASSES(c).dampex = 30.0;
   STIFF(8).dampin = 200.0;
   forced_sweep = ForcedSweep{300.0, 1650.0, 5.0, 1500.0, 0.02};
+  // The guide's finished model: orders 0.5 to 12 by 0.5, and the gas
+  // harmonics imported from the engine's pressure curve.
+  ORDMIN = 0.5;
+  ORDMAX = 12.0;
+  ORDSTEP = 0.5;
   four_stroke_excitation(1, 0.17, 0.21, 0.42, 11.5, 22.0, 0.0);
-  limits(1, 800.0, 1.0);
-  for (int s = 2; s <= 6; ++s) limits(s, 800.0, 1.0);
+  std::string message;
+  if (!import_pressure_curve(folder + "/diesel-pressure-curve.csv", 4, ENGS(1).excitation,
+                             &message)) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return false;
+  }
+  // The crank sections by the engine maker's permissible stresses, the
+  // crank flange by the shaft rule, the rubber coupling by its maker's
+  // torque and heat limits.
+  for (int s = 1; s <= 6; ++s) makers_stress(s, 55.0, 90.0);
   limits(7, 700.0, 1.0);
+  coupling_limits(8, 1500.0, 800.0, 4500.0);
+  // A generator set runs at its rated speed under load; it is run up with
+  // the engine nearly unloaded, through the coupling's resonance.
+  add_case("full load", 1425.0, 1575.0, 5.0, 1.0, 0.0, 1425.0, 1575.0);
+  add_case("no-load run-up", 300.0, 1575.0, 5.0, 0.15, 0.0, 300.0, 1575.0);
   // Transient cases: a start from 300 to the rated 1500 rev/min in 8 s, and a
   // three-phase short circuit of the 500 kW, 50 Hz generator (rated torque
   // 500 kW / 157.1 rad/s).
@@ -202,10 +244,20 @@ bool marine_propulsion(const std::string& folder) {
   MASSES(propeller).dampex = 1500.0;
   STIFF(8).dampin = 600.0;
   forced_sweep = ForcedSweep{300.0, 1300.0, 5.0, 1200.0, 0.02};
+  // A four-stroke engine excites the half orders too.
+  ORDMIN = 0.5;
+  ORDMAX = 12.0;
+  ORDSTEP = 0.5;
   four_stroke_excitation(1, 0.19, 0.23, 0.46, 15.0, 24.0, 2.0);
+  for (int s = 1; s <= 6; ++s) makers_stress(s, 60.0, 95.0);
   limits(7, 800.0, 1.0);
+  coupling_limits(8, 6000.0, 1500.0, 18000.0);
   limits(9, 600.0, 1.0);
   limits(10, 600.0, 0.55);
+  // The propeller law from idle to 1.05 x rated speed, and with a misfiring
+  // cylinder.
+  add_case("propeller law", 300.0, 1300.0, 5.0, 1.0, 2.0, 400.0, 1260.0);
+  add_case("misfire cyl. 1", 300.0, 1300.0, 5.0, 1.0, 2.0, 400.0, 1260.0, 1, 1);
   // Transient cases: a run-up from 400 to 1200 rev/min in 10 s, and the ice
   // rules' single-block case 1 for the four-bladed propeller (cq 0.75, alpha
   // 90 degrees) milling 1.5 m of ice at the rated speed.
@@ -248,11 +300,106 @@ bool long_chain(const std::string& folder) {
   return save(folder, "long-chain.rtm");
 }
 
+// A medium-speed engine driving a fixed-pitch propeller through a reduction
+// gearbox, with a shaft generator on a power take-off of the gearbox.
+bool geared_propulsion(const std::string& folder) {
+  start("Geared propulsion: 8L engine, 4:1 reduction gear, shaft generator PTO");
+  const int damper = add_node(20, 165, 3.5, "Damper");
+  std::vector<int> throws;
+  for (int c = 1; c <= 8; ++c) {
+    throws.push_back(add_node(20 + 17 * c, 165, 11.0, ("Crank throw " + std::to_string(c)).c_str()));
+  }
+  const int flywheel = add_node(175, 165, 140.0, "Flywheel");
+  const int coupling = add_node(210, 165, 30.0, "Coupling outer");
+  const int pinion = add_node(245, 165, 9.0, "Pinion");
+  const int wheel = add_node(245, 110, 620.0, "Gear wheel");
+  const int pto = add_node(245, 55, 2.5, "PTO pinion");
+  const int generator = add_node(280, 55, 45.0, "Shaft generator");
+  const int collar = add_node(195, 110, 160.0, "Thrust collar");
+  const int flange = add_node(125, 110, 90.0, "Interm. flange");
+  const int propeller = add_node(40, 110, 14500.0, "Propeller+water");
+  add_shaft(damper, throws[0], 1.6e7, 200.0, 0.0, "Crank nose");
+  for (int c = 0; c < 7; ++c) add_shaft(throws[c], throws[c + 1], 1.35e7, 210.0, 50.0, "Crank");
+  add_shaft(throws[7], flywheel, 2.2e7, 230.0, 0.0, "Crank flange");
+  add_shaft(flywheel, coupling, 9.5e5, 0.0, 0.0, "Rubber coupl.");
+  add_shaft(coupling, pinion, 2.4e7, 180.0, 0.0, "Pinion shaft");
+  add_shaft(pinion, wheel, 1.8e8, 0.0, 0.0, "Main mesh");
+  add_shaft(wheel, pto, 2.6e9, 0.0, 0.0, "PTO mesh");
+  add_shaft(pto, generator, 1.6e5, 90.0, 0.0, "Generator shaft");
+  add_shaft(wheel, collar, 1.1e8, 380.0, 0.0, "Output shaft");
+  add_shaft(collar, flange, 2.6e7, 400.0, 0.0, "Interm. shaft");
+  add_shaft(flange, propeller, 2.9e7, 450.0, 0.0, "Propeller shaft");
+  add_engine(throws, {1, 6, 2, 5, 8, 3, 7, 4}, 4, 0, 0.0, "8L main engine");
+  // The gearbox turns the propeller line at a quarter of the crankshaft's
+  // speed (750 to 187.5 rev/min) and the generator at twice it (1500
+  // rev/min, 50 Hz).
+  for (int j : {wheel, collar, flange, propeller}) MASSES(j).speed_ratio = 0.25;
+  for (int j : {pto, generator}) MASSES(j).speed_ratio = 2.0;
+  // Forced response: propeller law (load with the square of the speed)
+  // rated at 750 rev/min; the viscous damper, friction at the cylinders, the
+  // propeller's damping in the water, the rubber coupling's relative damping
+  // psi 1.0 and a loss factor of 0.02 in the steel.
+  MASSES(damper).dampex = 3500.0;
+  for (int c : throws) MASSES(c).dampex = 120.0;
+  MASSES(propeller).dampex = 9.0e4;
+  STIFF(10).psi = 1.0;
+  forced_sweep = ForcedSweep{200.0, 825.0, 5.0, 750.0, 0.02};
+  four_stroke_excitation(1, 0.32, 0.40, 0.85, 150.0, 24.0, 2.0);
+  limits(9, 800.0, 1.0);
+  limits(11, 700.0, 1.0);
+  limits(16, 600.0, 1.0);
+  limits(17, 600.0, 0.55);
+  return save(folder, "geared-propulsion.rtm");
+}
+
+// Two engines into one gearbox: engine 1's pinion on a rigid mesh, engine
+// 2's on an elastic one, engine 2 firing 30 degrees after engine 1.
+bool twin_engine_gearbox(const std::string& folder) {
+  start("Twin-engine gearbox: two 6L engines, one wheel, one propeller");
+  int pinions[2] = {};
+  for (int k = 0; k < 2; ++k) {
+    const double y = k == 0 ? 170.0 : 50.0;
+    std::vector<int> throws;
+    for (int c = 1; c <= 6; ++c) {
+      throws.push_back(add_node(10 + 17 * c, y, 6.0,
+                                ("E" + std::to_string(k + 1) + " throw " + std::to_string(c)).c_str()));
+    }
+    const int flywheel = add_node(135, y, 70.0, "Flywheel");
+    const int coupling = add_node(170, y, 12.0, "Coupling outer");
+    pinions[k] = add_node(205, y, 5.0, "Pinion");
+    for (int c = 0; c < 5; ++c) add_shaft(throws[c], throws[c + 1], 9.0e6, 180.0, 45.0, "Crank");
+    add_shaft(throws[5], flywheel, 1.4e7, 200.0, 0.0, "Crank flange");
+    add_shaft(flywheel, coupling, 6.0e5, 0.0, 0.0, "Rubber coupl.");
+    add_shaft(coupling, pinions[k], 1.5e7, 160.0, 0.0, "Pinion shaft");
+    add_engine(throws, {1, 5, 3, 6, 2, 4}, 4, 0, 0.0, k == 0 ? "6L port" : "6L starboard");
+    STIFF(NSTIF - 1).psi = 0.9;
+    for (int c : throws) MASSES(c).dampex = 80.0;
+  }
+  const int wheel = add_node(205, 110, 900.0, "Gear wheel");
+  const int flange = add_node(130, 110, 80.0, "Interm. flange");
+  const int propeller = add_node(40, 110, 9000.0, "Propeller+water");
+  add_shaft(pinions[0], wheel, 1.0e9, 0.0, 0.0, "Port mesh");
+  STIFF(NSTIF).rigid = 1;
+  add_shaft(pinions[1], wheel, 1.6e8, 0.0, 0.0, "Stbd mesh");
+  add_shaft(wheel, flange, 4.0e7, 380.0, 0.0, "Interm. shaft");
+  add_shaft(flange, propeller, 3.2e7, 420.0, 0.0, "Propeller shaft");
+  for (int j : {wheel, flange, propeller}) MASSES(j).speed_ratio = 0.3;
+  ENGS(2).offset_angle = 30.0;
+  MASSES(propeller).dampex = 6.0e4;
+  forced_sweep = ForcedSweep{250.0, 1050.0, 5.0, 1000.0, 0.02};
+  four_stroke_excitation(1, 0.26, 0.32, 0.70, 80.0, 23.0, 2.0);
+  four_stroke_excitation(2, 0.26, 0.32, 0.70, 80.0, 23.0, 2.0);
+  limits(NSTIF - 1, 600.0, 1.0);
+  limits(NSTIF, 600.0, 0.55);
+  return save(folder, "twin-engine-gearbox.rtm");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : "examples";
   const bool ok = free_free_rotor(folder) && diesel_generator(folder) &&
-                  marine_propulsion(folder) && branched_drive(folder) && long_chain(folder);
+                  marine_propulsion(folder) && branched_drive(folder) && long_chain(folder) &&
+                  geared_propulsion(folder) && twin_engine_gearbox(folder);
   return ok ? 0 : 1;
 }

@@ -109,7 +109,7 @@ if [ "${SPINDRA_INSIDE_XVFB:-}" = 1 ]; then
   run
 else
   export scale scale_x scale_y view FORCED_POINTS="${FORCED_POINTS:-}" \
-    FORCED_HOVER="${FORCED_HOVER:-431,299}"
+    FORCED_HOVER="${FORCED_HOVER:-431,412}"
   SPINDRA_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$model" "$out"
   echo "wrote $out"
 fi

@@ -232,7 +232,7 @@ EOF
   field "$d" 190 125 11.5
   field "$d" 190 151 22
   xdotool key Tab
-  xdotool mousemove --window "$d" 316 421 click 1  # Import pressure curve...
+  xdotool mousemove --window "$d" 316 499 click 1  # Import pressure curve...
   local open
   open=$(wait_window "^Open$")
   xdotool windowfocus --sync "$open"

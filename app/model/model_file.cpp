@@ -66,9 +66,14 @@ struct ScratchModel {
   Table<STIFFNESS, 1, kMaxStiffnesses> stiff;
   Table<ENGINE, 1, kMaxEngines> engs;
   ForcedSweep sweep;
-  Table<TransientCase, 1, kMaxTransientCases> cases;
-  int32_t ncase = 0;
+  Table<TransientCase, 1, kMaxTransientCases> trans_cases;
+  int32_t ntrans = 0;
   std::vector<TablePoint> points;
+  Table<LoadCase, 1, kMaxCases> cases;
+  int32_t ncases = 0;
+  // The line of each stiffness's LIMITS record (0 = none), for the check
+  // against the FORCED section's shaft limits.
+  Table<int32_t, 1, kMaxStiffnesses> limit_line;
 };
 
 struct ReadFailure {
@@ -435,22 +440,203 @@ void parse_forced(RecordReader& in, ScratchModel& m) {
   }
 }
 
+std::string real_text(double v);
+
+// The gears section: the speed ratios of the inertias that do not turn at
+// the crankshaft's speed, the rigid gear meshes and the offset angles of the
+// engines.  A file without it has every ratio 1, no rigid mesh and no offset.
+void clear_gears(ScratchModel& m) {
+  for (auto& n : m.masses) n.speed_ratio = 0.0;
+  for (auto& s : m.stiff) s.rigid = 0;
+  for (auto& e : m.engs) e.offset_angle = 0.0;
+}
+
+// Reads a record count and checks it against the number of things listed.
+int32_t read_count(RecordReader& in, const std::string& what, int32_t high) {
+  in.begin_record();
+  const int32_t n = in.read_int(what);
+  check_range(in, n, 0, high);
+  return n;
+}
+
+// Reads the number of an inertia, stiffness or engine (`kind`) in 1..high
+// and refuses one named twice (seen[number] set).
+int32_t read_item(RecordReader& in, const std::string& what, const std::string& kind,
+                  int32_t high, bool* seen) {
+  const int32_t i = in.read_int(what);
+  if (i < 1 || i > high)
+    in.fail(in.field(), "there is no " + kind + " " + std::to_string(i) + " (the model has " +
+                            std::to_string(high) + ")");
+  if (seen[i]) in.fail(in.field(), kind + " " + std::to_string(i) + " is listed twice");
+  seen[i] = true;
+  return i;
+}
+
+void parse_gears(RecordReader& in, ScratchModel& m) {
+  bool seen[kMaxNodes + kMaxStiffnesses + kMaxEngines + 1] = {};
+  const int32_t nratio = read_count(in, "the number of speed ratios", m.nmass);
+  for (int i = 1; i <= nratio; ++i) {
+    const std::string of = " of speed ratio " + std::to_string(i);
+    in.begin_record();
+    const int32_t j = read_item(in, "the inertia number" + of, "inertia", m.nmass, seen);
+    const double r = in.read_real("the ratio" + of);
+    if (!(r >= 1.0e-3 && r <= 1.0e3))
+      in.fail(in.field(), "the speed ratio " + real_text(r) + " of inertia " + std::to_string(j) +
+                              " is outside 0.001 to 1000");
+    m.masses(j).speed_ratio = r;
+  }
+  std::fill(seen, seen + std::size(seen), false);
+  const int32_t nrigid = read_count(in, "the number of rigid meshes", m.nstif);
+  for (int i = 1; i <= nrigid; ++i) {
+    in.begin_record();
+    const int32_t s = read_item(in, "the stiffness number of rigid mesh " + std::to_string(i),
+                                "stiffness", m.nstif, seen);
+    if (m.stiff(s).nodes(2) == 0)
+      in.fail(in.field(), "stiffness " + std::to_string(s) +
+                              " runs to ground; a rigid mesh must join two inertias");
+    m.stiff(s).rigid = 1;
+  }
+  std::fill(seen, seen + std::size(seen), false);
+  const int32_t noffset = read_count(in, "the number of offset angles", m.neng);
+  for (int i = 1; i <= noffset; ++i) {
+    const std::string of = " of offset angle " + std::to_string(i);
+    in.begin_record();
+    const int32_t k = read_item(in, "the engine number" + of, "engine", m.neng, seen);
+    m.engs(k).offset_angle = in.read_real("the offset angle" + of);
+  }
+}
+
+// The couplings section: the relative damping psi of the stiffnesses that
+// have one.  A file without it has psi 0 everywhere.
+void clear_couplings(ScratchModel& m) {
+  for (auto& s : m.stiff) s.psi = 0.0;
+}
+
+void parse_couplings(RecordReader& in, ScratchModel& m) {
+  bool seen[kMaxStiffnesses + 1] = {};
+  const int32_t npsi = read_count(in, "the number of relative dampings", m.nstif);
+  for (int i = 1; i <= npsi; ++i) {
+    const std::string of = " of relative damping " + std::to_string(i);
+    in.begin_record();
+    const int32_t s = read_item(in, "the stiffness number" + of, "stiffness", m.nstif, seen);
+    const double psi = in.read_real("the relative damping psi" + of);
+    if (psi < 0.0)
+      in.fail(in.field(), "the relative damping " + real_text(psi) + " of stiffness " +
+                              std::to_string(s) + " is negative");
+    m.stiff(s).psi = psi;
+  }
+}
+
+// The maker's limits: one record per stiffness, its kind by word.
+void clear_limits(ScratchModel& m) {
+  for (auto& s : m.stiff) {
+    s.limit_kind = kLimitNone;
+    s.limit_v1 = s.limit_v2 = s.limit_v3 = 0.0;
+  }
+  m.limit_line.fill(0);
+}
+
+void parse_limits(RecordReader& in, ScratchModel& m) {
+  in.begin_record();
+  const int32_t n = in.read_int("the number of limit records");
+  check_range(in, n, 0, m.nstif);
+  for (int i = 1; i <= n; ++i) {
+    const std::string of = " of limit record " + std::to_string(i);
+    in.begin_record();
+    const int32_t k = in.read_int("the stiffness number" + of);
+    if (k < 1 || k > m.nstif)
+      in.fail(in.field(), "there is no stiffness " + std::to_string(k) + " (the model has " +
+                              std::to_string(m.nstif) + ")");
+    if (m.limit_line(k) != 0)
+      in.fail(in.field(), "stiffness " + std::to_string(k) + " already has limits on line " +
+                              std::to_string(m.limit_line(k)));
+    m.limit_line(k) = in.line_number();
+    Name16 word;
+    in.read_name(word, "the kind" + of);
+    STIFFNESS& s = m.stiff(k);
+    if (word.trimmed() == "stress") {
+      s.limit_kind = kLimitStress;
+    } else if (word.trimmed() == "coupling") {
+      s.limit_kind = kLimitCoupling;
+    } else {
+      in.fail(in.field(), "'" + std::string(word.trimmed()) + "' is no kind of limit (stress or coupling)");
+    }
+    const bool coupling = s.limit_kind == kLimitCoupling;
+    s.limit_v1 = in.read_real((coupling ? "the permissible vibratory torque T_KW"
+                                        : "the permissible stress for continuous running") +
+                              of);
+    if (s.limit_v1 <= 0.0) in.fail(in.field(), "it must be greater than zero");
+    s.limit_v2 = in.read_real(
+        (coupling ? "the permissible power loss P_KV" : "the permissible stress in a barred range") +
+        of);
+    if (s.limit_v2 < 0.0) in.fail(in.field(), "it must not be negative");
+    s.limit_v3 = in.read_real(
+        (coupling ? "the maximum torque T_Kmax" : "the unused third value") + of);
+    if (s.limit_v3 < 0.0) in.fail(in.field(), "it must not be negative");
+  }
+}
+
+// The load cases of the forced response.
+void clear_cases(ScratchModel& m) {
+  m.cases.fill(LoadCase{});
+  m.ncases = 0;
+}
+
+void parse_cases(RecordReader& in, ScratchModel& m) {
+  in.begin_record();
+  m.ncases = in.read_int("the number of load cases");
+  check_range(in, m.ncases, 1, kMaxCases);
+  for (int i = 1; i <= m.ncases; ++i) {
+    LoadCase& c = m.cases(i);
+    const std::string of = " of load case " + std::to_string(i);
+    in.begin_record();
+    in.read_name(c.name, "the name" + of);
+    if (c.name.is_blank()) in.fail(in.field(), "a load case needs a name");
+    for (int j = 1; j < i; ++j)
+      if (m.cases(j).name.trimmed() == c.name.trimmed())
+        in.fail(in.field(), "load case " + std::to_string(j) + " has the name '" +
+                                std::string(c.name.trimmed()) + "' already");
+    c.n_from = in.read_real("the first speed" + of);
+    c.n_to = in.read_real("the last speed" + of);
+    c.n_step = in.read_real("the speed step" + of);
+    c.load_factor = in.read_real("the load factor" + of);
+    c.load_exp = in.read_real("the load exponent" + of);
+    c.oper_from = in.read_real("the start of the operating range" + of);
+    c.oper_to = in.read_real("the end of the operating range" + of);
+    c.misfire_engine = in.read_int("the misfiring engine" + of);
+    check_range(in, c.misfire_engine, 0, kMaxEngines);
+    c.misfire_cylinder = in.read_int("the misfiring cylinder" + of);
+    check_range(in, c.misfire_cylinder, 0, 2 * kMaxCylinders);
+  }
+}
+
+// A stiffness is judged by one kind of limit: the shaft rule of the FORCED
+// section or the maker's limits of the LIMITS section, never both.
+void check_one_kind_of_limit(const RecordReader& in, const ScratchModel& m) {
+  for (int k = 1; k <= m.nstif; ++k) {
+    const STIFFNESS& s = m.stiff(k);
+    if (m.limit_line(k) == 0 || (s.uts == 0.0 && s.ck == 0.0)) continue;
+    throw ReadFailure{std::string(in.file()) + ", line " + std::to_string(m.limit_line(k)) +
+                      ", the stiffness number of the LIMITS record: stiffness " +
+                      std::to_string(k) +
+                      " has shaft limits in the FORCED section as well; a stiffness is judged "
+                      "by one kind of limit."};
 // The transient section: the cases, each a common record and the record of
 // its kind; a table case's points follow it.  Values are checked when a case
 // runs; here only what the file's structure needs: the kind, the counts and
 // the inertia numbers (0 = none chosen).
 void clear_transient(ScratchModel& m) {
-  m.cases.fill(TransientCase{});
-  m.ncase = 0;
+  m.trans_cases.fill(TransientCase{});
+  m.ntrans = 0;
   m.points.clear();
 }
 
 void parse_transient(RecordReader& in, ScratchModel& m) {
   in.begin_record();
-  m.ncase = in.read_int("the number of transient cases");
-  check_range(in, m.ncase, 0, kMaxTransientCases);
-  for (int k = 1; k <= m.ncase; ++k) {
-    TransientCase& c = m.cases(k);
+  m.ntrans = in.read_int("the number of transient cases");
+  check_range(in, m.ntrans, 0, kMaxTransientCases);
+  for (int k = 1; k <= m.ntrans; ++k) {
+    TransientCase& c = m.trans_cases(k);
     const std::string of = " of transient case " + std::to_string(k);
     in.begin_record();
     Name16 word;
@@ -540,6 +726,10 @@ struct SectionFormat {
 
 constexpr SectionFormat kSections[] = {
     {"FORCED", "the forced-response section", clear_forced, parse_forced},
+    {"GEARS", "the gears section", clear_gears, parse_gears},
+    {"COUPLINGS", "the couplings section", clear_couplings, parse_couplings},
+    {"LIMITS", "the limits section", clear_limits, parse_limits},
+    {"CASES", "the load-case section", clear_cases, parse_cases},
     {"TRANSIENT", "the transient section", clear_transient, parse_transient},
 };
 constexpr int kSectionCount = static_cast<int>(std::size(kSections));
@@ -580,6 +770,7 @@ void parse_model(std::string_view text, std::string_view file_name, ScratchModel
   const bool complete = parse_engines(in, m);
   for (const SectionFormat& section : kSections) section.clear(m);
   if (complete) parse_sections(in, m);
+  check_one_kind_of_limit(in, m);
 }
 
 // The file name of the last model read or saved successfully.  A failed Open
@@ -721,6 +912,70 @@ void write_forced_section(std::string& out, int neng) {
   }
 }
 
+// The maker's limits, only when a stiffness has them.
+void write_limits_section(std::string& out) {
+  int n = 0;
+  for (int s = 1; s <= NSTIF; ++s)
+    if (STIFF(s).limit_kind != kLimitNone) ++n;
+  if (n == 0) return;
+  out += "LIMITS\n " + std::to_string(n) + '\n';
+  for (int s = 1; s <= NSTIF; ++s) {
+    const STIFFNESS& k = STIFF(s);
+    if (k.limit_kind == kLimitNone) continue;
+    out += ' ' + std::to_string(s) + (k.limit_kind == kLimitCoupling ? " coupling " : " stress ") +
+           real_text(k.limit_v1) + ' ' + real_text(k.limit_v2) + ' ' + real_text(k.limit_v3) +
+           '\n';
+  }
+}
+
+// The load cases, only when the model has them.
+void write_cases_section(std::string& out) {
+  const int n = std::clamp(NCASES, 0, kMaxCases);
+  if (n == 0) return;
+  out += "CASES\n " + std::to_string(n) + '\n';
+  for (int i = 1; i <= n; ++i) {
+    const LoadCase& c = LOAD_CASES(i);
+    out += quoted(c.name) + ' ' + real_text(c.n_from) + ' ' + real_text(c.n_to) + ' ' +
+           real_text(c.n_step) + ' ' + real_text(c.load_factor) + ' ' + real_text(c.load_exp) +
+           ' ' + real_text(c.oper_from) + ' ' + real_text(c.oper_to) + ' ' +
+           std::to_string(c.misfire_engine) + ' ' + std::to_string(c.misfire_cylinder) + '\n';
+  }
+}
+
+// The gears section, only when an inertia turns at a ratio other than 1, a
+// mesh is rigid or an engine has an offset angle.
+void write_gears_section(std::string& out, int neng) {
+  int nratio = 0, nrigid = 0, noffset = 0;
+  for (int j = 1; j <= NMASS; ++j) nratio += speed_ratio_of(MASSES(j)) != 1.0;
+  for (int s = 1; s <= NSTIF; ++s) nrigid += STIFF(s).rigid != 0;
+  for (int k = 1; k <= neng; ++k) noffset += ENGS(k).offset_angle != 0.0;
+  if (nratio == 0 && nrigid == 0 && noffset == 0) return;
+  out += "GEARS\n";
+  out += ' ' + std::to_string(nratio) + '\n';
+  for (int j = 1; j <= NMASS; ++j) {
+    if (speed_ratio_of(MASSES(j)) == 1.0) continue;
+    out += ' ' + std::to_string(j) + ' ' + real_text(MASSES(j).speed_ratio) + '\n';
+  }
+  out += ' ' + std::to_string(nrigid) + '\n';
+  for (int s = 1; s <= NSTIF; ++s)
+    if (STIFF(s).rigid != 0) out += ' ' + std::to_string(s) + '\n';
+  out += ' ' + std::to_string(noffset) + '\n';
+  for (int k = 1; k <= neng; ++k) {
+    if (ENGS(k).offset_angle == 0.0) continue;
+    out += ' ' + std::to_string(k) + ' ' + real_text(ENGS(k).offset_angle) + '\n';
+  }
+}
+
+// The couplings section, only when a stiffness has a relative damping.
+void write_couplings_section(std::string& out) {
+  int npsi = 0;
+  for (int s = 1; s <= NSTIF; ++s) npsi += STIFF(s).psi != 0.0;
+  if (npsi == 0) return;
+  out += "COUPLINGS\n";
+  out += ' ' + std::to_string(npsi) + '\n';
+  for (int s = 1; s <= NSTIF; ++s) {
+    if (STIFF(s).psi == 0.0) continue;
+    out += ' ' + std::to_string(s) + ' ' + real_text(STIFF(s).psi) + '\n';
 // The transient section, only when the model has cases.
 void write_transient_section(std::string& out) {
   const int ncase = std::clamp(NTRANS, 0, kMaxTransientCases);
@@ -796,10 +1051,12 @@ bool load_model_text(std::string_view text, std::string_view file_name, std::str
   ENGS = scratch->engs;
   NENG = scratch->neng;
   forced_sweep = scratch->sweep;
-  TRANSIENT_CASES = scratch->cases;
-  NTRANS = scratch->ncase;
+  TRANSIENT_CASES = scratch->trans_cases;
+  NTRANS = scratch->ntrans;
   NTRANS_POINTS = static_cast<int32_t>(scratch->points.size());
   std::copy(scratch->points.begin(), scratch->points.end(), TRANSIENT_POINTS.data());
+  LOAD_CASES = scratch->cases;
+  NCASES = scratch->ncases;
   for (auto& f : FREQS) f.blank();
   IVALID = 0;
   return true;
@@ -879,6 +1136,10 @@ std::string model_text() {
   }
   // The optional sections, in the order the reader documents.
   write_forced_section(out, neng);
+  write_gears_section(out, neng);
+  write_couplings_section(out);
+  write_limits_section(out);
+  write_cases_section(out);
   write_transient_section(out);
   return out;
 }

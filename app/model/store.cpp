@@ -24,6 +24,8 @@ int NEW_SYSTEM() {
   TRANSIENT_CASES.fill(TransientCase{});
   NTRANS = 0;
   NTRANS_POINTS = 0;
+  LOAD_CASES.fill(LoadCase{});
+  NCASES = 0;
   AMASS_IN = DAMPEX_IN = ASTIF_IN = DAMPIN_IN = DIA_IN = 0.0;
   AMASS_MOD = DAMPEX_MOD = ASTIF_MOD = DAMPIN_MOD = DIA_MOD = 0.0;
   CONV_I = CONV_S = 1.0;

@@ -31,7 +31,7 @@ struct NODE {
   Table<double, 1, 2> xy_node;      // position on the canvas, mm
   double amass = 0.0;               // polar moment of inertia, kg.m^2
   double dampex = 0.0;              // external damping, as typed
-  double speed_ratio = 0.0;         // reserved, kept 0
+  double speed_ratio = 0.0;         // speed / the crankshaft's speed; 0 means 1
   Table<int32_t, 1, 2> icyleng_no;  // (engine, cylinder), (0, 0) when none
   Name16 name;
   bool operator==(const NODE&) const = default;
@@ -51,6 +51,20 @@ struct STIFFNESS {
   // stress concentration factor ck of the shaft's design; uts 0 = no limits.
   double uts = 0.0;
   double ck = 0.0;
+  // The maker's limits (LIMITS section), instead of the shaft rule:
+  // kLimitStress: v1 permissible stress for continuous running, v2 for
+  // passing through a barred range (MPa, 0 = none acceptable);
+  // kLimitCoupling: v1 T_KW (N.m), v2 P_KV (W), v3 T_Kmax (N.m, 0 = none).
+  int32_t limit_kind = 0;
+  double limit_v1 = 0.0;
+  double limit_v2 = 0.0;
+  double limit_v3 = 0.0;
+  // A gear mesh (inertias at different speed ratios) marked rigid: its
+  // inertias turn together, stiff and dampin are not used.  1 = rigid.
+  int32_t rigid = 0;
+  // Relative damping psi of a coupling (2 pi times its loss factor), used by
+  // the forced response; 0 = none.
+  double psi = 0.0;
   bool operator==(const STIFFNESS&) const = default;
 };
 
@@ -89,6 +103,30 @@ struct ForcedSweep {
   bool operator==(const ForcedSweep&) const = default;
 };
 
+// The kinds of the maker's limits of a stiffness (STIFFNESS::limit_kind).
+inline constexpr int32_t kLimitNone = 0;
+inline constexpr int32_t kLimitStress = 1;
+inline constexpr int32_t kLimitCoupling = 2;
+
+// A load case of the forced response: its own sweep (rev/min), the mean
+// pressure p(N) = load_factor * p_rated * (N / N_rated)^load_exp of every
+// engine, the operating range the verdict judges (rev/min) and a misfiring
+// cylinder (engine 0 = none).
+struct LoadCase {
+  Name16 name;
+  double n_from = 0.0;
+  double n_to = 0.0;
+  double n_step = 0.0;
+  double load_factor = 0.0;
+  double load_exp = 0.0;
+  double oper_from = 0.0;
+  double oper_to = 0.0;
+  int32_t misfire_engine = 0;
+  int32_t misfire_cylinder = 0;
+  bool operator==(const LoadCase&) const = default;
+};
+inline constexpr int kMaxCases = 24;
+
 // One reciprocating engine.
 struct ENGINE {
   int32_t ncyl = 0;
@@ -97,7 +135,7 @@ struct ENGINE {
   int32_t nstroke = 0;      // 2 or 4
   Table<int32_t, 1, kMaxCylinders> ifirord;  // cylinder that fires k-th
   Table<double, 1, kMaxCylinders> angle;     // firing angle by cylinder, degrees
-  double offset_angle = 0.0;                 // reserved
+  double offset_angle = 0.0;                 // crank angle behind engine 1, degrees
   double vee_angle = 0.0;                    // degrees between the banks
   double percent_torque = 0.0;               // reserved
   Name16 name;
@@ -161,6 +199,11 @@ struct TablePoint {
 
 using Square100 = Matrix<double, kMaxNodes, kMaxNodes>;
 
+// The speed ratio an inertia turns at: its stored speed_ratio, 0 meaning 1.
+inline double speed_ratio_of(const NODE& node) {
+  return node.speed_ratio == 0.0 ? 1.0 : node.speed_ratio;
+}
+
 // ---- The model ------------------------------------------------------------
 inline Table<NODE, 1, kMaxNodes> MASSES;
 inline Table<STIFFNESS, 1, kMaxStiffnesses> STIFF;
@@ -183,6 +226,9 @@ inline Table<TransientCase, 1, kMaxTransientCases> TRANSIENT_CASES;
 inline int32_t NTRANS = 0;
 inline Table<TablePoint, 1, kMaxTablePoints> TRANSIENT_POINTS;
 inline int32_t NTRANS_POINTS = 0;
+// The load cases (CASES section); NCASES 0: the one case of the sweep.
+inline Table<LoadCase, 1, kMaxCases> LOAD_CASES;
+inline int32_t NCASES = 0;
 
 // ---- Editing state --------------------------------------------------------
 inline int32_t INODE_CREATE = 0;

@@ -330,6 +330,10 @@ bool graph_window_open(int32_t ID) {
   return ID >= 1 && ID <= 4 && *control_of(ID) < 0;
 }
 
+void raise_graph_window(int32_t ID) {
+  if (graph_window_open(ID)) window_library().raise_region_window(*handle_of(ID));
+}
+
 void SELECT_GRAPH_WINDOW(int32_t ID) {
   if (ID < 1 || ID > 4) return;
   if (IWHICH_WINDOW >= 1 && IWHICH_WINDOW <= 4) TRSAVE(&TR_ARRAY(1, IWHICH_WINDOW));

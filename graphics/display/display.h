@@ -87,6 +87,8 @@ void SELECT_GRAPH_WINDOW(int32_t ID);
 void use_graph_window(int32_t ID);
 // True while the region of slot ID is open (its control variable below 0).
 bool graph_window_open(int32_t ID);
+// Brings the window of region slot ID in front of the others, when open.
+void raise_graph_window(int32_t ID);
 int32_t IIXSIZ();
 int32_t IIYSIZ();
 void SELECT_PENMAP(int32_t I);

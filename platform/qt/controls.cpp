@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -311,10 +312,7 @@ static void select_for_typing(QLineEdit* e) {
 
 bool LayoutWindow::has_ok_button() const {
   for (const Item& it : desc_.items) {
-    if (it.kind == ItemKind::Button && it.button_number == 1 &&
-        it.on_change.kind != Action::Kind::Call) {
-      return true;
-    }
+    if (it.kind == ItemKind::Button && it.on_change.kind == Action::Kind::None) return true;
   }
   return false;
 }
@@ -327,6 +325,23 @@ void LayoutWindow::refuse_text(QLineEdit* e, const Item& it, const std::function
     const QSignalBlocker block(e);
     show();
     set_invalid_look(e, false);
+  }
+  show_refusal(e, message);
+}
+
+void LayoutWindow::show_refusal(QLineEdit* e, const std::string& message) {
+  if (menu_actions_ > 0 || QApplication::activePopupWidget() != nullptr) {
+    // The field lost its focus to a menu that opens (the menu bar is still
+    // handling the key or click), or a menu item's action runs: a modal
+    // message now would run its own event loop inside the menu bar's event
+    // handling and can leave the menu bar in a state in which its next
+    // shortcut crashes the toolkit.  So the message waits until the menu
+    // has closed and the action is over (and any window it opened closed).
+    QPointer<QLineEdit> field(e);
+    QTimer::singleShot(20, this, [this, field, message] {
+      if (field && !closing_) show_refusal(field, message);
+    });
+    return;
   }
   lib_.show_message(desc_.caption, message);
   if (closing_) return;
@@ -511,6 +526,7 @@ QWidget* LayoutWindow::make_button(const Item& it) {
   }
   const Action on_change = it.on_change;
   const int number = it.button_number;
+  const bool ok = number == layout::ok_button_number(desc_);
   // A button that goes on with the values typed (OK, or one that runs a
   // callback) first reads every number field and refuses a text that is no
   // value; the other closing buttons (Cancel) close without reading them.
@@ -521,8 +537,8 @@ QWidget* LayoutWindow::make_button(const Item& it) {
       lib_.run(on_change);
     });
   } else {
-    QObject::connect(b, &QPushButton::clicked, b, [this, number] {
-      if (number == 1) {
+    QObject::connect(b, &QPushButton::clicked, b, [this, number, ok] {
+      if (ok) {
         if (!fields_read()) return;
         commit_pending();
         if (ok_check_ && ok_check_() == 0) return;

@@ -274,8 +274,10 @@ void LayoutWindow::add_menu_item(QMenu* menu, QMenuBar* bar, const MenuItem& m) 
   QObject::connect(a, &QAction::triggered, this, [this, a, action, check] {
     // The callback changes the flag; the mark shows the flag, not the click.
     if (check) a->setChecked(*check != 0);
+    ++menu_actions_;
     commit_pending();  // a menu takes the focus from a field being edited
     perform(action);
+    --menu_actions_;
     if (check && !closing_) a->setChecked(*check != 0);
   });
 }

@@ -89,6 +89,10 @@ class LayoutWindow : public QDialog {
   // Refuses the text of number field `e` (item `it`) in a message, shows the
   // variable's value again and selects it.
   void refuse_text(QLineEdit* e, const layout::Item& it, const std::function<void()>& show);
+  // Shows the refusal `message` of field `e` and selects it for typing; while
+  // a menu is open or a menu item's action runs, once the menu has closed
+  // and the action has returned.
+  void show_refusal(QLineEdit* e, const std::string& message);
   bool has_ok_button() const;
   QWidget* make_toggle(const layout::Item& it);
   template <class Choices>
@@ -111,6 +115,9 @@ class LayoutWindow : public QDialog {
   std::vector<QPlainTextEdit*> edit_boxes_;
   bool closing_ = false;
   bool started_ = false;
+  // Above 0 while a menu item's action runs: a refusal met then is shown
+  // once the action (and the menu's own handling of its event) is over.
+  int menu_actions_ = 0;
   Callback close_check_ = nullptr;
   Callback ok_check_ = nullptr;
   // The number fields that take input, with their items.

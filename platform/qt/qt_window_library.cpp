@@ -258,6 +258,14 @@ QWidget* QtWindowLibrary::region_widget(int handle) const {
   return c ? c->widget() : nullptr;
 }
 
+void QtWindowLibrary::raise_region_window(int handle) {
+  QWidget* region = region_widget(handle);
+  if (region == nullptr) return;
+  QWidget* window = region->window();
+  window->raise();
+  window->activateWindow();
+}
+
 int QtWindowLibrary::selected_region() const {
   return current_ ? current_->handle() : 0;
 }

@@ -66,6 +66,7 @@ class QtWindowLibrary : public WindowLibrary {
   int pixel(int handle, int x, int y) const;
   QImage region_image(int handle) const;
   QWidget* region_widget(int handle) const;
+  void raise_region_window(int handle) override;
   int selected_region() const;
   int line_width() const { return line_width_; }
   // The newest open window, and the newest control bound to a variable.

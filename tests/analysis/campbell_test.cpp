@@ -140,7 +140,7 @@ TEST_F(Campbell, WindowShowsTheCrossingUnderTheMouse) {
   engine(1, {1, 2}, 4, 1);
   std::string message;
   ASSERT_TRUE(run_frequency_analysis(&message)) << message;
-  MemoryWindowLibrary lib(10, 10);
+  MemoryWindowLibrary lib(1600, 1200);  // a canvas larger than the region
   set_window_library(&lib);
   EXPECT_EQ(CAMPBELL_DIAGRAM(), 1);
   ASSERT_TRUE(graph_window_open(2));
@@ -163,6 +163,24 @@ TEST_F(Campbell, WindowShowsTheCrossingUnderTheMouse) {
   callback_of_piece(lib, "Speed from")();
   EXPECT_NE(CAMPBELL_STATUS.str().find("needs 0 <= from < to"), std::string::npos);
   EXPECT_GT(SPEED_TO, SPEED_FROM);
+
+  // A model with a rated speed opens on 0 to 1.2 times it, its operating
+  // range (the start of the sweep to 1.05 times rated) marked by a yellow
+  // bar under the speed axis only.
+  forced_sweep = ForcedSweep{200.0, 1300.0, 5.0, 1000.0, 0.02};
+  EXPECT_EQ(CAMPBELL_DIAGRAM(), 1);
+  EXPECT_EQ(SPEED_FROM, 0.0);
+  EXPECT_DOUBLE_EQ(SPEED_TO, 1200.0);
+  EXPECT_EQ(OPER_FROM, 200.0);
+  EXPECT_DOUBLE_EQ(OPER_TO, 1050.0);
+  const auto pixel_at = [&](double speed, float y) {
+    return lib.pixel(static_cast<int>(std::lround(campbell_x(speed) * w / 297.0)),
+                     h - 1 - static_cast<int>(std::lround(y * h / 210.0)));
+  };
+  EXPECT_EQ(pixel_at(630.0, kCampbellBottom - 0.5f), 14);
+  EXPECT_NE(pixel_at(630.0, (kCampbellBottom + kCampbellTop) / 2.0f), 14);
+  EXPECT_NE(pixel_at(1100.0, kCampbellBottom - 0.5f), 14);
+  forced_sweep = ForcedSweep{};
 
   // A new analysis redraws the open diagram and forgets the old crossing.
   const int lines = lib.lines;

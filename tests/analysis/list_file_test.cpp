@@ -540,6 +540,16 @@ TEST_F(Refusal, BoreNotBelowDiameter) {
       },
       "Stiffness 2");
 }
+// A diameter of 1e306 m once printed Inf in the Shaft Dia. column.
+TEST_F(Refusal, ShaftDiameterAbove100m) {
+  expect_refused([] { STIFF(2).diam = 1e306; },
+                 "Stiffness 2 between inertias 1 and 2 has a shaft diameter of 1e+306 m");
+}
+// A diameter so small that its section modulus is 0: no stress to print.
+TEST_F(Refusal, StressThatIsNotFinite) {
+  expect_refused([] { STIFF(2).diam = 1e-90; },
+                 "The list file is not written: the stress of Stiffness 2");
+}
 TEST_F(Refusal, ShaftToAMissingInertia) {
   expect_refused([] { STIFF(3).nodes(2) = 9; }, "Stiffness 3");
 }

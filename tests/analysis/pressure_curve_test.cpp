@@ -7,6 +7,8 @@
 #include <cmath>
 #include <string>
 
+#include "app/model/model_file.h"
+
 namespace spindra {
 namespace {
 
@@ -51,7 +53,9 @@ TEST(PressureCurve, KnownHarmonicsComeBack) {
   for (const PressureHarmonic& p : h) {
     const double want = p.order == 1.0 ? c : (p.order == 0.5 || p.order == 1.5) ? c / 2 : 0.0;
     EXPECT_NEAR(p.amplitude, want, 1e-3 * c) << "order " << p.order;
-    if (want > 0.0) EXPECT_NEAR(p.phase, 0.0, 0.01) << "order " << p.order;
+    if (want > 0.0) {
+      EXPECT_NEAR(p.phase, 0.0, 0.01) << "order " << p.order;
+    }
   }
 
   // Two-stroke, real crank: a constant pressure P gives P times the lever,
@@ -75,6 +79,25 @@ TEST(PressureCurve, KnownHarmonicsComeBack) {
       curve_text(0.0, 360.0, 1.0, [](double t) { return 4.0 * std::cos(t); }), 2, 0.001, 1000.0);
   EXPECT_NEAR(shifted[1].amplitude, 2.0, 1e-3);  // 4 sin t cos t = 2 sin 2t
   EXPECT_NEAR(shifted[1].phase, 0.0, 0.05);
+}
+
+// The diesel example is the guide's finished model: its gas harmonics are
+// those the Excitation dialog imports from the example's pressure curve,
+// and its orders run from 0.5 to 12 by 0.5.
+TEST(PressureCurve, DieselExampleHoldsTheImportedCurve) {
+  initialise_store();
+  FILIN = SPINDRA_SOURCE_DIR "/examples/diesel-generator.rtm";
+  std::string message;
+  ASSERT_TRUE(read_model_file(&message)) << message;
+  EXPECT_EQ(ORDMIN, 0.5);
+  EXPECT_EQ(ORDMAX, 12.0);
+  EXPECT_EQ(ORDSTEP, 0.5);
+  Excitation imported = ENGS(1).excitation;
+  ASSERT_TRUE(import_pressure_curve(SPINDRA_SOURCE_DIR "/examples/diesel-pressure-curve.csv", 4,
+                                    imported, &message))
+      << message;
+  EXPECT_EQ(imported.nharm, 48);
+  EXPECT_EQ(imported, ENGS(1).excitation);
 }
 
 TEST(PressureCurve, RefusalsSayWhatAndWhere) {

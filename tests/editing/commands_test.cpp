@@ -285,7 +285,16 @@ TEST_F(EverydayTest, ForcedResponseDataIsUndoneLikeAnyEdit) {
   ASSERT_TRUE(note_model_edit());
   STIFF(1).uts = 600.0;
   ASSERT_TRUE(note_model_edit());
+  STIFF(1).limit_kind = kLimitCoupling;
+  ASSERT_TRUE(note_model_edit());
+  NCASES = 1;
+  LOAD_CASES(1).name = "idle";
+  ASSERT_TRUE(note_model_edit());
   EXPECT_EQ(model_changed, 1);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_EQ(NCASES, 0);
+  ASSERT_TRUE(undo_model_edit());
+  EXPECT_EQ(STIFF(1).limit_kind, kLimitNone);
   ASSERT_TRUE(undo_model_edit());
   EXPECT_EQ(STIFF(1).uts, 0.0);
   ASSERT_TRUE(undo_model_edit());
@@ -333,6 +342,15 @@ TEST_F(EverydayTest, TransientCasesAreUndoneAndFollowDeletes) {
 
 TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   chain_with_engines();
+  // The maker's limits go with their stiffness.
+  STIFF(4).limit_kind = kLimitCoupling;
+  STIFF(4).limit_v1 = 900.0;
+  // Gear data rides with its records.
+  MASSES(5).speed_ratio = 0.5;
+  STIFF(4).rigid = 1;
+  STIFF(5).psi = 0.8;
+  ENGS(2).offset_angle = 45.0;
+  note_model_edit();
   NSELECT = 2;
   NODE_LIST(1) = 5;
   NODE_LIST(2) = 3;
@@ -349,11 +367,17 @@ TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   EXPECT_EQ(STIFF(2).nodes(1), 3);
   EXPECT_EQ(STIFF(2).nodes(2), 4);
   EXPECT_EQ(STIFF(2).stiff, 4.0e6);
+  EXPECT_EQ(STIFF(2).limit_kind, kLimitCoupling);
+  EXPECT_EQ(STIFF(2).limit_v1, 900.0);
   EXPECT_EQ(STIFF(3).nodes(1), 4);
   EXPECT_EQ(STIFF(3).nodes(2), 0);
   EXPECT_EQ(MASSES(3).icyleng_no(1), 2);
   EXPECT_EQ(NSELECT, 1);
   EXPECT_EQ(NODE_LIST(1), 4);
+  EXPECT_EQ(MASSES(4).speed_ratio, 0.5);
+  EXPECT_EQ(STIFF(2).rigid, 1);
+  EXPECT_EQ(STIFF(3).psi, 0.8);
+  EXPECT_EQ(ENGS(2).offset_angle, 45.0);
   EXPECT_NE(REASON.str().find("Deleted inertia 3 and its 2 shafts"), std::string::npos);
   expect_consistent();
 
@@ -369,6 +393,9 @@ TEST_F(EverydayTest, DeleteRenumbersTheShaftsLinksAndPicks) {
   EXPECT_EQ(NSTIF, 5);
   EXPECT_EQ(STIFF(3).nodes(1), 3);
   EXPECT_EQ(MASSES(4).icyleng_no(1), 2);
+  EXPECT_EQ(MASSES(5).speed_ratio, 0.5);
+  EXPECT_EQ(STIFF(4).rigid, 1);
+  EXPECT_EQ(STIFF(5).psi, 0.8);
 }
 
 TEST_F(EverydayTest, DeletingACylinderAsksAndRemovesTheWholeEngine) {

@@ -33,7 +33,8 @@ TEST_F(DialogsTest, CreateInertiaLayoutAndStoredValues) {
     EXPECT_EQ(w.caption(), "%ca[Create Inertia]%bg[grey]&");
     EXPECT_EQ(w.integer("Inertia number  %ta%`3rd&"), 1);
     EXPECT_EQ(w.text("%ffInertia         %ta%`bg[white]%14rf %`8rs&", 1), "T.m^2       ");
-    EXPECT_EQ(w.text("%ffExternal damping%ta%`bg[white]%14rf %`8rs&", 1), "N.m/rad     ");
+    // Both dampings are in N.m.s/rad whatever the stiffness unit.
+    EXPECT_TRUE(w.has("%ffExternal damping%ta%`bg[white]%14rf N.m.s/rad&"));
     EXPECT_TRUE(w.has("%ffName            %ta%`bg[white]%14rs&"));
     EXPECT_EQ(w.pieces.back().layout, "%ff%`tt[&OK]  %tt[&Cancel]  %^tt[&Units]");
     EXPECT_EQ(w.pieces.back().args.at(0).call, &ICHOOSE_INERTIA_UNITS);
@@ -191,7 +192,7 @@ TEST_F(DialogsTest, CreateStiffnessPicksTwoNodesAndStoresInternalUnits) {
     EXPECT_EQ(list.args.at(0).count, 101);
     EXPECT_EQ(std::string(static_cast<const char*>(list.args.at(0).var), 16), "Linear          ");
     EXPECT_EQ(w.integer("%`bg[white]%`ls&", 1), 1);
-    EXPECT_TRUE(w.has("%ffInternal damping%ta%`bg[white]%14rf N.m.S/rad&"));
+    EXPECT_TRUE(w.has("%ffInternal damping%ta%`bg[white]%14rf N.m.s/rad&"));
     EXPECT_TRUE(w.has("%ffShaft diameter  %ta%`bg[white]%14rf mm&"));
     EXPECT_TRUE(w.has("%ffShaft bore      %ta%`bg[white]%14rf mm&"));
     EXPECT_EQ(w.pieces.back().args.at(0).call, &ICHOOSE_STIFF_UNITS);
@@ -388,6 +389,8 @@ TEST_F(DialogsTest, ValuesThatCannotMakeAModelKeepTheDialogOpen) {
   const Case inertia_cases[] = {
       {"Inertia         ", 0.0, &AMASS_IN, "Inertia: 0 kg.m^2 is no inertia"},
       {"Inertia         ", -2.5, &AMASS_IN, "Inertia: -2.5 kg.m^2 is no inertia"},
+      {"Speed ratio", 0.0, &b.create_ratio, "Speed ratio: 0 is outside 0.001 to 1000"},
+      {"Speed ratio", 2000.0, &b.create_ratio, "Speed ratio: 2000 is outside 0.001 to 1000"},
   };
   ITOGGLE_NODE();
   for (const Case& c : inertia_cases) {
@@ -404,6 +407,8 @@ TEST_F(DialogsTest, ValuesThatCannotMakeAModelKeepTheDialogOpen) {
     EXPECT_NE(lib.last_message.find(c.message), std::string::npos) << lib.last_message;
     EXPECT_EQ(lib.selected_field, c.selected);
     EXPECT_EQ(NMASS, 0);
+    AMASS_IN = 1.0;
+    b.create_ratio = 1.0;
   }
   // Refused, then corrected in the same dialog: stored.
   then([](const Window& w) {
@@ -449,6 +454,7 @@ TEST_F(DialogsTest, ValuesThatCannotMakeAModelKeepTheDialogOpen) {
       {"Shaft bore", -1.0, &b.create_bore, "Shaft bore: -1 mm is less than 0"},
       {"Shaft bore", 40.0, &b.create_bore, "Shaft bore: 40 mm is not less than the shaft "
                                            "diameter of 40 mm"},
+      {"Relative damping psi", -0.5, &b.create_psi, "Relative damping psi: -0.5 is less than 0"},
   };
   ITOGGLE_STIF();
   ASTIF_IN = 1.0e6;
@@ -476,6 +482,34 @@ TEST_F(DialogsTest, ValuesThatCannotMakeAModelKeepTheDialogOpen) {
   ILAST_VALID = 0;
   click(150, 50);
   EXPECT_EQ(NSTIF, 1);
+
+  // Between inertias of different speed ratios: a gear mesh, said on the
+  // status line; the check box makes it rigid, psi is kept, a ratio of 1 is
+  // stored as 0.
+  MASSES(2).speed_ratio = 0.5;
+  then([](const Window& w) {
+    w.real("Relative damping psi") = 0.9;
+    w.integer("Rigid gear mesh") = 1;
+    return 1;
+  });
+  ILAST_VALID = 0;
+  click(100, 50);
+  ILAST_VALID = 0;
+  click(150, 50);
+  ASSERT_EQ(NSTIF, 2);
+  EXPECT_EQ(STIFF(2).rigid, 1);
+  EXPECT_EQ(STIFF(2).psi, 0.9);
+  EXPECT_NE(REASON.str().find("Gear mesh between inertia 1 (ratio 1) and inertia 2 (ratio 0.5)"),
+            std::string::npos)
+      << REASON.str();
+  MTOGGLE_NODE();
+  then([](const Window& w) {
+    EXPECT_EQ(w.real("Speed ratio"), 0.5);
+    w.real("Speed ratio") = 1.0;
+    return 1;
+  });
+  click(150, 50, 2);
+  EXPECT_EQ(MASSES(2).speed_ratio, 0.0);
 }
 
 }  // namespace

@@ -95,8 +95,8 @@ class ScriptedLibrary : public MemoryWindowLibrary {
   using Action = std::function<int(const Window&)>;
   ScriptedLibrary(int w, int h) : MemoryWindowLibrary(w, h) {}
 
-  // The window's OK check runs when an action returns 1; when it refuses,
-  // the window stays open for the next action.
+  // The window's OK check runs when an action returns the number of its OK
+  // button; when it refuses, the window stays open for the next action.
   int window_printf(std::string_view layout, std::span<const LayoutArg> args) override {
     const bool completes = layout.empty() || layout.back() != '&';
     const Callback check = completes ? ok_check : nullptr;
@@ -117,7 +117,7 @@ class ScriptedLibrary : public MemoryWindowLibrary {
       Action a = std::move(actions.front());
       actions.pop_front();
       result = a(w);
-    } while (result == 1 && check && check() == 0 && ++ok_refusals > 0);
+    } while (result == ok_button && check && check() == 0 && ++ok_refusals > 0);
     return result;
   }
   // Forgets the pieces of a window still being built (the main window's

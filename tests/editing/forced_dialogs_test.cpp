@@ -52,53 +52,89 @@ class ForcedDialogsTest : public EditingTest {
   }
 };
 
-TEST_F(ForcedDialogsTest, SweepIsOneUndoableEditAndBadRangesAreRefused) {
-  // A reversed range is refused and the dialog comes back with the values.
+// A refused OK keeps the dialog open (the next scripted action sees the
+// same window) with the field selected and a message that names the field
+// and what it holds.
+TEST_F(ForcedDialogsTest, SweepIsOneUndoableEditAndBadValuesAreRefusedByField) {
+  const auto refused = [this](const Window& w, const char* label, const char* says) {
+    EXPECT_EQ(lib.selected_field, &w.real(label)) << label;
+    EXPECT_EQ(lib.last_caption, "Forced Response Sweep");
+    EXPECT_NE(lib.last_message.find(says), std::string::npos) << lib.last_message;
+  };
   then([](const Window& w) {
     EXPECT_EQ(w.caption(), "%ca[Forced Response Sweep]%bg[grey]&");
     EXPECT_EQ(w.real("Loss factor"), kDefaultLossFactor);
-    w.real("Speed from") = 1000.0;
-    w.real("Speed to") = 100.0;
+    w.real("Speed from") = -5.0;
+    w.real("Speed to") = 1000.0;
     w.real("Step") = 5.0;
     w.real("Rated speed") = 900.0;
     return 1;
   });
-  then([](const Window& w) {
-    EXPECT_EQ(w.real("Speed from"), 1000.0);
+  then([&](const Window& w) {
+    refused(w, "Speed from", "Speed from: -5 rev/min is below 0");
+    w.real("Speed from") = 1000.0;
+    w.real("Speed to") = 100.0;
+    return 1;
+  });
+  then([&](const Window& w) {
+    refused(w, "Speed to", "Speed to: 100 rev/min is not above the speed from, 1000 rev/min");
     w.real("Speed from") = 100.0;
     w.real("Speed to") = 1000.0;
+    w.real("Step") = 0.005;
+    return 1;
+  });
+  then([&](const Window& w) {
+    refused(w, "Step", "Step: 0.005 rev/min makes 180001 speeds");
+    w.real("Step") = 5.0;
     return 1;
   });
   SWEEP_DIALOG();
-  EXPECT_NE(lib.last_message.find("'to' must be above 'from'"), std::string::npos)
-      << lib.last_message;
+  EXPECT_EQ(lib.ok_refusals, 3);
   EXPECT_EQ(forced_sweep, (ForcedSweep{100.0, 1000.0, 5.0, 900.0, kDefaultLossFactor}));
   expect_one_undoable_edit();
   EXPECT_EQ(forced_sweep, ForcedSweep{});
 
-  // Cancel changes nothing; a sweep of too many speeds is refused.
+  // Cancel changes nothing.
   then([](const Window& w) {
     w.real("Speed to") = 5000.0;
     return 2;
   });
   SWEEP_DIALOG();
   EXPECT_EQ(forced_sweep, ForcedSweep{});
+  EXPECT_EQ(model_changed, 0);
+}
+
+// The sweep, excitation and limits are read by the forced response only: an
+// edit of them marks the forced results out of date, not the frequencies.
+TEST_F(ForcedDialogsTest, ForcedDataEditsMarkOnlyTheForcedResults) {
+  IVALID = 1;
+  note_analysis_run();
+  note_forced_run();
   then([](const Window& w) {
-    w.real("Speed to") = 2000.0;
-    w.real("Step") = 0.01;
-    w.real("Rated speed") = 1500.0;
+    w.real("Speed from") = 100.0;
+    w.real("Speed to") = 1000.0;
+    w.real("Step") = 5.0;
+    w.real("Rated speed") = 900.0;
     return 1;
   });
-  then_cancel();
   SWEEP_DIALOG();
-  EXPECT_NE(lib.last_message.find("more than 100000 speeds"), std::string::npos);
-  EXPECT_EQ(forced_sweep, ForcedSweep{});
-  EXPECT_EQ(model_changed, 0);
+  then([](const Window& w) {
+    w.real("Tensile strength") = 600.0;
+    return 1;
+  });
+  LIMITS_DIALOG();
+  EXPECT_EQ(model_changed, 1);
+  EXPECT_EQ(results_outdated, 0) << "the frequencies are still those of the model";
+  EXPECT_EQ(forced_outdated, 1);
+  MASSES(2).amass = 31.0;
+  note_model_edit();
+  EXPECT_EQ(results_outdated, 1);
+  IVALID = 0;
 }
 
 TEST_F(ForcedDialogsTest, LimitsTakeTheFactorByDesignName) {
   then([](const Window& w) {
-    EXPECT_EQ(w.caption(), "%ca[Shaft Limits]%bg[grey]&");
+    EXPECT_EQ(w.caption(), "%ca[Limits]%bg[grey]&");
     EXPECT_NE(w.text("%`40rs", 1).find("diameter 400 mm"), std::string::npos);
     w.real("Tensile strength") = 600.0;
     // Choosing "Keyway, tapered connection" sets ck 0.60.
@@ -115,17 +151,100 @@ TEST_F(ForcedDialogsTest, LimitsTakeTheFactorByDesignName) {
   expect_one_undoable_edit();
   EXPECT_EQ(STIFF(1).uts, 0.0);
 
-  // A factor above 1 is refused.
+  // A factor above 1 is refused by its field, the dialog kept open.
   then([](const Window& w) {
     w.real("Tensile strength") = 600.0;
     w.real("Factor ck") = 1.5;
     return 1;
   });
+  then([this](const Window& w) {
+    EXPECT_EQ(lib.selected_field, &w.real("Factor ck"));
+    return 2;
+  });
+  LIMITS_DIALOG();
+  EXPECT_NE(lib.last_message.find("Factor ck: 1.5 is greater than 1"), std::string::npos)
+      << lib.last_message;
+  EXPECT_EQ(STIFF(1).uts, 0.0);
+}
+
+// The maker's stress replaces the shaft rule of a stiffness; a coupling
+// takes T_KW, P_KV and T_Kmax; each is one undoable edit.
+TEST_F(ForcedDialogsTest, LimitsTakeTheMakersStressOrACouplingsLimits) {
+  STIFF(1).uts = 600.0;
+  STIFF(1).ck = 1.0;
+  start_history();
+  then([](const Window& w) {
+    w.integer("Judged by", 0) = 0;
+    w.integer("Judged by", 1) = 1;
+    w.real("Continuous", 0) = 50.0;
+    w.real("Continuous", 1) = 80.0;
+    return 1;
+  });
+  LIMITS_DIALOG();
+  EXPECT_EQ(STIFF(1).limit_kind, kLimitStress);
+  EXPECT_EQ(STIFF(1).limit_v1, 50.0);
+  EXPECT_EQ(STIFF(1).limit_v2, 80.0);
+  EXPECT_EQ(STIFF(1).uts, 0.0);  // one kind of limit
+  expect_one_undoable_edit();
+  EXPECT_EQ(STIFF(1).uts, 600.0);
+  EXPECT_EQ(STIFF(1).limit_kind, kLimitNone);
+
+  // A coupling without T_KW is refused, naming the stiffness and the value.
+  then([](const Window& w) {
+    w.integer("Judged by", 0) = 0;
+    w.integer("Judged by", 2) = 1;
+    w.real("T_KW", 1) = 900.0;
+    return 1;
+  });
   then_cancel();
   LIMITS_DIALOG();
-  EXPECT_NE(lib.last_message.find("Shaft 1: the factor ck is above 0 and at most 1"),
-            std::string::npos);
-  EXPECT_EQ(STIFF(1).uts, 0.0);
+  EXPECT_NE(lib.last_message.find("Stiffness 1: T_KW is 0 N.m; it must be above 0."),
+            std::string::npos)
+      << lib.last_message;
+  EXPECT_EQ(STIFF(1).limit_kind, kLimitNone);
+}
+
+// Load cases: a blank name makes no case; a named one is one undoable edit;
+// a case that cannot be swept is refused with what was typed.
+TEST_F(ForcedDialogsTest, LoadCasesAreOneUndoableEdit) {
+  forced_sweep = ForcedSweep{300.0, 1600.0, 5.0, 1500.0, 0.02};
+  start_history();
+  then([](const Window& w) {
+    EXPECT_EQ(w.caption(), "%ca[Load Cases]%bg[grey]&");
+    EXPECT_EQ(w.real("Speed from", 1), 1600.0);  // the sweep's values offered
+    return 1;
+  });
+  LOAD_CASES_DIALOG();
+  EXPECT_EQ(NCASES, 0);
+  EXPECT_EQ(model_changed, 0);
+  then([](const Window& w) {
+    *static_cast<Name16*>(w.var("Name", 0, LayoutArg::Kind::TextVar)) = "full load";
+    w.real("Speed from", 0) = 1425.0;
+    w.real("Load factor", 1) = 0.0;
+    w.real("Operating range", 0) = 1425.0;
+    w.real("Operating range", 1) = 1575.0;
+    return 1;
+  });
+  LOAD_CASES_DIALOG();
+  ASSERT_EQ(NCASES, 1);
+  EXPECT_EQ(LOAD_CASES(1).name.str(), "full load");
+  EXPECT_EQ(LOAD_CASES(1).n_from, 1425.0);
+  EXPECT_EQ(LOAD_CASES(1).load_factor, 1.0);
+  EXPECT_EQ(LOAD_CASES(1).load_exp, 0.0);
+  expect_one_undoable_edit();
+  EXPECT_EQ(NCASES, 0);
+
+  then([](const Window& w) {
+    *static_cast<Name16*>(w.var("Name", 0, LayoutArg::Kind::TextVar)) = "idle";
+    w.real("Speed from", 2) = 0.0;
+    return 1;
+  });
+  then_cancel();
+  LOAD_CASES_DIALOG();
+  EXPECT_NE(lib.last_message.find("Load case 1 (idle): the speed step is 0 rev/min"),
+            std::string::npos)
+      << lib.last_message;
+  EXPECT_EQ(NCASES, 0);
 }
 
 TEST_F(ForcedDialogsTest, ExcitationRowsAndPressureCurveImport) {
@@ -149,9 +268,9 @@ TEST_F(ForcedDialogsTest, ExcitationRowsAndPressureCurveImport) {
     // Two rows added, the second typed and then removed again.
     callback(w, "&Add row", 0)();
     callback(w, "&Add row", 0)();
-    w.real("Selected row", 0) = 6.0;
-    w.real("Selected row", 2) = 0.05;
-    callback(w, "Selected row", 0)();
+    w.real("Row order") = 6.0;
+    w.real("Row b") = 0.05;
+    callback(w, "Row b")();
     EXPECT_NE(row_text(w, 2).find("0.05"), std::string::npos) << row_text(w, 2);
     callback(w, "&Add row", 1)();
     EXPECT_EQ(row_text(w, 2), std::string(52, ' ')) << "the second row is removed";
@@ -181,23 +300,60 @@ TEST_F(ForcedDialogsTest, ExcitationRowsAndPressureCurveImport) {
   expect_one_undoable_edit();
   EXPECT_EQ(ENGS(1).excitation, Excitation{});
 
-  // An order listed twice is refused, naming the rows.
+  // An order listed twice is refused by the row's order field, that row
+  // picked, the dialog kept open.
   then([](const Window& w) {
     w.real("Bore") = 200.0;
     w.real("Stroke") = 200.0;
     w.real("Connecting rod") = 400.0;
     callback(w, "&Add row", 0)();
     callback(w, "&Add row", 0)();
-    w.real("Selected row", 0) = 0.5;
-    callback(w, "Selected row", 0)();
-    return 4;  // OK, the fourth button after the row and import buttons
+    w.real("Row order") = 0.5;
+    callback(w, "Row order")();
+    return 4;
   });
-  then_cancel();
+  then([this](const Window& w) {
+    EXPECT_EQ(lib.selected_field, &w.real("Row order"));
+    EXPECT_EQ(w.integer("%52.10^ls", 1), 2) << "the row in question is picked";
+    return 5;  // Cancel
+  });
   EXCITATION_DIALOG();
-  EXPECT_NE(lib.last_message.find("Engine 1: the order 0.5 is listed twice (rows 1 and 2)"),
+  EXPECT_NE(lib.last_message.find("Row order (row 2): 0.5 is in row 1 already"),
             std::string::npos)
       << lib.last_message;
   EXPECT_EQ(ENGS(1).excitation, Excitation{});
+
+  // A vee engine's line counts both banks.
+  ENGS(1).ncyl = 6;
+  ENGS(1).ivee_engine = 1;
+  then([](const Window& w) {
+    EXPECT_NE(w.text("%`40rs", 1).find("12 cylinders, two banks of 6, four-stroke"),
+              std::string::npos)
+        << w.text("%`40rs", 1);
+    return 5;
+  });
+  EXCITATION_DIALOG();
+
+  // So is an order that is not a whole or half number of 0.5 or more (1e-10
+  // once reached the forced response and wrote outside its tables).
+  for (double order : {1e-10, 0.25, 2.7}) {
+    then([order](const Window& w) {
+      w.real("Bore") = 200.0;
+      w.real("Stroke") = 200.0;
+      w.real("Connecting rod") = 400.0;
+      callback(w, "&Add row", 0)();
+      w.real("Row order") = order;
+      callback(w, "Row order")();
+      return 4;
+    });
+    then_cancel();
+    EXCITATION_DIALOG();
+    EXPECT_NE(lib.last_message.find("Row order (row 1): "), std::string::npos) << lib.last_message;
+    EXPECT_NE(lib.last_message.find("an order is a whole or half number of 0.5 or more."),
+              std::string::npos)
+        << lib.last_message;
+    EXPECT_EQ(ENGS(1).excitation, Excitation{});
+  }
 }
 
 }  // namespace

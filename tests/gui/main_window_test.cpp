@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <unistd.h>
 
 #include <filesystem>
@@ -320,6 +321,49 @@ TEST_F(MainWindowTest, SaveWritesTheModelUnderTheForcedExtension) {
     EXPECT_EQ(now.str(), model_text());
     EXPECT_NE(now.str(), text.str());
     EXPECT_FALSE(fs::exists(dir_ / "copy.dat"));
+  });
+}
+
+// A field's refusal met while a menu item is chosen by keyboard (type abc
+// in Mode Scale, Alt+V, I, Return on the message, Alt+M): the message comes
+// once the item's action is over, and the menu bar takes the next key.
+TEST_F(MainWindowTest, AFieldRefusedByAKeyboardMenuLeavesTheMenuBarWorking) {
+  run([this] {
+    open(kExamples + "free-free-rotor.rtm");
+    QApplication::setActiveWindow(main_);
+    scale_field()->setFocus();
+    replace_text(scale_field(), "abc");
+    QString refusal;
+    bool menu_open = false;
+    QTimer answer;  // Return on the message once it shows
+    QObject::connect(&answer, &QTimer::timeout, [&refusal, &menu_open] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        refusal = box->text();
+        menu_open = QApplication::activePopupWidget() != nullptr;
+        QTest::keyClick(box, Qt::Key_Return);
+      }
+    });
+    answer.start(10);
+    // The View menu takes the focus from the field, which refuses its text.
+    QTest::keyClick(main_, Qt::Key_V, Qt::AltModifier);
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr) << "Alt+V opens no menu";
+    QTest::keyClick(popup, Qt::Key_I);
+    for (int i = 0; i < 200 && lib->messages() == 0; ++i) QTest::qWait(10);
+    answer.stop();
+    EXPECT_EQ(lib->messages(), 1);
+    EXPECT_EQ(refusal, "Mode Scale: \"abc\" is not a number.");
+    EXPECT_FALSE(menu_open) << "the message came while the menu was open";
+    EXPECT_EQ(SCALE_MODE, 1.0);
+    // The window is active again once the field is selected for typing.
+    for (int i = 0; i < 200 && QApplication::activeWindow() != main_; ++i) QTest::qWait(10);
+    QTest::qWait(20);
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus != nullptr ? focus : main_, Qt::Key_M, Qt::AltModifier);
+    popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr) << "Alt+M opens no menu";
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QApplication::processEvents();
   });
 }
 

@@ -97,7 +97,8 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     EXPECT_EQ(FORCED_RUNS, runs + 1);
     EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kStress, 1}))
         << "the shaft most stressed relative to tau1 is shown first";
-    EXPECT_EQ(FORCED_NOTE.trimmed(), "Report: " + dir_.filePath("pair.frc").toStdString());
+    EXPECT_EQ(FORCED_NOTE.trimmed(), "Report: pair.frc (File > Review Report)")
+        << "the file name alone: the report stands beside the model";
     // The list file viewer shows the report.
     QWidget* forced = lib->top_window();
     QAction* review = menu_action(forced, {"&File", "&Review Report"});
@@ -134,22 +135,88 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
         << FORCED_STATUS.str();
     EXPECT_NE(FORCED_STATUS.str().find("MPa (tau1"), std::string::npos) << FORCED_STATUS.str();
 
+    // tau1 and tau2 show in full over the operating range: the axis reaches
+    // the highest of them, whose pixel is magenta; the operating range is a
+    // yellow bar under the speed axis, not an area under the curves.
+    double from = 0.0, to = 0.0, highest = 0.0, at_speed = 0.0;
+    forced_operating_range(&from, &to);
+    for (int32_t s = 1; s <= forced_speed_count(); ++s) {
+      double t1 = 0.0, t2 = 0.0;
+      forced_shaft_limits(1, forced_speed(s), &t1, &t2);
+      if (forced_speed(s) >= from && forced_speed(s) <= to && std::max(t1, t2) > highest) {
+        highest = std::max(t1, t2);
+        at_speed = forced_speed(s);
+      }
+    }
+    ASSERT_GT(highest, 0.0);
+    EXPECT_LE(forced_y(highest), kForcedTop);
+    const QPoint tau2_top = forced_pixel(forced_x(at_speed) + 1.0f, forced_y(highest));
+    bool magenta = false;
+    for (int dy = -2; dy <= 2; ++dy)
+      magenta = magenta || lib->pixel(display::IGRAPH_HANDLE3, tau2_top.x(), tau2_top.y() + dy) == 5;
+    EXPECT_TRUE(magenta) << "tau2 at " << at_speed << " rev/min";
+    const float mid = forced_x((from + to) / 2.0 + 7.0);  // between tick marks
+    const QPoint bar = forced_pixel(mid, kForcedBottom - 0.5f);
+    EXPECT_EQ(lib->pixel(display::IGRAPH_HANDLE3, bar.x(), bar.y()), 14);
+    const QPoint above = forced_pixel(mid, (kForcedBottom + kForcedTop) / 2.0f);
+    EXPECT_NE(lib->pixel(display::IGRAPH_HANDLE3, above.x(), above.y()), 14);
+    // The key right of the plot: the bold synthesis first, then tau1 in red.
+    const QPoint key = forced_pixel(kForcedRight + 6.0f, kForcedTop - 2.0f);
+    EXPECT_EQ(lib->pixel(display::IGRAPH_HANDLE3, key.x(), key.y()), 0);
+    const QPoint key_tau1 = forced_pixel(kForcedRight + 6.0f, kForcedTop - 6.0f);
+    EXPECT_EQ(lib->pixel(display::IGRAPH_HANDLE3, key_tau1.x(), key_tau1.y()), 4);
+
+    // The picture carries a title block, bottom right (5 pixels a mm).
+    const QString picture = dir_.filePath("plot.png");
+    std::string message;
+    ASSERT_TRUE(write_forced_picture(picture.toStdString(), "", &message)) << message;
+    const QImage page(picture);
+    ASSERT_EQ(page.width(), 1485);
+    int framed = 0;
+    for (int x = 1010; x < 1465; ++x) {
+      bool dark = false;
+      for (int y = 1050 - 24 * 5 - 4; y <= 1050 - 24 * 5 + 4; ++y)
+        dark = dark || qGray(page.pixel(x, y)) < 128;
+      framed += dark;
+    }
+    EXPECT_GT(framed, 400) << "the top line of the title block";
+
     // Inertia 2 from the list, then the shaft's torque by its radio button:
-    // drawn again from the results in hand.
+    // drawn again from the results in hand.  While the inertia shows its
+    // angle neither quantity button is on.
     auto* list = qobject_cast<QListWidget*>(lib->control_for(&FORCED_ITEM));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->item(2)->text().toStdString(), "Inertia   2  Generator");
+    auto* stress_button = qobject_cast<QRadioButton*>(lib->control_for(&FORCED_SHOW_STRESS));
+    auto* torque = qobject_cast<QRadioButton*>(lib->control_for(&FORCED_SHOW_TORQUE));
+    ASSERT_NE(stress_button, nullptr);
+    ASSERT_NE(torque, nullptr);
+    EXPECT_TRUE(stress_button->isChecked());
     list->setCurrentRow(2);
     EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kAngle, 2}));
+    EXPECT_FALSE(stress_button->isChecked());
+    EXPECT_FALSE(torque->isChecked());
     const QImage angle = image();
     EXPECT_NE(angle, stress);
     EXPECT_EQ(count(angle, 4), 0) << "an inertia has no limit lines";
     list->setCurrentRow(0);
-    auto* torque = qobject_cast<QRadioButton*>(lib->control_for(&FORCED_SHOW_TORQUE));
-    ASSERT_NE(torque, nullptr);
+    EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kStress, 1}));
+    EXPECT_TRUE(stress_button->isChecked());
     torque->click();
     EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kTorque, 1}));
-    EXPECT_NE(image(), stress);
+    const QImage torque_image = image();
+    EXPECT_NE(torque_image, stress);
+    auto* power = qobject_cast<QRadioButton*>(lib->control_for(&FORCED_SHOW_POWER));
+    ASSERT_NE(power, nullptr);
+    power->click();
+    EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kPower, 1}));
+    EXPECT_NE(image(), torque_image);
+    // The footer has the verdict on the shaft shown, the status line the
+    // one on the design.
+    EXPECT_EQ(FORCED_VERDICT.str().rfind("Stiffness 1: ", 0), 0u) << FORCED_VERDICT.str();
+    EXPECT_EQ(FORCED_DESIGN.str().rfind("Load case Sweep: The design is ", 0), 0u)
+        << FORCED_DESIGN.str();
+    torque->click();
     EXPECT_EQ(FORCED_RUNS, runs + 1) << "no new solve for another item";
 
     // An edit of the model: the window says its results are of the model
@@ -176,6 +243,17 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     without_dialog([recalculate] { recalculate->trigger(); });
     EXPECT_EQ(forced_last_request().misfire_cylinder, 1) << FORCED_NOTE.str();
     MISFIRE_ENGINE = 0;
+
+    // The same model opened anew (as File > Open does) shows its own worst
+    // item after Forced Damped, not the one chosen before, and proposes
+    // its own picture name.
+    list->setCurrentRow(2);
+    FILIN = dir_.filePath("again.rtm").toStdString();
+    start_history();
+    refresh_forced_window();
+    EXPECT_EQ(FORCED_PICTURE.trimmed(), dir_.filePath("again-forced.svg").toStdString());
+    menu({"Ca&lculate", "Forced &Damped"});
+    EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kStress, 1}));
     EXPECT_EQ(lib->messages(), 0);
     close_forced_window();
   });
@@ -200,8 +278,21 @@ TEST_F(ForcedWindowTest, ModelWithoutForcedDataOpensTheWindowSayingWhatIsMissing
     // The dialogs to enter the data are at hand in the window's menu.
     QWidget* window = lib->top_window();
     EXPECT_NE(menu_action(window, {"&Data", "&Excitation..."}), nullptr);
-    EXPECT_NE(menu_action(window, {"&Data", "Shaft &Limits..."}), nullptr);
+    EXPECT_NE(menu_action(window, {"&Data", "&Limits..."}), nullptr);
     EXPECT_NE(menu_action(window, {"&Data", "&Sweep..."}), nullptr);
+    // A run refused for want of a sweep; the sweep and then the excitation
+    // entered: the window no longer quotes the refusal of the model before.
+    two_inertias(true);
+    forced_sweep = ForcedSweep{};
+    note_model_edit();
+    without_dialog([window] { menu_action(window, {"Ca&lculate", "&Recalculate"})->trigger(); });
+    EXPECT_EQ(forced_results_valid(), 0);
+    EXPECT_NE(FORCED_NOTE.str().find("No speed sweep"), std::string::npos) << FORCED_NOTE.str();
+    forced_sweep = ForcedSweep{300.0, 900.0, 2.0, 900.0, 0.0};
+    note_model_edit();
+    refresh_forced_window();
+    EXPECT_EQ(FORCED_NOTE.str().find("no speed sweep"), std::string::npos) << FORCED_NOTE.str();
+    EXPECT_NE(FORCED_NOTE.str().find("press Recalculate"), std::string::npos) << FORCED_NOTE.str();
     EXPECT_EQ(lib->messages(), 0);
     close_forced_window();
   });

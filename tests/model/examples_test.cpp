@@ -200,6 +200,41 @@ TEST(Examples, ReadAsTheModelFileDocumentSays) {
       EXPECT_EQ(std::stod(limit[1]), STIFF(s).uts);
       EXPECT_EQ(std::stod(limit[2]), STIFF(s).ck);
     }
+    // The gears and couplings sections follow, when the model has such data.
+    int ratios = 0, rigid = 0, offsets = 0, psi = 0;
+    for (int j = 1; j <= NMASS; ++j) ratios += MASSES(j).speed_ratio != 0.0;
+    for (int s = 1; s <= NSTIF; ++s) rigid += STIFF(s).rigid;
+    for (int s = 1; s <= NSTIF; ++s) psi += STIFF(s).psi != 0.0;
+    for (int k = 1; k <= NENG; ++k) offsets += ENGS(k).offset_angle != 0.0;
+    std::string word = doc.at_end() ? "" : doc.word_line();
+    if (ratios + rigid + offsets > 0) {
+      ASSERT_EQ(word, "GEARS");
+      const int nratio = std::stoi(doc.record(1).at(0));
+      EXPECT_EQ(nratio, ratios);
+      for (int i = 1; i <= nratio; ++i) {
+        const auto r = doc.record(2);
+        EXPECT_EQ(std::stod(r.at(1)), MASSES(std::stoi(r.at(0))).speed_ratio);
+      }
+      const int nrigid = std::stoi(doc.record(1).at(0));
+      EXPECT_EQ(nrigid, rigid);
+      for (int i = 1; i <= nrigid; ++i) EXPECT_EQ(STIFF(std::stoi(doc.record(1).at(0))).rigid, 1);
+      const int noffset = std::stoi(doc.record(1).at(0));
+      EXPECT_EQ(noffset, offsets);
+      for (int i = 1; i <= noffset; ++i) {
+        const auto o = doc.record(2);
+        EXPECT_EQ(std::stod(o.at(1)), ENGS(std::stoi(o.at(0))).offset_angle);
+      }
+      word = doc.at_end() ? "" : doc.word_line();
+    }
+    if (psi > 0) {
+      ASSERT_EQ(word, "COUPLINGS");
+      const int npsi = std::stoi(doc.record(1).at(0));
+      EXPECT_EQ(npsi, psi);
+      for (int i = 1; i <= npsi; ++i) {
+        const auto p = doc.record(2);
+        EXPECT_EQ(std::stod(p.at(1)), STIFF(std::stoi(p.at(0))).psi);
+      }
+    }
   }
 }
 

@@ -266,6 +266,95 @@ TEST_F(ModelFileTest, TransientCasesRoundTrip) {
   EXPECT_EQ(NTRANS_POINTS, 0);
 }
 
+// The maker's limits and the load cases come back as they were, after the
+// FORCED section in the writer's order; a model without them writes neither.
+TEST_F(ModelFileTest, LimitsAndCasesRoundTrip) {
+  make_model();
+  EXPECT_EQ(model_text().find("LIMITS"), std::string::npos);
+  EXPECT_EQ(model_text().find("CASES"), std::string::npos);
+  forced_sweep = ForcedSweep{300.0, 1200.0, 2.5, 1000.0, 0.02};
+  STIFF(1).uts = 650.0;
+  STIFF(1).ck = 0.45;
+  STIFF(2).limit_kind = kLimitStress;
+  STIFF(2).limit_v1 = 42.5;
+  STIFF(2).limit_v2 = 0.0;
+  STIFF(3).limit_kind = kLimitCoupling;
+  STIFF(3).limit_v1 = 8000.0;
+  STIFF(3).limit_v2 = 1.0 / 3.0;
+  STIFF(3).limit_v3 = 24000.0;
+  NCASES = 2;
+  LOAD_CASES(1) = LoadCase{Name16("full load"), 950, 1050, 1, 1, 0, 950, 1050, 0, 0};
+  LOAD_CASES(2) = LoadCase{Name16("it's misfire"), 300, 1100, 5, 0.15, 2, 400, 1050, 1, 3};
+  const std::string text = model_text();
+  EXPECT_NE(text.find("\nLIMITS\n 2\n 2 stress 42.5 0.0 0.0\n 3 coupling 8000.0 "),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\nCASES\n 2\n 'full load       ' 950.0 1050.0 1.0 1.0 0.0 950.0 1050.0 0 0\n"),
+            std::string::npos)
+      << text;
+  EXPECT_LT(text.find("FORCED"), text.find("LIMITS"));
+  EXPECT_LT(text.find("LIMITS"), text.find("CASES"));
+  const auto stiff = STIFF;
+  const auto cases = LOAD_CASES;
+  initialise_store();
+  EXPECT_EQ(NCASES, 0);
+  std::string error;
+  ASSERT_TRUE(load_model_text(text, "rig.rtm", &error)) << error;
+  EXPECT_TRUE(stiff == STIFF);
+  EXPECT_TRUE(cases == LOAD_CASES);
+  EXPECT_EQ(NCASES, 2);
+  EXPECT_EQ(model_text(), text);
+  // The sections stand in any order; a file without them leaves none behind.
+  const std::size_t limits = text.find("LIMITS"), cases_at = text.find("CASES");
+  const std::string swapped = text.substr(0, limits) + text.substr(cases_at) +
+                              text.substr(limits, cases_at - limits);
+  ASSERT_TRUE(load_model_text(swapped, "rig.rtm", &error)) << error;
+  EXPECT_EQ(model_text(), text);
+  ASSERT_TRUE(load_model_text(text.substr(0, limits), "rig.rtm", &error)) << error;
+  EXPECT_EQ(NCASES, 0);
+  EXPECT_EQ(STIFF(3).limit_kind, kLimitNone);
+TEST_F(ModelFileTest, GearsAndCouplingsRoundTripAfterForced) {
+  make_model();
+  const std::string plain = model_text();
+  EXPECT_EQ(plain.find("GEARS"), std::string::npos);  // no data, no sections
+  EXPECT_EQ(plain.find("COUPLINGS"), std::string::npos);
+  MASSES(3).speed_ratio = 0.25;
+  MASSES(1).speed_ratio = 1.0;  // ratio 1 is not listed
+  STIFF(2).rigid = 1;
+  ENGS(1).offset_angle = 22.5;
+  STIFF(1).psi = 1.1;
+  forced_sweep = ForcedSweep{300.0, 1200.0, 2.5, 1000.0, 0.02};
+  const std::string text = model_text();
+  EXPECT_NE(text.find("\nGEARS\n 1\n 3 0.25\n 1\n 2\n 1\n 1 22.5\nCOUPLINGS\n 1\n 1 1.1\n"),
+            std::string::npos)
+      << text;
+  EXPECT_LT(text.find("FORCED"), text.find("GEARS"));
+  MASSES(1).speed_ratio = 0.0;
+  const auto masses = MASSES;
+  const auto stiff = STIFF;
+  const auto engs = ENGS;
+  initialise_store();
+  std::string error;
+  ASSERT_TRUE(load_model_text(text, "rig.rtm", &error)) << error;
+  EXPECT_TRUE(masses == MASSES);
+  EXPECT_TRUE(stiff == STIFF);
+  EXPECT_TRUE(engs == ENGS);
+  EXPECT_EQ(model_text(), text);
+  // Any order after the engines; a file without them leaves no gear data.
+  ASSERT_TRUE(load_model_text("T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n"
+                              "1 2 1 0 0 0 's'\n0\nCOUPLINGS\n1\n1 0.8\nGEARS\n1\n2 3\n0\n0\n",
+                              "any.rtm", &error))
+      << error;
+  EXPECT_EQ(MASSES(2).speed_ratio, 3.0);
+  EXPECT_EQ(STIFF(1).psi, 0.8);
+  ASSERT_TRUE(load_model_text(plain, "old.rtm", &error));
+  EXPECT_EQ(MASSES(3).speed_ratio, 0.0);
+  EXPECT_EQ(STIFF(1).psi, 0.0);
+  EXPECT_EQ(STIFF(2).rigid, 0);
+  EXPECT_EQ(ENGS(1).offset_angle, 0.0);
+  EXPECT_EQ(model_text(), plain);
+}
+
 TEST_F(ModelFileTest, OpenVoidsTheResultsOfTheLastAnalysis) {
   make_model();
   FILIN = (dir_ / "m").string();
@@ -463,7 +552,51 @@ INSTANTIATE_TEST_SUITE_P(
                 "ends before the end speed of transient case 1; the transient section is "
                 "incomplete"},
         BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nTRANSIENT\n0\nTRANSIENT\n0\n",
-                "line 8: a second TRANSIENT section"}));
+                "line 8: a second TRANSIENT section"},
+        BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nLIMITS\n1\n"
+                "1 damper 1 2 0\n",
+                "line 9, the kind of limit record 1: 'damper' is no kind of limit"},
+        BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nLIMITS\n1\n"
+                "1 coupling 0 2 0\n",
+                "line 9, the permissible vibratory torque T_KW of limit record 1: it must be"},
+        BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nLIMITS\n2\n"
+                "1 stress 30 40 0\n",
+                "the number of limit records: 2 is outside 0 to 1"},
+        BadFile{"T\n1 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n1 0 1 0 0 0 's'\n0\nLIMITS\n1\n"
+                "1 stress 30 40 0\nFORCED\n100 200 10 150 0.02\n1\n1 600 1\n",
+                "line 9, the stiffness number of the LIMITS record: stiffness 1 has shaft limits "
+                "in the FORCED section as well"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nCASES\n2\n'a' 1 2 1 1 0 1 2 0 0\n"
+                "'a' 1 2 1 1 0 1 2 0 0\n",
+                "line 9, the name of load case 2: load case 1 has the name 'a' already"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nCASES\n1\n'a' 1 2 1 1 0 1 2 11 0\n",
+                "line 8, the misfiring engine of load case 1: 11 is outside 0 to 10"},
+        BadFile{"T\n1 0 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0\nCASES\n1\n'a' 1 2 1 1 0 1\n",
+                "ends before the end of the operating range of load case 1; the load-case "
+                "section is incomplete"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "GEARS\n1\n2 0\n0\n0\n",
+                "line 10, the ratio of speed ratio 1: the speed ratio 0.0 of inertia 2 is outside "
+                "0.001 to 1000"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "GEARS\n2\n2 0.5\n2 0.25\n0\n0\n",
+                "line 11, the inertia number of speed ratio 2: inertia 2 is listed twice"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "GEARS\n0\n1\n2\n0\n",
+                "line 11, the stiffness number of rigid mesh 1: there is no stiffness 2"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 0 1 0 0 0 's'\n0\n"
+                "GEARS\n0\n1\n1\n0\n",
+                "stiffness 1 runs to ground; a rigid mesh must join two inertias"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "GEARS\n0\n0\n1\n1 10\n",
+                "line 11, the number of offset angles: 1 is outside 0 to 0"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "COUPLINGS\n1\n1 -0.5\n",
+                "line 10, the relative damping psi of relative damping 1: the relative damping "
+                "-0.5 of stiffness 1 is negative"},
+        BadFile{"T\n2 1 1 1\n1 6 1\n0 0 1 0 0 0 'a'\n0 0 1 0 0 0 'b'\n1 2 1 0 0 0 's'\n0\n"
+                "COUPLINGS\n0\nGEARS\n0\n0\n0\nCOUPLINGS\n0\n",
+                "line 14: a second COUPLINGS section; a model has at most one"}));
 
 TEST_F(ModelFileTest, MissingFileIsReported) {
   std::string error;

@@ -85,6 +85,27 @@ TEST(LayoutParser, ShortcutsGoToTheMenuItemOfTheirPath) {
   EXPECT_EQ(d.menus[0].children[1].keys, (std::vector<std::string>{"Ctrl+Q"}));
 }
 
+// The OK of a window is its first button that closes it: after buttons that
+// run callbacks (Add row, Import...) it is not button 1, and the headless
+// library runs the OK check for it all the same.
+TEST(LayoutParser, OkIsTheFirstClosingButton) {
+  const std::vector<layout::Piece> pieces = {
+      {"%ca[Rows]&", {}},
+      {"%^tt[&Add row] %^tt[&Import...]&", {call(stand_in), call(stand_in)}},
+      {"%`tt[&OK]%tt[&Cancel]", {}}};
+  EXPECT_EQ(layout::ok_button_number(parse_window(pieces)), 3);
+  NullWindowLibrary lib;
+  static int checks = 0;
+  lib.next_dialog_result = 3;
+  lib.set_ok_check([] {
+    ++checks;
+    return 0;
+  });
+  for (const layout::Piece& p : pieces) lib.window_printf(p.text, p.args);
+  EXPECT_EQ(checks, 1);
+  EXPECT_EQ(lib.ok_refusals, 1);
+}
+
 // A layout the program never passes is reported at once, naming the code and
 // the piece; the parser then starts afresh.
 TEST(LayoutParser, MistakesAreReportedNotIgnored) {
@@ -244,8 +265,12 @@ TEST(LayoutFields, LabelsAndReadingOfNumberFields) {
   for (const Reading& r : readings) {
     const layout::FieldReading got = layout::read_number_field(*r.field, r.text);
     EXPECT_EQ(got.ok, r.ok) << r.text;
-    if (r.ok) EXPECT_EQ(got.value, r.value) << r.text;
-    if (!r.ok) EXPECT_FALSE(got.problem.empty()) << r.text;
+    if (r.ok) {
+      EXPECT_EQ(got.value, r.value) << r.text;
+    }
+    if (!r.ok) {
+      EXPECT_FALSE(got.problem.empty()) << r.text;
+    }
   }
   EXPECT_EQ(layout::read_number_field(real, "8.0+4").problem,
             "is not a number: an exponent is written with e, as in \"8.0e+4\"");

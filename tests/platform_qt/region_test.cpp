@@ -64,10 +64,16 @@ TEST(CanvasDrawing, LinesLeaveTheirEndPixelToTheCaller) {
         ASSERT_EQ(qt::palette_index(c.image().pixel(x, y)), memory.pixel(x, y)) << where;
       }
     }
-    if (l[2] >= 0 && l[2] < 20) EXPECT_EQ(memory.pixel(l[2], l[3]), 15) << where;
+    if (l[2] >= 0 && l[2] < 20) {
+      EXPECT_EQ(memory.pixel(l[2], l[3]), 15) << where;
+    }
     const bool empty = l[0] == l[2] && l[1] == l[3];
-    if (l[0] >= 0) EXPECT_EQ(memory.pixel(l[0], l[1]), empty ? 15 : 4) << where;
-    if (l[0] < 0) EXPECT_EQ(memory.count(4), 20) << where;  // clipped to the row
+    if (l[0] >= 0) {
+      EXPECT_EQ(memory.pixel(l[0], l[1]), empty ? 15 : 4) << where;
+    }
+    if (l[0] < 0) {
+      EXPECT_EQ(memory.count(4), 20) << where;  // clipped to the row
+    }
 
     // The display layer's draw: the line, then its end pixel.
     c.clear();

@@ -63,4 +63,63 @@ inline void make_tree(int n, std::mt19937& rng, bool grounded) {
   set_model(n, shafts, rng);
 }
 
+// Gears a tree from make_tree: three branches (each cut off at a shaft away
+// from the grounded inertia and the first `keep` inertias) turn at ratios
+// 0.5, 2.2 and 3.0, their inertias and stiffnesses scaled by 1 / r^2 so
+// that the referred system stays of the same size; two of the three cuts
+// become rigid gear meshes.
+inline void gear_tree(std::mt19937& rng, int keep = 0) {
+  int ground = 0;
+  for (int s = 1; s <= NSTIF; ++s)
+    if (STIFF(s).nodes(2) == 0) ground = STIFF(s).nodes(1);
+  const double ratios[3] = {0.5, 2.2, 3.0};
+  int geared = 0;
+  for (int tries = 0; geared < 3 && tries < 1000; ++tries) {
+    const int cut = std::uniform_int_distribution<int>(1, NSTIF)(rng);
+    const int a = STIFF(cut).nodes(1), b = STIFF(cut).nodes(2);
+    if (b == 0 || MASSES(a).speed_ratio != 0.0 || MASSES(b).speed_ratio != 0.0) continue;
+    // The inertias beyond the cut, seen from the ground.
+    std::vector<char> side(static_cast<std::size_t>(NMASS) + 1, 0);
+    side[static_cast<std::size_t>(b)] = 1;
+    for (bool grew = true; grew;) {
+      grew = false;
+      for (int s = 1; s <= NSTIF; ++s) {
+        const int p = STIFF(s).nodes(1), q = STIFF(s).nodes(2);
+        if (s == cut || q == 0) continue;
+        if (side[static_cast<std::size_t>(p)] != side[static_cast<std::size_t>(q)]) {
+          side[static_cast<std::size_t>(p)] = side[static_cast<std::size_t>(q)] = 1;
+          grew = true;
+        }
+      }
+    }
+    if (side[static_cast<std::size_t>(ground)] != 0) {
+      for (auto& v : side) v = v != 0 ? 0 : 1;
+      side[0] = 0;
+    }
+    int count = 0;
+    bool kept = true;
+    for (int j = 1; j <= NMASS; ++j) {
+      if (side[static_cast<std::size_t>(j)] == 0) continue;
+      ++count;
+      kept = kept && j > keep && MASSES(j).speed_ratio == 0.0;
+    }
+    if (!kept || count < 3 || count > NMASS / 4) continue;
+    const double r = ratios[geared];
+    for (int j = 1; j <= NMASS; ++j) {
+      if (side[static_cast<std::size_t>(j)] == 0) continue;
+      MASSES(j).speed_ratio = r;
+      MASSES(j).amass /= r * r;
+    }
+    for (int s = 1; s <= NSTIF; ++s) {
+      if (s == cut || side[static_cast<std::size_t>(STIFF(s).nodes(1))] == 0) continue;
+      STIFF(s).stiff /= r * r;
+    }
+    // The cut is a mesh as seen from its first inertia's shaft.
+    const double r1 = speed_ratio_of(MASSES(a));
+    STIFF(cut).stiff /= r1 * r1;
+    if (geared < 2) STIFF(cut).rigid = 1;
+    ++geared;
+  }
+}
+
 }  // namespace spindra::testing
