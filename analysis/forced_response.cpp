@@ -938,6 +938,9 @@ double half_range_of_samples(const double* re, const double* im, const int32_t* 
   double top = 0.0, bottom = 0.0;
   scan(samples, ns, top, bottom);
   const double tol = kHalfRangeTolerance * 0.5 * (top - bottom);
+  // Amplitudes so large that the bounds overflow come only from absurd data,
+  // which the checks of the results refuse; refining would only take long.
+  if (!std::isfinite(b4) || !std::isfinite(tol)) return 0.5 * (top - bottom);
   const double* d = samples + ns;
   const double hi = extreme(samples, d, ns, 1.0, top, b2, b3, b4, tol, s);
   const double lo = extreme(samples, d, ns, -1.0, -bottom, b2, b3, b4, tol, s);
@@ -1051,19 +1054,20 @@ void store_speed(int32_t sp, Scratch& s) {
 }
 
 // The damping of stiffness k at the frequency omega (rad/s) of an order,
-// N.m.s/rad: its own damping and the loss factor's share eta k / omega.
-// (A relative damping psi of the coupling would add psi / (2 pi) k / omega
-// here, the one place the power loss and the solve agree on.)
+// N.m.s/rad, on its own shaft: its own damping and the shares of the loss
+// factor and of a coupling's relative damping, (eta + psi / 2 pi) k / omega,
+// as the solve has them.
 double stiffness_damping(int32_t k, double omega) {
   const STIFFNESS& shaft = STIFF(k);
-  return shaft.dampin + (omega > 0.0 ? run.eta * shaft.stiff / omega : 0.0);
+  const double loss = run.eta + shaft.psi / (2.0 * kPi);
+  return shaft.dampin + (omega > 0.0 ? loss * shaft.stiff / omega : 0.0);
 }
 
 // The mean power dissipated in stiffness k at speed s by order o, W:
 // 1/2 c omega^2 |twist|^2 with c its damping at that order's frequency.
 double power_loss(int32_t k, int32_t s, int32_t o) {
   const double stiff = STIFF(k).stiff;
-  if (stiff <= 0.0) return 0.0;
+  if (stiff <= 0.0 || forced_rigid_mesh(k) != 0) return 0.0;  // a rigid mesh has no twist
   const double twist = run.amp[index(s - 1, o, run.nmass + k - 1)] / stiff;
   const double omega = run.orders[static_cast<std::size_t>(o - 1)] * 2.0 * kPi *
                        run.speeds[static_cast<std::size_t>(s - 1)] / 60.0;
@@ -1553,8 +1557,6 @@ bool forced_excitation_terms(std::vector<ExcitationTerm>* terms, std::string* me
   }
   std::swap(run, kept);
   return ok;
-}
-
 }
 
 namespace {

@@ -323,16 +323,9 @@ std::string draw_barred_ranges() {
       std::min(forced_barred_ranges(plot_item.number, ranges, kMaxBarred), kMaxBarred);
   std::string legend;
   char text[120];
-  const float h = kForcedTop - kForcedBottom;
   for (int32_t i = 0; i < n; ++i) {
-    const float x1 = forced_x(std::max(ranges[i].from, speed_lo));
-    const float x2 = std::max(forced_x(std::min(ranges[i].to, speed_hi)), x1 + 0.3f);
-    COLOUR(kPenBarred);
-    clip_to(x1, x2, kForcedBottom, kForcedTop);
-    for (float c = x1 - h; c <= x2; c += kHatchStep) line(c, kForcedBottom, c + h, kForcedTop);
-    line(x1, kForcedBottom, x1, kForcedTop);
-    line(x2, kForcedBottom, x2, kForcedTop);
-    clip_to_plot(kPlot, false);
+    hatch_range(kPlot, forced_x(std::max(ranges[i].from, speed_lo)),
+                forced_x(std::min(ranges[i].to, speed_hi)), kHatchStep, kPenBarred);
     std::snprintf(text, sizeof text, "%s%.0f-%.0f%s", legend.empty() ? "" : ", ", ranges[i].from,
                   ranges[i].to, ranges[i].above_08 ? " (above {{l}} 0.8: not permitted)" : "");
     legend += text;
@@ -706,6 +699,8 @@ void set_verdicts() {
   }
   WINDOW_UPDATE(FORCED_VERDICT);
   WINDOW_UPDATE(FORCED_DESIGN);
+}
+
 // The radio buttons show the quantity of the item shown: both off for an
 // inertia.
 void show_quantity_buttons() {

@@ -46,6 +46,17 @@ void mark_speed_range(const PlotFrame& frame, double from, double to, AxisMap x_
   gsl::IQBLOK = 0;
 }
 
+void hatch_range(const PlotFrame& frame, float x1, float x2, float step, int32_t pen) {
+  x2 = std::max(x2, x1 + 0.3f);
+  const float h = frame.top - frame.bottom;
+  COLOUR(pen);
+  clip_to(x1, x2, frame.bottom, frame.top);
+  for (float c = x1 - h; c <= x2; c += step) line(c, frame.bottom, c + h, frame.top);
+  line(x1, frame.bottom, x1, frame.top);
+  line(x2, frame.bottom, x2, frame.top);
+  clip_to_plot(frame, false);
+}
+
 void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double lo, double hi,
                           int speed_ticks, AxisMap x_of, double top, AxisMap y_of) {
   draw_frame_and_ticks(frame, ticks, lo, hi, speed_ticks, x_of, 0.0, top, y_of);

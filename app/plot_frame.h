@@ -53,6 +53,10 @@ void clip_to_plot(const PlotFrame& frame, bool plot);
 void mark_speed_range(const PlotFrame& frame, double from, double to, AxisMap x_of, float high,
                       int32_t pen);
 
+// Hatches the plot from x1 to x2 (mm, at least a hairline wide) with
+// diagonal lines `step` mm apart and edges, in this pen: a barred range.
+void hatch_range(const PlotFrame& frame, float x1, float x2, float step, int32_t pen);
+
 // The frame of the plot in the current pen, the speed axis lo..hi along its
 // bottom (at most speed_ticks steps) and the value axis 0..top up its left
 // side (at most 8 steps), each tick with its number.

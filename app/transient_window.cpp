@@ -118,6 +118,9 @@ void frame_plot() {
       unit_factor = 1.0e3;
       unit_name = "mrad";
       break;
+    case ForcedKind::kPower:  // not a quantity of the transient response
+      unit_name = "W";
+      break;
   }
   top *= unit_factor;
   if (plot_has_limits()) {
@@ -151,7 +154,7 @@ void draw_barred() {
     a = std::max(a, x_lo);
     b = std::min(b, x_hi);
     if (!(b > a)) continue;
-    shade_speed_range(kPlot, a, b, transient_x, kPenBarred);
+    hatch_range(kPlot, transient_x(a), transient_x(b), 2.5f, kPenBarred);
     COLOUR(kPenTau1);
     PLOT_TEXT_C("barred", (transient_x(a) + transient_x(b)) / 2.0f, kTransientTop - 4.0f, kNoteWide,
                 kNoteHigh, 0.0f);

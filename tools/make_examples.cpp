@@ -103,6 +103,8 @@ TransientCase& add_transient(int32_t kind, const char* name, double duration, in
   c.duration = duration;
   c.inertia = inertia;
   return c;
+}
+
 // The maker's permissible vibratory stresses of a section (MPa): for
 // continuous running and for passing through a barred range.
 void makers_stress(int shaft, double continuous, double passing) {

@@ -621,6 +621,9 @@ void check_one_kind_of_limit(const RecordReader& in, const ScratchModel& m) {
                       std::to_string(k) +
                       " has shaft limits in the FORCED section as well; a stiffness is judged "
                       "by one kind of limit."};
+  }
+}
+
 // The transient section: the cases, each a common record and the record of
 // its kind; a table case's points follow it.  Values are checked when a case
 // runs; here only what the file's structure needs: the kind, the counts and
@@ -976,6 +979,9 @@ void write_couplings_section(std::string& out) {
   for (int s = 1; s <= NSTIF; ++s) {
     if (STIFF(s).psi == 0.0) continue;
     out += ' ' + std::to_string(s) + ' ' + real_text(STIFF(s).psi) + '\n';
+  }
+}
+
 // The transient section, only when the model has cases.
 void write_transient_section(std::string& out) {
   const int ncase = std::clamp(NTRANS, 0, kMaxTransientCases);

@@ -313,6 +313,8 @@ TEST_F(ModelFileTest, LimitsAndCasesRoundTrip) {
   ASSERT_TRUE(load_model_text(text.substr(0, limits), "rig.rtm", &error)) << error;
   EXPECT_EQ(NCASES, 0);
   EXPECT_EQ(STIFF(3).limit_kind, kLimitNone);
+}
+
 TEST_F(ModelFileTest, GearsAndCouplingsRoundTripAfterForced) {
   make_model();
   const std::string plain = model_text();
