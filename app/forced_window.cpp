@@ -1024,7 +1024,9 @@ void open_window() {
 }  // namespace
 
 std::string forced_case_text() {
-  std::string text = "Sweep";
+  // The load case's name ("Sweep" for the case of the sweep itself).
+  std::string text(forced_last_case().name.trimmed());
+  if (text.empty()) text = "Sweep";
   double from = 0.0, to = 0.0;
   forced_operating_range(&from, &to);
   char range[96];
