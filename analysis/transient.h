@@ -43,6 +43,15 @@ struct TransientSystem {
   std::vector<TransientLink> links;
 };
 
+struct ShaftSystem;
+
+// The integrator's system taken from the referred shaft system `sys`
+// (analysis/shaft_system.h): its degrees of freedom with their referred
+// inertias and external damping, and one link per elastic element in
+// element order, whose damping adds the loss factor eta and the relative
+// damping psi made viscous at omega_d: (eta + psi / 2 pi) k / omega_d.
+void transient_system_of(const ShaftSystem& sys, double eta, double omega_d, TransientSystem* out);
+
 // Newmark's average-acceleration rule (gamma 1/2, beta 1/4) on a
 // TransientSystem with a fixed step: K + (2/dt) C + (4/dt^2) J is factored
 // once; inertias that hang on the system as branches of a tree are
@@ -149,6 +158,7 @@ struct TransientInfo {
   double damping_hz = 0.0;    // frequency at which damping was made viscous
   int32_t free_system = 0;    // 1: angles relative to the rigid rotation
   double eta = 0.0;           // loss factor made viscous
+  int32_t has_psi = 0;        // 1: a coupling's relative damping psi made viscous too
   double excited_hz = 0.0;    // highest frequency the case excites, 0 for none
 };
 TransientInfo transient_info();
