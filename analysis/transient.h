@@ -4,11 +4,13 @@
 //
 // The cases live in the model store (TRANSIENT_CASES, TRANSIENT_POINTS).  A
 // run integrates J.x'' + C.x' + K.x = T(t) from rest with Newmark's average
-// acceleration rule on the same system as the forced response; the effective
-// stiffness is factored once, leaves first, so each step costs O(n) and
-// allocates nothing.  A run keeps the largest value of every item over every
-// step with its time, and a history of at most kTransientSamples samples that
-// keeps each interval's extreme.
+// acceleration rule on the same system as the forced response (the shaft
+// system referred to the crankshaft's speed, analysis/shaft_system.h), and
+// reports real angles, torques and stresses on each inertia's and shaft's
+// own shaft; the effective stiffness is factored once, leaves first, so each
+// step costs O(n) and allocates nothing.  A run keeps the largest value of
+// every item over every step with its time, and a history of at most
+// kTransientSamples samples that keeps each interval's extreme.
 #pragma once
 
 #include <cstdint>
