@@ -46,7 +46,8 @@ VIEWER_MENU_ITEMS = {"x": "", "p": "", "d": "", "f": ""}
 # Menu items new in this version, picked more often from the main window.
 # x of each menu title from the left of the window's client area (y 8), for
 # MONKEY_MENU_MOUSE=1 (menus opened by a click instead of Alt+letter).
-MAIN_MENU_X = {"f": 20, "e": 56, "v": 97, "c": 145, "m": 199, "d": 249, "l": 307, "a": 368}
+MAIN_MENU_X = {"f": 20, "e": 56, "v": 97, "c": 145, "m": 199, "t": 249, "d": 295, "l": 353,
+               "a": 414}
 FORCED_MENU_X = {"f": 20, "d": 59, "l": 115}
 CAMPBELL_MENU_X = {"f": 20}
 FOCUS_MENU = [("l", "d"), ("l", "d"), ("m", "x"), ("m", "l"), ("m", "w"), ("m", "d"),
