@@ -400,7 +400,7 @@ struct Scratch {
   std::vector<double> cos_tab, sin_tab;    // per order and sample
   std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
   std::vector<Piece> pieces;                   // intervals left to search
-  std::vector<uint64_t> near_after, near_before;  // per sample: may be near an extreme
+  std::vector<uint64_t> near_above, near_below;  // per interval: may hold an extreme
   std::vector<double> samples;                 // per angle item and sample
   std::vector<double> c_re, c_im;              // coefficients of one item
   std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
@@ -708,22 +708,39 @@ double cubic_top(double g0, double g1, double s0, double s1, double* at) {
   return top;
 }
 
-// Per sample j of f (values f, slopes d), as bits 64 to a word: in `after`
-// when the interval after it may rise above `threshold` by its slope over
-// half of it (`half` long), in `before` the interval before it.
+// The intervals of the cycle (interval j from sample j to j + 1, the last
+// closing the cycle) that may hold a value of f above `high` or of -f
+// above `deep`, as bits 64 to a word in `above` and `below`.  Over the
+// half of an interval next to an end, f differs from the end's value by
+// at most its slope there times the half (`half` long) plus the curvature's
+// share, which the caller takes off the levels.  Few samples come near
+// either level: four at a time are cleared by their slopes' full reach,
+// the rest weighed one by one.
 SPINDRA_VECTOR_CLONES
-void mark_near(const double* f, const double* d, int32_t ns, double sign, double threshold,
-               double half, uint64_t* after, uint64_t* before) {
-  for (int w = 0; w * 64 < ns; ++w) {
-    uint64_t a = 0, b = 0;
-    const int width = std::min(64, ns - w * 64);
-    for (int k = 0; k < width; ++k) {
-      const double g = sign * f[w * 64 + k], rise = sign * d[w * 64 + k] * half;
-      a |= static_cast<uint64_t>(g + (rise > 0.0 ? rise : 0.0) > threshold) << k;
-      b |= static_cast<uint64_t>(g + (rise < 0.0 ? -rise : 0.0) > threshold) << k;
+void mark_near(const double* f, const double* d, int32_t ns, double half, double high, double deep,
+               uint64_t* above, uint64_t* below) {
+  const int words = (ns + 63) / 64;
+  for (int w = 0; w < words; ++w) {
+    above[w] = 0;
+    below[w] = 0;
+  }
+  const Lanes hv = Lanes{} + half, hi = Lanes{} + high, lo = Lanes{} + deep;
+  for (int j = 0; j < ns; j += 4) {
+    const Lanes v = load(f + j), dv = load(d + j);
+    const Lanes reach = (dv < 0.0 ? -dv : dv) * hv;
+    const auto near = (v + reach > hi) | (reach - v > lo);
+    if ((near[0] | near[1] | near[2] | near[3]) == 0) continue;
+    for (int k = j; k < j + 4; ++k) {
+      const int before = k == 0 ? ns - 1 : k - 1;
+      for (const double sign : {1.0, -1.0}) {
+        const double g = sign * f[k], rise = sign * d[k] * half;
+        const double level = sign > 0.0 ? high : deep;
+        uint64_t* bits = sign > 0.0 ? above : below;
+        bits[k / 64] |= static_cast<uint64_t>(g + (rise > 0.0 ? rise : 0.0) > level) << (k % 64);
+        bits[before / 64] |= static_cast<uint64_t>(g + (rise < 0.0 ? -rise : 0.0) > level)
+                             << (before % 64);
+      }
     }
-    after[w] = a;
-    before[w] = b;
   }
 }
 
@@ -736,45 +753,31 @@ void mark_near(const double* f, const double* d, int32_t ns, double sign, double
 // there.  Every interval whose bound could beat the best value found by
 // more than `tol` is searched (Newton steps on f' from the cubic's top) and,
 // while its bound still could, halved.  So no extreme is missed, however
-// the slopes at the samples lie.  `best` starts as the best sample; the
-// result is a value f takes.
-double extreme(const double* f, const double* d, int32_t ns, double sign, double best, double b2,
-               double b3, double b4, double tol, Scratch& s) {
+// the slopes at the samples lie.  Only the intervals set in `near`
+// (mark_near) can rise that far at all.  `best` starts as the best sample;
+// the result is a value f takes.
+double extreme(const double* f, const double* d, int32_t ns, double sign, double best,
+               const uint64_t* near, double b3, double b4, double tol, Scratch& s) {
   const double h0 = 2.0 * kPi / ns;
   const auto slack = [b4](double h) { return (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300; };
-  const double lift0 = b2 * h0 * h0 / 8.0 * 1.001;
   std::vector<Piece>& work = s.pieces;
   work.clear();
   double bound_best = -1e300;
   std::size_t first = 0;
-  // Over the half of an interval next to an end f rises at most s t +
-  // b2 t^2 / 2 above the end's value, s its slope towards the interval: bit
-  // 1 of a sample says the interval after it may rise above the best value
-  // that way, bit 2 the interval before it.
-  uint64_t* after = s.near_after.data();
-  uint64_t* before = s.near_before.data();
-  mark_near(f, d, ns, sign, best + tol - lift0, 0.5 * h0, after, before);
-  const int words = (ns + 63) / 64;
-  for (int w = 0; w < words; ++w) {
-    // Interval j is near when bit j of `after` or bit j + 1 of `before` is
-    // set (the cycle closes).
-    const int base = w * 64, width = std::min(64, ns - base);
-    uint64_t next = before[w] >> 1;
-    next |= (w + 1 < words ? before[w + 1] & 1u : before[0] & 1u) << (width - 1);
-    for (uint64_t bits = after[w] | next; bits != 0; bits &= bits - 1) {
-      const int j = base + __builtin_ctzll(bits);
-      if (j >= ns) break;
+  for (int w = 0; w * 64 < ns; ++w) {
+    for (uint64_t bits = near[w]; bits != 0; bits &= bits - 1) {
+      const int j = w * 64 + __builtin_ctzll(bits);
       const int jn = j + 1 == ns ? 0 : j + 1;
-    const double g0 = sign * f[j], g1 = sign * f[jn];
-    const double s0 = sign * d[j], s1 = sign * d[jn];
-    double t = 0.0;
-    const double bound = cubic_top(g0, g1, s0 * h0, s1 * h0, &t) + slack(h0);
-    if (bound <= best + tol) continue;
-    if (bound > bound_best) {
-      bound_best = bound;
-      first = work.size();
-    }
-    work.push_back(Piece{j * h0, h0, g0, g1, s0, s1, bound, t});
+      const double g0 = sign * f[j], g1 = sign * f[jn];
+      const double s0 = sign * d[j], s1 = sign * d[jn];
+      double t = 0.0;
+      const double bound = cubic_top(g0, g1, s0 * h0, s1 * h0, &t) + slack(h0);
+      if (bound <= best + tol) continue;
+      if (bound > bound_best) {
+        bound_best = bound;
+        first = work.size();
+      }
+      work.push_back(Piece{j * h0, h0, g0, g1, s0, s1, bound, t});
     }
   }
   if (work.empty()) return sign * best;
@@ -942,8 +945,15 @@ double half_range_of_samples(const double* re, const double* im, const int32_t* 
   // which the checks of the results refuse; refining would only take long.
   if (!std::isfinite(b4) || !std::isfinite(tol)) return 0.5 * (top - bottom);
   const double* d = samples + ns;
-  const double hi = extreme(samples, d, ns, 1.0, top, b2, b3, b4, tol, s);
-  const double lo = extreme(samples, d, ns, -1.0, -bottom, b2, b3, b4, tol, s);
+  // The intervals that may hold a value beyond the best sample by more than
+  // the tolerance, for the largest and the smallest value.
+  const double h0 = 2.0 * kPi / ns;
+  const double lift = b2 * h0 * h0 / 8.0 * 1.001;
+  uint64_t* above = s.near_above.data();
+  uint64_t* below = s.near_below.data();
+  mark_near(samples, d, ns, 0.5 * h0, top + tol - lift, -bottom + tol - lift, above, below);
+  const double hi = extreme(samples, d, ns, 1.0, top, above, b3, b4, tol, s);
+  const double lo = extreme(samples, d, ns, -1.0, -bottom, below, b3, b4, tol, s);
   return 0.5 * (hi - lo);
 }
 
@@ -957,8 +967,8 @@ void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   s.dense_im.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
   s.pieces.clear();
   s.pieces.reserve(static_cast<std::size_t>(s.m) + 256);
-  s.near_after.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
-  s.near_before.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  s.near_above.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  s.near_below.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
   for (auto* v : {&s.cos_tab, &s.sin_tab, &s.mcos_tab, &s.msin_tab})
     v->assign(static_cast<std::size_t>(count) * s.m, 0.0);
   for (int o = 0; o < count; ++o)
