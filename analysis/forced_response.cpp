@@ -3,12 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <iterator>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "analysis/check_messages.h"
 #include "analysis/engine_orders.h"
@@ -42,6 +48,45 @@ constexpr double kMaxKeptValues = 6.0e7;
 
 // ---- The working data of a run ------------------------------------------------
 
+// The kept results of a run are tens of megabytes, written once each: in
+// pages of 4 kB the first writes cost more time than the whole sweep's
+// solves.  Tables that large are asked for on huge pages where the system
+// offers them.
+template <class T>
+struct LargeTableAllocator {
+  using value_type = T;
+  static constexpr std::size_t kHuge = std::size_t{2} << 20;
+  LargeTableAllocator() = default;
+  template <class U>
+  LargeTableAllocator(const LargeTableAllocator<U>&) {}
+  static bool large(std::size_t n) { return n * sizeof(T) >= kHuge; }
+  T* allocate(std::size_t n) {
+#if defined(__linux__)
+    if (large(n)) {
+      const std::size_t bytes = (n * sizeof(T) + kHuge - 1) / kHuge * kHuge;
+      void* p = std::aligned_alloc(kHuge, bytes);
+      if (p == nullptr) throw std::bad_alloc();
+      madvise(p, bytes, MADV_HUGEPAGE);  // only a wish: without it, small pages
+      return static_cast<T*>(p);
+    }
+#endif
+    return std::allocator<T>().allocate(n);
+  }
+  void deallocate(T* p, std::size_t n) {
+#if defined(__linux__)
+    if (large(n)) {
+      std::free(p);
+      return;
+    }
+#endif
+    std::allocator<T>().deallocate(p, n);
+  }
+  template <class U>
+  bool operator==(const LargeTableAllocator<U>&) const {
+    return true;
+  }
+};
+
 // One constant part of the torques on an inertia at one order: the complex
 // torque is gas_const + gas_load (N / N_rated)^load_exp + inertia Omega^2.
 struct ForceTerm {
@@ -70,7 +115,8 @@ struct Run {
   std::vector<double> orders;
   std::vector<int32_t> harmonic;  // order in units of the cycle: order * cycle / 360
   double cycle = 360.0;           // degrees of crank angle of one cycle
-  std::vector<double> amp;        // ((s * (orders + 1) + o) * items + item), s 0-based
+  // ((s * (orders + 1) + o) * items + item), s 0-based
+  std::vector<double, LargeTableAllocator<double>> amp;
   std::vector<int32_t> left_out;
   std::vector<double> wp;  // section modulus per shaft (0-based), 0 without diameter
 
@@ -400,6 +446,7 @@ struct Scratch {
   std::vector<double> cos_tab, sin_tab;    // per order and sample
   std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
   std::vector<Piece> pieces;                   // intervals left to search
+  std::vector<int32_t> near_list;              // intervals near an extreme
   std::vector<uint64_t> near_above, near_below;  // per interval: may hold an extreme
   std::vector<double> samples;                 // per angle item and sample
   std::vector<double> c_re, c_im;              // coefficients of one item
@@ -643,33 +690,36 @@ using Lanes = double __attribute__((vector_size(32)));
   std::memcpy(p, &v, sizeof v);
 }
 
-// f, f' and f'' at u of f(u) = sum_k Re((xr[k-1] + i xi[k-1]) e^(i k u)),
-// k = 1..4 blocks; the powers of e^(i u) go four at a time.
+// f and its first three derivatives at u of f(u) = sum_k Re((xr[k-1] +
+// i xi[k-1]) e^(i k u)), k = 1..4 blocks; the powers of e^(i u) go four at
+// a time.
 SPINDRA_VECTOR_CLONES
-void evaluate(const double* xr, const double* xi, int32_t blocks, double u, double& f, double& f1,
-              double& f2) {
+void evaluate(const double* xr, const double* xi, int32_t blocks, double u, double (&out)[4]) {
   const double c = std::cos(u), s = std::sin(u);
   const double c2 = c * c - s * s, s2 = 2.0 * s * c;
   const double c3 = c2 * c - s2 * s, s3 = c2 * s + s2 * c;
   const double c4 = c2 * c2 - s2 * s2, s4 = 2.0 * s2 * c2;
   Lanes zr = {c, c2, c3, c4}, zi = {s, s2, s3, s4};
   Lanes k = {1.0, 2.0, 3.0, 4.0};
-  Lanes v = {}, v1 = {}, v2 = {};
+  Lanes v = {}, v1 = {}, v2 = {}, v3 = {};
   for (int q = 0; q < blocks; ++q) {
     const Lanes ar = load(xr + 4 * q), ai = load(xi + 4 * q);
     const Lanes a = ar * zr - ai * zi;  // Re(x e^(i k u))
     const Lanes b = ar * zi + ai * zr;  // Im(x e^(i k u))
+    const Lanes kk = k * k;
     v += a;
     v1 -= k * b;
-    v2 -= k * k * a;
+    v2 -= kk * a;
+    v3 += kk * k * b;
     const Lanes nr = zr * c4 - zi * s4;
     zi = zr * s4 + zi * c4;
     zr = nr;
     k += 4.0;
   }
-  f = (v[0] + v[1]) + (v[2] + v[3]);
-  f1 = (v1[0] + v1[1]) + (v1[2] + v1[3]);
-  f2 = (v2[0] + v2[1]) + (v2[2] + v2[3]);
+  out[0] = (v[0] + v[1]) + (v[2] + v[3]);
+  out[1] = (v1[0] + v1[1]) + (v1[2] + v1[3]);
+  out[2] = (v2[0] + v2[1]) + (v2[2] + v2[3]);
+  out[3] = (v3[0] + v3[1]) + (v3[2] + v3[3]);
 }
 
 // The largest value of the cubic H(t) = ((a t + b) t + c) t + g0 on
@@ -751,7 +801,7 @@ void mark_near(const double* f, const double* d, int32_t ns, double half, double
 // its ends differs from f by at most h^4 / 384 max|f|, and max|f|
 // is at most b4 = sum |x| m^4: the cubic's top plus that is a bound on f
 // there.  Every interval whose bound could beat the best value found by
-// more than `tol` is searched (Newton steps on f' from the cubic's top) and,
+// more than `tol` is searched (Halley steps on f' from the cubic's top) and,
 // while its bound still could, halved.  So no extreme is missed, however
 // the slopes at the samples lie.  Only the intervals set in `near`
 // (mark_near) can rise that far at all.  `best` starts as the best sample;
@@ -760,37 +810,31 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
                const uint64_t* near, double b3, double b4, double tol, Scratch& s) {
   const double h0 = 2.0 * kPi / ns;
   const auto slack = [b4](double h) { return (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300; };
-  std::vector<Piece>& work = s.pieces;
-  work.clear();
-  double bound_best = -1e300;
-  std::size_t first = 0;
-  for (int w = 0; w * 64 < ns; ++w) {
+  // The intervals near the extreme, and the first to search: the one next
+  // to the best sample on the side its slope rises to.  The largest value
+  // is most often there, and once found the bound around it clears the
+  // other intervals near it without their cubics.
+  int32_t* near_list = s.near_list.data();
+  int count = 0, first = -1;
+  for (int w = 0; w * 64 < ns; ++w)
     for (uint64_t bits = near[w]; bits != 0; bits &= bits - 1) {
       const int j = w * 64 + __builtin_ctzll(bits);
       const int jn = j + 1 == ns ? 0 : j + 1;
-      const double g0 = sign * f[j], g1 = sign * f[jn];
-      const double s0 = sign * d[j], s1 = sign * d[jn];
-      double t = 0.0;
-      const double bound = cubic_top(g0, g1, s0 * h0, s1 * h0, &t) + slack(h0);
-      if (bound <= best + tol) continue;
-      if (bound > bound_best) {
-        bound_best = bound;
-        first = work.size();
-      }
-      work.push_back(Piece{j * h0, h0, g0, g1, s0, s1, bound, t});
+      if ((sign * f[j] == best && sign * d[j] > 0.0) || (sign * f[jn] == best && sign * d[jn] <= 0.0))
+        first = count;
+      near_list[count++] = j;
     }
-  }
-  if (work.empty()) return sign * best;
-  // The most promising interval first: its top raises the best value.
-  std::swap(work[first], work.back());
-  // The point of the best value found by the Newton steps, with f' and
-  // f'' there: around it f(u + x) <= f + |f'| |x| + f'' x^2 / 2 + b3 |x|^3
-  // / 6, which clears whole intervals near a peak without halving them.
+  if (count == 0) return sign * best;
+  if (first > 0) std::swap(near_list[0], near_list[first]);
+
+  // The point of the best value found by the searches, with f' and f''
+  // there: around it f(u + x) <= f + |f'| |x| + f'' x^2 / 2 + b3 |x|^3 / 6,
+  // which clears whole intervals near a peak without halving them.
   double peak_u = 0.0, peak_v = 0.0, peak_v1 = 0.0, peak_v2 = 0.0;
   bool peak = false;
-  const auto cleared = [&](const Piece& p) {
+  const auto cleared = [&](double lo, double h) {
     if (!peak || peak_v2 >= 0.0) return false;
-    const double reach = std::max(std::fabs(p.lo - peak_u), std::fabs(p.lo + p.h - peak_u));
+    const double reach = std::max(std::fabs(lo - peak_u), std::fabs(lo + h - peak_u));
     const double a = std::fabs(peak_v1), b = 0.5 * peak_v2, c = b3 * 1.001 / 6.0;
     double rise = ((c * reach + b) * reach + a) * reach;
     const double disc = b * b - 3.0 * a * c;
@@ -800,38 +844,53 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
     }
     return peak_v + std::max(rise, 0.0) <= best + tol;
   };
+  // Halley steps on f' from the cubic's top, kept inside the interval,
+  // until the rise a step could still bring, f'^2 / 2|f''|, is below the
+  // rounding of f.
   const auto search = [&](const Piece& p) {
     double u = p.lo + p.t * p.h;
     const double hi = p.lo + p.h;
     for (int it = 0; it < 16; ++it) {
-      double v = 0.0, v1 = 0.0, v2 = 0.0;
-      evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, u, v, v1, v2);
-      best = std::max(best, sign * v);
-      if (sign * v >= best) {
+      double e[4];
+      evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, u, e);
+      const double v = sign * e[0], v1 = sign * e[1], v2 = sign * e[2], v3 = sign * e[3];
+      best = std::max(best, v);
+      if (v >= best) {
         peak = true;
         peak_u = u;
-        peak_v = sign * v;
-        peak_v1 = sign * v1;
-        peak_v2 = sign * v2;
+        peak_v = v;
+        peak_v1 = v1;
+        peak_v2 = v2;
       }
-      if (sign * v2 >= 0.0) break;
-      const double next = std::clamp(u - v1 / v2, p.lo, hi);
-      if (std::fabs(next - u) * s.top < 1e-9) break;
+      if (v2 >= 0.0 || v1 * v1 <= -2.0 * v2 * 0x1p-54 * std::fabs(v)) break;
+      const double den = 2.0 * v2 * v2 - v1 * v3;
+      const double step = den > v2 * v2 ? -2.0 * v1 * v2 / den : -v1 / v2;
+      const double next = std::clamp(u + step, p.lo, hi);
+      if (std::fabs(next - u) * s.top < 1e-12) break;
       u = next;
     }
   };
-  for (std::size_t i = work.size(); i-- > 0;)
-    if (work[i].bound > best + tol && !cleared(work[i])) search(work[i]);
+  std::vector<Piece>& work = s.pieces;
+  work.clear();
+  for (int i = 0; i < count; ++i) {
+    const int j = near_list[i];
+    if (cleared(j * h0, h0)) continue;
+    const int jn = j + 1 == ns ? 0 : j + 1;
+    Piece p{j * h0, h0, sign * f[j], sign * f[jn], sign * d[j], sign * d[jn], 0.0, 0.0};
+    p.bound = cubic_top(p.g0, p.g1, p.s0 * h0, p.s1 * h0, &p.t) + slack(h0);
+    if (p.bound <= best + tol) continue;
+    search(p);
+    if (p.bound > best + tol && !cleared(p.lo, p.h)) work.push_back(p);
+  }
   const double shortest = h0 * 1e-6;
   while (!work.empty()) {
     const Piece p = work.back();
     work.pop_back();
-    if (p.bound <= best + tol || p.h < shortest || cleared(p)) continue;
+    if (p.bound <= best + tol || p.h < shortest || cleared(p.lo, p.h)) continue;
     const double half = 0.5 * p.h;
-    double v = 0.0, v1 = 0.0, v2 = 0.0;
-    evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, p.lo + half, v, v1, v2);
-    v *= sign;
-    v1 *= sign;
+    double e[4];
+    evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, p.lo + half, e);
+    const double v = sign * e[0], v1 = sign * e[1];
     best = std::max(best, v);
     const Piece parts[2] = {Piece{p.lo, half, p.g0, v, p.s0, v1, 0.0, 0.0},
                             Piece{p.lo + half, half, v, p.g1, v1, p.s1, 0.0, 0.0}};
@@ -864,14 +923,20 @@ void sample(const double* re, const double* im, const double* re2, const double*
   for (int jb = 0; jb < ns; jb += 8) {
     Lanes f0 = {}, f1 = {}, d0 = {}, d1 = {};
     Lanes g0 = {}, g1 = {}, e0 = {}, e1 = {};
+    // Each product goes straight onto its sum (one fused step where the
+    // processor has them).
     if (out2 == nullptr) {
       for (int o = 0; o < count; ++o) {
         const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
         const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
-        f0 += a * load(cos_tab + at) - b * load(sin_tab + at);
-        f1 += a * load(cos_tab + at + 4) - b * load(sin_tab + at + 4);
-        d0 -= a * load(msin_tab + at) + b * load(mcos_tab + at);
-        d1 -= a * load(msin_tab + at + 4) + b * load(mcos_tab + at + 4);
+        f0 += a * load(cos_tab + at);
+        f0 -= b * load(sin_tab + at);
+        f1 += a * load(cos_tab + at + 4);
+        f1 -= b * load(sin_tab + at + 4);
+        d0 -= a * load(msin_tab + at);
+        d0 -= b * load(mcos_tab + at);
+        d1 -= a * load(msin_tab + at + 4);
+        d1 -= b * load(mcos_tab + at + 4);
       }
     } else {
       for (int o = 0; o < count; ++o) {
@@ -880,16 +945,24 @@ void sample(const double* re, const double* im, const double* re2, const double*
         const Lanes a2 = Lanes{} + re2[o], b2 = Lanes{} + im2[o];
         const Lanes c0 = load(cos_tab + at), c1 = load(cos_tab + at + 4);
         const Lanes s0 = load(sin_tab + at), s1 = load(sin_tab + at + 4);
-        f0 += a * c0 - b * s0;
-        f1 += a * c1 - b * s1;
-        g0 += a2 * c0 - b2 * s0;
-        g1 += a2 * c1 - b2 * s1;
+        f0 += a * c0;
+        f0 -= b * s0;
+        f1 += a * c1;
+        f1 -= b * s1;
+        g0 += a2 * c0;
+        g0 -= b2 * s0;
+        g1 += a2 * c1;
+        g1 -= b2 * s1;
         const Lanes mc0 = load(mcos_tab + at), mc1 = load(mcos_tab + at + 4);
         const Lanes ms0 = load(msin_tab + at), ms1 = load(msin_tab + at + 4);
-        d0 -= a * ms0 + b * mc0;
-        d1 -= a * ms1 + b * mc1;
-        e0 -= a2 * ms0 + b2 * mc0;
-        e1 -= a2 * ms1 + b2 * mc1;
+        d0 -= a * ms0;
+        d0 -= b * mc0;
+        d1 -= a * ms1;
+        d1 -= b * mc1;
+        e0 -= a2 * ms0;
+        e0 -= b2 * mc0;
+        e1 -= a2 * ms1;
+        e1 -= b2 * mc1;
       }
       store(out2 + jb, g0);
       store(out2 + jb + 4, g1);
@@ -967,6 +1040,7 @@ void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   s.dense_im.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
   s.pieces.clear();
   s.pieces.reserve(static_cast<std::size_t>(s.m) + 256);
+  s.near_list.assign(static_cast<std::size_t>(s.m), 0);
   s.near_above.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
   s.near_below.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
   for (auto* v : {&s.cos_tab, &s.sin_tab, &s.mcos_tab, &s.msin_tab})
