@@ -450,11 +450,13 @@ struct Scratch {
   std::vector<uint64_t> near_above, near_below;  // per interval: may hold an extreme
   std::vector<double> samples;                 // per angle item and sample
   std::vector<double> c_re, c_im;              // coefficients of one item
+  std::vector<double> size_of;                 // their magnitudes
   std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
   int32_t m = 0;                               // samples per cycle
   int32_t top = 0;                             // highest harmonic
   int32_t blocks = 0;                          // harmonics 1..top in fours
   std::vector<double> dense_re, dense_im;      // the item's coefficients by harmonic
+  std::vector<double> unit_cos, unit_sin;      // cos and sin at the samples
   std::vector<double> dof_amp;                 // per order (0 = synthesised) and degree of freedom
   void size(int n, int o) {
     const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
@@ -462,6 +464,7 @@ struct Scratch {
       v->assign(no, 0.0);
     c_re.assign(static_cast<std::size_t>(o), 0.0);
     c_im.assign(static_cast<std::size_t>(o), 0.0);
+    size_of.assign(static_cast<std::size_t>(o), 0.0);
     const std::size_t c = static_cast<std::size_t>(run.sys.ncore);
     a_re.assign(c * c, 0.0);
     a_im.assign(c * c, 0.0);
@@ -690,12 +693,41 @@ using Lanes = double __attribute__((vector_size(32)));
   std::memcpy(p, &v, sizeof v);
 }
 
+// cos u and sin u for u in [0, 2 pi] from the nearest of the ns points
+// t_j = j (2 pi / ns) of the tables (ns >= 16) and the series of cos and
+// sin of u - t_j, |u - t_j| <= pi / 16, to their fifteenth power (the
+// rest below 1e-22).
+inline void cos_sin(const double* cos_t, const double* sin_t, int32_t ns, double u, double& c,
+                    double& s) {
+  const double h = 2.0 * kPi / ns;
+  const long j = std::lround(u / h);
+  const double x = u - static_cast<double>(j) * h, x2 = x * x;
+  const long at = j >= ns ? j - ns : j < 0 ? j + ns : j;
+  const double cx =
+      1.0 +
+      x2 * (-1.0 / 2 +
+            x2 * (1.0 / 24 +
+                  x2 * (-1.0 / 720 +
+                        x2 * (1.0 / 40320 +
+                              x2 * (-1.0 / 3628800 +
+                                    x2 * (1.0 / 479001600 + x2 * (-1.0 / 87178291200.0)))))));
+  const double sx =
+      x + x * x2 *
+              (-1.0 / 6 +
+               x2 * (1.0 / 120 +
+                     x2 * (-1.0 / 5040 +
+                           x2 * (1.0 / 362880 +
+                                 x2 * (-1.0 / 39916800 + x2 * (1.0 / 6227020800.0))))));
+  c = cos_t[at] * cx - sin_t[at] * sx;
+  s = sin_t[at] * cx + cos_t[at] * sx;
+}
+
 // f and its first three derivatives at u of f(u) = sum_k Re((xr[k-1] +
 // i xi[k-1]) e^(i k u)), k = 1..4 blocks; the powers of e^(i u) go four at
 // a time.
 SPINDRA_VECTOR_CLONES
-void evaluate(const double* xr, const double* xi, int32_t blocks, double u, double (&out)[4]) {
-  const double c = std::cos(u), s = std::sin(u);
+void evaluate(const double* xr, const double* xi, int32_t blocks, double c, double s,
+              double (&out)[4]) {
   const double c2 = c * c - s * s, s2 = 2.0 * s * c;
   const double c3 = c2 * c - s2 * s, s3 = c2 * s + s2 * c;
   const double c4 = c2 * c2 - s2 * s2, s4 = 2.0 * s2 * c2;
@@ -765,32 +797,42 @@ double cubic_top(double g0, double g1, double s0, double s1, double* at) {
 // at most its slope there times the half (`half` long) plus the curvature's
 // share, which the caller takes off the levels.  Few samples come near
 // either level: four at a time are cleared by their slopes' full reach,
-// the rest weighed one by one.
+// the rest weighed side by side.
 SPINDRA_VECTOR_CLONES
 void mark_near(const double* f, const double* d, int32_t ns, double half, double high, double deep,
                uint64_t* above, uint64_t* below) {
+  using Mask = int64_t __attribute__((vector_size(32)));
   const int words = (ns + 63) / 64;
   for (int w = 0; w < words; ++w) {
     above[w] = 0;
     below[w] = 0;
   }
-  const Lanes hv = Lanes{} + half, hi = Lanes{} + high, lo = Lanes{} + deep;
+  const Lanes zero = {}, hv = zero + half, hi = zero + high, lo = zero + deep;
+  const Mask one = {1, 2, 4, 8};
   for (int j = 0; j < ns; j += 4) {
-    const Lanes v = load(f + j), dv = load(d + j);
-    const Lanes reach = (dv < 0.0 ? -dv : dv) * hv;
-    const auto near = (v + reach > hi) | (reach - v > lo);
+    const Lanes v = load(f + j), rise = load(d + j) * hv;
+    const Lanes up = rise > 0.0 ? rise : zero, down = rise < 0.0 ? -rise : zero;
+    const auto near = (v + up + down > hi) | (up + down - v > lo);
     if ((near[0] | near[1] | near[2] | near[3]) == 0) continue;
-    for (int k = j; k < j + 4; ++k) {
-      const int before = k == 0 ? ns - 1 : k - 1;
-      for (const double sign : {1.0, -1.0}) {
-        const double g = sign * f[k], rise = sign * d[k] * half;
-        const double level = sign > 0.0 ? high : deep;
-        uint64_t* bits = sign > 0.0 ? above : below;
-        bits[k / 64] |= static_cast<uint64_t>(g + (rise > 0.0 ? rise : 0.0) > level) << (k % 64);
-        bits[before / 64] |= static_cast<uint64_t>(g + (rise < 0.0 ? -rise : 0.0) > level)
-                             << (before % 64);
+    // Bit k of each: sample j + k may rise above the level in the interval
+    // after it (f up, -f down) or before it.
+    const Mask x = (Mask(v + up > hi) & one) | ((Mask(v + down > hi) & one) << 4) |
+                   ((Mask(down - v > lo) & one) << 8) | ((Mask(up - v > lo) & one) << 12);
+    const uint64_t bits = static_cast<uint64_t>((x[0] | x[1]) | (x[2] | x[3]));
+    const int w = j / 64, at = j % 64;
+    const auto set = [&](uint64_t* out, uint64_t after, uint64_t before) {
+      out[w] |= after << at;
+      // Interval j - 1 (the last for j = 0) is before sample j.
+      if (at > 0) {
+        out[w] |= before << (at - 1);
+      } else {
+        out[w] |= before >> 1;
+        const int last = j == 0 ? ns - 1 : j - 1;
+        out[last / 64] |= (before & 1u) << (last % 64);
       }
-    }
+    };
+    set(above, bits & 15u, (bits >> 4) & 15u);
+    set(below, (bits >> 8) & 15u, (bits >> 12) & 15u);
   }
 }
 
@@ -827,6 +869,11 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
   if (count == 0) return sign * best;
   if (first > 0) std::swap(near_list[0], near_list[first]);
 
+  const auto at = [&s](double u, double(&e)[4]) {
+    double c = 0.0, sn = 0.0;
+    cos_sin(s.unit_cos.data(), s.unit_sin.data(), s.m, u, c, sn);
+    evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, c, sn, e);
+  };
   // The point of the best value found by the searches, with f' and f''
   // there: around it f(u + x) <= f + |f'| |x| + f'' x^2 / 2 + b3 |x|^3 / 6,
   // which clears whole intervals near a peak without halving them.
@@ -852,7 +899,7 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
     const double hi = p.lo + p.h;
     for (int it = 0; it < 16; ++it) {
       double e[4];
-      evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, u, e);
+      at(u, e);
       const double v = sign * e[0], v1 = sign * e[1], v2 = sign * e[2], v3 = sign * e[3];
       best = std::max(best, v);
       if (v >= best) {
@@ -889,7 +936,7 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
     if (p.bound <= best + tol || p.h < shortest || cleared(p.lo, p.h)) continue;
     const double half = 0.5 * p.h;
     double e[4];
-    evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, p.lo + half, e);
+    at(p.lo + half, e);
     const double v = sign * e[0], v1 = sign * e[1];
     best = std::max(best, v);
     const Piece parts[2] = {Piece{p.lo, half, p.g0, v, p.s0, v1, 0.0, 0.0},
@@ -909,9 +956,15 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
 
 // Values and slopes on the grid of s.m points (a multiple of 8) of f for
 // the coefficients (re, im) and of g for (re2, im2): f into out[0..m), f'
-// into out[m..2m), g and g' likewise into out2.  Eight samples of both stay
+// into out[m..2m), g and g' likewise into out2.  With out2 null only f is
+// sampled.
+//
+// The grid is symmetric: with A = sum a cos(m u), B = sum b sin(m u), P =
+// sum a m sin(m u) and Q = sum b m cos(m u) at u_j, f(u_j) = A - B and
+// f(-u_j) = A + B, f'(u_j) = -(P + Q) and f'(-u_j) = P - Q, so only the
+// first half of the grid is summed.  Four points of both functions stay
 // in registers across the orders, so each table entry is loaded once for
-// the two.  With out2 null only f is sampled.
+// the two.
 SPINDRA_VECTOR_CLONES
 void sample(const double* re, const double* im, const double* re2, const double* im2, int32_t count,
             const Scratch& s, double* out, double* out2) {
@@ -920,59 +973,55 @@ void sample(const double* re, const double* im, const double* re2, const double*
   const double* sin_tab = s.sin_tab.data();
   const double* mcos_tab = s.mcos_tab.data();
   const double* msin_tab = s.msin_tab.data();
-  for (int jb = 0; jb < ns; jb += 8) {
-    Lanes f0 = {}, f1 = {}, d0 = {}, d1 = {};
-    Lanes g0 = {}, g1 = {}, e0 = {}, e1 = {};
-    // Each product goes straight onto its sum (one fused step where the
-    // processor has them).
+  using Order = int64_t __attribute__((vector_size(32)));
+  const Order reverse = {3, 2, 1, 0};
+  // Points jb..jb+3 and their mirrors ns-jb-3..ns-jb (for jb = 0 the
+  // mirrors of 1..3 only: the mirror of 0 is itself).
+  const auto put = [&](double* to, int jb, Lanes a, Lanes b, Lanes p, Lanes q) {
+    store(to + jb, a - b);
+    store(to + ns + jb, -(p + q));
+    const Lanes f = a + b, d = p - q;
+    if (jb > 0) {
+      store(to + ns - jb - 3, __builtin_shuffle(f, reverse));
+      store(to + 2 * ns - jb - 3, __builtin_shuffle(d, reverse));
+    } else {
+      for (int k = 1; k < 4; ++k) {
+        to[ns - k] = f[k];
+        to[2 * ns - k] = d[k];
+      }
+    }
+  };
+  for (int jb = 0; jb <= ns / 2; jb += 4) {
+    Lanes a0 = {}, b0 = {}, p0 = {}, q0 = {};
+    Lanes a1 = {}, b1 = {}, p1 = {}, q1 = {};
     if (out2 == nullptr) {
       for (int o = 0; o < count; ++o) {
         const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
         const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
-        f0 += a * load(cos_tab + at);
-        f0 -= b * load(sin_tab + at);
-        f1 += a * load(cos_tab + at + 4);
-        f1 -= b * load(sin_tab + at + 4);
-        d0 -= a * load(msin_tab + at);
-        d0 -= b * load(mcos_tab + at);
-        d1 -= a * load(msin_tab + at + 4);
-        d1 -= b * load(mcos_tab + at + 4);
+        a0 += a * load(cos_tab + at);
+        b0 += b * load(sin_tab + at);
+        p0 += a * load(msin_tab + at);
+        q0 += b * load(mcos_tab + at);
       }
     } else {
       for (int o = 0; o < count; ++o) {
         const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
+        const Lanes c = load(cos_tab + at), sn = load(sin_tab + at);
+        const Lanes mc = load(mcos_tab + at), ms = load(msin_tab + at);
         const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
+        a0 += a * c;
+        b0 += b * sn;
+        p0 += a * ms;
+        q0 += b * mc;
         const Lanes a2 = Lanes{} + re2[o], b2 = Lanes{} + im2[o];
-        const Lanes c0 = load(cos_tab + at), c1 = load(cos_tab + at + 4);
-        const Lanes s0 = load(sin_tab + at), s1 = load(sin_tab + at + 4);
-        f0 += a * c0;
-        f0 -= b * s0;
-        f1 += a * c1;
-        f1 -= b * s1;
-        g0 += a2 * c0;
-        g0 -= b2 * s0;
-        g1 += a2 * c1;
-        g1 -= b2 * s1;
-        const Lanes mc0 = load(mcos_tab + at), mc1 = load(mcos_tab + at + 4);
-        const Lanes ms0 = load(msin_tab + at), ms1 = load(msin_tab + at + 4);
-        d0 -= a * ms0;
-        d0 -= b * mc0;
-        d1 -= a * ms1;
-        d1 -= b * mc1;
-        e0 -= a2 * ms0;
-        e0 -= b2 * mc0;
-        e1 -= a2 * ms1;
-        e1 -= b2 * mc1;
+        a1 += a2 * c;
+        b1 += b2 * sn;
+        p1 += a2 * ms;
+        q1 += b2 * mc;
       }
-      store(out2 + jb, g0);
-      store(out2 + jb + 4, g1);
-      store(out2 + ns + jb, e0);
-      store(out2 + ns + jb + 4, e1);
+      put(out2, jb, a1, b1, p1, q1);
     }
-    store(out + jb, f0);
-    store(out + jb + 4, f1);
-    store(out + ns + jb, d0);
-    store(out + ns + jb + 4, d1);
+    put(out, jb, a0, b0, p0, q0);
   }
 }
 
@@ -997,12 +1046,13 @@ void scan(const double* samples, int ns, double& top, double& bottom) {
 // samples already show (never more than the true one).
 constexpr double kHalfRangeTolerance = 4.0e-7;
 
-double half_range_of_samples(const double* re, const double* im, const int32_t* m, int32_t count,
-                             const double* samples, Scratch& s) {
+// `size` holds the coefficients' magnitudes.
+double half_range_of_samples(const double* re, const double* im, const double* size,
+                             const int32_t* m, int32_t count, const double* samples, Scratch& s) {
   const int ns = s.m;
   double b2 = 0.0, b3 = 0.0, b4 = 0.0;
   for (int o = 0; o < count; ++o) {
-    const double x = std::sqrt(re[o] * re[o] + im[o] * im[o]), mo = m[o];
+    const double x = size[o], mo = m[o];
     b2 += x * mo * mo;
     b3 += x * mo * mo * mo;
     b4 += x * mo * mo * mo * mo;
@@ -1041,6 +1091,14 @@ void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   s.pieces.clear();
   s.pieces.reserve(static_cast<std::size_t>(s.m) + 256);
   s.near_list.assign(static_cast<std::size_t>(s.m), 0);
+  s.unit_cos.assign(static_cast<std::size_t>(s.m), 0.0);
+  s.unit_sin.assign(static_cast<std::size_t>(s.m), 0.0);
+  for (int j = 0; j < s.m; ++j) {
+    // The very points cos_sin takes them at.
+    const double t = static_cast<double>(j) * (2.0 * kPi / s.m);
+    s.unit_cos[static_cast<std::size_t>(j)] = std::cos(t);
+    s.unit_sin[static_cast<std::size_t>(j)] = std::sin(t);
+  }
   s.near_above.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
   s.near_below.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
   for (auto* v : {&s.cos_tab, &s.sin_tab, &s.mcos_tab, &s.msin_tab})
@@ -1088,9 +1146,13 @@ void store_speed(int32_t sp, Scratch& s) {
       return geared ? dof_amp[static_cast<std::size_t>(o) * un + static_cast<std::size_t>(v)]
                     : run.amp[index(sp, o, v)];
     };
-    for (int o = 0; o < no; ++o) at(o + 1) = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+    double* size = s.size_of.data();
+    for (int o = 0; o < no; ++o) {
+      size[o] = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+      at(o + 1) = size[o];
+    }
     const double* smp = &s.samples[static_cast<std::size_t>(v) * 2 * s.m];
-    at(0) = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+    at(0) = half_range_of_samples(xre, xim, size, run.harmonic.data(), no, smp, s);
   }
   // Real angles: each inertia's ratio times its degree of freedom's angle.
   for (int j = 1; geared && j <= run.nmass; ++j) {
@@ -1122,7 +1184,8 @@ void store_speed(int32_t sp, Scratch& s) {
       }
       s.c_re[static_cast<std::size_t>(o)] = stiff * r;
       s.c_im[static_cast<std::size_t>(o)] = stiff * i;
-      run.amp[index(sp, o + 1, items + k)] = stiff * std::sqrt(r * r + i * i);
+      s.size_of[static_cast<std::size_t>(o)] = stiff * std::sqrt(r * r + i * i);
+      run.amp[index(sp, o + 1, items + k)] = s.size_of[static_cast<std::size_t>(o)];
     }
     const double* sa = &tsmp[static_cast<std::size_t>(a) * width];
     double* out = &tsmp[tail];
@@ -1132,8 +1195,8 @@ void store_speed(int32_t sp, Scratch& s) {
     } else {
       for (int j = 0; j < width; ++j) out[j] = stiff * sa[j];
     }
-    run.amp[index(sp, 0, items + k)] =
-        half_range_of_samples(s.c_re.data(), s.c_im.data(), run.harmonic.data(), no, out, s);
+    run.amp[index(sp, 0, items + k)] = half_range_of_samples(
+        s.c_re.data(), s.c_im.data(), s.size_of.data(), run.harmonic.data(), no, out, s);
   }
 }
 
@@ -1188,7 +1251,10 @@ double half_range(const double* re, const double* im, const int32_t* m, int32_t 
   make_tables(s, m, count);
   std::vector<double> samples(static_cast<std::size_t>(2 * s.m));
   sample(re, im, nullptr, nullptr, count, s, samples.data(), nullptr);
-  return half_range_of_samples(re, im, m, count, samples.data(), s);
+  std::vector<double> size(static_cast<std::size_t>(count));
+  for (int o = 0; o < count; ++o)
+    size[static_cast<std::size_t>(o)] = std::sqrt(re[o] * re[o] + im[o] * im[o]);
+  return half_range_of_samples(re, im, size.data(), m, count, samples.data(), s);
 }
 
 void permissible_stresses(double uts, double ck, double d_mm, double lambda, double* tau1,
