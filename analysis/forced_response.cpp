@@ -456,7 +456,7 @@ struct Scratch {
   int32_t top = 0;                             // highest harmonic
   int32_t blocks = 0;                          // harmonics 1..top in fours
   std::vector<double> dense_re, dense_im;      // the item's coefficients by harmonic
-  std::vector<double> unit_cos, unit_sin;      // cos and sin at the samples
+  std::vector<double> unit_t, unit_cos, unit_sin;  // the samples' angles, cos and sin (cos_sin)
   std::vector<double> dof_amp;                 // per order (0 = synthesised) and degree of freedom
   void size(int n, int o) {
     const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
@@ -693,18 +693,19 @@ using Lanes = double __attribute__((vector_size(32)));
   std::memcpy(p, &v, sizeof v);
 }
 
-// cos u and sin u for u in [0, 2 pi] from the nearest of the ns points
-// t_j = j (2 pi / ns) of the tables (ns >= 16) and the series of cos and
-// sin of u - t_j, |u - t_j| <= pi / 16, to their fifteenth power (the
-// rest below 1e-22).
-inline void cos_sin(const double* cos_t, const double* sin_t, int32_t ns, double u, double& c,
-                    double& s) {
-  const double h = 2.0 * kPi / ns;
-  const long j = std::lround(u / h);
-  const double x = u - static_cast<double>(j) * h, x2 = x * x;
-  const long at = j >= ns ? j - ns : j < 0 ? j + ns : j;
+// cos u and sin u for u in [0, 2 pi] from the nearest of the ns + 1
+// points t_j = j (2 pi / ns) of the tables (ns >= 16) and the series of
+// cos and sin of x = u - t_j, |x| <= pi / 16, to their fifteenth power
+// (the rest below 1e-22).  x is exact (u and t_j are that close), and the
+// tables hold cos t_j and sin t_j each as a double and the small rest
+// (cos_t[j], cos_t[j + ns + 1]), so only the last sum is rounded: as close
+// as the system's own cos and sin.
+inline void cos_sin(const double* t, const double* cos_t, const double* sin_t, int32_t ns, double u,
+                    double& c, double& s) {
+  const int at = std::clamp(static_cast<int>(u / (2.0 * kPi) * ns + 0.5), 0, ns);
+  const double x = u - t[at], x2 = x * x;
+  // cos x - 1 and sin x.
   const double cx =
-      1.0 +
       x2 * (-1.0 / 2 +
             x2 * (1.0 / 24 +
                   x2 * (-1.0 / 720 +
@@ -718,8 +719,9 @@ inline void cos_sin(const double* cos_t, const double* sin_t, int32_t ns, double
                      x2 * (-1.0 / 5040 +
                            x2 * (1.0 / 362880 +
                                  x2 * (-1.0 / 39916800 + x2 * (1.0 / 6227020800.0))))));
-  c = cos_t[at] * cx - sin_t[at] * sx;
-  s = sin_t[at] * cx + cos_t[at] * sx;
+  const double cr = cos_t[at + ns + 1], sr = sin_t[at + ns + 1];
+  c = cos_t[at] + (cr + (cos_t[at] * cx - sin_t[at] * sx));
+  s = sin_t[at] + (sr + (sin_t[at] * cx + cos_t[at] * sx));
 }
 
 // f and its first three derivatives at u of f(u) = sum_k Re((xr[k-1] +
@@ -757,7 +759,7 @@ void evaluate(const double* xr, const double* xi, int32_t blocks, double c, doub
 // The largest value of the cubic H(t) = ((a t + b) t + c) t + g0 on
 // [0, 1] that takes g0, g1 and the slopes s0, s1 (per unit t) at its ends,
 // and where it lies (*at).
-double cubic_top(double g0, double g1, double s0, double s1, double* at) {
+inline double cubic_top(double g0, double g1, double s0, double s1, double* at) {
   const double a = 2.0 * (g0 - g1) + s0 + s1;
   const double b = 3.0 * (g1 - g0) - 2.0 * s0 - s1;
   const double c = s0;
@@ -848,6 +850,7 @@ void mark_near(const double* f, const double* d, int32_t ns, double half, double
 // the slopes at the samples lie.  Only the intervals set in `near`
 // (mark_near) can rise that far at all.  `best` starts as the best sample;
 // the result is a value f takes.
+SPINDRA_VECTOR_CLONES
 double extreme(const double* f, const double* d, int32_t ns, double sign, double best,
                const uint64_t* near, double b3, double b4, double tol, Scratch& s) {
   const double h0 = 2.0 * kPi / ns;
@@ -871,25 +874,23 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
 
   const auto at = [&s](double u, double(&e)[4]) {
     double c = 0.0, sn = 0.0;
-    cos_sin(s.unit_cos.data(), s.unit_sin.data(), s.m, u, c, sn);
+    cos_sin(s.unit_t.data(), s.unit_cos.data(), s.unit_sin.data(), s.m, u, c, sn);
     evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, c, sn, e);
   };
   // The point of the best value found by the searches, with f' and f''
   // there: around it f(u + x) <= f + |f'| |x| + f'' x^2 / 2 + b3 |x|^3 / 6,
-  // which clears whole intervals near a peak without halving them.
+  // which clears whole intervals near a peak without halving them.  Within
+  // r of the point, with f'' < 0, that is at most f + |f'| r + max(0, r^2
+  // (f'' / 2 + b3 r / 6)): x^2 (f'' / 2 + b3 x / 6) only grows where it is
+  // above zero.
   double peak_u = 0.0, peak_v = 0.0, peak_v1 = 0.0, peak_v2 = 0.0;
   bool peak = false;
+  const double c3 = b3 * 1.001 / 6.0;
   const auto cleared = [&](double lo, double h) {
     if (!peak || peak_v2 >= 0.0) return false;
-    const double reach = std::max(std::fabs(lo - peak_u), std::fabs(lo + h - peak_u));
-    const double a = std::fabs(peak_v1), b = 0.5 * peak_v2, c = b3 * 1.001 / 6.0;
-    double rise = ((c * reach + b) * reach + a) * reach;
-    const double disc = b * b - 3.0 * a * c;
-    if (disc >= 0.0 && c > 0.0) {
-      const double x = (-b - std::sqrt(disc)) / (3.0 * c);
-      if (x > 0.0 && x < reach) rise = std::max(rise, ((c * x + b) * x + a) * x);
-    }
-    return peak_v + std::max(rise, 0.0) <= best + tol;
+    const double r = std::max(std::fabs(lo - peak_u), std::fabs(lo + h - peak_u));
+    const double rise = std::fabs(peak_v1) * r + std::max(0.0, r * r * (0.5 * peak_v2 + c3 * r));
+    return peak_v + rise <= best + tol;
   };
   // Halley steps on f' from the cubic's top, kept inside the interval,
   // until the rise a step could still bring, f'^2 / 2|f''|, is below the
@@ -1091,13 +1092,19 @@ void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   s.pieces.clear();
   s.pieces.reserve(static_cast<std::size_t>(s.m) + 256);
   s.near_list.assign(static_cast<std::size_t>(s.m), 0);
-  s.unit_cos.assign(static_cast<std::size_t>(s.m), 0.0);
-  s.unit_sin.assign(static_cast<std::size_t>(s.m), 0.0);
-  for (int j = 0; j < s.m; ++j) {
-    // The very points cos_sin takes them at.
+  const std::size_t points = static_cast<std::size_t>(s.m) + 1;
+  s.unit_t.assign(points, 0.0);
+  s.unit_cos.assign(2 * points, 0.0);
+  s.unit_sin.assign(2 * points, 0.0);
+  for (std::size_t j = 0; j < points; ++j) {
     const double t = static_cast<double>(j) * (2.0 * kPi / s.m);
-    s.unit_cos[static_cast<std::size_t>(j)] = std::cos(t);
-    s.unit_sin[static_cast<std::size_t>(j)] = std::sin(t);
+    const long double c = std::cos(static_cast<long double>(t));
+    const long double sn = std::sin(static_cast<long double>(t));
+    s.unit_t[j] = t;
+    s.unit_cos[j] = static_cast<double>(c);
+    s.unit_sin[j] = static_cast<double>(sn);
+    s.unit_cos[j + points] = static_cast<double>(c - static_cast<long double>(s.unit_cos[j]));
+    s.unit_sin[j + points] = static_cast<double>(sn - static_cast<long double>(s.unit_sin[j]));
   }
   s.near_above.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
   s.near_below.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
