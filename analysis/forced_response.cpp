@@ -1654,6 +1654,7 @@ int32_t forced_worst_shaft() {
   double best_value = -1.0;
   int kind_rank = -1;  // 2 = ratio to tau1, 1 = stress, 0 = torque
   for (int32_t k = 1; k <= run.nstif; ++k) {
+    if (forced_rigid_mesh(k) != 0) continue;  // no twist
     int rank = 0;
     double value = 0.0;
     for (int32_t s = 1; s <= forced_speed_count(); ++s) {

@@ -34,6 +34,12 @@ struct ShaftElement {
   double torque_gain = 0.0;  // real torque per referred twist: k r1
 };
 
+// 1 when stiffness `s` is a rigid gear mesh between two inertias: they turn
+// together and it has no twist.
+inline bool is_rigid_mesh(const STIFFNESS& s) {
+  return s.rigid != 0 && s.nodes(2) != 0;
+}
+
 // Two degrees of freedom of the core joined by an element (places in the
 // core, 1-based).
 struct CoreEdge {

@@ -12,6 +12,7 @@
 #include "analysis/check_messages.h"
 #include "analysis/frequency_analysis.h"
 #include "analysis/leaf_order.h"
+#include "analysis/shaft_system.h"
 
 namespace spindra {
 
@@ -66,6 +67,26 @@ void transient_elimination_order(const TransientSystem& system, std::vector<int3
   core->clear();
   for (int32_t v = 0; v < n; ++v)
     if (taken[static_cast<std::size_t>(v)] == 0) core->push_back(v);
+}
+
+void transient_system_of(const ShaftSystem& sys, double eta, double omega_d, TransientSystem* out) {
+  out->n = sys.ndof;
+  out->inertia.resize(static_cast<std::size_t>(sys.ndof));
+  out->damping.resize(static_cast<std::size_t>(sys.ndof));
+  for (int32_t v = 1; v <= sys.ndof; ++v) {
+    out->inertia[static_cast<std::size_t>(v - 1)] = sys.inertia(v);
+    out->damping[static_cast<std::size_t>(v - 1)] = sys.damping(v);
+  }
+  out->links.resize(static_cast<std::size_t>(sys.nelem));
+  for (int32_t e = 1; e <= sys.nelem; ++e) {
+    const ShaftElement& el = sys.elem(e);
+    TransientLink& l = out->links[static_cast<std::size_t>(e - 1)];
+    l.a = el.a - 1;
+    l.b = el.b - 1;
+    l.k = el.k;
+    l.c = el.c + eta * el.k / omega_d;
+    if (el.h != 0.0) l.c += el.h / omega_d;
+  }
 }
 
 bool NewmarkStepper::prepare(const TransientSystem& system, double dt) {
@@ -377,22 +398,27 @@ std::vector<double> symmetric_eigenvalues(std::vector<double>& a, int32_t n) {
 }
 
 // The elastic natural frequencies (rad/s, ascending) of the undamped
-// system: the rigid-body modes of a system without ground left out.
-std::vector<double> elastic_frequencies(const TransientSystem& s) {
-  const std::size_t n = static_cast<std::size_t>(s.n);
-  std::vector<double> k(n * n, 0.0);
-  for (const TransientLink& l : s.links) {
-    const std::size_t a = static_cast<std::size_t>(l.a);
-    k[a * n + a] += l.k;
-    if (l.b < 0 || l.b == l.a) continue;
-    const std::size_t b = static_cast<std::size_t>(l.b);
-    k[b * n + b] += l.k;
-    k[a * n + b] -= l.k;
-    k[b * n + a] -= l.k;
+// referred system: the rigid-body modes of a system without ground left out.
+std::vector<double> elastic_frequencies(const ShaftSystem& sys) {
+  const int32_t n = sys.ndof;
+  const std::size_t un = static_cast<std::size_t>(n);
+  std::vector<double> k(un * un, 0.0);
+  for (int32_t e = 1; e <= sys.nelem; ++e) {
+    const ShaftElement& el = sys.elem(e);
+    if (el.a == el.b) continue;  // its ends turn together: no twist
+    const std::size_t a = static_cast<std::size_t>(el.a - 1);
+    k[a * un + a] += el.k;
+    if (el.b == 0) continue;
+    const std::size_t b = static_cast<std::size_t>(el.b - 1);
+    k[b * un + b] += el.k;
+    k[a * un + b] -= el.k;
+    k[b * un + a] -= el.k;
   }
-  for (std::size_t i = 0; i < n; ++i)
-    for (std::size_t j = 0; j < n; ++j) k[i * n + j] /= std::sqrt(s.inertia[i] * s.inertia[j]);
-  const std::vector<double> lambda = symmetric_eigenvalues(k, s.n);
+  for (std::size_t i = 0; i < un; ++i)
+    for (std::size_t j = 0; j < un; ++j)
+      k[i * un + j] /= std::sqrt(sys.inertia(static_cast<int32_t>(i) + 1) *
+                                 sys.inertia(static_cast<int32_t>(j) + 1));
+  const std::vector<double> lambda = symmetric_eigenvalues(k, n);
   const double top = lambda.empty() ? 0.0 : std::fabs(lambda.back());
   std::vector<double> omega;
   for (double l : lambda)
@@ -400,54 +426,8 @@ std::vector<double> elastic_frequencies(const TransientSystem& s) {
   return omega;
 }
 
-// The system of the model in the store, undamped; per inertia its degree
-// of freedom and speed ratio, per shaft its ends (n for ground) and the
-// factor that turns the twist into the real torque.
-struct ModelSystem {
-  TransientSystem system;
-  std::vector<int32_t> dof;
-  std::vector<double> ratio;
-  std::vector<int32_t> shaft_a, shaft_b;
-  std::vector<double> shaft_factor;
-  std::vector<int32_t> shaft_link;  // index into system.links, -1 for none
-  int32_t grounded = 0;
-};
-
-void build_model_system(ModelSystem& m) {
-  TransientSystem& s = m.system;
-  s.n = NMASS;
-  s.inertia.assign(static_cast<std::size_t>(NMASS), 0.0);
-  s.damping.assign(static_cast<std::size_t>(NMASS), 0.0);
-  s.links.clear();
-  m.dof.resize(static_cast<std::size_t>(NMASS));
-  m.ratio.assign(static_cast<std::size_t>(NMASS), 1.0);
-  for (int32_t j = 1; j <= NMASS; ++j) {
-    const std::size_t i = static_cast<std::size_t>(j - 1);
-    m.dof[i] = j - 1;
-    s.inertia[i] = MASSES(j).amass;
-    s.damping[i] = MASSES(j).dampex;
-  }
-  m.shaft_a.assign(static_cast<std::size_t>(NSTIF), 0);
-  m.shaft_b.assign(static_cast<std::size_t>(NSTIF), NMASS);
-  m.shaft_factor.assign(static_cast<std::size_t>(NSTIF), 0.0);
-  m.shaft_link.assign(static_cast<std::size_t>(NSTIF), -1);
-  m.grounded = 0;
-  for (int32_t k = 1; k <= NSTIF; ++k) {
-    const std::size_t i = static_cast<std::size_t>(k - 1);
-    const int32_t a = STIFF(k).nodes(1) - 1, b = STIFF(k).nodes(2) - 1;
-    TransientLink l;
-    l.a = a;
-    l.b = b;
-    l.k = STIFF(k).stiff;
-    l.c = STIFF(k).dampin;
-    if (b < 0 && l.k > 0.0) m.grounded = 1;
-    m.shaft_link[i] = static_cast<int32_t>(s.links.size());
-    s.links.push_back(l);
-    m.shaft_a[i] = a;
-    m.shaft_b[i] = b < 0 ? NMASS : b;
-    m.shaft_factor[i] = l.k;
-  }
-}
+// The referred system of the last run (large: kept out of the stack).
+ShaftSystem run_system;
 
 // Keeps, per item, the value of largest magnitude seen since the last reset
 // (size -1) and the step it came at; written without branches so that it
@@ -475,11 +455,17 @@ bool check_damping_present(std::string* message) {
     any = any || c > 0.0;
   }
   for (int32_t s = 1; s <= NSTIF; ++s) {
+    // A rigid gear mesh's damping is not used.
+    if (STIFF(s).rigid != 0) continue;
     const double c = STIFF(s).dampin;
     if (!std::isfinite(c) || c < 0.0)
       return refuse(message, "Stiffness " + std::to_string(s) + " has an internal damping of " +
                                  number(c) + " N.m.s/rad; it must not be negative.");
-    any = any || c > 0.0;
+    const double psi = STIFF(s).psi;
+    if (!std::isfinite(psi) || psi < 0.0)
+      return refuse(message, "Stiffness " + std::to_string(s) + " has a relative damping psi of " +
+                                 number(psi) + "; it must not be negative.");
+    any = any || c > 0.0 || psi > 0.0;
   }
   if (!std::isfinite(forced_sweep.eta) || forced_sweep.eta < 0.0)
     return refuse(message, "The loss factor of the forced response is " + number(forced_sweep.eta) +
@@ -683,9 +669,11 @@ bool run_transient(int32_t k, std::string* message) {
   const TransientCase& c = TRANSIENT_CASES(k);
   const std::string label = case_label(k);
 
-  ModelSystem m;
-  build_model_system(m);
-  const std::vector<double> omega = elastic_frequencies(m.system);
+  // The referred system, as the frequency analysis and the forced response
+  // solve it.
+  ShaftSystem& sys = run_system;
+  build_shaft_system(sys);
+  const std::vector<double> omega = elastic_frequencies(sys);
   if (omega.empty())
     return refuse(message,
                   "The model has no elastic natural frequency (nothing can vibrate "
@@ -749,10 +737,14 @@ bool run_transient(int32_t k, std::string* message) {
   // Damping made viscous at omega_d.
   const double omega_d = c.damping_hz > 0.0 ? 2.0 * kPi * c.damping_hz : omega.front();
   const double eta = forced_sweep.eta;
-  for (TransientLink& l : m.system.links) l.c += eta * l.k / omega_d;
+  TransientSystem system;
+  transient_system_of(sys, eta, omega_d, &system);
+  int32_t grounded = 0;
+  for (int32_t e = 1; e <= sys.nelem; ++e)
+    if (sys.elem(e).b == 0 && sys.elem(e).k > 0.0) grounded = 1;
 
   NewmarkStepper stepper;
-  if (!stepper.prepare(m.system, dt))
+  if (!stepper.prepare(system, dt))
     return refuse(message, "The shaft system of " + label +
                                " cannot be solved: an inertia or a "
                                "stiffness is not greater than zero.");
@@ -769,38 +761,41 @@ bool run_transient(int32_t k, std::string* message) {
   r.info.resolved_hz = resolved / (2.0 * kPi);
   r.info.period_error = resolved * dt * resolved * dt / 12.0;
   r.info.damping_hz = omega_d / (2.0 * kPi);
-  r.info.free_system = m.grounded != 0 ? 0 : 1;
+  r.info.free_system = grounded != 0 ? 0 : 1;
   r.info.eta = eta;
+  r.info.has_psi = sys.has_psi;
   r.info.excited_hz = excited;
 
   // The items: angles 0..nmass-1, torques after them; value = coef (u[a] -
-  // u[b]) - shift mean, with u[n] = 0 for ground.
-  const int32_t n = m.system.n;
+  // u[b]) - shift mean, with u[n] = 0 for ground.  The real angle of an
+  // inertia is its ratio times the referred one; the real torque of a shaft
+  // is its referred torque over the ratio of its first inertia; a rigid mesh
+  // (ends n and n) has none.
+  const int32_t n = system.n;
   const int32_t items = NMASS + NSTIF;
   std::vector<double> coef(static_cast<std::size_t>(items)), shift(static_cast<std::size_t>(items));
   std::vector<int32_t> ia(static_cast<std::size_t>(items)), ib(static_cast<std::size_t>(items));
   for (int32_t j = 0; j < NMASS; ++j) {
     const std::size_t i = static_cast<std::size_t>(j);
-    coef[i] = m.ratio[i];
-    shift[i] = r.info.free_system != 0 ? m.ratio[i] : 0.0;
-    ia[i] = m.dof[i];
+    coef[i] = sys.ratio(j + 1);
+    shift[i] = r.info.free_system != 0 ? sys.ratio(j + 1) : 0.0;
+    ia[i] = sys.dof(j + 1) - 1;
     ib[i] = n;
   }
   for (int32_t s = 0; s < NSTIF; ++s) {
     const std::size_t i = static_cast<std::size_t>(NMASS + s);
-    coef[i] = m.shaft_factor[static_cast<std::size_t>(s)];
+    const int32_t e = sys.element_of(s + 1);
+    coef[i] = e > 0 ? sys.elem(e).torque_gain : 0.0;
     shift[i] = 0.0;
-    ia[i] = m.shaft_a[static_cast<std::size_t>(s)];
-    ib[i] = m.shaft_b[static_cast<std::size_t>(s)];
+    ia[i] = e > 0 ? sys.elem(e).a - 1 : n;
+    ib[i] = e > 0 && sys.elem(e).b > 0 ? sys.elem(e).b - 1 : n;
   }
   double total_inertia = 0.0;
-  for (double j : m.system.inertia) total_inertia += j;
+  for (double j : system.inertia) total_inertia += j;
 
   // The excitation's place: referred torque = ratio x real torque.
-  const int32_t target =
-      c.kind == kTransientRunup ? -1 : m.dof[static_cast<std::size_t>(c.inertia - 1)];
-  const double target_ratio =
-      c.kind == kTransientRunup ? 1.0 : m.ratio[static_cast<std::size_t>(c.inertia - 1)];
+  const int32_t target = c.kind == kTransientRunup ? -1 : sys.dof(c.inertia) - 1;
+  const double target_ratio = c.kind == kTransientRunup ? 1.0 : sys.ratio(c.inertia);
   std::vector<double> load_exps;
   std::vector<int32_t> term_exp(terms.size()), term_dof(terms.size()), term_m(terms.size());
   std::vector<double> term_ratio(terms.size());
@@ -810,8 +805,8 @@ bool run_transient(int32_t k, std::string* message) {
     auto it = std::find(load_exps.begin(), load_exps.end(), e.load_exp);
     if (it == load_exps.end()) it = load_exps.insert(load_exps.end(), e.load_exp);
     term_exp[t] = static_cast<int32_t>(it - load_exps.begin());
-    term_dof[t] = m.dof[static_cast<std::size_t>(e.inertia - 1)];
-    term_ratio[t] = m.ratio[static_cast<std::size_t>(e.inertia - 1)];
+    term_dof[t] = sys.dof(e.inertia) - 1;
+    term_ratio[t] = sys.ratio(e.inertia);
     term_m[t] = static_cast<int32_t>(std::lround(2.0 * e.order));  // in half orders
     top_m = std::max(top_m, term_m[t]);
   }
@@ -857,7 +852,7 @@ bool run_transient(int32_t k, std::string* message) {
       case kTransientRunup:
         return runup_speed(c, t);
       case kTransientIce:
-        return c.n_prop / m.ratio[static_cast<std::size_t>(c.inertia - 1)];
+        return c.n_prop / sys.ratio(c.inertia);
       default:
         return n_rated > 0.0 ? n_rated : 0.0;
     }
@@ -882,7 +877,7 @@ bool run_transient(int32_t k, std::string* message) {
   stepper.start(force.data());
   int32_t sample = 1;
   long sample_end = steps / count;
-  const double* inertia = m.system.inertia.data();
+  const double* inertia = system.inertia.data();
   const double* cf = coef.data();
   const double* sh = shift.data();
   const int32_t* pa = ia.data();

@@ -4,11 +4,13 @@
 //
 // The cases live in the model store (TRANSIENT_CASES, TRANSIENT_POINTS).  A
 // run integrates J.x'' + C.x' + K.x = T(t) from rest with Newmark's average
-// acceleration rule on the same system as the forced response; the effective
-// stiffness is factored once, leaves first, so each step costs O(n) and
-// allocates nothing.  A run keeps the largest value of every item over every
-// step with its time, and a history of at most kTransientSamples samples that
-// keeps each interval's extreme.
+// acceleration rule on the same system as the forced response (the shaft
+// system referred to the crankshaft's speed, analysis/shaft_system.h), and
+// reports real angles, torques and stresses on each inertia's and shaft's
+// own shaft; the effective stiffness is factored once, leaves first, so each
+// step costs O(n) and allocates nothing.  A run keeps the largest value of
+// every item over every step with its time, and a history of at most
+// kTransientSamples samples that keeps each interval's extreme.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +44,15 @@ struct TransientSystem {
   std::vector<double> damping;
   std::vector<TransientLink> links;
 };
+
+struct ShaftSystem;
+
+// The integrator's system taken from the referred shaft system `sys`
+// (analysis/shaft_system.h): its degrees of freedom with their referred
+// inertias and external damping, and one link per elastic element in
+// element order, whose damping adds the loss factor eta and the relative
+// damping psi made viscous at omega_d: (eta + psi / 2 pi) k / omega_d.
+void transient_system_of(const ShaftSystem& sys, double eta, double omega_d, TransientSystem* out);
 
 // Newmark's average-acceleration rule (gamma 1/2, beta 1/4) on a
 // TransientSystem with a fixed step: K + (2/dt) C + (4/dt^2) J is factored
@@ -149,6 +160,7 @@ struct TransientInfo {
   double damping_hz = 0.0;    // frequency at which damping was made viscous
   int32_t free_system = 0;    // 1: angles relative to the rigid rotation
   double eta = 0.0;           // loss factor made viscous
+  int32_t has_psi = 0;        // 1: a coupling's relative damping psi made viscous too
   double excited_hz = 0.0;    // highest frequency the case excites, 0 for none
 };
 TransientInfo transient_info();

@@ -141,6 +141,11 @@ void write_case(Report& r, const TransientInfo& info) {
   r.line().text(" Damping made viscous at omega_d = 2 pi x").text(g12(info.damping_hz));
   r.line().text(" Hz (loss factor").f(info.eta, 8, 4).text(")");
   r.end();
+  if (info.has_psi != 0) {
+    r.line().text(" The couplings' relative damping psi is made viscous there too:");
+    r.line().text(" c = psi / (2 pi) x k / omega_d");
+    r.end();
+  }
   if (info.free_system != 0) {
     r.line().text(" The system has no stiffness to ground: angles are relative to the rigid");
     r.line().text(" rotation of the whole");

@@ -222,6 +222,10 @@ StiffnessVerdict judge_stiffness(int32_t k) {
     v.note = "no results";
     return v;
   }
+  if (forced_rigid_mesh(k) != 0) {
+    v.note = "rigid gear mesh, no twist";
+    return v;
+  }
   const bool coupling = is_coupling(k);
   if (limit_kind_text(k).empty()) {
     v.note = "no limits";
@@ -298,6 +302,7 @@ DesignVerdict judge_design() {
   DesignVerdict d;
   int assessed = 0;
   for (int32_t k = 1; k <= NSTIF; ++k) {
+    if (forced_rigid_mesh(k) != 0) continue;  // no twist: nothing to judge
     const StiffnessVerdict v = judge_stiffness(k);
     if (v.grade == VerdictGrade::kNotAssessed) {
       d.not_assessed.push_back(k);

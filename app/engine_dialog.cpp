@@ -230,7 +230,7 @@ int ISET_FIRANG() {
   }
   const int32_t n = std::min(e.ncyl, kMaxCylinders);
   for (int32_t j = 1; j <= n; ++j) {
-    char number[8];
+    char number[16];
     std::snprintf(number, sizeof number, "%3d ", j);
     CYLNO(j) = number;
     const int32_t c = e.ifirord(j);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/campbell.h"
+#include "analysis/shaft_system.h"
 #include "analysis/verdict.h"
 #include "analysis/check_messages.h"
 #include "app/command_line.h"
@@ -63,9 +64,11 @@ double unit_factor = 1.0;
 const char* unit_name = "MPa";
 
 // Shafts at the head of the list, then inertias; the counts of the list
-// in hand.
+// in hand and the stiffness of each shaft row (a rigid gear mesh has no
+// twist and is not listed, so a row's number is not always the shaft's).
 int32_t listed_shafts = 0;
 int32_t listed_inertias = 0;
+int32_t listed_shaft[kMaxStiffnesses + 1];
 
 // The quantity a stiffness shows (the user's last choice of the radio
 // buttons, kept while an inertia shows its angle and every button is off),
@@ -95,6 +98,29 @@ bool shaft_has_diameter(int32_t shaft) {
   return shaft >= 1 && shaft <= NSTIF && STIFF(shaft).diam > 0.0;
 }
 
+// A coupling judged by its torque shows its torque; a shaft with a diameter
+// its stress.
+ForcedKind judged_quantity(int32_t shaft) {
+  if (STIFF(shaft).limit_kind == kLimitCoupling) return ForcedKind::kTorque;
+  return shaft_has_diameter(shaft) ? ForcedKind::kStress : ForcedKind::kTorque;
+}
+
+// The stiffnesses with a twist (every one but the rigid gear meshes), as
+// the list holds them.
+int32_t twisting_stiffness_count() {
+  int32_t n = 0;
+  for (int32_t k = 1; k <= std::min(NSTIF, kMaxStiffnesses); ++k) n += !is_rigid_mesh(STIFF(k));
+  return n;
+}
+
+// The list row of stiffness `shaft`; 0 when it is not listed.
+int32_t shaft_row(int32_t shaft) {
+  for (int32_t row = 1; row <= listed_shafts; ++row) {
+    if (listed_shaft[row] == shaft) return row;
+  }
+  return 0;
+}
+
 std::string item_name(ForcedItem item) {
   char text[80];
   if (item.kind == ForcedKind::kAngle) {
@@ -111,14 +137,6 @@ double amplitude(int32_t s, int32_t o) {
   return forced_amplitude(plot_item.kind, plot_item.number, s, o) * unit_factor;
 }
 
-// tau1 and tau2 of the plotted shaft at sweep speed s (0 when it has none).
-void limits_at(int32_t s, double* tau1, double* tau2) {
-  *tau1 = 0.0;
-  *tau2 = 0.0;
-  if (plot_item.kind != ForcedKind::kStress) return;
-  forced_shaft_limits(plot_item.number, forced_speed(s), tau1, tau2);
-}
-
 bool plot_has_limits() {
   return plot_item.kind == ForcedKind::kStress && forced_shaft_has_limits(plot_item.number) == 1;
 }
@@ -126,28 +144,90 @@ bool plot_has_limits() {
 // ---- Limit lines ----------------------------------------------------------
 //
 // The permissible values drawn over the curves of the item in hand: tau1 and
-// tau2 for a shaft's stress.  Limits of other kinds (the permissible torques
-// of a coupling) are further lines of this table.
+// tau2 for a shaft's stress (the rule's or the maker's), T_KW and T_Kmax for
+// a flexible coupling's torque and P_KV for its power loss.
+
+enum class LimitOf : int32_t { kTau1, kTau2, kTorqueKW, kTorqueKmax, kPowerKV };
 
 struct LimitLine {
   const char* label;  // in the key
+  const char* name;   // in the hover text
   int32_t pen;
+  LimitOf of;
 };
-constexpr LimitLine kStressLimits[] = {{"{{t}}[[1]]", kPenTau1}, {"{{t}}[[2]]", kPenTau2}};
+constexpr LimitLine kAllLimits[] = {
+    {"{{t}}[[1]]", "tau1", kPenTau1, LimitOf::kTau1},
+    {"{{t}}[[2]]", "tau2", kPenTau2, LimitOf::kTau2},
+    {"T[[KW]]", "T_KW", kPenTau1, LimitOf::kTorqueKW},
+    {"T[[Kmax]]", "T_Kmax", kPenTau2, LimitOf::kTorqueKmax},
+    {"P[[KV]]", "P_KV", kPenTau1, LimitOf::kPowerKV},
+};
 constexpr int32_t kMaxLimitLines = 4;
+LimitLine shown_limits[kMaxLimitLines];
 
-// The limit lines of the item in hand.
+// 1 when the plotted stiffness is a flexible coupling judged by its limits
+// and shows the quantity they are for (its torque or its power loss).
+bool plot_is_coupling() {
+  return (plot_item.kind == ForcedKind::kTorque || plot_item.kind == ForcedKind::kPower) &&
+         plot_item.number >= 1 && plot_item.number <= NSTIF &&
+         STIFF(plot_item.number).limit_kind == kLimitCoupling;
+}
+
+// 1 when the plotted quantity is the one the verdict judges against limits
+// with barred ranges: a shaft's stress, a coupling's torque.
+bool plot_judged() {
+  return plot_has_limits() || (plot_is_coupling() && plot_item.kind == ForcedKind::kTorque);
+}
+
+// The value of a limit at engine speed n, in the analysis's unit; 0 where it
+// is not defined.  A coupling's limits hold up to the end of continuous
+// running, as the verdict judges them.
+double limit_at(LimitOf of, double n) {
+  if (of == LimitOf::kTau1 || of == LimitOf::kTau2) {
+    if (plot_item.kind != ForcedKind::kStress) return 0.0;
+    double t1 = 0.0, t2 = 0.0;
+    forced_shaft_limits(plot_item.number, n, &t1, &t2);
+    return of == LimitOf::kTau1 ? t1 : t2;
+  }
+  if (!plot_is_coupling() || n > judged_speed_limit() * (1.0 + 1e-12)) return 0.0;
+  double t_kw = 0.0, p_kv = 0.0, t_kmax = 0.0;
+  forced_coupling_limits(plot_item.number, &t_kw, &p_kv, &t_kmax);
+  return of == LimitOf::kTorqueKW ? t_kw : of == LimitOf::kTorqueKmax ? t_kmax : p_kv;
+}
+
+// The limit lines of the item in hand: those of its kind that are above 0
+// somewhere (a coupling without T_Kmax has no such line).
 int32_t limit_lines(const LimitLine** lines) {
-  *lines = kStressLimits;
-  return plot_has_limits() ? static_cast<int32_t>(std::size(kStressLimits)) : 0;
+  *lines = shown_limits;
+  int32_t n = 0;
+  const bool coupling = plot_is_coupling();
+  for (const LimitLine& l : kAllLimits) {
+    bool wanted = false;
+    switch (l.of) {
+      case LimitOf::kTau1:
+      case LimitOf::kTau2:
+        wanted = plot_has_limits();
+        break;
+      case LimitOf::kTorqueKW:
+      case LimitOf::kTorqueKmax:
+        wanted = coupling && plot_item.kind == ForcedKind::kTorque;
+        break;
+      case LimitOf::kPowerKV:
+        wanted = coupling && plot_item.kind == ForcedKind::kPower;
+        break;
+    }
+    if (wanted && l.of != LimitOf::kTau1 && l.of != LimitOf::kTau2) {
+      wanted = limit_at(l.of, forced_rated_speed()) > 0.0;
+    }
+    if (wanted && n < kMaxLimitLines) shown_limits[n++] = l;
+  }
+  return n;
 }
 
 // Limit line i at sweep speed s, in the unit shown; 0 where it is not
 // defined.
 double limit_value(int32_t i, int32_t s) {
-  double t1 = 0.0, t2 = 0.0;
-  limits_at(s, &t1, &t2);
-  return (i == 0 ? t1 : t2) * unit_factor;
+  return limit_at(shown_limits[i].of, forced_speed(s)) * unit_factor;
 }
 
 // ---- Labels that keep clear of each other and of the frame ----------------
@@ -317,7 +397,7 @@ void draw_operating_range() {
 // near the top of the plot, lower where a label already stands; the text of
 // the legend line is returned.
 std::string draw_barred_ranges() {
-  if (!plot_has_limits()) return {};
+  if (!plot_judged()) return {};
   BarredRange ranges[kMaxBarred];
   const int32_t n =
       std::min(forced_barred_ranges(plot_item.number, ranges, kMaxBarred), kMaxBarred);
@@ -521,6 +601,14 @@ void draw_legend(const std::string& barred) {
         "{{t}}[[1]]: limit for continuous running.  {{t}}[[2]]: for passing through a barred "
         "range ({{l}} up to 0.8).",
         15.5f, room);
+  } else if (plot_is_coupling() && plot_item.kind == ForcedKind::kTorque) {
+    legend_line(
+        "T[[KW]]: permissible vibratory torque for continuous running.  T[[Kmax]]: for passing "
+        "through a barred range ({{l}} up to 0.8).",
+        15.5f, room);
+  } else if (plot_is_coupling()) {
+    legend_line("P[[KV]]: permissible power loss of the coupling (the heat it may dissipate).",
+                15.5f, room);
   } else if (plot_item.kind == ForcedKind::kStress) {
     legend_line("No limits for this shaft: enter them " +
                     data_place("Data > Limits...", "the limits records of the FORCED section "
@@ -541,6 +629,8 @@ void draw_legend(const std::string& barred) {
   } else if (plot_has_limits()) {
     legend_line("No barred speed range: the synthesised stress stays below {{t}}[[1]].", 7.5f,
                 room);
+  } else if (plot_judged()) {
+    legend_line("No barred speed range: the synthesised torque stays below T[[KW]].", 7.5f, room);
   }
   int32_t left[kMaxEngines];
   const int32_t n = std::min(forced_engines_left_out(left, kMaxEngines), kMaxEngines);
@@ -646,9 +736,11 @@ void draw_missing() {
 void fill_items() {
   char text[64];
   int32_t k = 0;
-  listed_shafts = std::min(NSTIF, kMaxStiffnesses);
+  listed_shafts = 0;
   listed_inertias = std::min(NMASS, kMaxNodes);
-  for (int32_t i = 1; i <= listed_shafts; ++i) {
+  for (int32_t i = 1; i <= std::min(NSTIF, kMaxStiffnesses); ++i) {
+    if (is_rigid_mesh(STIFF(i))) continue;
+    listed_shaft[++listed_shafts] = i;
     const std::string_view name = STIFF(i).name.trimmed();
     std::snprintf(text, sizeof text, "Shaft %3d  %.*s", i, static_cast<int>(name.size()),
                   name.data());
@@ -932,7 +1024,9 @@ void open_window() {
 }  // namespace
 
 std::string forced_case_text() {
-  std::string text = "Sweep";
+  // The load case's name ("Sweep" for the case of the sweep itself).
+  std::string text(forced_last_case().name.trimmed());
+  if (text.empty()) text = "Sweep";
   double from = 0.0, to = 0.0;
   forced_operating_range(&from, &to);
   char range[96];
@@ -963,7 +1057,7 @@ float forced_y(double value) {
 ForcedItem forced_item() {
   ForcedItem item;
   if (FORCED_ITEM >= 1 && FORCED_ITEM <= listed_shafts) {
-    item.number = FORCED_ITEM;
+    item.number = listed_shaft[FORCED_ITEM];
     item.kind = shaft_quantity == ForcedKind::kPower ? ForcedKind::kPower
                 : shaft_quantity == ForcedKind::kStress && shaft_has_diameter(item.number)
                     ? ForcedKind::kStress
@@ -976,7 +1070,7 @@ ForcedItem forced_item() {
 }
 
 bool choose_forced_item(ForcedItem item) {
-  if (listed_shafts != std::min(NSTIF, kMaxStiffnesses) ||
+  if (listed_shafts != twisting_stiffness_count() ||
       listed_inertias != std::min(NMASS, kMaxNodes)) {
     fill_items();
   }
@@ -984,9 +1078,10 @@ bool choose_forced_item(ForcedItem item) {
     if (item.number < 1 || item.number > listed_inertias) return false;
     FORCED_ITEM = listed_shafts + item.number;
   } else {
-    if (item.number < 1 || item.number > listed_shafts) return false;
+    const int32_t row = shaft_row(item.number);
+    if (row == 0) return false;
     if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
-    FORCED_ITEM = item.number;
+    FORCED_ITEM = row;
     shaft_quantity = item.kind;
   }
   WINDOW_UPDATE(FORCED_ITEM);
@@ -995,11 +1090,12 @@ bool choose_forced_item(ForcedItem item) {
 }
 
 ForcedItem default_forced_item() {
-  const int32_t shaft = forced_results_valid() ? forced_worst_shaft() : 0;
-  if (shaft >= 1 && shaft <= NSTIF) {
-    return {shaft_has_diameter(shaft) ? ForcedKind::kStress : ForcedKind::kTorque, shaft};
+  int32_t shaft = forced_results_valid() ? forced_worst_shaft() : 0;
+  if (shaft < 1 || shaft > NSTIF || is_rigid_mesh(STIFF(shaft))) {
+    shaft = 0;
+    for (int32_t k = 1; k <= NSTIF && shaft == 0; ++k) shaft = is_rigid_mesh(STIFF(k)) ? 0 : k;
   }
-  if (NSTIF >= 1) return {shaft_has_diameter(1) ? ForcedKind::kStress : ForcedKind::kTorque, 1};
+  if (shaft >= 1) return {judged_quantity(shaft), shaft};
   return {ForcedKind::kAngle, 1};
 }
 
@@ -1082,11 +1178,15 @@ bool forced_hover_text(float x, float y, FixedText<100>& text) {
   std::snprintf(buffer, sizeof buffer, "%.1f rev/min, %s: %#.4g %s", forced_speed(best_s),
                 order.c_str(), v, unit_name);
   std::string out = buffer;
-  double t1 = 0.0, t2 = 0.0;
-  limits_at(best_s, &t1, &t2);
-  if (t1 > 0.0) {
-    std::snprintf(buffer, sizeof buffer, " (tau1 %#.4g MPa, %.0f%%)", t1, 100.0 * v / t1);
-    out += buffer;
+  // The continuous limit of the item there, and how much of it is used.
+  const LimitLine* lines = nullptr;
+  if (limit_lines(&lines) > 0) {
+    const double limit = limit_value(0, best_s);
+    if (limit > 0.0) {
+      std::snprintf(buffer, sizeof buffer, " (%s %#.4g %s, %.0f%%)", lines[0].name, limit,
+                    unit_name, 100.0 * v / limit);
+      out += buffer;
+    }
   }
   text = out;
   return true;
@@ -1173,10 +1273,13 @@ bool write_forced_picture(const std::string& path, const std::string& item_spec,
     const std::string number = colon == std::string::npos ? "" : item_spec.substr(colon + 1);
     const long n = std::strtol(number.c_str(), &end, 10);
     const bool whole = !number.empty() && *end == '\0';
-    if (what == "shaft" && whole && n >= 1 && n <= NSTIF) {
-      item = {
-          shaft_has_diameter(static_cast<int32_t>(n)) ? ForcedKind::kStress : ForcedKind::kTorque,
-          static_cast<int32_t>(n)};
+    if (what == "shaft" && whole && n >= 1 && n <= NSTIF &&
+        is_rigid_mesh(STIFF(static_cast<int32_t>(n)))) {
+      *message = "--item " + item_spec + ": stiffness " + number +
+                 " is a rigid gear mesh; it has no twist to draw.";
+      return false;
+    } else if (what == "shaft" && whole && n >= 1 && n <= NSTIF) {
+      item = {judged_quantity(static_cast<int32_t>(n)), static_cast<int32_t>(n)};
     } else if (what == "inertia" && whole && n >= 1 && n <= NMASS) {
       item = {ForcedKind::kAngle, static_cast<int32_t>(n)};
     } else {

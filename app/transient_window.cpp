@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/campbell.h"
+#include "analysis/shaft_system.h"
 #include "analysis/transient.h"
 #include "app/draw.h"
 #include "app/history.h"
@@ -50,8 +51,25 @@ double y_lo = -1.0, y_hi = 1.0;
 double unit_factor = 1.0;
 const char* unit_name = "MPa";
 
+// Shafts at the head of the item list, then inertias; the stiffness of
+// each shaft row (a rigid gear mesh has no twist and is not listed).
 int32_t listed_shafts = 0;
 int32_t listed_inertias = 0;
+int32_t listed_shaft[kMaxStiffnesses + 1];
+
+int32_t twisting_stiffness_count() {
+  int32_t n = 0;
+  for (int32_t k = 1; k <= std::min(NSTIF, kMaxStiffnesses); ++k) n += !is_rigid_mesh(STIFF(k));
+  return n;
+}
+
+// The list row of stiffness `shaft`; 0 when it is not listed.
+int32_t shaft_row(int32_t shaft) {
+  for (int32_t row = 1; row <= listed_shafts; ++row) {
+    if (listed_shaft[row] == shaft) return row;
+  }
+  return 0;
+}
 
 // Four significant figures, trailing zeros kept (29.90), no bare point (6838).
 std::string figures(double v) {
@@ -347,9 +365,11 @@ void fill_lists() {
   if (TRANSIENT_CASE_PICK > NTRANS) TRANSIENT_CASE_PICK = NTRANS > 0 ? 1 : 0;
   if (TRANSIENT_CASE_PICK == 0 && NTRANS > 0) TRANSIENT_CASE_PICK = 1;
   int32_t k = 0;
-  listed_shafts = std::min(NSTIF, kMaxStiffnesses);
+  listed_shafts = 0;
   listed_inertias = std::min(NMASS, kMaxNodes);
-  for (int32_t i = 1; i <= listed_shafts; ++i) {
+  for (int32_t i = 1; i <= std::min(NSTIF, kMaxStiffnesses); ++i) {
+    if (is_rigid_mesh(STIFF(i))) continue;
+    listed_shaft[++listed_shafts] = i;
     const std::string_view name = STIFF(i).name.trimmed();
     std::snprintf(text, sizeof text, "Shaft %3d  %.*s", i, static_cast<int>(name.size()),
                   name.data());
@@ -535,7 +555,7 @@ float transient_y(double value) {
 TransientItem transient_item() {
   TransientItem item;
   if (TRANSIENT_ITEM >= 1 && TRANSIENT_ITEM <= listed_shafts) {
-    item.number = TRANSIENT_ITEM;
+    item.number = listed_shaft[TRANSIENT_ITEM];
     item.kind = TRANSIENT_SHOW_STRESS == 1 && shaft_has_diameter(item.number) ? ForcedKind::kStress
                                                                               : ForcedKind::kTorque;
   } else if (TRANSIENT_ITEM > listed_shafts && TRANSIENT_ITEM <= listed_shafts + listed_inertias) {
@@ -546,16 +566,17 @@ TransientItem transient_item() {
 }
 
 bool choose_transient_item(TransientItem item) {
-  if (listed_shafts != std::min(NSTIF, kMaxStiffnesses) ||
+  if (listed_shafts != twisting_stiffness_count() ||
       listed_inertias != std::min(NMASS, kMaxNodes))
     fill_lists();
   if (item.kind == ForcedKind::kAngle) {
     if (item.number < 1 || item.number > listed_inertias) return false;
     TRANSIENT_ITEM = listed_shafts + item.number;
   } else {
-    if (item.number < 1 || item.number > listed_shafts) return false;
+    const int32_t row = shaft_row(item.number);
+    if (row == 0) return false;
     if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
-    TRANSIENT_ITEM = item.number;
+    TRANSIENT_ITEM = row;
     TRANSIENT_SHOW_STRESS = item.kind == ForcedKind::kStress ? 1 : 0;
     TRANSIENT_SHOW_TORQUE = 1 - TRANSIENT_SHOW_STRESS;
     WINDOW_UPDATE(TRANSIENT_SHOW_STRESS);
@@ -567,11 +588,13 @@ bool choose_transient_item(TransientItem item) {
 
 TransientItem default_transient_item() {
   const int32_t shaft = transient_worst_shaft();
-  if (shaft >= 1 && shaft <= NSTIF) {
+  if (shaft >= 1 && shaft <= NSTIF && !is_rigid_mesh(STIFF(shaft))) {
     const bool stress = forced_shaft_has_limits(shaft) != 0 && shaft_has_diameter(shaft);
     return {stress ? ForcedKind::kStress : ForcedKind::kTorque, shaft};
   }
-  if (NSTIF >= 1) return {ForcedKind::kTorque, 1};
+  for (int32_t k = 1; k <= NSTIF; ++k) {
+    if (!is_rigid_mesh(STIFF(k))) return {ForcedKind::kTorque, k};
+  }
   return {ForcedKind::kAngle, 1};
 }
 
@@ -661,7 +684,12 @@ bool write_transient_picture(const std::string& path, const std::string& item_sp
     const std::string number = colon == std::string::npos ? "" : item_spec.substr(colon + 1);
     const long n = std::strtol(number.c_str(), &end, 10);
     const bool whole = !number.empty() && *end == '\0';
-    if (what == "shaft" && whole && n >= 1 && n <= NSTIF) {
+    if (what == "shaft" && whole && n >= 1 && n <= NSTIF &&
+        is_rigid_mesh(STIFF(static_cast<int32_t>(n)))) {
+      *message = "--item " + item_spec + ": stiffness " + number +
+                 " is a rigid gear mesh; it has no twist to draw.";
+      return false;
+    } else if (what == "shaft" && whole && n >= 1 && n <= NSTIF) {
       const int32_t s = static_cast<int32_t>(n);
       item = {shaft_has_diameter(s) ? ForcedKind::kStress : ForcedKind::kTorque, s};
     } else if (what == "inertia" && whole && n >= 1 && n <= NMASS) {

@@ -320,14 +320,14 @@ bool geared_propulsion(const std::string& folder) {
   const int collar = add_node(195, 110, 160.0, "Thrust collar");
   const int flange = add_node(125, 110, 90.0, "Interm. flange");
   const int propeller = add_node(40, 110, 14500.0, "Propeller+water");
-  add_shaft(damper, throws[0], 1.6e7, 200.0, 0.0, "Crank nose");
-  for (int c = 0; c < 7; ++c) add_shaft(throws[c], throws[c + 1], 1.35e7, 210.0, 50.0, "Crank");
-  add_shaft(throws[7], flywheel, 2.2e7, 230.0, 0.0, "Crank flange");
+  add_shaft(damper, throws[0], 1.6e7, 240.0, 0.0, "Crank nose");
+  for (int c = 0; c < 7; ++c) add_shaft(throws[c], throws[c + 1], 1.35e7, 260.0, 60.0, "Crank");
+  add_shaft(throws[7], flywheel, 2.2e7, 280.0, 0.0, "Crank flange");
   add_shaft(flywheel, coupling, 9.5e5, 0.0, 0.0, "Rubber coupl.");
   add_shaft(coupling, pinion, 2.4e7, 180.0, 0.0, "Pinion shaft");
   add_shaft(pinion, wheel, 1.8e8, 0.0, 0.0, "Main mesh");
   add_shaft(wheel, pto, 2.6e9, 0.0, 0.0, "PTO mesh");
-  add_shaft(pto, generator, 1.6e5, 90.0, 0.0, "Generator shaft");
+  add_shaft(pto, generator, 1.6e5, 110.0, 0.0, "Generator shaft");
   add_shaft(wheel, collar, 1.1e8, 380.0, 0.0, "Output shaft");
   add_shaft(collar, flange, 2.6e7, 400.0, 0.0, "Interm. shaft");
   add_shaft(flange, propeller, 2.9e7, 450.0, 0.0, "Propeller shaft");
@@ -346,36 +346,68 @@ bool geared_propulsion(const std::string& folder) {
   MASSES(propeller).dampex = 9.0e4;
   STIFF(10).psi = 1.0;
   forced_sweep = ForcedSweep{200.0, 825.0, 5.0, 750.0, 0.02};
+  ORDMIN = 0.5;
+  ORDMAX = 12.0;
+  ORDSTEP = 0.5;
   four_stroke_excitation(1, 0.32, 0.40, 0.85, 150.0, 24.0, 2.0);
+  // The crank sections by the engine maker's permissible stresses, the
+  // rubber coupling (about 4 MW at 750 rev/min, a nominal torque of some
+  // 100 kN.m) by its maker's torque and heat limits, the other shafts by the
+  // shaft rule; the meshes are rated by the gear maker.
+  for (int s = 1; s <= 8; ++s) makers_stress(s, 45.0, 80.0);
   limits(9, 800.0, 1.0);
+  coupling_limits(10, 35000.0, 6000.0, 150000.0);
   limits(11, 700.0, 1.0);
+  limits(14, 600.0, 1.0);
+  limits(15, 600.0, 1.0);
   limits(16, 600.0, 1.0);
   limits(17, 600.0, 0.55);
+  // The propeller law from idle to 1.05 x rated speed, and with a misfiring
+  // cylinder.
+  add_case("propeller law", 200.0, 825.0, 5.0, 1.0, 2.0, 300.0, 787.5);
+  add_case("misfire cyl. 1", 200.0, 825.0, 5.0, 1.0, 2.0, 300.0, 787.5, 1, 1);
+  // Transient cases: a run-up from idle to the rated speed in 20 s, and the
+  // ice rules' single-block case 1 for the four-bladed propeller (cq 0.75,
+  // alpha 90 degrees) milling 1.5 m of ice at its rated 187.5 rev/min.
+  TransientCase& runup = add_transient(kTransientRunup, "Run-up", 20.0);
+  runup.n_start = 300.0;
+  runup.n_end = 750.0;
+  TransientCase& ice = add_transient(kTransientIce, "Ice case 1", 1.5, propeller);
+  ice.blades = 4;
+  ice.qmax = 300000.0;
+  ice.n_prop = 187.5;
+  ice.cq = 0.75;
+  ice.alpha = 90.0;
+  ice.h_ice = 1.5;
   return save(folder, "geared-propulsion.rtm");
 }
 
 // Two engines into one gearbox: engine 1's pinion on a rigid mesh, engine
-// 2's on an elastic one, engine 2 firing 30 degrees after engine 1.
+// 2's on an elastic one, engine 2 firing 30 degrees after engine 1; each
+// engine with a viscous damper on its crank nose.
 bool twin_engine_gearbox(const std::string& folder) {
   start("Twin-engine gearbox: two 6L engines, one wheel, one propeller");
   int pinions[2] = {};
   for (int k = 0; k < 2; ++k) {
     const double y = k == 0 ? 170.0 : 50.0;
+    const int damper = add_node(10, y, 1.5, "Damper");
     std::vector<int> throws;
     for (int c = 1; c <= 6; ++c) {
-      throws.push_back(add_node(10 + 17 * c, y, 6.0,
+      throws.push_back(add_node(10 + 17 * c, y, 5.0,
                                 ("E" + std::to_string(k + 1) + " throw " + std::to_string(c)).c_str()));
     }
     const int flywheel = add_node(135, y, 70.0, "Flywheel");
     const int coupling = add_node(170, y, 12.0, "Coupling outer");
     pinions[k] = add_node(205, y, 5.0, "Pinion");
-    for (int c = 0; c < 5; ++c) add_shaft(throws[c], throws[c + 1], 9.0e6, 180.0, 45.0, "Crank");
-    add_shaft(throws[5], flywheel, 1.4e7, 200.0, 0.0, "Crank flange");
+    add_shaft(damper, throws[0], 1.2e7, 190.0, 0.0, "Crank nose");
+    for (int c = 0; c < 5; ++c) add_shaft(throws[c], throws[c + 1], 1.3e7, 210.0, 50.0, "Crank");
+    add_shaft(throws[5], flywheel, 2.0e7, 230.0, 0.0, "Crank flange");
     add_shaft(flywheel, coupling, 6.0e5, 0.0, 0.0, "Rubber coupl.");
     add_shaft(coupling, pinions[k], 1.5e7, 160.0, 0.0, "Pinion shaft");
     add_engine(throws, {1, 5, 3, 6, 2, 4}, 4, 0, 0.0, k == 0 ? "6L port" : "6L starboard");
     STIFF(NSTIF - 1).psi = 0.9;
     for (int c : throws) MASSES(c).dampex = 80.0;
+    MASSES(damper).dampex = 1200.0;
   }
   const int wheel = add_node(205, 110, 900.0, "Gear wheel");
   const int flange = add_node(130, 110, 80.0, "Interm. flange");
@@ -383,16 +415,34 @@ bool twin_engine_gearbox(const std::string& folder) {
   add_shaft(pinions[0], wheel, 1.0e9, 0.0, 0.0, "Port mesh");
   STIFF(NSTIF).rigid = 1;
   add_shaft(pinions[1], wheel, 1.6e8, 0.0, 0.0, "Stbd mesh");
-  add_shaft(wheel, flange, 4.0e7, 380.0, 0.0, "Interm. shaft");
-  add_shaft(flange, propeller, 3.2e7, 420.0, 0.0, "Propeller shaft");
+  add_shaft(wheel, flange, 1.5e7, 380.0, 0.0, "Interm. shaft");
+  add_shaft(flange, propeller, 1.2e7, 420.0, 0.0, "Propeller shaft");
   for (int j : {wheel, flange, propeller}) MASSES(j).speed_ratio = 0.3;
   ENGS(2).offset_angle = 30.0;
   MASSES(propeller).dampex = 6.0e4;
   forced_sweep = ForcedSweep{250.0, 1050.0, 5.0, 1000.0, 0.02};
+  ORDMIN = 0.5;
+  ORDMAX = 12.0;
+  ORDSTEP = 0.5;
   four_stroke_excitation(1, 0.26, 0.32, 0.70, 80.0, 23.0, 2.0);
   four_stroke_excitation(2, 0.26, 0.32, 0.70, 80.0, 23.0, 2.0);
+  // Per engine (stiffnesses 1-9 and 10-18): the crank sections by the
+  // maker's permissible stresses, the crank flange and the pinion shaft by
+  // the shaft rule, the rubber coupling (about 1.8 MW at 1000 rev/min, a
+  // nominal torque of some 25 kN.m) by its maker's limits; the shaft line
+  // by the shaft rule.
+  for (int k = 0; k < 2; ++k) {
+    for (int s = 1; s <= 6; ++s) makers_stress(9 * k + s, 50.0, 85.0);
+    limits(9 * k + 7, 800.0, 1.0);
+    coupling_limits(9 * k + 8, 12500.0, 3000.0, 37500.0);
+    limits(9 * k + 9, 700.0, 1.0);
+  }
   limits(NSTIF - 1, 600.0, 1.0);
   limits(NSTIF, 600.0, 0.55);
+  // The propeller law from idle to 1.05 x rated speed, and with a
+  // misfiring cylinder of the port engine.
+  add_case("propeller law", 250.0, 1050.0, 5.0, 1.0, 2.0, 400.0, 1050.0);
+  add_case("misfire cyl. 1", 250.0, 1050.0, 5.0, 1.0, 2.0, 400.0, 1050.0, 1, 1);
   return save(folder, "twin-engine-gearbox.rtm");
 }
 

@@ -283,7 +283,8 @@ TEST_F(CalcCommand, ForcedResponseRunsEveryLoadCase) {
   rows = read_lines(csv);
   EXPECT_EQ(rows.size(), 1u + 14u * (9 + 8 + 7) * 49);
   // The examples carry their load cases, limits of every kind and a verdict.
-  for (const char* example : {"diesel-generator", "marine-propulsion"}) {
+  for (const char* example :
+       {"diesel-generator", "marine-propulsion", "geared-propulsion", "twin-engine-gearbox"}) {
     const fs::path copy = dir_ / (std::string(example) + ".rtm");
     fs::copy_file(std::string(SPINDRA_SOURCE_DIR "/examples/") + example + ".rtm", copy);
     ASSERT_EQ(run_calc(dir_, {copy.string(), "--forced", csv}).status, 0) << example;

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "analysis/frequency_analysis.h"
+#include "analysis/shaft_system.h"
 #include "tests/analysis/analysis_fixture.h"
 
 namespace spindra {
@@ -130,6 +131,41 @@ TEST(TransientIntegrator, HarmonicSteadyStateAndPassageThroughResonance) {
   }
 }
 
+// Four steps of `st` (prepared on the system of matrices M, C, K with step
+// dt) beside dense Newmark steps from the same state under the same random
+// torques.
+void expect_dense_steps(NewmarkStepper& st, const Eigen::MatrixXd& M, const Eigen::MatrixXd& C,
+                        const Eigen::MatrixXd& K, double dt, std::mt19937& random,
+                        const std::string& what) {
+  std::uniform_real_distribution<double> u01(0.0, 1.0);
+  const int n = static_cast<int>(M.rows());
+  Eigen::VectorXd f(n);
+  for (int i = 0; i < n; ++i) f(i) = 100.0 * (u01(random) - 0.5);
+  st.start(f.data());
+  Eigen::VectorXd u = Eigen::VectorXd::Zero(n), v = u,
+                  a = M.diagonal().cwiseInverse().cwiseProduct(f);
+  const Eigen::MatrixXd keff = K + (2.0 / dt) * C + (4.0 / (dt * dt)) * M;
+  const Eigen::LDLT<Eigen::MatrixXd> solver(keff);
+  for (int step = 0; step < 4; ++step) {
+    for (int i = 0; i < n; ++i) f(i) = 100.0 * (u01(random) - 0.5);
+    st.step(f.data());
+    const Eigen::VectorXd rhs =
+        f + M * (4.0 / (dt * dt) * u + 4.0 / dt * v + a) + C * (2.0 / dt * u + v);
+    const Eigen::VectorXd un = solver.solve(rhs);
+    const Eigen::VectorXd vn = 2.0 / dt * (un - u) - v;
+    a = 4.0 / (dt * dt) * (un - u) - 4.0 / dt * v - a;
+    v = vn;
+    u = un;
+    const double su = u.cwiseAbs().maxCoeff(), sv = v.cwiseAbs().maxCoeff(),
+                 sa = a.cwiseAbs().maxCoeff();
+    for (int i = 0; i < n; ++i) {
+      ASSERT_NEAR(st.angle()[i], u(i), 1e-10 * su) << what;
+      ASSERT_NEAR(st.velocity()[i], v(i), 1e-10 * sv) << what;
+      ASSERT_NEAR(st.acceleration()[i], a(i), 1e-9 * sa) << what;
+    }
+  }
+}
+
 // One dense Newmark step beside the tree step, from the same state.
 TEST(TransientIntegrator, TreeStepEqualsDenseStep) {
   std::mt19937 random(25);
@@ -175,31 +211,8 @@ TEST(TransientIntegrator, TreeStepEqualsDenseStep) {
     const double dt = 1e-4 * (0.5 + u01(random));
     NewmarkStepper st;
     ASSERT_TRUE(st.prepare(s, dt));
-    Eigen::VectorXd f(n);
-    for (int i = 0; i < n; ++i) f(i) = 100.0 * (u01(random) - 0.5);
-    st.start(f.data());
-    Eigen::VectorXd u = Eigen::VectorXd::Zero(n), v = u,
-                    a = M.diagonal().cwiseInverse().cwiseProduct(f);
-    const Eigen::MatrixXd keff = K + (2.0 / dt) * C + (4.0 / (dt * dt)) * M;
-    const Eigen::LDLT<Eigen::MatrixXd> solver(keff);
-    for (int step = 0; step < 4; ++step) {
-      for (int i = 0; i < n; ++i) f(i) = 100.0 * (u01(random) - 0.5);
-      st.step(f.data());
-      const Eigen::VectorXd rhs =
-          f + M * (4.0 / (dt * dt) * u + 4.0 / dt * v + a) + C * (2.0 / dt * u + v);
-      const Eigen::VectorXd un = solver.solve(rhs);
-      const Eigen::VectorXd vn = 2.0 / dt * (un - u) - v;
-      a = 4.0 / (dt * dt) * (un - u) - 4.0 / dt * v - a;
-      v = vn;
-      u = un;
-      const double su = u.cwiseAbs().maxCoeff(), sv = v.cwiseAbs().maxCoeff(),
-                   sa = a.cwiseAbs().maxCoeff();
-      for (int i = 0; i < n; ++i) {
-        ASSERT_NEAR(st.angle()[i], u(i), 1e-10 * su) << "trial " << trial << " kind " << kind;
-        ASSERT_NEAR(st.velocity()[i], v(i), 1e-10 * sv) << "trial " << trial;
-        ASSERT_NEAR(st.acceleration()[i], a(i), 1e-9 * sa) << "trial " << trial;
-      }
-    }
+    expect_dense_steps(st, M, C, K, dt, random,
+                       "trial " + std::to_string(trial) + " kind " + std::to_string(kind));
   }
 }
 
@@ -444,8 +457,11 @@ TEST_F(TransientRun, Refusals) {
   EXPECT_NE(refusal().find("no transient case"), std::string::npos);
   add_case(step_case(1, 100.0, 1.0));
   EXPECT_NE(refusal().find("no damping at all"), std::string::npos);
-  MASSES(1).dampex = 1.0;
+  STIFF(1).psi = 0.5;  // a coupling's relative damping is damping
   std::string message;
+  EXPECT_TRUE(run_transient(1, &message)) << message;
+  STIFF(1).psi = 0.0;
+  MASSES(1).dampex = 1.0;
   EXPECT_TRUE(run_transient(1, &message)) << message;
   const auto refused = [&](auto change, const char* expected) {
     const TransientCase keep = TRANSIENT_CASES(1);
@@ -501,6 +517,138 @@ TEST_F(TransientRun, Refusals) {
       },
       "an ice thickness of 0");
   refused([](TransientCase& c) { c.kind = kTransientTable; }, "has no points in its torque table");
+}
+
+// Geared trees (speed ratios, elastic and rigid meshes, psi) stepped on the
+// referred system equal a dense Newmark step of the real system under the
+// gear constraint: real angle = T referred angle, T(i, dof(i)) = ratio of i.
+TEST_F(TransientRun, GearedTreeStepEqualsDenseStepOfTheRealSystem) {
+  std::mt19937 random(24);
+  std::uniform_real_distribution<double> u01(0.0, 1.0);
+  const double ratios[3] = {1.0, 0.25, 3.0};
+  const double eta = 0.03, omega_d = 2.0 * kPi * 20.0;
+  for (int trial = 0; trial < 20; ++trial) {
+    initialise_store();
+    const int n = 3 + static_cast<int>(u01(random) * 30);
+    for (int j = 1; j <= n; ++j) {
+      inertia(j, 0.1 + 10.0 * u01(random));
+      MASSES(j).dampex = u01(random) < 0.3 ? 5.0 * u01(random) : 0.0;
+    }
+    for (int j = 2; j <= n; ++j) {
+      const int p = 1 + static_cast<int>(u01(random) * (j - 1));
+      const bool mesh = u01(random) < 0.3;
+      MASSES(j).speed_ratio =
+          mesh ? ratios[static_cast<int>(u01(random) * 3)] : speed_ratio_of(MASSES(p));
+      const int s = u01(random) < 0.5 ? shaft(j, p, 1e3 + 1e6 * u01(random))
+                                      : shaft(p, j, 1e3 + 1e6 * u01(random));
+      STIFF(s).dampin = u01(random) < 0.5 ? 10.0 * u01(random) : 0.0;
+      STIFF(s).psi = u01(random) < 0.3 ? u01(random) : 0.0;
+      STIFF(s).rigid = mesh && u01(random) < 0.4 ? 1 : 0;
+    }
+    if (trial % 2 == 0) shaft(1 + static_cast<int>(u01(random) * n), 0, 1e5 + 1e6 * u01(random));
+    static ShaftSystem sys;
+    build_shaft_system(sys);
+    const int m = sys.ndof;
+    const auto ratio = [](int j) { return speed_ratio_of(MASSES(j)); };
+    Eigen::MatrixXd T = Eigen::MatrixXd::Zero(n, m);
+    for (int j = 1; j <= n; ++j) T(j - 1, sys.dof(j) - 1) = ratio(j);
+    // The real system: a stiffness acts on the twist seen on its first
+    // inertia's shaft, x_a - (r_a / r_b) x_b.
+    Eigen::MatrixXd K = Eigen::MatrixXd::Zero(n, n), C = K, M = K;
+    for (int j = 1; j <= n; ++j) {
+      M(j - 1, j - 1) = MASSES(j).amass;
+      C(j - 1, j - 1) = MASSES(j).dampex;
+    }
+    for (int s = 1; s <= NSTIF; ++s) {
+      const STIFFNESS& sh = STIFF(s);
+      if (sh.rigid != 0) continue;
+      const int a = sh.nodes(1), b = sh.nodes(2);
+      Eigen::VectorXd w = Eigen::VectorXd::Zero(n);
+      w(a - 1) = 1.0;
+      if (b > 0) w(b - 1) -= ratio(a) / ratio(b);
+      K += sh.stiff * w * w.transpose();
+      C += (sh.dampin + (eta + sh.psi / (2.0 * kPi)) * sh.stiff / omega_d) * w * w.transpose();
+    }
+    TransientSystem ts;
+    transient_system_of(sys, eta, omega_d, &ts);
+    const double dt = 1e-4 * (0.5 + u01(random));
+    NewmarkStepper st;
+    ASSERT_TRUE(st.prepare(ts, dt));
+    expect_dense_steps(st, T.transpose() * M * T, T.transpose() * C * T, T.transpose() * K * T, dt,
+                       random, "trial " + std::to_string(trial));
+  }
+}
+
+// A geared pair with a rigid mesh is its referred chain: J1 with J3 at
+// ratio r3 rigidly on it, and J2 at ratio r on a mesh k of J2's shaft, run
+// as the chain J1 + r3^2 J3, r^2 J2 with r^2 k.  The angle of J2 is r times
+// the chain's, of J3 r3 times J1's; the mesh torque is the chain's over r; a
+// torque T on J2 acts as r T; the rigid mesh has no torque.  The loss factor
+// and psi become viscous at the first natural frequency: (eta + psi / 2 pi)
+// k / omega_d.
+TEST_F(TransientRun, GearedPairIsItsReferredChain) {
+  const double r = 0.4, r3 = 2.5, j1 = 2.0, j2 = 6.0, j3 = 0.3, k = 1e5, eta = 0.03, psi = 0.8;
+  const double jc1 = j1 + r3 * r3 * j3, jc2 = r * r * j2, kc = r * r * k;
+  const double omega_n = std::sqrt(kc * (1.0 / jc1 + 1.0 / jc2));
+  std::vector<double> chain[3];
+  for (int geared = 0; geared <= 1; ++geared) {
+    initialise_store();
+    inertia(1, geared != 0 ? j1 : jc1);
+    inertia(2, geared != 0 ? j2 : jc2);
+    MASSES(2).dampex = geared != 0 ? 5.0 : r * r * 5.0;
+    shaft(2, 1, geared != 0 ? k : kc);
+    STIFF(1).dampin = geared != 0 ? 20.0 : r * r * 20.0 + (eta + psi / (2.0 * kPi)) * kc / omega_n;
+    add_case(step_case(2, geared != 0 ? 1000.0 : r * 1000.0, 0.2, 1e-4));
+    if (geared != 0) {
+      MASSES(2).speed_ratio = r;
+      inertia(3, j3);
+      MASSES(3).speed_ratio = r3;
+      STIFF(shaft(3, 1, 1e9)).rigid = 1;
+      STIFF(1).psi = psi;
+      forced_sweep = ForcedSweep{100.0, 200.0, 10.0, 150.0, eta};
+      TransientCase ice;
+      ice.kind = kTransientIce;
+      ice.inertia = 2;
+      ice.duration = 0.1;
+      ice.blades = 4;
+      ice.qmax = 100.0;
+      ice.n_prop = 120.0;
+      ice.cq = 1.0;
+      ice.alpha = 90.0;
+      ice.h_ice = 1.0;
+      add_case(ice);
+    }
+    std::string message;
+    ASSERT_TRUE(run_transient(1, &message)) << message;
+    const int last = transient_sample_count();
+    ASSERT_GT(last, 100);
+    const double a1 = transient_peak(ForcedKind::kAngle, 1).value;
+    const double a2 = transient_peak(ForcedKind::kAngle, 2).value;
+    const double t1 = transient_peak(ForcedKind::kTorque, 1).value;
+    for (int i = 0; i <= last; ++i) {
+      const double x1 = transient_value(ForcedKind::kAngle, 1, i);
+      const double x2 = transient_value(ForcedKind::kAngle, 2, i);
+      const double q = transient_value(ForcedKind::kTorque, 1, i);
+      if (geared == 0) {
+        chain[0].push_back(x1);
+        chain[1].push_back(x2);
+        chain[2].push_back(q);
+        continue;
+      }
+      const std::size_t u = static_cast<std::size_t>(i);
+      ASSERT_NEAR(x1, chain[0][u], 1e-9 * a1) << i;
+      ASSERT_NEAR(x2, r * chain[1][u], 1e-9 * a2) << i;
+      ASSERT_NEAR(q, chain[2][u] / r, 1e-9 * t1) << i;
+      ASSERT_NEAR(transient_value(ForcedKind::kAngle, 3, i), r3 * chain[0][u], 1e-9 * a1 * r3);
+      ASSERT_EQ(transient_value(ForcedKind::kTorque, 2, i), 0.0);
+    }
+    if (geared != 0) {
+      EXPECT_NEAR(transient_info().damping_hz, omega_n / (2.0 * kPi), 1e-9 * omega_n);
+      // The ice case's speed column: the propeller's speed referred.
+      ASSERT_TRUE(run_transient(2, &message)) << message;
+      EXPECT_NEAR(transient_sample_speed(0), 120.0 / r, 1e-9);
+    }
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "analysis/forced_response.h"
+#include "analysis/verdict.h"
 #include "app/forced_dialogs.h"
 #include "tests/gui_editing/gui_editing_support.h"
 
@@ -218,6 +219,27 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
         << FORCED_DESIGN.str();
     torque->click();
     EXPECT_EQ(FORCED_RUNS, runs + 1) << "no new solve for another item";
+    // The shaft judged as a flexible coupling: its T_KW is a red line over
+    // the torque (none before), in the key under the synthesis.
+    const auto red_in_column = [this](double speed) {
+      const QPoint top = forced_pixel(forced_x(speed), kForcedTop - 1.0f);
+      const QPoint bottom = forced_pixel(forced_x(speed), kForcedBottom + 1.0f);
+      int n = 0;
+      for (int y = top.y(); y <= bottom.y(); ++y)
+        n += lib->pixel(display::IGRAPH_HANDLE3, top.x(), y) == 4;
+      return n;
+    };
+    EXPECT_EQ(red_in_column(350.0), 0);
+    const STIFFNESS shaft = STIFF(1);
+    STIFF(1).uts = 0.0;
+    STIFF(1).limit_kind = kLimitCoupling;
+    STIFF(1).limit_v1 = 2000.0;
+    STIFF(1).limit_v2 = 500.0;
+    refresh_forced_window();
+    EXPECT_GT(red_in_column(350.0), 0) << "T_KW drawn";
+    EXPECT_EQ(lib->pixel(display::IGRAPH_HANDLE3, key_tau1.x(), key_tau1.y()), 4);
+    STIFF(1) = shaft;
+    refresh_forced_window();
 
     // An edit of the model: the window says its results are of the model
     // before it, until Recalculate.
@@ -255,6 +277,26 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     menu({"Ca&lculate", "Forced &Damped"});
     EXPECT_EQ(forced_item(), (ForcedItem{ForcedKind::kStress, 1}));
     EXPECT_EQ(lib->messages(), 0);
+
+    // A rigid gear mesh has no twist: it is not in the list, whose rows
+    // still name each item by its own number, nor among the stiffnesses
+    // the verdict leaves unassessed.
+    MASSES(3) = MASSES(2);
+    MASSES(3).speed_ratio = 2.0;
+    NMASS = 3;
+    STIFF(2) = STIFF(1);
+    STIFF(2).nodes(1) = 2;
+    STIFF(2).nodes(2) = 3;
+    STIFF(2).rigid = 1;
+    NSTIF = 2;
+    note_model_edit();
+    menu({"Ca&lculate", "Forced &Damped"});
+    ASSERT_EQ(forced_results_valid(), 1) << FORCED_NOTE.str();
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->item(1)->text().toStdString(), "Inertia   1  Engine");
+    EXPECT_FALSE(choose_forced_item({ForcedKind::kTorque, 2}));
+    EXPECT_EQ(default_forced_item(), (ForcedItem{ForcedKind::kStress, 1}));
+    EXPECT_TRUE(judge_design().not_assessed.empty()) << "nothing to judge on a rigid mesh";
     close_forced_window();
   });
 }

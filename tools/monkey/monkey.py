@@ -29,12 +29,15 @@ NOBODY = 65534
 XENV = dict(os.environ, DISPLAY=DISPLAY)
 
 MENU_ITEMS = {  # mnemonic letters of each main-window menu (current program)
-    "f": "nosvrepx", "e": "urd", "v": "iof", "c": "nse", "m": "nsedvtxlw", "d": "",
-    "l": "fdc", "a": "",
+    "f": "nosvrepx", "e": "urd", "v": "iof", "c": "nse", "m": "nsedvtxlw", "t": "lc", "d": "",
+    "l": "fdtc", "a": "",
 }
 # The Forced Response window: File (Export, Print, Review Report, Exit),
-# Data (Excitation, Shaft Limits, Sweep), Calculate (Recalculate).
-FORCED_MENU_ITEMS = {"f": "eprx", "d": "els", "l": "r"}
+# Data (Excitation, Limits, Sweep, Load Cases), Calculate (Recalculate).
+FORCED_MENU_ITEMS = {"f": "eprx", "d": "elsc", "l": "r"}
+# The Transient Response window: File (Export, Print, Review Report, Exit),
+# Data (Transient Cases), Calculate (Recalculate).
+TRANSIENT_MENU_ITEMS = {"f": "eprx", "d": "c", "l": "r"}
 CAMPBELL_MENU_ITEMS = {"f": "epx"}
 # The list file viewer (File > Review List file, and the Forced Response
 # window's Review Report): its menu bar holds the items themselves: Exit,
@@ -48,7 +51,8 @@ FORCED_MENU_X = {"f": 20, "d": 59, "l": 115}
 CAMPBELL_MENU_X = {"f": 20}
 FOCUS_MENU = [("l", "d"), ("l", "d"), ("m", "x"), ("m", "l"), ("m", "w"), ("m", "d"),
               ("m", "v"), ("m", "t"), ("f", "n"), ("f", "v"), ("v", "i"), ("v", "o"),
-              ("v", "f"), ("e", "d"), ("l", "c"), ("f", "r"), ("f", "e"), ("f", "p")]
+              ("v", "f"), ("e", "d"), ("l", "c"), ("f", "r"), ("f", "e"), ("f", "p"),
+              ("t", "l"), ("t", "c"), ("l", "t"), ("m", "l")]
 KEYS = (["Return", "Escape", "Tab", "shift+Tab", "Delete", "BackSpace", "space", "Up", "Down",
          "Left", "Right", "Home", "End", "Page_Up", "Page_Down", "minus", "period", "e", "comma",
          "ctrl+a", "ctrl+c", "ctrl+v", "ctrl+x"]
@@ -286,6 +290,8 @@ class Run:
             table = MENU_ITEMS
             if aname == "Forced Response":
                 table = FORCED_MENU_ITEMS
+            elif aname == "Transient Response":
+                table = TRANSIENT_MENU_ITEMS
             elif aname.startswith("Campbell"):
                 table = CAMPBELL_MENU_ITEMS
             elif aname.startswith("Kelvo - List file viewer"):
@@ -303,7 +309,7 @@ class Run:
             if m == "c" and k2 == "s" and self.rng.random() < 0.8:
                 keys.append(self.rng.choice("ng"))
             aw = next((x for x in wins if x["id"] == active), None)
-            titles = FORCED_MENU_X if table is FORCED_MENU_ITEMS else \
+            titles = FORCED_MENU_X if table in (FORCED_MENU_ITEMS, TRANSIENT_MENU_ITEMS) else \
                 CAMPBELL_MENU_X if table is CAMPBELL_MENU_ITEMS else \
                 {} if table is VIEWER_MENU_ITEMS else MAIN_MENU_X
             if os.environ.get("MONKEY_MENU_MOUSE") and aw is not None and m in titles:
