@@ -702,7 +702,8 @@ using Lanes = double __attribute__((vector_size(32)));
 // as the system's own cos and sin.
 inline void cos_sin(const double* t, const double* cos_t, const double* sin_t, int32_t ns, double u,
                     double& c, double& s) {
-  const int at = std::clamp(static_cast<int>(u / (2.0 * kPi) * ns + 0.5), 0, ns);
+  const double k = u / (2.0 * kPi) * ns + 0.5;
+  const int at = k > 0.0 ? (k < ns ? static_cast<int>(k) : ns) : 0;
   const double x = u - t[at], x2 = x * x;
   // cos x - 1 and sin x.
   const double cx =
