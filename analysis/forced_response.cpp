@@ -445,6 +445,8 @@ struct Scratch {
   std::vector<double> y_re, y_im;          // per node and order: admittance to the parent
   std::vector<double> cos_tab, sin_tab;    // per order and sample
   std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
+  std::vector<int32_t> by_parity;          // the orders of even harmonics, then of odd ones
+  int32_t even = 0;                        // how many are even
   std::vector<Piece> pieces;                   // intervals left to search
   std::vector<int32_t> near_list;              // intervals near an extreme
   std::vector<uint64_t> near_above, near_below;  // per interval: may hold an extreme
@@ -961,25 +963,59 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
 // into out[m..2m), g and g' likewise into out2.  With out2 null only f is
 // sampled.
 //
-// The grid is symmetric: with A = sum a cos(m u), B = sum b sin(m u), P =
-// sum a m sin(m u) and Q = sum b m cos(m u) at u_j, f(u_j) = A - B and
-// f(-u_j) = A + B, f'(u_j) = -(P + Q) and f'(-u_j) = P - Q, so only the
-// first half of the grid is summed.  Four points of both functions stay
-// in registers across the orders, so each table entry is loaded once for
-// the two.
+// The grid is symmetric about 0 and about pi: with A = sum a cos(m u),
+// B = sum b sin(m u), P = sum a m sin(m u) and Q = sum b m cos(m u) at
+// u_j, each summed apart over the even (0) and the odd (1) harmonics,
+//   f(u) = A - B,                  f'(u) = -(P + Q),
+//   f(-u) = A + B,                 f'(-u) = P - Q,
+//   f(pi - u) = (A0 + B0) - (A1 + B1),  f'(pi - u) = (P0 - Q0) - (P1 - Q1),
+//   f(pi + u) = (A0 - B0) - (A1 - B1),  f'(pi + u) = (P1 + Q1) - (P0 + Q0),
+// so only the first quarter of the grid is summed.  Four points of both
+// functions stay in registers across the orders, so each table entry is
+// loaded once for the two.
 SPINDRA_VECTOR_CLONES
-void sample(const double* re, const double* im, const double* re2, const double* im2, int32_t count,
+void sample(const double* re, const double* im, const double* re2, const double* im2,
             const Scratch& s, double* out, double* out2) {
-  const int ns = s.m;
+  const int ns = s.m, half = ns / 2;
   const double* cos_tab = s.cos_tab.data();
   const double* sin_tab = s.sin_tab.data();
   const double* mcos_tab = s.mcos_tab.data();
   const double* msin_tab = s.msin_tab.data();
   using Order = int64_t __attribute__((vector_size(32)));
   const Order reverse = {3, 2, 1, 0};
-  // Points jb..jb+3 and their mirrors ns-jb-3..ns-jb (for jb = 0 the
-  // mirrors of 1..3 only: the mirror of 0 is itself).
-  const auto put = [&](double* to, int jb, Lanes a, Lanes b, Lanes p, Lanes q) {
+  struct Sums {
+    Lanes a, b, p, q;
+  };
+  // The sums over the orders listed in `list` (their harmonics of one
+  // parity) at points jb..jb+3.
+  const auto sum = [&](const int32_t* list, int n, int jb, const double* x, const double* y,
+                       const double* x2, const double* y2, Sums& one, Sums& two) {
+    Lanes a0 = {}, b0 = {}, p0 = {}, q0 = {}, a1 = {}, b1 = {}, p1 = {}, q1 = {};
+    for (int i = 0; i < n; ++i) {
+      const int o = list[i];
+      const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
+      const Lanes c = load(cos_tab + at), sn = load(sin_tab + at);
+      const Lanes mc = load(mcos_tab + at), ms = load(msin_tab + at);
+      const Lanes a = Lanes{} + x[o], b = Lanes{} + y[o];
+      a0 += a * c;
+      b0 += b * sn;
+      p0 += a * ms;
+      q0 += b * mc;
+      if (x2 != nullptr) {
+        const Lanes a2 = Lanes{} + x2[o], b2 = Lanes{} + y2[o];
+        a1 += a2 * c;
+        b1 += b2 * sn;
+        p1 += a2 * ms;
+        q1 += b2 * mc;
+      }
+    }
+    one = Sums{a0, b0, p0, q0};
+    two = Sums{a1, b1, p1, q1};
+  };
+  // The four points jb..jb+3, their mirrors about 0 (for jb = 0 those of
+  // 1..3 only: the mirror of 0 is itself) and about pi.
+  const auto put = [&](double* to, int jb, const Sums& e, const Sums& o) {
+    const Lanes a = e.a + o.a, b = e.b + o.b, p = e.p + o.p, q = e.q + o.q;
     store(to + jb, a - b);
     store(to + ns + jb, -(p + q));
     const Lanes f = a + b, d = p - q;
@@ -992,38 +1028,21 @@ void sample(const double* re, const double* im, const double* re2, const double*
         to[2 * ns - k] = d[k];
       }
     }
+    const Lanes back = (e.a + e.b) - (o.a + o.b), back_d = (e.p - e.q) - (o.p - o.q);
+    store(to + half - jb - 3, __builtin_shuffle(back, reverse));
+    store(to + ns + half - jb - 3, __builtin_shuffle(back_d, reverse));
+    store(to + half + jb, (e.a - e.b) - (o.a - o.b));
+    store(to + ns + half + jb, (o.p + o.q) - (e.p + e.q));
   };
-  for (int jb = 0; jb <= ns / 2; jb += 4) {
-    Lanes a0 = {}, b0 = {}, p0 = {}, q0 = {};
-    Lanes a1 = {}, b1 = {}, p1 = {}, q1 = {};
-    if (out2 == nullptr) {
-      for (int o = 0; o < count; ++o) {
-        const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
-        const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
-        a0 += a * load(cos_tab + at);
-        b0 += b * load(sin_tab + at);
-        p0 += a * load(msin_tab + at);
-        q0 += b * load(mcos_tab + at);
-      }
-    } else {
-      for (int o = 0; o < count; ++o) {
-        const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
-        const Lanes c = load(cos_tab + at), sn = load(sin_tab + at);
-        const Lanes mc = load(mcos_tab + at), ms = load(msin_tab + at);
-        const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
-        a0 += a * c;
-        b0 += b * sn;
-        p0 += a * ms;
-        q0 += b * mc;
-        const Lanes a2 = Lanes{} + re2[o], b2 = Lanes{} + im2[o];
-        a1 += a2 * c;
-        b1 += b2 * sn;
-        p1 += a2 * ms;
-        q1 += b2 * mc;
-      }
-      put(out2, jb, a1, b1, p1, q1);
-    }
-    put(out, jb, a0, b0, p0, q0);
+  const int32_t* even = s.by_parity.data();
+  const int32_t* odd = even + s.even;
+  const int nodd = static_cast<int>(s.by_parity.size()) - s.even;
+  for (int jb = 0; jb <= ns / 4; jb += 4) {
+    Sums e1, e2, o1, o2;
+    sum(even, s.even, jb, re, im, re2, im2, e1, e2);
+    sum(odd, nodd, jb, re, im, re2, im2, o1, o2);
+    put(out, jb, e1, o1);
+    if (out2 != nullptr) put(out2, jb, e2, o2);
   }
 }
 
@@ -1093,6 +1112,12 @@ void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   s.pieces.clear();
   s.pieces.reserve(static_cast<std::size_t>(s.m) + 256);
   s.near_list.assign(static_cast<std::size_t>(s.m), 0);
+  s.by_parity.clear();
+  for (int parity = 0; parity < 2; ++parity) {
+    for (int o = 0; o < count; ++o)
+      if (m[o] % 2 == parity) s.by_parity.push_back(o);
+    if (parity == 0) s.even = static_cast<int32_t>(s.by_parity.size());
+  }
   const std::size_t points = static_cast<std::size_t>(s.m) + 1;
   s.unit_t.assign(points, 0.0);
   s.unit_cos.assign(2 * points, 0.0);
@@ -1139,7 +1164,7 @@ void store_speed(int32_t sp, Scratch& s) {
     const std::size_t v0 = static_cast<std::size_t>(v), v1 = v0 + 1;
     const bool pair = v + 1 < nodes;
     sample(&s.x_re[v0 * no], &s.x_im[v0 * no], pair ? &s.x_re[v1 * no] : nullptr,
-           pair ? &s.x_im[v1 * no] : nullptr, no, s, &s.samples[v0 * 2 * s.m],
+           pair ? &s.x_im[v1 * no] : nullptr, s, &s.samples[v0 * 2 * s.m],
            pair ? &s.samples[v1 * 2 * s.m] : nullptr);
   }
   // Without gears degree of freedom v is inertia v + 1 and its angle the
@@ -1258,7 +1283,7 @@ double half_range(const double* re, const double* im, const int32_t* m, int32_t 
   Scratch s;
   make_tables(s, m, count);
   std::vector<double> samples(static_cast<std::size_t>(2 * s.m));
-  sample(re, im, nullptr, nullptr, count, s, samples.data(), nullptr);
+  sample(re, im, nullptr, nullptr, s, samples.data(), nullptr);
   std::vector<double> size(static_cast<std::size_t>(count));
   for (int o = 0; o < count; ++o)
     size[static_cast<std::size_t>(o)] = std::sqrt(re[o] * re[o] + im[o] * im[o]);
