@@ -219,10 +219,16 @@ TEST_F(QtLibraryTest, OpenAndSaveFileActions) {
 
     // A path longer than the name variable is refused with a message.
     choose(long_dir + "/x.rtm", true);
-    later([] {});  // (the message box comes after the file dialog)
-    QTimer::singleShot(50, [] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+    // The message box comes after the file dialog, however slow the machine:
+    // look for it until it is there.
+    auto* poll = new QTimer(w);
+    QObject::connect(poll, &QTimer::timeout, [poll] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        poll->stop();
+        box->accept();
+      }
     });
+    poll->start(20);
     menu_action(w, {"&File", "&Save Torsional vibration"})->trigger();
     EXPECT_FALSE(QFile::exists(long_dir + "/x.rtm"));
     EXPECT_EQ(FILIN.str(), saved.toStdString());
