@@ -3,12 +3,18 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <iterator>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "analysis/check_messages.h"
 #include "analysis/engine_orders.h"
@@ -42,6 +48,45 @@ constexpr double kMaxKeptValues = 6.0e7;
 
 // ---- The working data of a run ------------------------------------------------
 
+// The kept results of a run are tens of megabytes, written once each: in
+// pages of 4 kB the first writes cost more time than the whole sweep's
+// solves.  Tables that large are asked for on huge pages where the system
+// offers them.
+template <class T>
+struct LargeTableAllocator {
+  using value_type = T;
+  static constexpr std::size_t kHuge = std::size_t{2} << 20;
+  LargeTableAllocator() = default;
+  template <class U>
+  LargeTableAllocator(const LargeTableAllocator<U>&) {}
+  static bool large(std::size_t n) { return n * sizeof(T) >= kHuge; }
+  T* allocate(std::size_t n) {
+#if defined(__linux__)
+    if (large(n)) {
+      const std::size_t bytes = (n * sizeof(T) + kHuge - 1) / kHuge * kHuge;
+      void* p = std::aligned_alloc(kHuge, bytes);
+      if (p == nullptr) throw std::bad_alloc();
+      madvise(p, bytes, MADV_HUGEPAGE);  // only a wish: without it, small pages
+      return static_cast<T*>(p);
+    }
+#endif
+    return std::allocator<T>().allocate(n);
+  }
+  void deallocate(T* p, std::size_t n) {
+#if defined(__linux__)
+    if (large(n)) {
+      std::free(p);
+      return;
+    }
+#endif
+    std::allocator<T>().deallocate(p, n);
+  }
+  template <class U>
+  bool operator==(const LargeTableAllocator<U>&) const {
+    return true;
+  }
+};
+
 // One constant part of the torques on an inertia at one order: the complex
 // torque is gas_const + gas_load (N / N_rated)^load_exp + inertia Omega^2.
 struct ForceTerm {
@@ -70,7 +115,8 @@ struct Run {
   std::vector<double> orders;
   std::vector<int32_t> harmonic;  // order in units of the cycle: order * cycle / 360
   double cycle = 360.0;           // degrees of crank angle of one cycle
-  std::vector<double> amp;        // ((s * (orders + 1) + o) * items + item), s 0-based
+  // ((s * (orders + 1) + o) * items + item), s 0-based
+  std::vector<double, LargeTableAllocator<double>> amp;
   std::vector<int32_t> left_out;
   std::vector<double> wp;  // section modulus per shaft (0-based), 0 without diameter
 
@@ -399,15 +445,20 @@ struct Scratch {
   std::vector<double> y_re, y_im;          // per node and order: admittance to the parent
   std::vector<double> cos_tab, sin_tab;    // per order and sample
   std::vector<double> mcos_tab, msin_tab;  // the same times the harmonic
+  std::vector<int32_t> by_parity;          // the orders of even harmonics, then of odd ones
+  int32_t even = 0;                        // how many are even
   std::vector<Piece> pieces;                   // intervals left to search
-  std::vector<uint64_t> near_after, near_before;  // per sample: may be near an extreme
+  std::vector<int32_t> near_list;              // intervals near an extreme
+  std::vector<uint64_t> near_above, near_below;  // per interval: may hold an extreme
   std::vector<double> samples;                 // per angle item and sample
   std::vector<double> c_re, c_im;              // coefficients of one item
+  std::vector<double> size_of;                 // their magnitudes
   std::vector<double> a_re, a_im, b_re, b_im;  // the core's matrix and right-hand side
   int32_t m = 0;                               // samples per cycle
   int32_t top = 0;                             // highest harmonic
   int32_t blocks = 0;                          // harmonics 1..top in fours
   std::vector<double> dense_re, dense_im;      // the item's coefficients by harmonic
+  std::vector<double> unit_t, unit_cos, unit_sin;  // the samples' angles, cos and sin (cos_sin)
   std::vector<double> dof_amp;                 // per order (0 = synthesised) and degree of freedom
   void size(int n, int o) {
     const std::size_t no = static_cast<std::size_t>(n) * static_cast<std::size_t>(o);
@@ -415,6 +466,7 @@ struct Scratch {
       v->assign(no, 0.0);
     c_re.assign(static_cast<std::size_t>(o), 0.0);
     c_im.assign(static_cast<std::size_t>(o), 0.0);
+    size_of.assign(static_cast<std::size_t>(o), 0.0);
     const std::size_t c = static_cast<std::size_t>(run.sys.ncore);
     a_re.assign(c * c, 0.0);
     a_im.assign(c * c, 0.0);
@@ -643,39 +695,74 @@ using Lanes = double __attribute__((vector_size(32)));
   std::memcpy(p, &v, sizeof v);
 }
 
-// f, f' and f'' at u of f(u) = sum_k Re((xr[k-1] + i xi[k-1]) e^(i k u)),
-// k = 1..4 blocks; the powers of e^(i u) go four at a time.
+// cos u and sin u for u in [0, 2 pi] from the nearest of the ns + 1
+// points t_j = j (2 pi / ns) of the tables (ns >= 16) and the series of
+// cos and sin of x = u - t_j, |x| <= pi / 16, to their fifteenth power
+// (the rest below 1e-22).  x is exact (u and t_j are that close), and the
+// tables hold cos t_j and sin t_j each as a double and the small rest
+// (cos_t[j], cos_t[j + ns + 1]), so only the last sum is rounded: as close
+// as the system's own cos and sin.
+inline void cos_sin(const double* t, const double* cos_t, const double* sin_t, int32_t ns, double u,
+                    double& c, double& s) {
+  const double k = u / (2.0 * kPi) * ns + 0.5;
+  const int at = k > 0.0 ? (k < ns ? static_cast<int>(k) : ns) : 0;
+  const double x = u - t[at], x2 = x * x;
+  // cos x - 1 and sin x.
+  const double cx =
+      x2 * (-1.0 / 2 +
+            x2 * (1.0 / 24 +
+                  x2 * (-1.0 / 720 +
+                        x2 * (1.0 / 40320 +
+                              x2 * (-1.0 / 3628800 +
+                                    x2 * (1.0 / 479001600 + x2 * (-1.0 / 87178291200.0)))))));
+  const double sx =
+      x + x * x2 *
+              (-1.0 / 6 +
+               x2 * (1.0 / 120 +
+                     x2 * (-1.0 / 5040 +
+                           x2 * (1.0 / 362880 +
+                                 x2 * (-1.0 / 39916800 + x2 * (1.0 / 6227020800.0))))));
+  const double cr = cos_t[at + ns + 1], sr = sin_t[at + ns + 1];
+  c = cos_t[at] + (cr + (cos_t[at] * cx - sin_t[at] * sx));
+  s = sin_t[at] + (sr + (sin_t[at] * cx + cos_t[at] * sx));
+}
+
+// f and its first three derivatives at u of f(u) = sum_k Re((xr[k-1] +
+// i xi[k-1]) e^(i k u)), k = 1..4 blocks; the powers of e^(i u) go four at
+// a time.
 SPINDRA_VECTOR_CLONES
-void evaluate(const double* xr, const double* xi, int32_t blocks, double u, double& f, double& f1,
-              double& f2) {
-  const double c = std::cos(u), s = std::sin(u);
+void evaluate(const double* xr, const double* xi, int32_t blocks, double c, double s,
+              double (&out)[4]) {
   const double c2 = c * c - s * s, s2 = 2.0 * s * c;
   const double c3 = c2 * c - s2 * s, s3 = c2 * s + s2 * c;
   const double c4 = c2 * c2 - s2 * s2, s4 = 2.0 * s2 * c2;
   Lanes zr = {c, c2, c3, c4}, zi = {s, s2, s3, s4};
   Lanes k = {1.0, 2.0, 3.0, 4.0};
-  Lanes v = {}, v1 = {}, v2 = {};
+  Lanes v = {}, v1 = {}, v2 = {}, v3 = {};
   for (int q = 0; q < blocks; ++q) {
     const Lanes ar = load(xr + 4 * q), ai = load(xi + 4 * q);
     const Lanes a = ar * zr - ai * zi;  // Re(x e^(i k u))
     const Lanes b = ar * zi + ai * zr;  // Im(x e^(i k u))
+    const Lanes kk = k * k;
     v += a;
     v1 -= k * b;
-    v2 -= k * k * a;
+    v2 -= kk * a;
+    v3 += kk * k * b;
     const Lanes nr = zr * c4 - zi * s4;
     zi = zr * s4 + zi * c4;
     zr = nr;
     k += 4.0;
   }
-  f = (v[0] + v[1]) + (v[2] + v[3]);
-  f1 = (v1[0] + v1[1]) + (v1[2] + v1[3]);
-  f2 = (v2[0] + v2[1]) + (v2[2] + v2[3]);
+  out[0] = (v[0] + v[1]) + (v[2] + v[3]);
+  out[1] = (v1[0] + v1[1]) + (v1[2] + v1[3]);
+  out[2] = (v2[0] + v2[1]) + (v2[2] + v2[3]);
+  out[3] = (v3[0] + v3[1]) + (v3[2] + v3[3]);
 }
 
 // The largest value of the cubic H(t) = ((a t + b) t + c) t + g0 on
 // [0, 1] that takes g0, g1 and the slopes s0, s1 (per unit t) at its ends,
 // and where it lies (*at).
-double cubic_top(double g0, double g1, double s0, double s1, double* at) {
+inline double cubic_top(double g0, double g1, double s0, double s1, double* at) {
   const double a = 2.0 * (g0 - g1) + s0 + s1;
   const double b = 3.0 * (g1 - g0) - 2.0 * s0 - s1;
   const double c = s0;
@@ -708,22 +795,49 @@ double cubic_top(double g0, double g1, double s0, double s1, double* at) {
   return top;
 }
 
-// Per sample j of f (values f, slopes d), as bits 64 to a word: in `after`
-// when the interval after it may rise above `threshold` by its slope over
-// half of it (`half` long), in `before` the interval before it.
+// The intervals of the cycle (interval j from sample j to j + 1, the last
+// closing the cycle) that may hold a value of f above `high` or of -f
+// above `deep`, as bits 64 to a word in `above` and `below`.  Over the
+// half of an interval next to an end, f differs from the end's value by
+// at most its slope there times the half (`half` long) plus the curvature's
+// share, which the caller takes off the levels.  Few samples come near
+// either level: four at a time are cleared by their slopes' full reach,
+// the rest weighed side by side.
 SPINDRA_VECTOR_CLONES
-void mark_near(const double* f, const double* d, int32_t ns, double sign, double threshold,
-               double half, uint64_t* after, uint64_t* before) {
-  for (int w = 0; w * 64 < ns; ++w) {
-    uint64_t a = 0, b = 0;
-    const int width = std::min(64, ns - w * 64);
-    for (int k = 0; k < width; ++k) {
-      const double g = sign * f[w * 64 + k], rise = sign * d[w * 64 + k] * half;
-      a |= static_cast<uint64_t>(g + (rise > 0.0 ? rise : 0.0) > threshold) << k;
-      b |= static_cast<uint64_t>(g + (rise < 0.0 ? -rise : 0.0) > threshold) << k;
-    }
-    after[w] = a;
-    before[w] = b;
+void mark_near(const double* f, const double* d, int32_t ns, double half, double high, double deep,
+               uint64_t* above, uint64_t* below) {
+  using Mask = int64_t __attribute__((vector_size(32)));
+  const int words = (ns + 63) / 64;
+  for (int w = 0; w < words; ++w) {
+    above[w] = 0;
+    below[w] = 0;
+  }
+  const Lanes zero = {}, hv = zero + half, hi = zero + high, lo = zero + deep;
+  const Mask one = {1, 2, 4, 8};
+  for (int j = 0; j < ns; j += 4) {
+    const Lanes v = load(f + j), rise = load(d + j) * hv;
+    const Lanes up = rise > 0.0 ? rise : zero, down = rise < 0.0 ? -rise : zero;
+    const auto near = (v + up + down > hi) | (up + down - v > lo);
+    if ((near[0] | near[1] | near[2] | near[3]) == 0) continue;
+    // Bit k of each: sample j + k may rise above the level in the interval
+    // after it (f up, -f down) or before it.
+    const Mask x = (Mask(v + up > hi) & one) | ((Mask(v + down > hi) & one) << 4) |
+                   ((Mask(down - v > lo) & one) << 8) | ((Mask(up - v > lo) & one) << 12);
+    const uint64_t bits = static_cast<uint64_t>((x[0] | x[1]) | (x[2] | x[3]));
+    const int w = j / 64, at = j % 64;
+    const auto set = [&](uint64_t* out, uint64_t after, uint64_t before) {
+      out[w] |= after << at;
+      // Interval j - 1 (the last for j = 0) is before sample j.
+      if (at > 0) {
+        out[w] |= before << (at - 1);
+      } else {
+        out[w] |= before >> 1;
+        const int last = j == 0 ? ns - 1 : j - 1;
+        out[last / 64] |= (before & 1u) << (last % 64);
+      }
+    };
+    set(above, bits & 15u, (bits >> 4) & 15u);
+    set(below, (bits >> 8) & 15u, (bits >> 12) & 15u);
   }
 }
 
@@ -734,101 +848,100 @@ void mark_near(const double* f, const double* d, int32_t ns, double sign, double
 // its ends differs from f by at most h^4 / 384 max|f|, and max|f|
 // is at most b4 = sum |x| m^4: the cubic's top plus that is a bound on f
 // there.  Every interval whose bound could beat the best value found by
-// more than `tol` is searched (Newton steps on f' from the cubic's top) and,
+// more than `tol` is searched (Halley steps on f' from the cubic's top) and,
 // while its bound still could, halved.  So no extreme is missed, however
-// the slopes at the samples lie.  `best` starts as the best sample; the
-// result is a value f takes.
-double extreme(const double* f, const double* d, int32_t ns, double sign, double best, double b2,
-               double b3, double b4, double tol, Scratch& s) {
+// the slopes at the samples lie.  Only the intervals set in `near`
+// (mark_near) can rise that far at all.  `best` starts as the best sample;
+// the result is a value f takes.
+SPINDRA_VECTOR_CLONES
+double extreme(const double* f, const double* d, int32_t ns, double sign, double best,
+               const uint64_t* near, double b3, double b4, double tol, Scratch& s) {
   const double h0 = 2.0 * kPi / ns;
   const auto slack = [b4](double h) { return (h * h) * (h * h) / 384.0 * b4 * 1.001 + 1.0e-300; };
-  const double lift0 = b2 * h0 * h0 / 8.0 * 1.001;
-  std::vector<Piece>& work = s.pieces;
-  work.clear();
-  double bound_best = -1e300;
-  std::size_t first = 0;
-  // Over the half of an interval next to an end f rises at most s t +
-  // b2 t^2 / 2 above the end's value, s its slope towards the interval: bit
-  // 1 of a sample says the interval after it may rise above the best value
-  // that way, bit 2 the interval before it.
-  uint64_t* after = s.near_after.data();
-  uint64_t* before = s.near_before.data();
-  mark_near(f, d, ns, sign, best + tol - lift0, 0.5 * h0, after, before);
-  const int words = (ns + 63) / 64;
-  for (int w = 0; w < words; ++w) {
-    // Interval j is near when bit j of `after` or bit j + 1 of `before` is
-    // set (the cycle closes).
-    const int base = w * 64, width = std::min(64, ns - base);
-    uint64_t next = before[w] >> 1;
-    next |= (w + 1 < words ? before[w + 1] & 1u : before[0] & 1u) << (width - 1);
-    for (uint64_t bits = after[w] | next; bits != 0; bits &= bits - 1) {
-      const int j = base + __builtin_ctzll(bits);
-      if (j >= ns) break;
+  // The intervals near the extreme, and the first to search: the one next
+  // to the best sample on the side its slope rises to.  The largest value
+  // is most often there, and once found the bound around it clears the
+  // other intervals near it without their cubics.
+  int32_t* near_list = s.near_list.data();
+  int count = 0, first = -1;
+  for (int w = 0; w * 64 < ns; ++w)
+    for (uint64_t bits = near[w]; bits != 0; bits &= bits - 1) {
+      const int j = w * 64 + __builtin_ctzll(bits);
       const int jn = j + 1 == ns ? 0 : j + 1;
-    const double g0 = sign * f[j], g1 = sign * f[jn];
-    const double s0 = sign * d[j], s1 = sign * d[jn];
-    double t = 0.0;
-    const double bound = cubic_top(g0, g1, s0 * h0, s1 * h0, &t) + slack(h0);
-    if (bound <= best + tol) continue;
-    if (bound > bound_best) {
-      bound_best = bound;
-      first = work.size();
+      if ((sign * f[j] == best && sign * d[j] > 0.0) || (sign * f[jn] == best && sign * d[jn] <= 0.0))
+        first = count;
+      near_list[count++] = j;
     }
-    work.push_back(Piece{j * h0, h0, g0, g1, s0, s1, bound, t});
-    }
-  }
-  if (work.empty()) return sign * best;
-  // The most promising interval first: its top raises the best value.
-  std::swap(work[first], work.back());
-  // The point of the best value found by the Newton steps, with f' and
-  // f'' there: around it f(u + x) <= f + |f'| |x| + f'' x^2 / 2 + b3 |x|^3
-  // / 6, which clears whole intervals near a peak without halving them.
+  if (count == 0) return sign * best;
+  if (first > 0) std::swap(near_list[0], near_list[first]);
+
+  const auto at = [&s](double u, double(&e)[4]) {
+    double c = 0.0, sn = 0.0;
+    cos_sin(s.unit_t.data(), s.unit_cos.data(), s.unit_sin.data(), s.m, u, c, sn);
+    evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, c, sn, e);
+  };
+  // The point of the best value found by the searches, with f' and f''
+  // there: around it f(u + x) <= f + |f'| |x| + f'' x^2 / 2 + b3 |x|^3 / 6,
+  // which clears whole intervals near a peak without halving them.  Within
+  // r of the point, with f'' < 0, that is at most f + |f'| r + max(0, r^2
+  // (f'' / 2 + b3 r / 6)): x^2 (f'' / 2 + b3 x / 6) only grows where it is
+  // above zero.
   double peak_u = 0.0, peak_v = 0.0, peak_v1 = 0.0, peak_v2 = 0.0;
   bool peak = false;
-  const auto cleared = [&](const Piece& p) {
+  const double c3 = b3 * 1.001 / 6.0;
+  const auto cleared = [&](double lo, double h) {
     if (!peak || peak_v2 >= 0.0) return false;
-    const double reach = std::max(std::fabs(p.lo - peak_u), std::fabs(p.lo + p.h - peak_u));
-    const double a = std::fabs(peak_v1), b = 0.5 * peak_v2, c = b3 * 1.001 / 6.0;
-    double rise = ((c * reach + b) * reach + a) * reach;
-    const double disc = b * b - 3.0 * a * c;
-    if (disc >= 0.0 && c > 0.0) {
-      const double x = (-b - std::sqrt(disc)) / (3.0 * c);
-      if (x > 0.0 && x < reach) rise = std::max(rise, ((c * x + b) * x + a) * x);
-    }
-    return peak_v + std::max(rise, 0.0) <= best + tol;
+    const double r = std::max(std::fabs(lo - peak_u), std::fabs(lo + h - peak_u));
+    const double rise = std::fabs(peak_v1) * r + std::max(0.0, r * r * (0.5 * peak_v2 + c3 * r));
+    return peak_v + rise <= best + tol;
   };
+  // Halley steps on f' from the cubic's top, kept inside the interval,
+  // until the rise a step could still bring, f'^2 / 2|f''|, is below the
+  // rounding of f.
   const auto search = [&](const Piece& p) {
     double u = p.lo + p.t * p.h;
     const double hi = p.lo + p.h;
     for (int it = 0; it < 16; ++it) {
-      double v = 0.0, v1 = 0.0, v2 = 0.0;
-      evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, u, v, v1, v2);
-      best = std::max(best, sign * v);
-      if (sign * v >= best) {
+      double e[4];
+      at(u, e);
+      const double v = sign * e[0], v1 = sign * e[1], v2 = sign * e[2], v3 = sign * e[3];
+      best = std::max(best, v);
+      if (v >= best) {
         peak = true;
         peak_u = u;
-        peak_v = sign * v;
-        peak_v1 = sign * v1;
-        peak_v2 = sign * v2;
+        peak_v = v;
+        peak_v1 = v1;
+        peak_v2 = v2;
       }
-      if (sign * v2 >= 0.0) break;
-      const double next = std::clamp(u - v1 / v2, p.lo, hi);
-      if (std::fabs(next - u) * s.top < 1e-9) break;
+      if (v2 >= 0.0 || v1 * v1 <= -2.0 * v2 * 0x1p-54 * std::fabs(v)) break;
+      const double den = 2.0 * v2 * v2 - v1 * v3;
+      const double step = den > v2 * v2 ? -2.0 * v1 * v2 / den : -v1 / v2;
+      const double next = std::clamp(u + step, p.lo, hi);
+      if (std::fabs(next - u) * s.top < 1e-12) break;
       u = next;
     }
   };
-  for (std::size_t i = work.size(); i-- > 0;)
-    if (work[i].bound > best + tol && !cleared(work[i])) search(work[i]);
+  std::vector<Piece>& work = s.pieces;
+  work.clear();
+  for (int i = 0; i < count; ++i) {
+    const int j = near_list[i];
+    if (cleared(j * h0, h0)) continue;
+    const int jn = j + 1 == ns ? 0 : j + 1;
+    Piece p{j * h0, h0, sign * f[j], sign * f[jn], sign * d[j], sign * d[jn], 0.0, 0.0};
+    p.bound = cubic_top(p.g0, p.g1, p.s0 * h0, p.s1 * h0, &p.t) + slack(h0);
+    if (p.bound <= best + tol) continue;
+    search(p);
+    if (p.bound > best + tol && !cleared(p.lo, p.h)) work.push_back(p);
+  }
   const double shortest = h0 * 1e-6;
   while (!work.empty()) {
     const Piece p = work.back();
     work.pop_back();
-    if (p.bound <= best + tol || p.h < shortest || cleared(p)) continue;
+    if (p.bound <= best + tol || p.h < shortest || cleared(p.lo, p.h)) continue;
     const double half = 0.5 * p.h;
-    double v = 0.0, v1 = 0.0, v2 = 0.0;
-    evaluate(s.dense_re.data(), s.dense_im.data(), s.blocks, p.lo + half, v, v1, v2);
-    v *= sign;
-    v1 *= sign;
+    double e[4];
+    at(p.lo + half, e);
+    const double v = sign * e[0], v1 = sign * e[1];
     best = std::max(best, v);
     const Piece parts[2] = {Piece{p.lo, half, p.g0, v, p.s0, v1, 0.0, 0.0},
                             Piece{p.lo + half, half, v, p.g1, v1, p.s1, 0.0, 0.0}};
@@ -847,56 +960,89 @@ double extreme(const double* f, const double* d, int32_t ns, double sign, double
 
 // Values and slopes on the grid of s.m points (a multiple of 8) of f for
 // the coefficients (re, im) and of g for (re2, im2): f into out[0..m), f'
-// into out[m..2m), g and g' likewise into out2.  Eight samples of both stay
-// in registers across the orders, so each table entry is loaded once for
-// the two.  With out2 null only f is sampled.
+// into out[m..2m), g and g' likewise into out2.  With out2 null only f is
+// sampled.
+//
+// The grid is symmetric about 0 and about pi: with A = sum a cos(m u),
+// B = sum b sin(m u), P = sum a m sin(m u) and Q = sum b m cos(m u) at
+// u_j, each summed apart over the even (0) and the odd (1) harmonics,
+//   f(u) = A - B,                  f'(u) = -(P + Q),
+//   f(-u) = A + B,                 f'(-u) = P - Q,
+//   f(pi - u) = (A0 + B0) - (A1 + B1),  f'(pi - u) = (P0 - Q0) - (P1 - Q1),
+//   f(pi + u) = (A0 - B0) - (A1 - B1),  f'(pi + u) = (P1 + Q1) - (P0 + Q0),
+// so only the first quarter of the grid is summed.  Four points of both
+// functions stay in registers across the orders, so each table entry is
+// loaded once for the two.
 SPINDRA_VECTOR_CLONES
-void sample(const double* re, const double* im, const double* re2, const double* im2, int32_t count,
+void sample(const double* re, const double* im, const double* re2, const double* im2,
             const Scratch& s, double* out, double* out2) {
-  const int ns = s.m;
+  const int ns = s.m, half = ns / 2;
   const double* cos_tab = s.cos_tab.data();
   const double* sin_tab = s.sin_tab.data();
   const double* mcos_tab = s.mcos_tab.data();
   const double* msin_tab = s.msin_tab.data();
-  for (int jb = 0; jb < ns; jb += 8) {
-    Lanes f0 = {}, f1 = {}, d0 = {}, d1 = {};
-    Lanes g0 = {}, g1 = {}, e0 = {}, e1 = {};
-    if (out2 == nullptr) {
-      for (int o = 0; o < count; ++o) {
-        const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
-        const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
-        f0 += a * load(cos_tab + at) - b * load(sin_tab + at);
-        f1 += a * load(cos_tab + at + 4) - b * load(sin_tab + at + 4);
-        d0 -= a * load(msin_tab + at) + b * load(mcos_tab + at);
-        d1 -= a * load(msin_tab + at + 4) + b * load(mcos_tab + at + 4);
+  using Order = int64_t __attribute__((vector_size(32)));
+  const Order reverse = {3, 2, 1, 0};
+  struct Sums {
+    Lanes a, b, p, q;
+  };
+  // The sums over the orders listed in `list` (their harmonics of one
+  // parity) at points jb..jb+3.
+  const auto sum = [&](const int32_t* list, int n, int jb, const double* x, const double* y,
+                       const double* x2, const double* y2, Sums& one, Sums& two) {
+    Lanes a0 = {}, b0 = {}, p0 = {}, q0 = {}, a1 = {}, b1 = {}, p1 = {}, q1 = {};
+    for (int i = 0; i < n; ++i) {
+      const int o = list[i];
+      const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
+      const Lanes c = load(cos_tab + at), sn = load(sin_tab + at);
+      const Lanes mc = load(mcos_tab + at), ms = load(msin_tab + at);
+      const Lanes a = Lanes{} + x[o], b = Lanes{} + y[o];
+      a0 += a * c;
+      b0 += b * sn;
+      p0 += a * ms;
+      q0 += b * mc;
+      if (x2 != nullptr) {
+        const Lanes a2 = Lanes{} + x2[o], b2 = Lanes{} + y2[o];
+        a1 += a2 * c;
+        b1 += b2 * sn;
+        p1 += a2 * ms;
+        q1 += b2 * mc;
       }
-    } else {
-      for (int o = 0; o < count; ++o) {
-        const std::size_t at = static_cast<std::size_t>(o) * ns + jb;
-        const Lanes a = Lanes{} + re[o], b = Lanes{} + im[o];
-        const Lanes a2 = Lanes{} + re2[o], b2 = Lanes{} + im2[o];
-        const Lanes c0 = load(cos_tab + at), c1 = load(cos_tab + at + 4);
-        const Lanes s0 = load(sin_tab + at), s1 = load(sin_tab + at + 4);
-        f0 += a * c0 - b * s0;
-        f1 += a * c1 - b * s1;
-        g0 += a2 * c0 - b2 * s0;
-        g1 += a2 * c1 - b2 * s1;
-        const Lanes mc0 = load(mcos_tab + at), mc1 = load(mcos_tab + at + 4);
-        const Lanes ms0 = load(msin_tab + at), ms1 = load(msin_tab + at + 4);
-        d0 -= a * ms0 + b * mc0;
-        d1 -= a * ms1 + b * mc1;
-        e0 -= a2 * ms0 + b2 * mc0;
-        e1 -= a2 * ms1 + b2 * mc1;
-      }
-      store(out2 + jb, g0);
-      store(out2 + jb + 4, g1);
-      store(out2 + ns + jb, e0);
-      store(out2 + ns + jb + 4, e1);
     }
-    store(out + jb, f0);
-    store(out + jb + 4, f1);
-    store(out + ns + jb, d0);
-    store(out + ns + jb + 4, d1);
+    one = Sums{a0, b0, p0, q0};
+    two = Sums{a1, b1, p1, q1};
+  };
+  // The four points jb..jb+3, their mirrors about 0 (for jb = 0 those of
+  // 1..3 only: the mirror of 0 is itself) and about pi.
+  const auto put = [&](double* to, int jb, const Sums& e, const Sums& o) {
+    const Lanes a = e.a + o.a, b = e.b + o.b, p = e.p + o.p, q = e.q + o.q;
+    store(to + jb, a - b);
+    store(to + ns + jb, -(p + q));
+    const Lanes f = a + b, d = p - q;
+    if (jb > 0) {
+      store(to + ns - jb - 3, __builtin_shuffle(f, reverse));
+      store(to + 2 * ns - jb - 3, __builtin_shuffle(d, reverse));
+    } else {
+      for (int k = 1; k < 4; ++k) {
+        to[ns - k] = f[k];
+        to[2 * ns - k] = d[k];
+      }
+    }
+    const Lanes back = (e.a + e.b) - (o.a + o.b), back_d = (e.p - e.q) - (o.p - o.q);
+    store(to + half - jb - 3, __builtin_shuffle(back, reverse));
+    store(to + ns + half - jb - 3, __builtin_shuffle(back_d, reverse));
+    store(to + half + jb, (e.a - e.b) - (o.a - o.b));
+    store(to + ns + half + jb, (o.p + o.q) - (e.p + e.q));
+  };
+  const int32_t* even = s.by_parity.data();
+  const int32_t* odd = even + s.even;
+  const int nodd = static_cast<int>(s.by_parity.size()) - s.even;
+  for (int jb = 0; jb <= ns / 4; jb += 4) {
+    Sums e1, e2, o1, o2;
+    sum(even, s.even, jb, re, im, re2, im2, e1, e2);
+    sum(odd, nodd, jb, re, im, re2, im2, o1, o2);
+    put(out, jb, e1, o1);
+    if (out2 != nullptr) put(out2, jb, e2, o2);
   }
 }
 
@@ -921,12 +1067,13 @@ void scan(const double* samples, int ns, double& top, double& bottom) {
 // samples already show (never more than the true one).
 constexpr double kHalfRangeTolerance = 4.0e-7;
 
-double half_range_of_samples(const double* re, const double* im, const int32_t* m, int32_t count,
-                             const double* samples, Scratch& s) {
+// `size` holds the coefficients' magnitudes.
+double half_range_of_samples(const double* re, const double* im, const double* size,
+                             const int32_t* m, int32_t count, const double* samples, Scratch& s) {
   const int ns = s.m;
   double b2 = 0.0, b3 = 0.0, b4 = 0.0;
   for (int o = 0; o < count; ++o) {
-    const double x = std::sqrt(re[o] * re[o] + im[o] * im[o]), mo = m[o];
+    const double x = size[o], mo = m[o];
     b2 += x * mo * mo;
     b3 += x * mo * mo * mo;
     b4 += x * mo * mo * mo * mo;
@@ -942,8 +1089,15 @@ double half_range_of_samples(const double* re, const double* im, const int32_t* 
   // which the checks of the results refuse; refining would only take long.
   if (!std::isfinite(b4) || !std::isfinite(tol)) return 0.5 * (top - bottom);
   const double* d = samples + ns;
-  const double hi = extreme(samples, d, ns, 1.0, top, b2, b3, b4, tol, s);
-  const double lo = extreme(samples, d, ns, -1.0, -bottom, b2, b3, b4, tol, s);
+  // The intervals that may hold a value beyond the best sample by more than
+  // the tolerance, for the largest and the smallest value.
+  const double h0 = 2.0 * kPi / ns;
+  const double lift = b2 * h0 * h0 / 8.0 * 1.001;
+  uint64_t* above = s.near_above.data();
+  uint64_t* below = s.near_below.data();
+  mark_near(samples, d, ns, 0.5 * h0, top + tol - lift, -bottom + tol - lift, above, below);
+  const double hi = extreme(samples, d, ns, 1.0, top, above, b3, b4, tol, s);
+  const double lo = extreme(samples, d, ns, -1.0, -bottom, below, b3, b4, tol, s);
   return 0.5 * (hi - lo);
 }
 
@@ -957,8 +1111,29 @@ void make_tables(Scratch& s, const int32_t* m, int32_t count) {
   s.dense_im.assign(static_cast<std::size_t>(s.blocks) * 4, 0.0);
   s.pieces.clear();
   s.pieces.reserve(static_cast<std::size_t>(s.m) + 256);
-  s.near_after.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
-  s.near_before.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  s.near_list.assign(static_cast<std::size_t>(s.m), 0);
+  s.by_parity.clear();
+  for (int parity = 0; parity < 2; ++parity) {
+    for (int o = 0; o < count; ++o)
+      if (m[o] % 2 == parity) s.by_parity.push_back(o);
+    if (parity == 0) s.even = static_cast<int32_t>(s.by_parity.size());
+  }
+  const std::size_t points = static_cast<std::size_t>(s.m) + 1;
+  s.unit_t.assign(points, 0.0);
+  s.unit_cos.assign(2 * points, 0.0);
+  s.unit_sin.assign(2 * points, 0.0);
+  for (std::size_t j = 0; j < points; ++j) {
+    const double t = static_cast<double>(j) * (2.0 * kPi / s.m);
+    const long double c = std::cos(static_cast<long double>(t));
+    const long double sn = std::sin(static_cast<long double>(t));
+    s.unit_t[j] = t;
+    s.unit_cos[j] = static_cast<double>(c);
+    s.unit_sin[j] = static_cast<double>(sn);
+    s.unit_cos[j + points] = static_cast<double>(c - static_cast<long double>(s.unit_cos[j]));
+    s.unit_sin[j + points] = static_cast<double>(sn - static_cast<long double>(s.unit_sin[j]));
+  }
+  s.near_above.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
+  s.near_below.assign(static_cast<std::size_t>(s.m + 63) / 64, 0);
   for (auto* v : {&s.cos_tab, &s.sin_tab, &s.mcos_tab, &s.msin_tab})
     v->assign(static_cast<std::size_t>(count) * s.m, 0.0);
   for (int o = 0; o < count; ++o)
@@ -989,7 +1164,7 @@ void store_speed(int32_t sp, Scratch& s) {
     const std::size_t v0 = static_cast<std::size_t>(v), v1 = v0 + 1;
     const bool pair = v + 1 < nodes;
     sample(&s.x_re[v0 * no], &s.x_im[v0 * no], pair ? &s.x_re[v1 * no] : nullptr,
-           pair ? &s.x_im[v1 * no] : nullptr, no, s, &s.samples[v0 * 2 * s.m],
+           pair ? &s.x_im[v1 * no] : nullptr, s, &s.samples[v0 * 2 * s.m],
            pair ? &s.samples[v1 * 2 * s.m] : nullptr);
   }
   // Without gears degree of freedom v is inertia v + 1 and its angle the
@@ -1004,9 +1179,13 @@ void store_speed(int32_t sp, Scratch& s) {
       return geared ? dof_amp[static_cast<std::size_t>(o) * un + static_cast<std::size_t>(v)]
                     : run.amp[index(sp, o, v)];
     };
-    for (int o = 0; o < no; ++o) at(o + 1) = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+    double* size = s.size_of.data();
+    for (int o = 0; o < no; ++o) {
+      size[o] = std::sqrt(xre[o] * xre[o] + xim[o] * xim[o]);
+      at(o + 1) = size[o];
+    }
     const double* smp = &s.samples[static_cast<std::size_t>(v) * 2 * s.m];
-    at(0) = half_range_of_samples(xre, xim, run.harmonic.data(), no, smp, s);
+    at(0) = half_range_of_samples(xre, xim, size, run.harmonic.data(), no, smp, s);
   }
   // Real angles: each inertia's ratio times its degree of freedom's angle.
   for (int j = 1; geared && j <= run.nmass; ++j) {
@@ -1038,7 +1217,8 @@ void store_speed(int32_t sp, Scratch& s) {
       }
       s.c_re[static_cast<std::size_t>(o)] = stiff * r;
       s.c_im[static_cast<std::size_t>(o)] = stiff * i;
-      run.amp[index(sp, o + 1, items + k)] = stiff * std::sqrt(r * r + i * i);
+      s.size_of[static_cast<std::size_t>(o)] = stiff * std::sqrt(r * r + i * i);
+      run.amp[index(sp, o + 1, items + k)] = s.size_of[static_cast<std::size_t>(o)];
     }
     const double* sa = &tsmp[static_cast<std::size_t>(a) * width];
     double* out = &tsmp[tail];
@@ -1048,8 +1228,8 @@ void store_speed(int32_t sp, Scratch& s) {
     } else {
       for (int j = 0; j < width; ++j) out[j] = stiff * sa[j];
     }
-    run.amp[index(sp, 0, items + k)] =
-        half_range_of_samples(s.c_re.data(), s.c_im.data(), run.harmonic.data(), no, out, s);
+    run.amp[index(sp, 0, items + k)] = half_range_of_samples(
+        s.c_re.data(), s.c_im.data(), s.size_of.data(), run.harmonic.data(), no, out, s);
   }
 }
 
@@ -1103,8 +1283,11 @@ double half_range(const double* re, const double* im, const int32_t* m, int32_t 
   Scratch s;
   make_tables(s, m, count);
   std::vector<double> samples(static_cast<std::size_t>(2 * s.m));
-  sample(re, im, nullptr, nullptr, count, s, samples.data(), nullptr);
-  return half_range_of_samples(re, im, m, count, samples.data(), s);
+  sample(re, im, nullptr, nullptr, s, samples.data(), nullptr);
+  std::vector<double> size(static_cast<std::size_t>(count));
+  for (int o = 0; o < count; ++o)
+    size[static_cast<std::size_t>(o)] = std::sqrt(re[o] * re[o] + im[o] * im[o]);
+  return half_range_of_samples(re, im, size.data(), m, count, samples.data(), s);
 }
 
 void permissible_stresses(double uts, double ck, double d_mm, double lambda, double* tau1,

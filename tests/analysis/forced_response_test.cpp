@@ -4,6 +4,7 @@
 #include "analysis/forced_response.h"
 
 #include <Eigen/Dense>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <complex>
@@ -252,33 +253,61 @@ TEST_F(ForcedResponse, SynthesisIsTheHalfRangeOfTheInPhaseSum) {
   }
 }
 
+// The half range against a brute force: the sum at 64 points per period of
+// its highest harmonic, each local extreme of those polished by Newton
+// steps.  Never above it, at most 4e-7 of it below; on sums of the first
+// harmonics and on sparse sets up to the 48th.
 TEST_F(ForcedResponse, HalfRangeIsAccurateOnRandomSums) {
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> u(-1.0, 1.0);
-  for (int trial = 0; trial < 96; ++trial) {
+  for (int trial = 0; trial < 160; ++trial) {
     const int count = 1 + trial % 24;
     std::vector<double> re(count), im(count);
     std::vector<int32_t> m(count);
+    int top = 0;
     for (int o = 0; o < count; ++o) {
       // Odd trials: every order as strong as the first.
       const double size = trial % 2 == 1 ? 1.0 : std::pow(0.7, o);
       re[o] = u(rng) * size;
       im[o] = u(rng) * size;
       m[o] = o + 1;
+      // From trial 96 on: harmonics drawn from 1..48, each once.
+      while (trial >= 96 && std::find(m.begin(), m.begin() + o, m[o] = 1 + rng() % 48) !=
+                                m.begin() + o) {
+      }
+      top = std::max(top, m[o]);
     }
-    double hi = -1e300, lo = 1e300;
-    constexpr int kSamples = 30000;
-    for (int i = 0; i < kSamples; ++i) {
-      const double t = 2.0 * kPi * i / kSamples;
+    const auto f = [&](double t, int derivative) {
       double v = 0.0;
-      for (int o = 0; o < count; ++o) v += re[o] * std::cos(m[o] * t) - im[o] * std::sin(m[o] * t);
+      for (int o = 0; o < count; ++o) {
+        const double a = m[o] * t, k = std::pow(m[o], derivative);
+        const double c = std::cos(a + derivative * kPi / 2.0), s = std::sin(a + derivative * kPi / 2.0);
+        v += k * (re[o] * c - im[o] * s);
+      }
+      return v;
+    };
+    const int n = 64 * top;
+    std::vector<double> dense(n);
+    for (int i = 0; i < n; ++i) dense[i] = f(2.0 * kPi * i / n, 0);
+    double hi = -1e300, lo = 1e300;
+    for (int i = 0; i < n; ++i) {
+      const double left = dense[(i + n - 1) % n], right = dense[(i + 1) % n];
+      const bool peak = dense[i] >= left && dense[i] >= right;
+      if (!peak && !(dense[i] <= left && dense[i] <= right)) continue;
+      double t = 2.0 * kPi * i / n, v = dense[i];
+      for (int it = 0; it < 30 && f(t, 2) != 0.0; ++it) {
+        const double step = std::clamp(f(t, 1) / f(t, 2), -kPi / n, kPi / n);
+        t -= step;
+        v = peak ? std::max(v, f(t, 0)) : std::min(v, f(t, 0));
+        if (std::fabs(step) < 1e-14) break;
+      }
       hi = std::max(hi, v);
       lo = std::min(lo, v);
     }
+    const double truth = 0.5 * (hi - lo);
     const double h = half_range(re.data(), im.data(), m.data(), count);
-    // The dense sampling itself misses the extremes by up to ~1e-8.
-    EXPECT_GE(h, 0.5 * (hi - lo) - 1e-12) << trial;
-    EXPECT_NEAR(h, 0.5 * (hi - lo), 1e-6 * h) << trial;
+    EXPECT_LE(h, truth * (1.0 + 1e-12)) << trial;
+    EXPECT_GE(h, truth * (1.0 - 4e-7)) << trial;
   }
 }
 
