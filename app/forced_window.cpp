@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "app/picture.h"
 #include "app/plot_frame.h"
+#include "app/plot_window.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
@@ -63,12 +64,8 @@ double amp_top = 1.0;
 double unit_factor = 1.0;
 const char* unit_name = "MPa";
 
-// Shafts at the head of the list, then inertias; the counts of the list
-// in hand and the stiffness of each shaft row (a rigid gear mesh has no
-// twist and is not listed, so a row's number is not always the shaft's).
-int32_t listed_shafts = 0;
-int32_t listed_inertias = 0;
-int32_t listed_shaft[kMaxStiffnesses + 1];
+// The shafts and inertias of the item list.
+PlotItemList listed;
 
 // The quantity a stiffness shows (the user's last choice of the radio
 // buttons, kept while an inertia shows its angle and every button is off),
@@ -94,43 +91,11 @@ void wide_pen(int32_t n) {
   SET_LINE_WIDTH(n * std::max(1, std::abs(d)));
 }
 
-bool shaft_has_diameter(int32_t shaft) {
-  return shaft >= 1 && shaft <= NSTIF && STIFF(shaft).diam > 0.0;
-}
-
 // A coupling judged by its torque shows its torque; a shaft with a diameter
 // its stress.
 ForcedKind judged_quantity(int32_t shaft) {
   if (STIFF(shaft).limit_kind == kLimitCoupling) return ForcedKind::kTorque;
   return shaft_has_diameter(shaft) ? ForcedKind::kStress : ForcedKind::kTorque;
-}
-
-// The stiffnesses with a twist (every one but the rigid gear meshes), as
-// the list holds them.
-int32_t twisting_stiffness_count() {
-  int32_t n = 0;
-  for (int32_t k = 1; k <= std::min(NSTIF, kMaxStiffnesses); ++k) n += !is_rigid_mesh(STIFF(k));
-  return n;
-}
-
-// The list row of stiffness `shaft`; 0 when it is not listed.
-int32_t shaft_row(int32_t shaft) {
-  for (int32_t row = 1; row <= listed_shafts; ++row) {
-    if (listed_shaft[row] == shaft) return row;
-  }
-  return 0;
-}
-
-std::string item_name(ForcedItem item) {
-  char text[80];
-  if (item.kind == ForcedKind::kAngle) {
-    std::snprintf(text, sizeof text, "Inertia %d", item.number);
-    const std::string_view name = MASSES(item.number).name.trimmed();
-    return std::string(text) + (name.empty() ? "" : " " + std::string(name));
-  }
-  std::snprintf(text, sizeof text, "Shaft %d", item.number);
-  const std::string_view name = STIFF(item.number).name.trimmed();
-  return std::string(text) + (name.empty() ? "" : " " + std::string(name));
 }
 
 double amplitude(int32_t s, int32_t o) {
@@ -446,7 +411,7 @@ void draw_titles() {
   // is 1.5 character widths).
   const float wide = std::min(kTitleWide, 285.0f / (1.5f * static_cast<float>(std::strlen(title))));
   PLOT_TEXT_C(title, 148.5f, 198.0f, wide, kTitleHigh * wide / kTitleWide, 0.0f);
-  std::string item = item_name(plot_item);
+  std::string item = plot_item_name(plot_item.kind, plot_item.number);
   item += plot_item.kind == ForcedKind::kStress   ? ": stress"
           : plot_item.kind == ForcedKind::kTorque ? ": torque"
           : plot_item.kind == ForcedKind::kPower  ? ": power loss"
@@ -705,55 +670,17 @@ std::string why_no_results() {
 // The page without results: what is missing, or why the run was refused.
 void draw_missing() {
   COLOUR(kPenAxes);
-  PLOT_TEXT_C("Forced response", 148.5f, 190.0f, kTitleWide, kTitleHigh, 0.0f);
   std::string text = why_no_results();
   if (text.empty()) text = "Calculate > Forced Damped to see the forced response of this model.";
   text +=
       "\nEnter what is missing through the Data menu of this window or the buttons beside "
       "the plot, then press Recalculate.";
-  float y = 170.0f;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string piece = text.substr(start, end - start);
-    // Long sentences are folded at a blank before 100 characters.
-    while (!piece.empty()) {
-      std::size_t cut = piece.size();
-      if (cut > 100) {
-        cut = piece.rfind(' ', 100);
-        if (cut == std::string::npos || cut == 0) cut = 100;
-      }
-      PLOT_TEXT(piece.substr(0, cut), 15.0f, y, 1.8f, 2.7f, 0.0f);
-      y -= 6.0f;
-      piece = cut < piece.size() ? piece.substr(cut + (piece[cut] == ' ' ? 1 : 0)) : "";
-    }
-    start = end + 1;
-  }
+  draw_missing_page("Forced response", text);
 }
 
 // The list of shafts and inertias, from the model in memory.
 void fill_items() {
-  char text[64];
-  int32_t k = 0;
-  listed_shafts = 0;
-  listed_inertias = std::min(NMASS, kMaxNodes);
-  for (int32_t i = 1; i <= std::min(NSTIF, kMaxStiffnesses); ++i) {
-    if (is_rigid_mesh(STIFF(i))) continue;
-    listed_shaft[++listed_shafts] = i;
-    const std::string_view name = STIFF(i).name.trimmed();
-    std::snprintf(text, sizeof text, "Shaft %3d  %.*s", i, static_cast<int>(name.size()),
-                  name.data());
-    FORCED_ITEMS(++k) = text;
-  }
-  for (int32_t i = 1; i <= listed_inertias; ++i) {
-    const std::string_view name = MASSES(i).name.trimmed();
-    std::snprintf(text, sizeof text, "Inertia %3d  %.*s", i, static_cast<int>(name.size()),
-                  name.data());
-    FORCED_ITEMS(++k) = text;
-  }
-  for (int32_t i = k + 1; i <= kForcedItems; ++i) FORCED_ITEMS(i).blank();
-  if (FORCED_ITEM > k) FORCED_ITEM = 0;
+  fill_item_rows(listed, FORCED_ITEMS, FORCED_ITEM);
   WINDOW_UPDATE(FORCED_ITEMS);
   WINDOW_UPDATE(FORCED_ITEM);
 }
@@ -836,10 +763,6 @@ void set_note() {
     FORCED_NOTE = run_message;
   }
   WINDOW_UPDATE(FORCED_NOTE);
-}
-
-void back_to_main_region() {
-  if (graph_window_open(1)) use_graph_window(1);
 }
 
 int redraw_window() {
@@ -959,17 +882,8 @@ void open_window() {
   propose_picture_name();
   window_callback3 = FORCED_MOUSE;
 
-  // The region keeps the paper's proportions and leaves room for the list
-  // beside it and the lines below it on the screen.
-  const RegionSize main = region_size_from_screen();
-  WindowLibrary& lib = window_library();
-  int32_t height = static_cast<int32_t>(std::min(main.YRES * 0.75, lib.screen_height() * 0.58));
-  int32_t width = static_cast<int32_t>(height * 297.0 / 210.0);
-  const int32_t room = std::max(std::min(main.XRES, lib.screen_width() - 330), 200);
-  if (width > room) {
-    width = room;
-    height = static_cast<int32_t>(width * 210.0 / 297.0);
-  }
+  int32_t width = 0, height = 0;
+  plot_region_size(&width, &height);
 
   WINDOW_PRINTF("%ca[Forced Response]&");
   WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
@@ -1056,29 +970,26 @@ float forced_y(double value) {
 
 ForcedItem forced_item() {
   ForcedItem item;
-  if (FORCED_ITEM >= 1 && FORCED_ITEM <= listed_shafts) {
-    item.number = listed_shaft[FORCED_ITEM];
+  if (FORCED_ITEM >= 1 && FORCED_ITEM <= listed.shafts) {
+    item.number = listed.shaft[FORCED_ITEM];
     item.kind = shaft_quantity == ForcedKind::kPower ? ForcedKind::kPower
                 : shaft_quantity == ForcedKind::kStress && shaft_has_diameter(item.number)
                     ? ForcedKind::kStress
                     : ForcedKind::kTorque;
-  } else if (FORCED_ITEM > listed_shafts && FORCED_ITEM <= listed_shafts + listed_inertias) {
-    item.number = FORCED_ITEM - listed_shafts;
+  } else if (FORCED_ITEM > listed.shafts && FORCED_ITEM <= listed.shafts + listed.inertias) {
+    item.number = FORCED_ITEM - listed.shafts;
     item.kind = ForcedKind::kAngle;
   }
   return item;
 }
 
 bool choose_forced_item(ForcedItem item) {
-  if (listed_shafts != twisting_stiffness_count() ||
-      listed_inertias != std::min(NMASS, kMaxNodes)) {
-    fill_items();
-  }
+  if (!listed.matches_model()) fill_items();
   if (item.kind == ForcedKind::kAngle) {
-    if (item.number < 1 || item.number > listed_inertias) return false;
-    FORCED_ITEM = listed_shafts + item.number;
+    if (item.number < 1 || item.number > listed.inertias) return false;
+    FORCED_ITEM = listed.shafts + item.number;
   } else {
-    const int32_t row = shaft_row(item.number);
+    const int32_t row = listed.row_of(item.number);
     if (row == 0) return false;
     if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
     FORCED_ITEM = row;
@@ -1266,28 +1177,9 @@ bool write_forced_picture(const std::string& path, const std::string& item_spec,
   }
   fill_items();
   ForcedItem item = default_forced_item();
-  if (!item_spec.empty()) {
-    const std::size_t colon = item_spec.find(':');
-    const std::string what = item_spec.substr(0, colon);
-    char* end = nullptr;
-    const std::string number = colon == std::string::npos ? "" : item_spec.substr(colon + 1);
-    const long n = std::strtol(number.c_str(), &end, 10);
-    const bool whole = !number.empty() && *end == '\0';
-    if (what == "shaft" && whole && n >= 1 && n <= NSTIF &&
-        is_rigid_mesh(STIFF(static_cast<int32_t>(n)))) {
-      *message = "--item " + item_spec + ": stiffness " + number +
-                 " is a rigid gear mesh; it has no twist to draw.";
-      return false;
-    } else if (what == "shaft" && whole && n >= 1 && n <= NSTIF) {
-      item = {judged_quantity(static_cast<int32_t>(n)), static_cast<int32_t>(n)};
-    } else if (what == "inertia" && whole && n >= 1 && n <= NMASS) {
-      item = {ForcedKind::kAngle, static_cast<int32_t>(n)};
-    } else {
-      *message = "--item " + item_spec + ": name a shaft:S (1 to " + std::to_string(NSTIF) +
-                 ") or an inertia:I (1 to " + std::to_string(NMASS) + ").";
-      return false;
-    }
-  }
+  if (!item_spec.empty() &&
+      !parse_item_choice(item_spec, judged_quantity, &item.kind, &item.number, message))
+    return false;
   choose_forced_item(item);
   return export_picture(path, DRAW_FORCED, message);
 }

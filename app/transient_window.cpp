@@ -14,6 +14,7 @@
 #include "app/main_window.h"
 #include "app/picture.h"
 #include "app/plot_frame.h"
+#include "app/plot_window.h"
 #include "app/transient_dialog.h"
 #include "graphics/display/display.h"
 #include "graphics/kernel/kernel.h"
@@ -51,25 +52,8 @@ double y_lo = -1.0, y_hi = 1.0;
 double unit_factor = 1.0;
 const char* unit_name = "MPa";
 
-// Shafts at the head of the item list, then inertias; the stiffness of
-// each shaft row (a rigid gear mesh has no twist and is not listed).
-int32_t listed_shafts = 0;
-int32_t listed_inertias = 0;
-int32_t listed_shaft[kMaxStiffnesses + 1];
-
-int32_t twisting_stiffness_count() {
-  int32_t n = 0;
-  for (int32_t k = 1; k <= std::min(NSTIF, kMaxStiffnesses); ++k) n += !is_rigid_mesh(STIFF(k));
-  return n;
-}
-
-// The list row of stiffness `shaft`; 0 when it is not listed.
-int32_t shaft_row(int32_t shaft) {
-  for (int32_t row = 1; row <= listed_shafts; ++row) {
-    if (listed_shaft[row] == shaft) return row;
-  }
-  return 0;
-}
+// The shafts and inertias of the item list.
+PlotItemList listed;
 
 // Four significant figures, trailing zeros kept (29.90), no bare point (6838).
 std::string figures(double v) {
@@ -80,8 +64,9 @@ std::string figures(double v) {
   return s;
 }
 
-bool shaft_has_diameter(int32_t shaft) {
-  return shaft >= 1 && shaft <= NSTIF && STIFF(shaft).diam > 0.0;
+// A shaft shows its stress when it has a diameter, else its torque.
+ForcedKind shown_quantity(int32_t shaft) {
+  return shaft_has_diameter(shaft) ? ForcedKind::kStress : ForcedKind::kTorque;
 }
 
 bool is_runup() {
@@ -98,18 +83,6 @@ double x_at(int32_t i) {
 
 bool plot_has_limits() {
   return plot_item.kind == ForcedKind::kStress && forced_shaft_has_limits(plot_item.number) == 1;
-}
-
-std::string item_name(TransientItem item) {
-  char text[80];
-  if (item.kind == ForcedKind::kAngle) {
-    std::snprintf(text, sizeof text, "Inertia %d", item.number);
-    const std::string_view name = MASSES(item.number).name.trimmed();
-    return std::string(text) + (name.empty() ? "" : " " + std::string(name));
-  }
-  std::snprintf(text, sizeof text, "Shaft %d", item.number);
-  const std::string_view name = STIFF(item.number).name.trimmed();
-  return std::string(text) + (name.empty() ? "" : " " + std::string(name));
 }
 
 void frame_plot() {
@@ -261,7 +234,7 @@ void draw_axes_and_titles() {
   const TransientInfo info = transient_info();
   std::string item = "Case " + std::to_string(info.case_number) + " " +
                      std::string(info.data.name.trimmed()) + " (" +
-                     transient_kind_word(info.data.kind) + "): " + item_name(plot_item);
+                     transient_kind_word(info.data.kind) + "): " + plot_item_name(plot_item.kind, plot_item.number);
   item += plot_item.kind == ForcedKind::kStress   ? ", stress"
           : plot_item.kind == ForcedKind::kTorque ? ", torque"
                                                   : ", angle";
@@ -325,29 +298,11 @@ std::string missing_transient_data() {
 
 void draw_missing() {
   COLOUR(kPenAxes);
-  PLOT_TEXT_C("Transient response", 148.5f, 190.0f, kTitleWide, kTitleHigh, 0.0f);
   std::string text = missing_transient_data();
   if (text.empty()) text = run_message;
   if (text.empty()) text = "Calculate > Transient... to see the transient response of this model.";
   text += "\nEnter what is missing, then press Recalculate.";
-  float y = 170.0f;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string piece = text.substr(start, end - start);
-    while (!piece.empty()) {
-      std::size_t cut = piece.size();
-      if (cut > 100) {
-        cut = piece.rfind(' ', 100);
-        if (cut == std::string::npos || cut == 0) cut = 100;
-      }
-      PLOT_TEXT(piece.substr(0, cut), 15.0f, y, 1.8f, 2.7f, 0.0f);
-      y -= 6.0f;
-      piece = cut < piece.size() ? piece.substr(cut + (piece[cut] == ' ' ? 1 : 0)) : "";
-    }
-    start = end + 1;
-  }
+  draw_missing_page("Transient response", text);
 }
 
 void fill_lists() {
@@ -364,25 +319,7 @@ void fill_lists() {
   }
   if (TRANSIENT_CASE_PICK > NTRANS) TRANSIENT_CASE_PICK = NTRANS > 0 ? 1 : 0;
   if (TRANSIENT_CASE_PICK == 0 && NTRANS > 0) TRANSIENT_CASE_PICK = 1;
-  int32_t k = 0;
-  listed_shafts = 0;
-  listed_inertias = std::min(NMASS, kMaxNodes);
-  for (int32_t i = 1; i <= std::min(NSTIF, kMaxStiffnesses); ++i) {
-    if (is_rigid_mesh(STIFF(i))) continue;
-    listed_shaft[++listed_shafts] = i;
-    const std::string_view name = STIFF(i).name.trimmed();
-    std::snprintf(text, sizeof text, "Shaft %3d  %.*s", i, static_cast<int>(name.size()),
-                  name.data());
-    TRANSIENT_ITEMS(++k) = text;
-  }
-  for (int32_t i = 1; i <= listed_inertias; ++i) {
-    const std::string_view name = MASSES(i).name.trimmed();
-    std::snprintf(text, sizeof text, "Inertia %3d  %.*s", i, static_cast<int>(name.size()),
-                  name.data());
-    TRANSIENT_ITEMS(++k) = text;
-  }
-  for (int32_t i = k + 1; i <= kTransientItems; ++i) TRANSIENT_ITEMS(i).blank();
-  if (TRANSIENT_ITEM > k) TRANSIENT_ITEM = 0;
+  fill_item_rows(listed, TRANSIENT_ITEMS, TRANSIENT_ITEM);
   WINDOW_UPDATE(TRANSIENT_CASE_LIST);
   WINDOW_UPDATE(TRANSIENT_CASE_PICK);
   WINDOW_UPDATE(TRANSIENT_ITEMS);
@@ -403,10 +340,6 @@ void set_note() {
     TRANSIENT_NOTE = report_note;
   }
   WINDOW_UPDATE(TRANSIENT_NOTE);
-}
-
-void back_to_main_region() {
-  if (graph_window_open(1)) use_graph_window(1);
 }
 
 int redraw_window() {
@@ -492,15 +425,8 @@ void open_window() {
   TRANSIENT_PICTURE = base + "-transient.svg";
   window_callback4 = TRANSIENT_MOUSE;
 
-  const RegionSize main = region_size_from_screen();
-  WindowLibrary& lib = window_library();
-  int32_t height = static_cast<int32_t>(std::min(main.YRES * 0.75, lib.screen_height() * 0.58));
-  int32_t width = static_cast<int32_t>(height * 297.0 / 210.0);
-  const int32_t room = std::max(std::min(main.XRES, lib.screen_width() - 330), 200);
-  if (width > room) {
-    width = room;
-    height = static_cast<int32_t>(width * 210.0 / 297.0);
-  }
+  int32_t width = 0, height = 0;
+  plot_region_size(&width, &height);
 
   WINDOW_PRINTF("%ca[Transient Response]&");
   WINDOW_PRINTF("%`ft@@&", {literal("Pictures"), literal("*.svg *.pdf *.png")});
@@ -554,26 +480,24 @@ float transient_y(double value) {
 
 TransientItem transient_item() {
   TransientItem item;
-  if (TRANSIENT_ITEM >= 1 && TRANSIENT_ITEM <= listed_shafts) {
-    item.number = listed_shaft[TRANSIENT_ITEM];
+  if (TRANSIENT_ITEM >= 1 && TRANSIENT_ITEM <= listed.shafts) {
+    item.number = listed.shaft[TRANSIENT_ITEM];
     item.kind = TRANSIENT_SHOW_STRESS == 1 && shaft_has_diameter(item.number) ? ForcedKind::kStress
                                                                               : ForcedKind::kTorque;
-  } else if (TRANSIENT_ITEM > listed_shafts && TRANSIENT_ITEM <= listed_shafts + listed_inertias) {
-    item.number = TRANSIENT_ITEM - listed_shafts;
+  } else if (TRANSIENT_ITEM > listed.shafts && TRANSIENT_ITEM <= listed.shafts + listed.inertias) {
+    item.number = TRANSIENT_ITEM - listed.shafts;
     item.kind = ForcedKind::kAngle;
   }
   return item;
 }
 
 bool choose_transient_item(TransientItem item) {
-  if (listed_shafts != twisting_stiffness_count() ||
-      listed_inertias != std::min(NMASS, kMaxNodes))
-    fill_lists();
+  if (!listed.matches_model()) fill_lists();
   if (item.kind == ForcedKind::kAngle) {
-    if (item.number < 1 || item.number > listed_inertias) return false;
-    TRANSIENT_ITEM = listed_shafts + item.number;
+    if (item.number < 1 || item.number > listed.inertias) return false;
+    TRANSIENT_ITEM = listed.shafts + item.number;
   } else {
-    const int32_t row = shaft_row(item.number);
+    const int32_t row = listed.row_of(item.number);
     if (row == 0) return false;
     if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
     TRANSIENT_ITEM = row;
@@ -677,29 +601,9 @@ bool write_transient_picture(const std::string& path, const std::string& item_sp
   }
   fill_lists();
   TransientItem item = default_transient_item();
-  if (!item_spec.empty()) {
-    const std::size_t colon = item_spec.find(':');
-    const std::string what = item_spec.substr(0, colon);
-    char* end = nullptr;
-    const std::string number = colon == std::string::npos ? "" : item_spec.substr(colon + 1);
-    const long n = std::strtol(number.c_str(), &end, 10);
-    const bool whole = !number.empty() && *end == '\0';
-    if (what == "shaft" && whole && n >= 1 && n <= NSTIF &&
-        is_rigid_mesh(STIFF(static_cast<int32_t>(n)))) {
-      *message = "--item " + item_spec + ": stiffness " + number +
-                 " is a rigid gear mesh; it has no twist to draw.";
-      return false;
-    } else if (what == "shaft" && whole && n >= 1 && n <= NSTIF) {
-      const int32_t s = static_cast<int32_t>(n);
-      item = {shaft_has_diameter(s) ? ForcedKind::kStress : ForcedKind::kTorque, s};
-    } else if (what == "inertia" && whole && n >= 1 && n <= NMASS) {
-      item = {ForcedKind::kAngle, static_cast<int32_t>(n)};
-    } else {
-      *message = "--item " + item_spec + ": name a shaft:S (1 to " + std::to_string(NSTIF) +
-                 ") or an inertia:I (1 to " + std::to_string(NMASS) + ").";
-      return false;
-    }
-  }
+  if (!item_spec.empty() &&
+      !parse_item_choice(item_spec, shown_quantity, &item.kind, &item.number, message))
+    return false;
   choose_transient_item(item);
   return export_picture(path, DRAW_TRANSIENT, message);
 }
