@@ -12,6 +12,7 @@
 #include "analysis/forced_response.h"
 #include "analysis/frequency_analysis.h"
 #include "analysis/list_file.h"
+#include "analysis/report_page.h"
 #include "analysis/verdict.h"
 #include "app/model/calndr.h"
 #include "app/model/model_file.h"
@@ -21,35 +22,11 @@ namespace spindra {
 
 namespace {
 
-constexpr int kLinesPerPage = 60;
-
-class Report {
+// The report's pages name the model file, the program and the part in hand
+// under the date and time.
+class Report : public ReportPage {
  public:
-  explicit Report(ListFile& out) : out_(out) {}
-
-  void heading() {
-    ++page_;
-    out_.text("1");
-    out_.end_line();
-    for (int l = 2; l <= 7; ++l) out_.empty_line();
-    out_.blanks(30)
-        .text("Harbrook Vibration Engineering")
-        .text(" - Forced Damped Response - Ver 1.0");
-    out_.blanks(8).text("Page: ").i(page_, 3);
-    out_.end_line();
-    const int i2 = LENGET(TITLE.view());
-    out_.blanks(std::max((132 - i2) / 2, 1)).text(TITLE.trimmed());
-    out_.end_line();
-    out_.blanks(40).text("Date: ").text(date_.view()).text("                    Time: ");
-    out_.text(time_.view());
-    out_.end_line();
-    out_.text(" Model file: ").text(model_).text("   Program: ").text(forced_program_text());
-    out_.end_line();
-    if (!part_.empty()) out_.text(" ").text(part_);
-    out_.end_line();
-    out_.empty_line();
-    lines_ = 14;
-  }
+  explicit Report(ListFile& out) : ReportPage(out, " - Forced Damped Response - Ver 1.0", 8) {}
 
   // Writes `text` from column `indent` + 1 on, broken at blanks to fit
   // the 132 columns.
@@ -62,7 +39,7 @@ class Report {
         if (cut == std::string_view::npos || cut == 0) cut = width;
       }
       room(1);
-      out_.blanks(indent).text(text.substr(0, cut));
+      line().blanks(indent).text(text.substr(0, cut));
       end();
       text.remove_prefix(cut);
       while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -73,28 +50,14 @@ class Report {
   std::string model_;
   std::string part_;  // what the part is: its case and misfire
 
-  // Starts a new page when fewer than `needed` lines are left on this one.
-  void room(int needed) {
-    if (lines_ + needed > kLinesPerPage) heading();
+ protected:
+  int more_heading() override {
+    out().text(" Model file: ").text(model_).text("   Program: ").text(forced_program_text());
+    out().end_line();
+    if (!part_.empty()) out().text(" ").text(part_);
+    out().end_line();
+    return 2;
   }
-
-  ListFile& line() { return out_; }
-  void end() {
-    out_.end_line();
-    ++lines_;
-  }
-  void empty() {
-    out_.empty_line();
-    ++lines_;
-  }
-
-  DateText date_;
-  TimeText time_;
-
- private:
-  ListFile& out_;
-  int page_ = 0;
-  int lines_ = 0;
 };
 
 std::string engine_name(int k) {
@@ -400,11 +363,7 @@ bool misfire_of_its_own(const ForcedRequest& run) {
 bool write_report(const std::vector<ForcedRequest>& extra, std::string* message) {
   const std::string path = forced_report_name();
   ListFile out;
-  if (!out.open(path.c_str())) {
-    if (message != nullptr)
-      *message = "The report " + path + " could not be created: " + std::strerror(errno) + ".";
-    return false;
-  }
+  if (!open_report(out, path, message)) return false;
   Report r(out);
   CALNDR(r.date_, r.time_);
   r.model_ = FILIN.is_blank() ? "Unnamed" : std::string(FILIN.trimmed());
@@ -458,12 +417,7 @@ bool write_report(const std::vector<ForcedRequest>& extra, std::string* message)
   r.part_ = "All load cases";
   r.room(6);
   write_design_verdict(r, "Verdict over all load cases", overall);
-  if (!out.close()) {
-    if (message != nullptr)
-      *message = "The report " + path + " could not be written completely (is the disk full?).";
-    return false;
-  }
-  return true;
+  return close_report(out, path, message);
 }
 
 // The CSV rows of the last run, with the case's name first when `with_case`.
@@ -502,29 +456,10 @@ void write_rows(std::FILE* file, bool with_case) {
   }
 }
 
-std::FILE* open_csv(const std::string& path, std::string* message) {
-  std::FILE* file = std::fopen(path.c_str(), "w");
-  if (file == nullptr && message != nullptr)
-    *message = path + ": the file could not be created (" + std::strerror(errno) + ").";
-  return file;
-}
-
-bool close_csv(std::FILE* file, const std::string& path, std::string* message) {
-  const bool ok = std::ferror(file) == 0;
-  if (std::fclose(file) != 0 || !ok) {
-    if (message != nullptr) *message = path + ": the file could not be written completely.";
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string forced_report_name() {
-  FileName130 name = FILIN;
-  if (name.is_blank()) name = "Unnamed";
-  DEFAULT_EXTENSION(name, "frc", 0);
-  return std::string(name.trimmed());
+  return report_file_name("frc");
 }
 
 bool write_forced_report(std::string* message) {

@@ -9,6 +9,7 @@
 #include "analysis/forced_response.h"
 #include "analysis/frequency_analysis.h"
 #include "analysis/list_file.h"
+#include "analysis/report_page.h"
 #include "analysis/transient.h"
 #include "app/model/calndr.h"
 #include "app/model/model_file.h"
@@ -18,50 +19,9 @@ namespace spindra {
 
 namespace {
 
-constexpr int kLinesPerPage = 60;
-
-class Report {
+class Report : public ReportPage {
  public:
-  explicit Report(ListFile& out) : out_(out) {}
-
-  void heading() {
-    ++page_;
-    out_.text("1");
-    out_.end_line();
-    for (int l = 2; l <= 7; ++l) out_.empty_line();
-    out_.blanks(30).text("Harbrook Vibration Engineering").text(" - Transient Response - Ver 1.0");
-    out_.blanks(11).text("Page: ").i(page_, 3);
-    out_.end_line();
-    const int i2 = LENGET(TITLE.view());
-    out_.blanks(std::max((132 - i2) / 2, 1)).text(TITLE.trimmed());
-    out_.end_line();
-    out_.blanks(40).text("Date: ").text(date_.view()).text("                    Time: ");
-    out_.text(time_.view());
-    out_.end_line();
-    out_.empty_line();
-    lines_ = 12;
-  }
-
-  void room(int needed) {
-    if (lines_ + needed > kLinesPerPage) heading();
-  }
-  ListFile& line() { return out_; }
-  void end() {
-    out_.end_line();
-    ++lines_;
-  }
-  void empty() {
-    out_.empty_line();
-    ++lines_;
-  }
-
-  DateText date_;
-  TimeText time_;
-
- private:
-  ListFile& out_;
-  int page_ = 0;
-  int lines_ = 0;
+  explicit Report(ListFile& out) : ReportPage(out, " - Transient Response - Ver 1.0", 11) {}
 };
 
 // A real in 12 characters with 5 significant figures, for values of any size.
@@ -250,10 +210,7 @@ void write_barred(Report& r, const TransientInfo& info) {
 }  // namespace
 
 std::string transient_report_name() {
-  FileName130 name = FILIN;
-  if (name.is_blank()) name = "Unnamed";
-  DEFAULT_EXTENSION(name, "trn", 0);
-  return std::string(name.trimmed());
+  return report_file_name("trn");
 }
 
 bool write_transient_report(std::string* message) {
@@ -263,11 +220,7 @@ bool write_transient_report(std::string* message) {
   }
   const std::string path = transient_report_name();
   ListFile out;
-  if (!out.open(path.c_str())) {
-    if (message != nullptr)
-      *message = "The report " + path + " could not be created: " + std::strerror(errno) + ".";
-    return false;
-  }
+  if (!open_report(out, path, message)) return false;
   const TransientInfo info = transient_info();
   Report r(out);
   CALNDR(r.date_, r.time_);
@@ -276,12 +229,7 @@ bool write_transient_report(std::string* message) {
   write_shafts(r, info);
   write_inertias(r);
   write_barred(r, info);
-  if (!out.close()) {
-    if (message != nullptr)
-      *message = "The report " + path + " could not be written completely (is the disk full?).";
-    return false;
-  }
-  return true;
+  return close_report(out, path, message);
 }
 
 bool write_transient_csv(const std::string& path, std::string* message) {
@@ -289,12 +237,8 @@ bool write_transient_csv(const std::string& path, std::string* message) {
     if (message != nullptr) *message = "There are no transient results to write.";
     return false;
   }
-  std::FILE* file = std::fopen(path.c_str(), "w");
-  if (file == nullptr) {
-    if (message != nullptr)
-      *message = path + ": the file could not be created (" + std::strerror(errno) + ").";
-    return false;
-  }
+  std::FILE* file = open_csv(path, message);
+  if (file == nullptr) return false;
   std::string head = "time_s,speed_rpm";
   for (int32_t s = 1; s <= NSTIF; ++s) head += ",torque_" + std::to_string(s);
   for (int32_t j = 1; j <= NMASS; ++j) head += ",angle_" + std::to_string(j);
@@ -308,12 +252,7 @@ bool write_transient_csv(const std::string& path, std::string* message) {
       std::fprintf(file, ",%.10g", transient_value(ForcedKind::kAngle, j, i));
     std::fputc('\n', file);
   }
-  const bool ok = std::ferror(file) == 0;
-  if (std::fclose(file) != 0 || !ok) {
-    if (message != nullptr) *message = path + ": the file could not be written completely.";
-    return false;
-  }
-  return true;
+  return close_csv(file, path, message);
 }
 
 }  // namespace spindra
