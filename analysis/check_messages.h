@@ -15,6 +15,11 @@ std::string engine_label(int k);
 // can refuse in one statement.
 bool refuse(std::string* message, const std::string& text);
 
+// Refuses a negative (or not finite) damping of an inertia or shaft, naming
+// it; else *any tells whether the model damps at all, the loss factor of
+// the forced response counted.  Both responses check this before a run.
+bool check_damping_values(std::string* message, bool* any);
+
 // Whom the messages speak to: the program's user, who enters data through
 // dialogs and keeps earlier results on screen, or a batch run
 // (spindra-calc), which reads the model file and keeps nothing.

@@ -254,27 +254,8 @@ bool check_excitation(int k, std::string* message) {
 }
 
 bool check_damping(std::string* message) {
-  bool any = forced_sweep.eta > 0.0;
-  for (int j = 1; j <= NMASS; ++j) {
-    const double c = MASSES(j).dampex;
-    if (!std::isfinite(c) || c < 0.0)
-      return refuse(message, "Inertia " + std::to_string(j) + " has an external damping of " +
-                                 number(c) + " N.m.s/rad; it must not be negative.");
-    any = any || c > 0.0;
-  }
-  for (int s = 1; s <= NSTIF; ++s) {
-    // A rigid gear mesh's damping is not used.
-    if (STIFF(s).rigid != 0) continue;
-    const double c = STIFF(s).dampin;
-    if (!std::isfinite(c) || c < 0.0)
-      return refuse(message, "Stiffness " + std::to_string(s) + " has an internal damping of " +
-                                 number(c) + " N.m.s/rad; it must not be negative.");
-    const double psi = STIFF(s).psi;
-    if (!std::isfinite(psi) || psi < 0.0)
-      return refuse(message, "Stiffness " + std::to_string(s) + " has a relative damping psi of " +
-                                 number(psi) + "; it must not be negative.");
-    any = any || c > 0.0 || psi > 0.0;
-  }
+  bool any = false;
+  if (!check_damping_values(message, &any)) return false;
   if (!any)
     return refuse(message,
                   "The model has no damping at all (no external damping on an inertia, no "

@@ -446,27 +446,8 @@ void keep_extremes(const double* __restrict value, int32_t items, double step,
 }
 
 bool check_damping_present(std::string* message) {
-  bool any = forced_sweep.eta > 0.0;
-  for (int32_t j = 1; j <= NMASS; ++j) {
-    const double c = MASSES(j).dampex;
-    if (!std::isfinite(c) || c < 0.0)
-      return refuse(message, "Inertia " + std::to_string(j) + " has an external damping of " +
-                                 number(c) + " N.m.s/rad; it must not be negative.");
-    any = any || c > 0.0;
-  }
-  for (int32_t s = 1; s <= NSTIF; ++s) {
-    // A rigid gear mesh's damping is not used.
-    if (STIFF(s).rigid != 0) continue;
-    const double c = STIFF(s).dampin;
-    if (!std::isfinite(c) || c < 0.0)
-      return refuse(message, "Stiffness " + std::to_string(s) + " has an internal damping of " +
-                                 number(c) + " N.m.s/rad; it must not be negative.");
-    const double psi = STIFF(s).psi;
-    if (!std::isfinite(psi) || psi < 0.0)
-      return refuse(message, "Stiffness " + std::to_string(s) + " has a relative damping psi of " +
-                                 number(psi) + "; it must not be negative.");
-    any = any || c > 0.0 || psi > 0.0;
-  }
+  bool any = false;
+  if (!check_damping_values(message, &any)) return false;
   if (!std::isfinite(forced_sweep.eta) || forced_sweep.eta < 0.0)
     return refuse(message, "The loss factor of the forced response is " + number(forced_sweep.eta) +
                                "; it must not be negative.");
