@@ -330,14 +330,7 @@ int CAMPBELL_DIAGRAM() {
   WINDOW_PRINTF("%mn[&File[&Export Picture...,&Print...,|,E&xit]]&",
                 {literal("FILE_OPENW"), bind(CAMPBELL_PICTURE), call(EXPORT_CAMPBELL),
                  call(PRINT_CAMPBELL), literal("EXIT")});
-  WINDOW_PRINTF("%bg[btnface]&");
-  WINDOW_PRINTF("%co[check_on_focus_loss]&");
-  PREPARE_GRAPH_WINDOW(kSlot);
-  SET_NEW_LINE_REQ(0);
-  SET_WINDOWS_SIZE(width, height, 297.0f, 210.0f, 0);
-  install_window_device();
-  GSLINI(gsl::region_code(kSlot), 0);
-  SELECT_GRAPH_WINDOW(kSlot);
+  place_plot_region(kSlot, width, height);
   WINDOW_PRINTF("%ff  Speed from %`bg[white]%^8rf to %`bg[white]%^8rf rev/min      &",
                 {bind(SPEED_FROM), call(CAMPBELL_FIELD), bind(SPEED_TO), call(CAMPBELL_FIELD)});
   WINDOW_PRINTF("Operating range %`bg[white]%^8rf to %`bg[white]%^8rf rev/min&",

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "analysis/campbell.h"
+#include "analysis/check_messages.h"
 #include "analysis/shaft_system.h"
 #include "analysis/verdict.h"
-#include "analysis/check_messages.h"
 #include "app/command_line.h"
 #include "app/draw.h"
 #include "app/forced_dialogs.h"
@@ -895,14 +895,7 @@ void open_window() {
                 {call(EXCITATION_FROM_WINDOW), call(LIMITS_FROM_WINDOW), call(SWEEP_FROM_WINDOW),
                  call(CASES_FROM_WINDOW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Recalculate]]&", {call(FORCED_RECALCULATE)});
-  WINDOW_PRINTF("%bg[btnface]&");
-  WINDOW_PRINTF("%co[check_on_focus_loss]&");
-  PREPARE_GRAPH_WINDOW(kSlot);
-  SET_NEW_LINE_REQ(0);
-  SET_WINDOWS_SIZE(width, height, 297.0f, 210.0f, 0);
-  install_window_device();
-  GSLINI(gsl::region_code(kSlot), 0);
-  SELECT_GRAPH_WINDOW(kSlot);
+  place_plot_region(kSlot, width, height);
   // The lines after the region stand to its right.
   fill_cases();
   WINDOW_PRINTF(" Load case%nl&");
@@ -970,31 +963,25 @@ float forced_y(double value) {
 
 ForcedItem forced_item() {
   ForcedItem item;
-  if (FORCED_ITEM >= 1 && FORCED_ITEM <= listed.shafts) {
-    item.number = listed.shaft[FORCED_ITEM];
-    item.kind = shaft_quantity == ForcedKind::kPower ? ForcedKind::kPower
-                : shaft_quantity == ForcedKind::kStress && shaft_has_diameter(item.number)
-                    ? ForcedKind::kStress
-                    : ForcedKind::kTorque;
-  } else if (FORCED_ITEM > listed.shafts && FORCED_ITEM <= listed.shafts + listed.inertias) {
-    item.number = FORCED_ITEM - listed.shafts;
-    item.kind = ForcedKind::kAngle;
-  }
+  bool shaft = false;
+  item.number = listed.item_at(FORCED_ITEM, &shaft);
+  if (item.number == 0) return item;
+  item.kind = !shaft                                 ? ForcedKind::kAngle
+              : shaft_quantity == ForcedKind::kPower ? ForcedKind::kPower
+              : shaft_quantity == ForcedKind::kStress && shaft_has_diameter(item.number)
+                  ? ForcedKind::kStress
+                  : ForcedKind::kTorque;
   return item;
 }
 
 bool choose_forced_item(ForcedItem item) {
   if (!listed.matches_model()) fill_items();
-  if (item.kind == ForcedKind::kAngle) {
-    if (item.number < 1 || item.number > listed.inertias) return false;
-    FORCED_ITEM = listed.shafts + item.number;
-  } else {
-    const int32_t row = listed.row_of(item.number);
-    if (row == 0) return false;
-    if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
-    FORCED_ITEM = row;
-    shaft_quantity = item.kind;
-  }
+  const bool shaft = item.kind != ForcedKind::kAngle;
+  const int32_t row = listed.row_for(shaft, item.number);
+  if (row == 0) return false;
+  if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
+  FORCED_ITEM = row;
+  if (shaft) shaft_quantity = item.kind;
   WINDOW_UPDATE(FORCED_ITEM);
   show_quantity_buttons();
   return true;

@@ -8,6 +8,7 @@
 #include "graphics/display/pens.h"
 #include "graphics/kernel/kernel.h"
 #include "graphics/text/symbols.h"
+#include "platform/window_library.h"
 
 namespace spindra {
 
@@ -93,6 +94,17 @@ void draw_axis_titles(const PlotFrame& frame, std::string_view x_title, float x_
                       std::string_view y_title, float wide, float high) {
   PLOT_TEXT_C(x_title, (frame.left + frame.right) / 2.0f, x_title_y, wide, high, 0.0f);
   PLOT_TEXT_C(y_title, 9.0f, (frame.bottom + frame.top) / 2.0f, wide, high, 90.0f);
+}
+
+void place_plot_region(int32_t slot, int32_t width, int32_t height) {
+  WINDOW_PRINTF("%bg[btnface]&");
+  WINDOW_PRINTF("%co[check_on_focus_loss]&");
+  PREPARE_GRAPH_WINDOW(slot);
+  SET_NEW_LINE_REQ(0);
+  SET_WINDOWS_SIZE(width, height, 297.0f, 210.0f, 0);
+  install_window_device();
+  GSLINI(gsl::region_code(slot), 0);
+  SELECT_GRAPH_WINDOW(slot);
 }
 
 bool on_window_region(int32_t slot) {

@@ -73,6 +73,11 @@ void draw_frame_and_ticks(const PlotFrame& frame, const TickStyle& ticks, double
 void draw_axis_titles(const PlotFrame& frame, std::string_view x_title, float x_title_y,
                       std::string_view y_title, float wide, float high);
 
+// The plot region of a window being opened, `width` x `height` pixels for
+// the 297 x 210 mm paper, in display slot `slot`, with the kernel on it;
+// the window's lines written after it stand to its right.
+void place_plot_region(int32_t slot, int32_t width, int32_t height);
+
 // Puts the kernel on the region of the window in display slot `slot`;
 // false when that window is not open.
 bool on_window_region(int32_t slot);

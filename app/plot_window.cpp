@@ -50,9 +50,17 @@ std::string PlotItemList::row_text(int32_t row) const {
   return text;
 }
 
-int32_t PlotItemList::row_of(int32_t stiffness) const {
+int32_t PlotItemList::item_at(int32_t row, bool* is_shaft) const {
+  *is_shaft = row >= 1 && row <= shafts;
+  if (*is_shaft) return shaft[row];
+  if (row > shafts && row <= shafts + inertias) return row - shafts;
+  return 0;
+}
+
+int32_t PlotItemList::row_for(bool is_shaft, int32_t number) const {
+  if (!is_shaft) return number >= 1 && number <= inertias ? shafts + number : 0;
   for (int32_t row = 1; row <= shafts; ++row) {
-    if (shaft[row] == stiffness) return row;
+    if (shaft[row] == number) return row;
   }
   return 0;
 }

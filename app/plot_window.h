@@ -28,8 +28,11 @@ struct PlotItemList {
   void take_model();
   // The text of list row `row` (1 to shafts + inertias).
   std::string row_text(int32_t row) const;
-  // The row of stiffness `stiffness`; 0 when it is not listed.
-  int32_t row_of(int32_t stiffness) const;
+  // The stiffness (a shaft row) or inertia of list row `row`, *shaft telling
+  // which; 0 for no row.
+  int32_t item_at(int32_t row, bool* shaft) const;
+  // The row of shaft (stiffness) or inertia `number`; 0 when it is not listed.
+  int32_t row_for(bool shaft, int32_t number) const;
   // False when the model has since gained or lost shafts or inertias.
   bool matches_model() const;
 };

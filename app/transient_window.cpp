@@ -234,7 +234,8 @@ void draw_axes_and_titles() {
   const TransientInfo info = transient_info();
   std::string item = "Case " + std::to_string(info.case_number) + " " +
                      std::string(info.data.name.trimmed()) + " (" +
-                     transient_kind_word(info.data.kind) + "): " + plot_item_name(plot_item.kind, plot_item.number);
+                     transient_kind_word(info.data.kind) +
+                     "): " + plot_item_name(plot_item.kind, plot_item.number);
   item += plot_item.kind == ForcedKind::kStress   ? ", stress"
           : plot_item.kind == ForcedKind::kTorque ? ", torque"
                                                   : ", angle";
@@ -436,14 +437,7 @@ void open_window() {
                  literal("EXIT")});
   WINDOW_PRINTF("%mn[&Data[Transient &Cases...]]&", {call(CASES_FROM_WINDOW)});
   WINDOW_PRINTF("%mn[Ca&lculate[&Recalculate]]&", {call(TRANSIENT_RECALCULATE)});
-  WINDOW_PRINTF("%bg[btnface]&");
-  WINDOW_PRINTF("%co[check_on_focus_loss]&");
-  PREPARE_GRAPH_WINDOW(kSlot);
-  SET_NEW_LINE_REQ(0);
-  SET_WINDOWS_SIZE(width, height, 297.0f, 210.0f, 0);
-  install_window_device();
-  GSLINI(gsl::region_code(kSlot), 0);
-  SELECT_GRAPH_WINDOW(kSlot);
+  place_plot_region(kSlot, width, height);
   WINDOW_PRINTF(" Case%nl&");
   WINDOW_PRINTF(" %`bg[white]%30.6^ls%nl&", {bind(TRANSIENT_CASE_LIST), bind(TRANSIENT_CASE_PICK),
                                              call(TRANSIENT_CASE_CHOSEN)});
@@ -480,27 +474,23 @@ float transient_y(double value) {
 
 TransientItem transient_item() {
   TransientItem item;
-  if (TRANSIENT_ITEM >= 1 && TRANSIENT_ITEM <= listed.shafts) {
-    item.number = listed.shaft[TRANSIENT_ITEM];
-    item.kind = TRANSIENT_SHOW_STRESS == 1 && shaft_has_diameter(item.number) ? ForcedKind::kStress
+  bool shaft = false;
+  item.number = listed.item_at(TRANSIENT_ITEM, &shaft);
+  if (item.number == 0) return item;
+  item.kind = !shaft                                                          ? ForcedKind::kAngle
+              : TRANSIENT_SHOW_STRESS == 1 && shaft_has_diameter(item.number) ? ForcedKind::kStress
                                                                               : ForcedKind::kTorque;
-  } else if (TRANSIENT_ITEM > listed.shafts && TRANSIENT_ITEM <= listed.shafts + listed.inertias) {
-    item.number = TRANSIENT_ITEM - listed.shafts;
-    item.kind = ForcedKind::kAngle;
-  }
   return item;
 }
 
 bool choose_transient_item(TransientItem item) {
   if (!listed.matches_model()) fill_lists();
-  if (item.kind == ForcedKind::kAngle) {
-    if (item.number < 1 || item.number > listed.inertias) return false;
-    TRANSIENT_ITEM = listed.shafts + item.number;
-  } else {
-    const int32_t row = listed.row_of(item.number);
-    if (row == 0) return false;
-    if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
-    TRANSIENT_ITEM = row;
+  const bool shaft = item.kind != ForcedKind::kAngle;
+  const int32_t row = listed.row_for(shaft, item.number);
+  if (row == 0) return false;
+  if (item.kind == ForcedKind::kStress && !shaft_has_diameter(item.number)) return false;
+  TRANSIENT_ITEM = row;
+  if (shaft) {
     TRANSIENT_SHOW_STRESS = item.kind == ForcedKind::kStress ? 1 : 0;
     TRANSIENT_SHOW_TORQUE = 1 - TRANSIENT_SHOW_STRESS;
     WINDOW_UPDATE(TRANSIENT_SHOW_STRESS);
