@@ -110,6 +110,10 @@ void add_region_to_layout() {
   const int32_t w = IWHICH_WINDOW;
   if (std::abs(NL_REQ) == 1) WINDOW_PRINTF("%ff&");
   if (NL_REQ < 0) WINDOW_PRINTF(" &");
+  // A new region gets a new handle from the window library: the one the
+  // slot had before belonged to a closed window and may since have gone to
+  // another slot's region.
+  *handle_of(w) = 0;
   int32_t& control = *control_of(w);
   control = -1;
   WINDOW_UPDATE(control);

@@ -298,6 +298,15 @@ TEST_F(ForcedWindowTest, OpensAfterTheAnalysisDrawsAndShowsAnotherItemWithoutANe
     EXPECT_EQ(default_forced_item(), (ForcedItem{ForcedKind::kStress, 1}));
     EXPECT_TRUE(judge_design().not_assessed.empty()) << "nothing to judge on a rigid mesh";
     close_forced_window();
+    // The Campbell diagram opened next takes the closed window's region
+    // handle; the Forced Response window opens again beside it with its own.
+    menu({"Ca&lculate", "&Campbell Diagram"});
+    ASSERT_TRUE(graph_window_open(2));
+    menu({"Ca&lculate", "Forced &Damped"});
+    EXPECT_TRUE(graph_window_open(3));
+    EXPECT_TRUE(graph_window_open(2));
+    EXPECT_NE(display::IGRAPH_HANDLE2, display::IGRAPH_HANDLE3);
+    close_forced_window();
   });
 }
 
