@@ -308,27 +308,10 @@ void frame_plot() {
   for (int32_t s = 1; s <= ns; ++s) {
     for (int32_t o = 0; o <= forced_order_count(); ++o) top = std::max(top, amplitude(s, o));
   }
-  switch (plot_item.kind) {
-    case ForcedKind::kStress:
-      unit_name = "MPa";
-      break;
-    case ForcedKind::kTorque:
-      unit_name = "N.m";
-      if (top >= 1.0e4) {
-        unit_factor = 1.0e-3;
-        top *= 1.0e-3;
-        unit_name = "kN.m";
-      }
-      break;
-    case ForcedKind::kAngle:
-      unit_factor = 1.0e3;
-      top *= 1.0e3;
-      unit_name = "mrad";
-      break;
-    case ForcedKind::kPower:
-      unit_name = "W";
-      break;
-  }
+  const PlotUnit unit = plot_unit(plot_item.kind, top);
+  unit_factor = unit.factor;
+  unit_name = unit.name;
+  top *= unit_factor;
   const LimitLine* lines = nullptr;
   const int32_t nl = limit_lines(&lines);
   double from = 0.0, to = 0.0;

@@ -69,6 +69,20 @@ bool PlotItemList::matches_model() const {
   return shafts == twisting_stiffness_count() && inertias == std::min(NMASS, kMaxNodes);
 }
 
+PlotUnit plot_unit(ForcedKind kind, double top) {
+  switch (kind) {
+    case ForcedKind::kStress:
+      return {1.0, "MPa"};
+    case ForcedKind::kTorque:
+      return top >= 1.0e4 ? PlotUnit{1.0e-3, "kN.m"} : PlotUnit{1.0, "N.m"};
+    case ForcedKind::kAngle:
+      return {1.0e3, "mrad"};
+    case ForcedKind::kPower:
+      break;
+  }
+  return {1.0, "W"};
+}
+
 bool shaft_has_diameter(int32_t shaft) {
   return shaft >= 1 && shaft <= NSTIF && STIFF(shaft).diam > 0.0;
 }

@@ -48,6 +48,15 @@ void fill_item_rows(PlotItemList& list, Table<FixedText<36>, 1, N>& rows, int32_
   if (pick > k) pick = 0;
 }
 
+// The unit a quantity is shown in and the factor from the analysis's unit
+// to it: MPa, N.m (kN.m when the largest value `top` reaches 10 kN.m),
+// mrad, W.
+struct PlotUnit {
+  double factor;
+  const char* name;
+};
+PlotUnit plot_unit(ForcedKind kind, double top);
+
 // True when stiffness `shaft` exists and has a diameter (a stress to show).
 bool shaft_has_diameter(int32_t shaft);
 

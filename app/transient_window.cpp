@@ -92,27 +92,10 @@ void frame_plot() {
   x_hi = x_at(n);
   if (x_hi < x_lo) std::swap(x_lo, x_hi);
   if (!(x_hi > x_lo)) x_hi = x_lo + 1.0;
-  unit_factor = 1.0;
   double top = transient_peak(plot_item.kind, plot_item.number).value;
-  switch (plot_item.kind) {
-    case ForcedKind::kStress:
-      unit_name = "MPa";
-      break;
-    case ForcedKind::kTorque:
-      unit_name = "N.m";
-      if (top >= 1.0e4) {
-        unit_factor = 1.0e-3;
-        unit_name = "kN.m";
-      }
-      break;
-    case ForcedKind::kAngle:
-      unit_factor = 1.0e3;
-      unit_name = "mrad";
-      break;
-    case ForcedKind::kPower:  // not a quantity of the transient response
-      unit_name = "W";
-      break;
-  }
+  const PlotUnit unit = plot_unit(plot_item.kind, top);
+  unit_factor = unit.factor;
+  unit_name = unit.name;
   top *= unit_factor;
   if (plot_has_limits()) {
     double tau1 = 0.0, tau2 = 0.0;
