@@ -41,8 +41,9 @@ TRANSIENT_MENU_ITEMS = {"f": "eprx", "d": "c", "l": "r"}
 CAMPBELL_MENU_ITEMS = {"f": "epx"}
 # The list file viewer (File > Review List file, and the Forced Response
 # window's Review Report): its menu bar holds the items themselves: Exit,
-# Print..., Save as PDF..., Forced Response Report (greyed without a report).
-VIEWER_MENU_ITEMS = {"x": "", "p": "", "d": "", "f": ""}
+# Print..., Save as PDF..., Forced Response Report and Transient Report (greyed
+# without a report).
+VIEWER_MENU_ITEMS = {"x": "", "p": "", "d": "", "f": "", "t": ""}
 # Menu items new in this version, picked more often from the main window.
 # x of each menu title from the left of the window's client area (y 8), for
 # MONKEY_MENU_MOUSE=1 (menus opened by a click instead of Alt+letter).
