@@ -666,6 +666,11 @@ void solve_speed(double n, Scratch& s) {
 // Four doubles processed together (one AVX register, or two SSE2 ones).
 using Lanes = double __attribute__((vector_size(32)));
 
+// The four lanes in reverse order (a single permute on either compiler).
+[[gnu::always_inline]] inline Lanes reversed(Lanes v) {
+  return Lanes{v[3], v[2], v[1], v[0]};
+}
+
 [[gnu::always_inline]] inline Lanes load(const double* p) {
   Lanes v;
   std::memcpy(&v, p, sizeof v);
@@ -962,8 +967,6 @@ void sample(const double* re, const double* im, const double* re2, const double*
   const double* sin_tab = s.sin_tab.data();
   const double* mcos_tab = s.mcos_tab.data();
   const double* msin_tab = s.msin_tab.data();
-  using Order = int64_t __attribute__((vector_size(32)));
-  const Order reverse = {3, 2, 1, 0};
   struct Sums {
     Lanes a, b, p, q;
   };
@@ -1001,8 +1004,8 @@ void sample(const double* re, const double* im, const double* re2, const double*
     store(to + ns + jb, -(p + q));
     const Lanes f = a + b, d = p - q;
     if (jb > 0) {
-      store(to + ns - jb - 3, __builtin_shuffle(f, reverse));
-      store(to + 2 * ns - jb - 3, __builtin_shuffle(d, reverse));
+      store(to + ns - jb - 3, reversed(f));
+      store(to + 2 * ns - jb - 3, reversed(d));
     } else {
       for (int k = 1; k < 4; ++k) {
         to[ns - k] = f[k];
@@ -1010,8 +1013,8 @@ void sample(const double* re, const double* im, const double* re2, const double*
       }
     }
     const Lanes back = (e.a + e.b) - (o.a + o.b), back_d = (e.p - e.q) - (o.p - o.q);
-    store(to + half - jb - 3, __builtin_shuffle(back, reverse));
-    store(to + ns + half - jb - 3, __builtin_shuffle(back_d, reverse));
+    store(to + half - jb - 3, reversed(back));
+    store(to + ns + half - jb - 3, reversed(back_d));
     store(to + half + jb, (e.a - e.b) - (o.a - o.b));
     store(to + ns + half + jb, (o.p + o.q) - (e.p + e.q));
   };
