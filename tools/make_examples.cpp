@@ -105,6 +105,26 @@ TransientCase& add_transient(int32_t kind, const char* name, double duration, in
   return c;
 }
 
+// A run-up from n_start to n_end rev/min over `duration` s.
+void add_runup(const char* name, double duration, double n_start, double n_end) {
+  TransientCase& c = add_transient(kTransientRunup, name, duration);
+  c.n_start = n_start;
+  c.n_end = n_end;
+}
+
+// The ice rules' single-block case 1 (cq 0.75, alpha 90 degrees, for a
+// four-bladed propeller) on `propeller` turning at n_prop rev/min of its own
+// shaft, milling h_ice m of ice.
+void add_ice_case_1(double duration, int propeller, double qmax, double n_prop, double h_ice) {
+  TransientCase& c = add_transient(kTransientIce, "Ice case 1", duration, propeller);
+  c.blades = 4;
+  c.qmax = qmax;
+  c.n_prop = n_prop;
+  c.cq = 0.75;
+  c.alpha = 90.0;
+  c.h_ice = h_ice;
+}
+
 // The maker's permissible vibratory stresses of a section (MPa): for
 // continuous running and for passing through a barred range.
 void makers_stress(int shaft, double continuous, double passing) {
@@ -202,9 +222,7 @@ bool diesel_generator(const std::string& folder) {
   // Transient cases: a start from 300 to the rated 1500 rev/min in 8 s, and a
   // three-phase short circuit of the 500 kW, 50 Hz generator (rated torque
   // 500 kW / 157.1 rad/s).
-  TransientCase& runup = add_transient(kTransientRunup, "Start-up", 8.0);
-  runup.n_start = 300.0;
-  runup.n_end = 1500.0;
+  add_runup("Start-up", 8.0, 300.0, 1500.0);
   TransientCase& fault = add_transient(kTransientShortCircuit3, "Short circuit 3", 0.5, generator);
   fault.t_n = 3183.0;
   fault.f_line = 50.0;
@@ -263,16 +281,8 @@ bool marine_propulsion(const std::string& folder) {
   // Transient cases: a run-up from 400 to 1200 rev/min in 10 s, and the ice
   // rules' single-block case 1 for the four-bladed propeller (cq 0.75, alpha
   // 90 degrees) milling 1.5 m of ice at the rated speed.
-  TransientCase& runup = add_transient(kTransientRunup, "Run-up", 10.0);
-  runup.n_start = 400.0;
-  runup.n_end = 1200.0;
-  TransientCase& ice = add_transient(kTransientIce, "Ice case 1", 1.0, propeller);
-  ice.blades = 4;
-  ice.qmax = 40000.0;
-  ice.n_prop = 1200.0;
-  ice.cq = 0.75;
-  ice.alpha = 90.0;
-  ice.h_ice = 1.5;
+  add_runup("Run-up", 10.0, 400.0, 1200.0);
+  add_ice_case_1(1.0, propeller, 40000.0, 1200.0, 1.5);
   return save(folder, "marine-propulsion.rtm");
 }
 
@@ -369,16 +379,8 @@ bool geared_propulsion(const std::string& folder) {
   // Transient cases: a run-up from idle to the rated speed in 20 s, and the
   // ice rules' single-block case 1 for the four-bladed propeller (cq 0.75,
   // alpha 90 degrees) milling 1.5 m of ice at its rated 187.5 rev/min.
-  TransientCase& runup = add_transient(kTransientRunup, "Run-up", 20.0);
-  runup.n_start = 300.0;
-  runup.n_end = 750.0;
-  TransientCase& ice = add_transient(kTransientIce, "Ice case 1", 1.5, propeller);
-  ice.blades = 4;
-  ice.qmax = 300000.0;
-  ice.n_prop = 187.5;
-  ice.cq = 0.75;
-  ice.alpha = 90.0;
-  ice.h_ice = 1.5;
+  add_runup("Run-up", 20.0, 300.0, 750.0);
+  add_ice_case_1(1.5, propeller, 300000.0, 187.5, 1.5);
   return save(folder, "geared-propulsion.rtm");
 }
 
